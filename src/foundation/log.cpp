@@ -1,0 +1,78 @@
+#include "foundation/log.h"
+
+#include <pthread.h>
+
+#include <cstdarg>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <ctime>
+
+unsigned char LogEnabled = 1;
+char LogFileName[260] = "game.log";
+unsigned long FastLogs = 0;
+int TCPLogPort = -1;
+
+namespace {
+FILE* logfile = nullptr;
+pthread_mutex_t LogMutex = PTHREAD_MUTEX_INITIALIZER;
+bool g_initted = false;
+const LogNetworkService* g_network = nullptr;
+
+void VLog(const char* format, va_list args, int toNetwork) {
+  if (!LogEnabled) return;
+  char line[512];
+  int n = std::snprintf(line, sizeof line, "%9d : ", int(std::clock()));
+  if (n < 0 || n >= int(sizeof line)) n = 0;
+  std::vsnprintf(line + n, sizeof line - n, format, args);
+  __Log(line, toNetwork);
+}
+}  // namespace
+
+void SetLogNetworkService(const LogNetworkService* service) { g_network = service; }
+
+void Log(const char* format, ...) {
+  va_list args;
+  va_start(args, format);
+  VLog(format, args, 1);
+  va_end(args);
+}
+
+void FLog(const char* format, ...) {
+  va_list args;
+  va_start(args, format);
+  VLog(format, args, 0);
+  va_end(args);
+}
+
+void __Log(const char* text, int toNetwork) {
+  pthread_mutex_lock(&LogMutex);
+  if (!g_initted) {
+    g_initted = true;
+    if (const char* name = std::getenv("LOGFILENAME")) {
+      std::snprintf(LogFileName, sizeof LogFileName, "%s", name);
+    } else if (const char* ip = std::getenv("MYIPADR")) {
+      std::snprintf(LogFileName, sizeof LogFileName, "game.log.%s", ip);
+    }
+    logfile = std::fopen(LogFileName, "w");
+    if (logfile) std::fprintf(logfile, "%9d : Log System initted\n", int(std::clock()));
+  }
+  bool network = TCPLogPort != -1 && toNetwork && g_network;
+  if (network) g_network->acceptClients(TCPLogPort);
+  if (logfile) {
+    std::fputs(text, logfile);
+    std::fputs("\n", logfile);
+    if (network) g_network->sendToClients(text);
+    if (!FastLogs) std::fflush(logfile);
+  }
+  pthread_mutex_unlock(&LogMutex);
+}
+
+void ResetLogForTests() {
+  pthread_mutex_lock(&LogMutex);
+  if (logfile) std::fclose(logfile);
+  logfile = nullptr;
+  g_initted = false;
+  std::strcpy(LogFileName, "game.log");
+  pthread_mutex_unlock(&LogMutex);
+}

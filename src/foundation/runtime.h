@@ -1,0 +1,66 @@
+// The process runtime: initialiser and exit lists, the program window handle,
+// the process-wide lock and the orderly stop of the program.
+//
+// The program ends only through PrintMessageAndExit (directly, or through
+// Fail). While the initialisers and the main routine run (Inside_SetJMP set),
+// it unwinds to the shutdown point by throwing ProgramExit, which only the
+// program's entry (and the tool's and the tests' equivalents) catch, so that
+// destructors run on the way.
+#pragma once
+
+#include <pthread.h>
+
+#include "platform/window.h"
+
+typedef void (*RuntimeFn)();
+
+constexpr int kMaxInitFns = 40;
+constexpr int kMaxExitFns = 40;
+
+extern RuntimeFn init_fns[kMaxInitFns];
+extern int n_inits;
+extern RuntimeFn exit_fns[kMaxExitFns];
+extern int n_atexits;
+
+extern unsigned char Did_Inits;
+extern unsigned char ProgramExiting;
+extern unsigned char ProgramNeedsToSleep;
+extern unsigned char Inside_SetJMP;
+extern HWND hMainWindow;
+
+// The process-wide lock taken by the allocator and the connection layer. It is
+// recursive, so code holding it may allocate.
+extern pthread_mutex_t global_lock;
+
+// Appends to the initialiser / exit list unless the function is already there.
+void AddToInitializerList(RuntimeFn fn);
+void AtExit(RuntimeFn fn);
+
+// Walks the initialiser list: each non-null entry is cleared, Did_Inits set,
+// and the entry called; the count is re-read on every step.
+void RunAllInitializers();
+// Walks the exit list in registration order the same way, so each function
+// runs once however often this is called.
+void CallAllExitFunctions();
+
+// Thrown by PrintMessageAndExit to unwind to the shutdown point.
+struct ProgramExit {};
+
+// The orderly fatal stop; a null text stops without a message box.
+[[noreturn]] void PrintMessageAndExit(const char* text);
+[[noreturn]] void OSSaysExitProgram();
+[[noreturn]] void OS_ExitProgram();
+
+// Where PrintMessageAndExit shows its text. Null (the default) means a message
+// box; the command-line tool and the tests put their own sink here.
+typedef void (*FatalMessageSink)(const char* text);
+void SetFatalMessageSink(FatalMessageSink sink);
+
+// Registers an initialiser and/or an exit function from a static object's
+// constructor: `static StartupRegistration reg(InitFoo, CleanupFoo);`
+struct StartupRegistration {
+  explicit StartupRegistration(RuntimeFn init, RuntimeFn exit = nullptr);
+};
+
+// The debug log: does nothing in this program.
+void DLog(const char* format, ...);

@@ -1,0 +1,481 @@
+#include <SDL2/SDL.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <deque>
+#include <map>
+#include <mutex>
+#include <vector>
+
+#include "platform/clock_source.h"
+#include "platform/keymap.h"
+#include "platform/window_internal.h"
+
+namespace {
+
+struct ClassEntry {
+  WNDPROC proc;
+  unsigned style;
+};
+
+struct Timer {
+  HWND window;
+  unsigned id;
+  unsigned interval;
+  unsigned long due;
+};
+
+bool g_videoUp = false;
+bool g_headless = false;
+int g_lastError = 0;
+Uint32 g_wakeEvent = 0;
+std::map<std::string, ClassEntry> g_classes;
+std::vector<HWND> g_windows;
+std::deque<MSG> g_queue;          // translated events, GUI thread only
+std::mutex g_postedLock;
+std::deque<MSG> g_posted;         // messages posted from any thread
+std::vector<Timer> g_timers;
+unsigned g_lastScan = 0;          // scan code of the last key down, for WM_CHAR
+
+HWND FirstWindow() { return g_windows.empty() ? nullptr : g_windows.front(); }
+
+HWND WindowFromId(Uint32 id) {
+  for (HWND w : g_windows)
+    if (w->sdl && SDL_GetWindowID(w->sdl) == id) return w;
+  return FirstWindow();
+}
+
+void Push(HWND w, unsigned message, unsigned long wParam, long lParam) {
+  if (!w) return;
+  MSG m;
+  m.hwnd = w;
+  m.message = message;
+  m.wParam = wParam;
+  m.lParam = lParam;
+  m.time = PlatTickMs();
+  g_queue.push_back(m);
+}
+
+long PackPoint(int x, int y) { return long((unsigned(y) & 0xFFFF) << 16 | (unsigned(x) & 0xFFFF)); }
+
+unsigned MouseFlags() {
+  Uint32 b = SDL_GetMouseState(nullptr, nullptr);
+  SDL_Keymod mod = SDL_GetModState();
+  unsigned f = 0;
+  if (b & SDL_BUTTON_LMASK) f |= MK_LBUTTON;
+  if (b & SDL_BUTTON_RMASK) f |= MK_RBUTTON;
+  if (b & SDL_BUTTON_MMASK) f |= MK_MBUTTON;
+  if (mod & KMOD_SHIFT) f |= MK_SHIFT;
+  if (mod & KMOD_CTRL) f |= MK_CONTROL;
+  return f;
+}
+
+// Appends the characters of UTF-8 text as WM_CHAR messages. Characters outside
+// the narrow code page arrive as '?'.
+void PushText(HWND w, const char* text) {
+  const unsigned char* p = reinterpret_cast<const unsigned char*>(text);
+  while (*p) {
+    unsigned cp = *p;
+    int extra = 0;
+    if (cp >= 0xF0) { cp &= 0x07; extra = 3; }
+    else if (cp >= 0xE0) { cp &= 0x0F; extra = 2; }
+    else if (cp >= 0xC0) { cp &= 0x1F; extra = 1; }
+    ++p;
+    for (int i = 0; i < extra && (*p & 0xC0) == 0x80; ++i, ++p) cp = (cp << 6) | (*p & 0x3F);
+    if (cp > 0xFF) cp = '?';
+    Push(w, WM_CHAR, cp, long(g_lastScan << 16) | 1);
+  }
+}
+
+void TranslateKey(const SDL_KeyboardEvent& e, bool down) {
+  HWND w = WindowFromId(e.windowID);
+  KeyTranslation k = TranslateScancode(e.keysym.scancode);
+  if (!k.virtualKey) return;
+  bool alt = (e.keysym.mod & KMOD_ALT) != 0;
+  long lParam = 1 | long(k.scanCode << 16) | (k.extended ? (1L << 24) : 0);
+  if (alt) lParam |= 1L << 29;
+  if (!down) lParam |= (1L << 30) | (1L << 31);
+  else if (e.repeat) lParam |= 1L << 30;
+  unsigned msg = down ? (alt ? WM_SYSKEYDOWN : WM_KEYDOWN) : (alt ? WM_SYSKEYUP : WM_KEYUP);
+  Push(w, msg, k.virtualKey, lParam);
+  if (!down) return;
+  g_lastScan = k.scanCode;
+  // Keys whose characters SDL's text input does not report, as TranslateMessage
+  // would produce them.
+  unsigned ch = 0;
+  switch (k.virtualKey) {
+    case VK_RETURN: ch = 13; break;
+    case VK_BACK: ch = 8; break;
+    case VK_TAB: ch = 9; break;
+    case VK_ESCAPE: ch = 27; break;
+    default:
+      if ((e.keysym.mod & KMOD_CTRL) && !alt && k.virtualKey >= 'A' && k.virtualKey <= 'Z')
+        ch = k.virtualKey - 'A' + 1;
+  }
+  if (ch) Push(w, alt ? WM_SYSCHAR : WM_CHAR, ch, lParam);
+}
+
+void TranslateEvent(const SDL_Event& e) {
+  switch (e.type) {
+    case SDL_QUIT:
+      Push(FirstWindow(), WM_CLOSE, 0, 0);
+      break;
+    case SDL_WINDOWEVENT: {
+      HWND w = WindowFromId(e.window.windowID);
+      switch (e.window.event) {
+        case SDL_WINDOWEVENT_CLOSE: Push(w, WM_CLOSE, 0, 0); break;
+        case SDL_WINDOWEVENT_EXPOSED: Push(w, WM_PAINT, 0, 0); break;
+        case SDL_WINDOWEVENT_SIZE_CHANGED:
+          if (w) { w->clientWidth = e.window.data1; w->clientHeight = e.window.data2; }
+          Push(w, WM_SIZE, SIZE_RESTORED, PackPoint(e.window.data1, e.window.data2));
+          break;
+        case SDL_WINDOWEVENT_MINIMIZED: Push(w, WM_SIZE, SIZE_MINIMIZED, 0); break;
+        case SDL_WINDOWEVENT_RESTORED:
+          if (w) Push(w, WM_SIZE, SIZE_RESTORED, PackPoint(w->clientWidth, w->clientHeight));
+          break;
+        case SDL_WINDOWEVENT_MOVED:
+          if (w) { w->x = e.window.data1; w->y = e.window.data2; }
+          Push(w, WM_MOVE, 0, PackPoint(e.window.data1, e.window.data2));
+          break;
+        case SDL_WINDOWEVENT_FOCUS_GAINED:
+          Push(w, WM_ACTIVATE, 1, 0);
+          Push(w, WM_SETFOCUS, 0, 0);
+          break;
+        case SDL_WINDOWEVENT_FOCUS_LOST:
+          Push(w, WM_ACTIVATE, 0, 0);
+          Push(w, WM_KILLFOCUS, 0, 0);
+          break;
+      }
+      break;
+    }
+    case SDL_MOUSEMOTION:
+      Push(WindowFromId(e.motion.windowID), WM_MOUSEMOVE, MouseFlags(), PackPoint(e.motion.x, e.motion.y));
+      break;
+    case SDL_MOUSEBUTTONDOWN:
+    case SDL_MOUSEBUTTONUP: {
+      bool down = e.type == SDL_MOUSEBUTTONDOWN;
+      bool dbl = down && e.button.clicks >= 2 && (e.button.clicks % 2) == 0;
+      unsigned msg = 0;
+      if (e.button.button == SDL_BUTTON_LEFT) msg = down ? (dbl ? WM_LBUTTONDBLCLK : WM_LBUTTONDOWN) : WM_LBUTTONUP;
+      else if (e.button.button == SDL_BUTTON_RIGHT) msg = down ? (dbl ? WM_RBUTTONDBLCLK : WM_RBUTTONDOWN) : WM_RBUTTONUP;
+      else if (e.button.button == SDL_BUTTON_MIDDLE) msg = down ? WM_MBUTTONDOWN : WM_MBUTTONUP;
+      if (msg) Push(WindowFromId(e.button.windowID), msg, MouseFlags(), PackPoint(e.button.x, e.button.y));
+      break;
+    }
+    case SDL_MOUSEWHEEL: {
+      int x = 0, y = 0;
+      SDL_GetMouseState(&x, &y);
+      unsigned long delta = static_cast<unsigned short>(short(e.wheel.y * 120));
+      Push(WindowFromId(e.wheel.windowID), WM_MOUSEWHEEL, (delta << 16) | MouseFlags(), PackPoint(x, y));
+      break;
+    }
+    case SDL_KEYDOWN: TranslateKey(e.key, true); break;
+    case SDL_KEYUP: TranslateKey(e.key, false); break;
+    case SDL_TEXTINPUT: PushText(WindowFromId(e.text.windowID), e.text.text); break;
+    default: break;
+  }
+}
+
+// Moves SDL events and posted messages into the queue.
+void Gather() {
+  if (g_videoUp) {
+    SDL_Event e;
+    while (SDL_PollEvent(&e)) TranslateEvent(e);
+  }
+  std::lock_guard<std::mutex> lock(g_postedLock);
+  while (!g_posted.empty()) {
+    g_queue.push_back(g_posted.front());
+    g_posted.pop_front();
+  }
+}
+
+bool Matches(const MSG& m, HWND w, unsigned lo, unsigned hi) {
+  if (w && m.hwnd != w) return false;
+  if (lo == 0 && hi == 0) return true;
+  return m.message >= lo && m.message <= hi;
+}
+
+// Due timers become WM_TIMER messages, one per timer however late it is, and
+// only when nothing else is waiting (as on Windows, timers have low priority).
+void AddDueTimers() {
+  unsigned long now = PlatTickMs();
+  for (Timer& t : g_timers) {
+    if (long(now - t.due) < 0) continue;
+    bool pending = false;
+    for (const MSG& m : g_queue)
+      if (m.message == WM_TIMER && m.hwnd == t.window && m.wParam == t.id) pending = true;
+    if (!pending) Push(t.window, WM_TIMER, t.id, 0);
+    t.due = now + t.interval;
+  }
+}
+
+long NextTimerWaitMs() {
+  if (g_timers.empty()) return -1;
+  unsigned long now = PlatTickMs();
+  long best = 0x7FFFFFFF;
+  for (const Timer& t : g_timers) best = std::min(best, std::max(0L, long(t.due - now)));
+  return best;
+}
+
+}  // namespace
+
+SDL_Window* PlatSdlWindow(HWND window) { return IsWindow(window) ? window->sdl : nullptr; }
+
+bool PlatInitVideo() {
+  if (g_videoUp) return true;
+  SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "0");
+  if (SDL_Init(SDL_INIT_VIDEO | SDL_INIT_EVENTS | SDL_INIT_TIMER) != 0) {
+    // No display: run on the headless driver.
+    SDL_setenv("SDL_VIDEODRIVER", "dummy", 1);
+    if (SDL_Init(SDL_INIT_VIDEO | SDL_INIT_EVENTS | SDL_INIT_TIMER) != 0) {
+      g_lastError = ENODEV;
+      return false;
+    }
+  }
+  const char* driver = SDL_GetCurrentVideoDriver();
+  g_headless = driver && (std::strcmp(driver, "dummy") == 0 || std::strcmp(driver, "offscreen") == 0);
+  g_wakeEvent = SDL_RegisterEvents(1);
+  g_videoUp = true;
+  return true;
+}
+
+bool PlatIsHeadless() { return !g_videoUp || g_headless; }
+
+void PlatShutdownVideo() {
+  if (!g_videoUp) return;
+  for (HWND w : g_windows) {
+    if (w->sdl) SDL_DestroyWindow(w->sdl);
+    delete w;
+  }
+  g_windows.clear();
+  g_timers.clear();
+  g_queue.clear();
+  SDL_Quit();
+  g_videoUp = false;
+}
+
+int RegisterWindowClass(const char* className, WNDPROC proc, unsigned style) {
+  if (!className || !proc) return 0;
+  g_classes[className] = ClassEntry{proc, style};
+  return 1;
+}
+
+HWND CreateWindowExA(unsigned long exStyle, const char* className, const char* title, unsigned long style,
+                     int x, int y, int width, int height) {
+  auto it = g_classes.find(className ? className : "");
+  if (it == g_classes.end()) {
+    g_lastError = EINVAL;
+    return nullptr;
+  }
+  if (!PlatInitVideo()) return nullptr;
+  int cw = std::max(1, width - kWindowFrameWidth);
+  int ch = std::max(1, height - kWindowFrameHeight);
+  Uint32 flags = (style & WS_VISIBLE) ? SDL_WINDOW_SHOWN : SDL_WINDOW_HIDDEN;
+  SDL_Window* sdl = SDL_CreateWindow(title ? title : "", x, y, cw, ch, flags);
+  if (!sdl) {
+    g_lastError = EIO;
+    return nullptr;
+  }
+  HWND w = new PlatWindow;
+  w->sdl = sdl;
+  w->proc = it->second.proc;
+  w->className = it->first;
+  w->x = x;
+  w->y = y;
+  w->clientWidth = cw;
+  w->clientHeight = ch;
+  w->visible = (style & WS_VISIBLE) != 0;
+  g_windows.push_back(w);
+  SDL_StartTextInput();
+  return w;
+}
+
+bool IsWindow(HWND window) {
+  return window && std::find(g_windows.begin(), g_windows.end(), window) != g_windows.end();
+}
+
+bool DestroyWindow(HWND window) {
+  if (!IsWindow(window)) return false;
+  // The window leaves the live list before WM_DESTROY is sent, so a handler
+  // that ends the program (and never returns here) finds it gone.
+  g_windows.erase(std::find(g_windows.begin(), g_windows.end(), window));
+  g_timers.erase(std::remove_if(g_timers.begin(), g_timers.end(), [&](const Timer& t) { return t.window == window; }),
+                 g_timers.end());
+  g_queue.erase(std::remove_if(g_queue.begin(), g_queue.end(), [&](const MSG& m) { return m.hwnd == window; }),
+                g_queue.end());
+  SDL_Window* sdl = window->sdl;
+  WNDPROC proc = window->proc;
+  struct Cleanup {
+    HWND w;
+    SDL_Window* s;
+    ~Cleanup() {
+      if (s) SDL_DestroyWindow(s);
+      delete w;
+    }
+  } cleanup{window, sdl};
+  if (sdl) SDL_HideWindow(sdl);
+  proc(window, WM_DESTROY, 0, 0);
+  return true;
+}
+
+bool SetWindowPos(HWND window, HWND insertAfter, int x, int y, int cx, int cy, unsigned flags) {
+  if (!IsWindow(window)) return false;
+  if (!(flags & SWP_NOMOVE)) {
+    window->x = x;
+    window->y = y;
+    SDL_SetWindowPosition(window->sdl, x, y);
+  }
+  if (!(flags & SWP_NOSIZE)) {
+    window->clientWidth = std::max(1, cx - kWindowFrameWidth);
+    window->clientHeight = std::max(1, cy - kWindowFrameHeight);
+    SDL_SetWindowSize(window->sdl, window->clientWidth, window->clientHeight);
+  }
+  if (flags & SWP_HIDEWINDOW) ShowWindow(window, SW_HIDE);
+  if (flags & SWP_SHOWWINDOW) ShowWindow(window, SW_SHOWNORMAL);
+  (void)insertAfter;  // z-order has no meaning for a single top-level window
+  return true;
+}
+
+bool ShowWindow(HWND window, int command) {
+  if (!IsWindow(window)) return false;
+  bool was = window->visible;
+  switch (command) {
+    case SW_HIDE: SDL_HideWindow(window->sdl); window->visible = false; break;
+    case SW_MINIMIZE: SDL_MinimizeWindow(window->sdl); break;
+    case SW_RESTORE: SDL_RestoreWindow(window->sdl); window->visible = true; break;
+    default: SDL_ShowWindow(window->sdl); window->visible = true; break;
+  }
+  return was;
+}
+
+bool SetWindowTextA(HWND window, const char* title) {
+  if (!IsWindow(window)) return false;
+  SDL_SetWindowTitle(window->sdl, title ? title : "");
+  return true;
+}
+
+bool GetClientSize(HWND window, int* width, int* height) {
+  if (!IsWindow(window)) return false;
+  *width = window->clientWidth;
+  *height = window->clientHeight;
+  return true;
+}
+
+int GetSystemMetrics(int index) {
+  SDL_DisplayMode mode;
+  if (!PlatInitVideo() || SDL_GetDesktopDisplayMode(0, &mode) != 0) {
+    mode.w = 1024;
+    mode.h = 768;
+  }
+  if (index == SM_CXSCREEN) return mode.w;
+  if (index == SM_CYSCREEN) return mode.h;
+  return 0;
+}
+
+int PlatLastError() { return g_lastError; }
+
+bool PeekMessageA(MSG* msg, HWND window, unsigned filterMin, unsigned filterMax, unsigned remove) {
+  Gather();
+  auto find = [&]() {
+    return std::find_if(g_queue.begin(), g_queue.end(),
+                        [&](const MSG& m) { return Matches(m, window, filterMin, filterMax); });
+  };
+  auto it = find();
+  if (it == g_queue.end()) {
+    AddDueTimers();
+    it = find();
+    if (it == g_queue.end()) return false;
+  }
+  *msg = *it;
+  if (remove & PM_REMOVE) g_queue.erase(it);
+  return true;
+}
+
+void WaitMessage() {
+  Gather();
+  if (!g_queue.empty()) return;
+  long wait = NextTimerWaitMs();
+  if (wait == 0) return;
+  if (!g_videoUp) {
+    // No event source: only timers and posted messages can wake us.
+    SDL_Delay(wait < 0 ? 10 : Uint32(std::min(wait, 10L)));
+    return;
+  }
+  if (wait < 0) SDL_WaitEvent(nullptr);
+  else SDL_WaitEventTimeout(nullptr, int(wait));
+}
+
+void TranslateMessage(const MSG*) {}
+
+long DispatchMessageA(const MSG* msg) {
+  if (!msg || !IsWindow(msg->hwnd)) return 0;
+  return msg->hwnd->proc(msg->hwnd, msg->message, msg->wParam, msg->lParam);
+}
+
+bool PostMessageA(HWND window, unsigned message, unsigned long wParam, long lParam) {
+  {
+    std::lock_guard<std::mutex> lock(g_postedLock);
+    MSG m;
+    m.hwnd = window;
+    m.message = message;
+    m.wParam = wParam;
+    m.lParam = lParam;
+    m.time = PlatTickMs();
+    g_posted.push_back(m);
+  }
+  if (g_videoUp) {
+    SDL_Event e;
+    SDL_zero(e);
+    e.type = g_wakeEvent;
+    SDL_PushEvent(&e);
+  }
+  return true;
+}
+
+long SendMessageA(HWND window, unsigned message, unsigned long wParam, long lParam) {
+  if (!IsWindow(window)) return 0;
+  return window->proc(window, message, wParam, lParam);
+}
+
+long DefWindowProcA(HWND window, unsigned message, unsigned long wParam, long lParam) {
+  if (message == WM_CLOSE) DestroyWindow(window);
+  return 0;
+}
+
+unsigned SetTimer(HWND window, unsigned id, unsigned intervalMs) {
+  if (!IsWindow(window)) return 0;
+  unsigned long due = PlatTickMs() + intervalMs;
+  for (Timer& t : g_timers)
+    if (t.window == window && t.id == id) {
+      t.interval = intervalMs;
+      t.due = due;
+      return id;
+    }
+  g_timers.push_back(Timer{window, id, intervalMs, due});
+  return id;
+}
+
+bool KillTimer(HWND window, unsigned id) {
+  auto it = std::find_if(g_timers.begin(), g_timers.end(),
+                         [&](const Timer& t) { return t.window == window && t.id == id; });
+  if (it == g_timers.end()) return false;
+  g_timers.erase(it);
+  return true;
+}
+
+int MessageBoxA(HWND owner, const char* text, const char* caption, unsigned flags) {
+  std::fprintf(stderr, "%s%s%s\n", caption ? caption : "", caption ? ": " : "", text ? text : "");
+  std::fflush(stderr);
+  const char* mode = std::getenv("QUORVEL_MESSAGEBOX");
+  bool toStderrOnly = mode && std::strcmp(mode, "stderr") == 0;
+  if (!toStderrOnly) PlatInitVideo();
+  bool show = g_videoUp && !g_headless && !toStderrOnly;
+  if (show) {
+    SDL_Window* parent = (owner && IsWindow(owner) && owner->visible) ? owner->sdl : nullptr;
+    SDL_ShowSimpleMessageBox(SDL_MESSAGEBOX_WARNING, caption ? caption : "", text ? text : "", parent);
+  }
+  return 1;
+}

@@ -1,0 +1,74 @@
+#include <gtest/gtest.h>
+
+#include <vector>
+
+#include "foundation/alloc.h"
+#include "foundation/fail.h"
+#include "foundation/runtime.h"
+#include "support/fatal.h"
+
+namespace {
+std::vector<int> g_calls;
+void ExitA() { g_calls.push_back(1); }
+void ExitB() { g_calls.push_back(2); }
+void ExitAddsC();
+void ExitC() { g_calls.push_back(3); }
+void ExitAddsC() {
+  g_calls.push_back(4);
+  AtExit(ExitC);
+}
+
+// The exit list is process state; each test works on a clean copy.
+struct ExitListScope {
+  RuntimeFn saved[kMaxExitFns];
+  int savedCount;
+  ExitListScope() {
+    std::copy(exit_fns, exit_fns + kMaxExitFns, saved);
+    savedCount = n_atexits;
+    std::fill(exit_fns, exit_fns + kMaxExitFns, nullptr);
+    n_atexits = 0;
+    g_calls.clear();
+  }
+  ~ExitListScope() {
+    std::copy(saved, saved + kMaxExitFns, exit_fns);
+    n_atexits = savedCount;
+  }
+};
+}  // namespace
+
+TEST(ExitList, RunsOnceInRegistrationOrderIncludingLateAdditions) {
+  ExitListScope scope;
+  AtExit(ExitA);
+  AtExit(ExitAddsC);
+  AtExit(ExitA);  // already there: ignored
+  AtExit(ExitB);
+  CallAllExitFunctions();
+  EXPECT_EQ(g_calls, (std::vector<int>{1, 4, 2, 3}));
+  CallAllExitFunctions();
+  EXPECT_EQ(g_calls.size(), 4u) << "a second walk calls nothing that already ran";
+}
+
+TEST(Fail, FormatsAndCutsTheMessageAt131Characters) {
+  EXPECT_FATAL(Fail("bad integer %s", "12x"), "bad integer 12x");
+  std::string longText(200, 'x');
+  EXPECT_FATAL(Fail("%s", longText.c_str()), std::string(131, 'x'));
+  EXPECT_FATAL(Fail(nullptr), "");
+}
+
+TEST(Alloc, HeapBlockSizesFollowTheRoundingRule) {
+  EXPECT_EQ(HeapBlockSize(1), 8u);
+  EXPECT_EQ(HeapBlockSize(10), 16u);
+  EXPECT_EQ(HeapBlockSize(0), 8u);
+  EXPECT_EQ(HeapBlockSize(13), 20u);
+}
+
+TEST(Alloc, CountsLiveBlocksThroughTheWrappers) {
+  unsigned long before = HeapNodesInUse();
+  void* p = GRTAlloc(100);
+  ASSERT_NE(p, nullptr);
+  EXPECT_EQ(HeapNodesInUse(), before + 1);
+  GRTFree(p);
+  EXPECT_EQ(HeapNodesInUse(), before);
+  EXPECT_EQ(GRTAlloc(size_t(-1) / 2), nullptr);
+  EXPECT_FATAL(MustAlloc(size_t(1) << 62), "Failed to allocate 0 bytes\n");
+}
