@@ -1,0 +1,68 @@
+#include <gtest/gtest.h>
+#include <stdlib.h>
+#include <unistd.h>
+
+#include <regex>
+#include <string>
+
+#include "foundation/log.h"
+#include "support/process.h"
+
+namespace {
+// Runs the log in a temporary directory with the given environment, then
+// restores the process state.
+class LogInDirectory : public testing::Test {
+ protected:
+  void SetUp() override {
+    ASSERT_NE(getcwd(old_, sizeof old_), nullptr);
+    ASSERT_EQ(chdir(dir_.path().c_str()), 0);
+    unsetenv("LOGFILENAME");
+    unsetenv("MYIPADR");
+    ResetLogForTests();
+    LogEnabled = 1;
+  }
+  void TearDown() override {
+    LogEnabled = 0;
+    ResetLogForTests();
+    unsetenv("LOGFILENAME");
+    unsetenv("MYIPADR");
+    ASSERT_EQ(chdir(old_), 0);
+  }
+  TempDir dir_;
+  char old_[4096];
+};
+}  // namespace
+
+TEST_F(LogInDirectory, WritesTimeStampedLinesAfterTheInitLine) {
+  Log("hello %d", 42);
+  FLog("%s", "second");
+  std::string text = ReadFileText(dir_ / "game.log");
+  std::regex shape("^ {0,8}\\d{1,9} : Log System initted\n {0,8}\\d{1,9} : hello 42\n {0,8}\\d{1,9} : second\n$");
+  EXPECT_TRUE(std::regex_match(text, shape)) << text;
+}
+
+TEST_F(LogInDirectory, DisabledLogTouchesNoFile) {
+  LogEnabled = 0;
+  Log("nothing");
+  EXPECT_NE(access((dir_ / "game.log").c_str(), F_OK), 0);
+}
+
+TEST_F(LogInDirectory, EnvironmentChoosesTheFileName) {
+  setenv("MYIPADR", "10.0.0.5", 1);
+  Log("x");
+  EXPECT_NE(ReadFileText(dir_ / "game.log.10.0.0.5").find(" : x\n"), std::string::npos);
+  ResetLogForTests();
+  setenv("LOGFILENAME", (dir_ / "named.log").c_str(), 1);
+  Log("y");
+  EXPECT_NE(ReadFileText(dir_ / "named.log").find(" : y\n"), std::string::npos) << "LOGFILENAME wins over MYIPADR";
+}
+
+TEST_F(LogInDirectory, LongLinesAreCutAt512Bytes) {
+  std::string big(2000, 'z');
+  Log("%s", big.c_str());
+  std::string text = ReadFileText(dir_ / "game.log");
+  size_t last = text.rfind(" : ");
+  ASSERT_NE(last, std::string::npos);
+  size_t lineStart = text.rfind('\n', last) + 1;
+  EXPECT_EQ(text.size() - 1 - lineStart, 511u);
+}

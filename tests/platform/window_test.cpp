@@ -1,0 +1,170 @@
+#include <SDL2/SDL.h>
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <thread>
+#include <vector>
+
+#include "platform/clock_source.h"
+#include "platform/keymap.h"
+#include "platform/window.h"
+
+namespace {
+std::vector<MSG> g_seen;
+
+long RecordingProc(HWND w, unsigned message, unsigned long wParam, long lParam) {
+  MSG m;
+  m.hwnd = w;
+  m.message = message;
+  m.wParam = wParam;
+  m.lParam = lParam;
+  g_seen.push_back(m);
+  return DefWindowProcA(w, message, wParam, lParam);
+}
+
+class PlatformWindow : public testing::Test {
+ protected:
+  void SetUp() override {
+    ASSERT_TRUE(PlatInitVideo());
+    ASSERT_TRUE(RegisterWindowClass("TEST_CLASS", RecordingProc, CS_DBLCLKS));
+    window = CreateWindowExA(0, "TEST_CLASS", "test", WS_VISIBLE, 10, 20, 728, 529);
+    ASSERT_NE(window, nullptr);
+    Drain();
+    g_seen.clear();
+  }
+  void TearDown() override {
+    PlatSetClockOverride(nullptr);
+    if (IsWindow(window)) DestroyWindow(window);
+  }
+  // Dispatches everything pending; returns the messages dispatched.
+  std::vector<MSG> Drain() {
+    std::vector<MSG> got;
+    MSG m;
+    while (PeekMessageA(&m, nullptr, 0, 0, PM_REMOVE)) {
+      got.push_back(m);
+      DispatchMessageA(&m);
+    }
+    return got;
+  }
+  static int Count(const std::vector<MSG>& ms, unsigned message) {
+    int n = 0;
+    for (const MSG& m : ms) n += m.message == message;
+    return n;
+  }
+  HWND window = nullptr;
+};
+}  // namespace
+
+TEST_F(PlatformWindow, DrawingAreaIsTheOuterSizeLessTheFrame) {
+  int w = 0, h = 0;
+  ASSERT_TRUE(GetClientSize(window, &w, &h));
+  EXPECT_EQ(w, 720);
+  EXPECT_EQ(h, 505);
+}
+
+TEST_F(PlatformWindow, PostedMessagesArriveInOrderAndPeekWithoutRemoveKeepsThem) {
+  PostMessageA(window, WM_USER, 1, 2);
+  PostMessageA(window, WM_USER + 1, 3, 4);
+  MSG m;
+  ASSERT_TRUE(PeekMessageA(&m, window, 0, 0, PM_NOREMOVE));
+  EXPECT_EQ(m.message, unsigned(WM_USER));
+  std::vector<MSG> got = Drain();
+  ASSERT_EQ(Count(got, WM_USER) + Count(got, WM_USER + 1), 2);
+  EXPECT_EQ(got[0].wParam, 1u);
+  EXPECT_EQ(got[0].lParam, 2);
+  EXPECT_FALSE(PeekMessageA(&m, window, 0, 0, PM_REMOVE));
+}
+
+TEST_F(PlatformWindow, PostFromAnotherThreadWakesWaitMessage) {
+  std::thread poster([this] {
+    SDL_Delay(50);
+    PostMessageA(window, WM_USER, 7, 0);
+  });
+  Uint32 start = SDL_GetTicks();
+  WaitMessage();
+  poster.join();
+  EXPECT_LT(SDL_GetTicks() - start, 2000u);
+  std::vector<MSG> got = Drain();
+  ASSERT_EQ(Count(got, WM_USER), 1);
+}
+
+TEST_F(PlatformWindow, TimersFireByIdAtTheirIntervalAndCoalesce) {
+  PlatUseManualClock(1000000000ull);
+  SetTimer(window, 2, 100);
+  SetTimer(window, 3, 250);
+  EXPECT_EQ(Count(Drain(), WM_TIMER), 0);
+  PlatAdvanceManualClock(100000000ull);
+  std::vector<MSG> got = Drain();
+  ASSERT_EQ(Count(got, WM_TIMER), 1);
+  EXPECT_EQ(got[0].wParam, 2u);
+  // A late pump gets one message per timer, not one per missed interval.
+  PlatAdvanceManualClock(1000000000ull);
+  got = Drain();
+  EXPECT_EQ(Count(got, WM_TIMER), 2);
+  EXPECT_TRUE(KillTimer(window, 2));
+  EXPECT_FALSE(KillTimer(window, 2));
+  PlatAdvanceManualClock(1000000000ull);
+  got = Drain();
+  ASSERT_EQ(Count(got, WM_TIMER), 1);
+  EXPECT_EQ(got[0].wParam, 3u);
+}
+
+TEST_F(PlatformWindow, CloseRequestBecomesCloseThenDestroy) {
+  SDL_Event quit;
+  SDL_zero(quit);
+  quit.type = SDL_QUIT;
+  SDL_PushEvent(&quit);
+  Drain();
+  ASSERT_EQ(g_seen.size(), 2u);
+  EXPECT_EQ(g_seen[0].message, unsigned(WM_CLOSE));
+  EXPECT_EQ(g_seen[1].message, unsigned(WM_DESTROY));
+  EXPECT_FALSE(IsWindow(window));
+}
+
+TEST_F(PlatformWindow, KeysBecomeVirtualKeysWithScanCodesAndCharacters) {
+  SDL_Event e;
+  SDL_zero(e);
+  e.type = SDL_KEYDOWN;
+  e.key.windowID = 0;
+  e.key.keysym.scancode = SDL_SCANCODE_RETURN;
+  SDL_PushEvent(&e);
+  e.type = SDL_KEYUP;
+  SDL_PushEvent(&e);
+  SDL_Event t;
+  SDL_zero(t);
+  t.type = SDL_TEXTINPUT;
+  std::strcpy(t.text.text, "a\xC3\xA9");  // 'a', e-acute
+  SDL_PushEvent(&t);
+  Drain();
+  ASSERT_EQ(g_seen.size(), 5u);
+  EXPECT_EQ(g_seen[0].message, unsigned(WM_KEYDOWN));
+  EXPECT_EQ(g_seen[0].wParam, unsigned(VK_RETURN));
+  EXPECT_EQ((g_seen[0].lParam >> 16) & 0xFF, 0x1C);
+  EXPECT_EQ(g_seen[1].message, unsigned(WM_CHAR));
+  EXPECT_EQ(g_seen[1].wParam, 13u);
+  EXPECT_EQ(g_seen[2].message, unsigned(WM_KEYUP));
+  EXPECT_NE(g_seen[2].lParam & (1L << 31), 0);
+  EXPECT_EQ(g_seen[3].wParam, unsigned('a'));
+  EXPECT_EQ(g_seen[4].wParam, 0xE9u);
+  EXPECT_EQ((g_seen[4].lParam >> 16) & 0xFF, 0x1C) << "characters carry the last key's scan code";
+}
+
+TEST_F(PlatformWindow, MouseButtonsPackTheirPosition) {
+  SDL_Event e;
+  SDL_zero(e);
+  e.type = SDL_MOUSEBUTTONDOWN;
+  e.button.button = SDL_BUTTON_LEFT;
+  e.button.clicks = 2;
+  e.button.x = 300;
+  e.button.y = 7;
+  SDL_PushEvent(&e);
+  e.type = SDL_MOUSEBUTTONUP;
+  e.button.button = SDL_BUTTON_RIGHT;
+  SDL_PushEvent(&e);
+  Drain();
+  ASSERT_EQ(g_seen.size(), 2u);
+  EXPECT_EQ(g_seen[0].message, unsigned(WM_LBUTTONDBLCLK));
+  EXPECT_EQ(g_seen[0].lParam & 0xFFFF, 300);
+  EXPECT_EQ((g_seen[0].lParam >> 16) & 0xFFFF, 7);
+  EXPECT_EQ(g_seen[1].message, unsigned(WM_RBUTTONUP));
+}
