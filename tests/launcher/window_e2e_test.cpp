@@ -1,0 +1,34 @@
+// The real program in a real X server: the window opens at its fixed size
+// with its title, and a close request from the window manager ends it cleanly.
+#include <gtest/gtest.h>
+
+#include <sstream>
+#include <string>
+
+#include "support/process.h"
+#include "support/xvfb.h"
+
+TEST(WindowUnderX, OpensAtTheFixedSizeAndClosesCleanly) {
+  Xvfb x;
+  ASSERT_TRUE(x.running()) << "Xvfb did not start";
+  TempDir dir;
+  pid_t pid = StartProcess({QUORVEL_EXE}, {x.displayEnv(), "QUORVEL_EXIT_TRACE=" + dir / "trace"}, dir.path(),
+                           dir / "out", dir / "err");
+  ASSERT_GT(pid, 0);
+  unsigned long window = x.FindWindow("Quorvel Online Install/Update Agent");
+  ASSERT_NE(window, 0u) << ReadFileText(dir / "err");
+
+  std::string geometry = x.Xdotool("getwindowgeometry " + std::to_string(window));
+  EXPECT_NE(geometry.find("Geometry: 720x505"), std::string::npos) << geometry;
+
+  ASSERT_TRUE(x.CloseWindow(window));
+  ProcessResult r = WaitProcess(pid, 10000);
+  EXPECT_FALSE(r.timedOut);
+  EXPECT_EQ(r.signal, 0);
+  EXPECT_EQ(r.exitCode, 1);
+  EXPECT_EQ(ReadFileText(dir / "err"), "") << "closing shows no message box";
+  std::istringstream trace(ReadFileText(dir / "trace"));
+  std::string word;
+  int index = 0, expected = 0;
+  while (trace >> word >> index) EXPECT_EQ(index, expected++) << "each exit function once, in order";
+}
