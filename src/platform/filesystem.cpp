@@ -1,0 +1,66 @@
+#include "platform/filesystem.h"
+
+#include <dirent.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+#include <ctime>
+
+std::string PlatNativePath(const std::string& path) {
+  std::string out(path);
+  for (char& c : out)
+    if (c == '/' || c == '\\') c = kPathSeparator;
+  return out;
+}
+
+bool PlatListDirectory(const std::string& directory, std::vector<std::string>& names) {
+  std::string dir = directory.empty() ? "." : PlatNativePath(directory);
+  DIR* d = opendir(dir.c_str());
+  if (!d) return false;
+  while (dirent* e = readdir(d)) {
+    if (!std::strcmp(e->d_name, ".") || !std::strcmp(e->d_name, "..")) continue;
+    names.emplace_back(e->d_name);
+  }
+  closedir(d);
+  return true;
+}
+
+bool PlatFileExists(const std::string& path) {
+  struct stat st;
+  return stat(PlatNativePath(path).c_str(), &st) == 0;
+}
+
+bool PlatIsDirectory(const std::string& path) {
+  struct stat st;
+  return stat(PlatNativePath(path).c_str(), &st) == 0 && S_ISDIR(st.st_mode);
+}
+
+bool PlatMakeDirectory(const std::string& path) {
+  std::string p = PlatNativePath(path);
+  if (mkdir(p.c_str(), 0755) == 0) return true;
+  return errno == EEXIST && PlatIsDirectory(p);
+}
+
+bool PlatRemoveFile(const std::string& path) { return unlink(PlatNativePath(path).c_str()) == 0; }
+
+bool PlatRenameFile(const std::string& from, const std::string& to) {
+  return std::rename(PlatNativePath(from).c_str(), PlatNativePath(to).c_str()) == 0;
+}
+
+void PlatSleepMs(unsigned milliseconds) {
+  timespec ts{static_cast<time_t>(milliseconds / 1000), static_cast<long>(milliseconds % 1000) * 1000000L};
+  while (nanosleep(&ts, &ts) != 0 && errno == EINTR) {
+  }
+}
+
+void PlatBeep(unsigned, unsigned) {
+  if (isatty(STDERR_FILENO)) {
+    std::fputc('\a', stderr);
+    std::fflush(stderr);
+  }
+}
+
+int PlatCDDriveLetter() { return -1; }
