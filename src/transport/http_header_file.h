@@ -1,0 +1,19 @@
+// The ".hdr" file kept beside a downloaded file: the header lines of the last
+// good response, without the status line, each ended by a line feed (carriage
+// returns removed), up to the blank line.
+#pragma once
+
+#include <string>
+
+// The ".hdr" text for a response header (status line through blank line).
+// Stops at the first line shorter than 3 characters with its line end.
+std::string HeaderFileText(const std::string& responseHeader);
+
+struct HeaderFileInfo {
+  bool has_last_modified = false;
+  std::string last_modified;   // the text after "Last-Modified: ", line end removed
+  bool has_content_length = false;
+  long content_length = 0;
+};
+// Reads a ".hdr" text up to its first line shorter than 3 characters.
+HeaderFileInfo ParseHeaderFileText(const std::string& text);

@@ -1,0 +1,24 @@
+// The GET request of a download, byte for byte. A direct request ends its
+// lines with bare line feeds; a request to an HTTP proxy with CR LF, except
+// that the Proxy-Authorization line follows "Connection: close" after a bare
+// line feed.
+#pragma once
+
+#include <cstddef>
+
+struct HttpRequestFields {
+  const char* path = "/";                  // request target (BuildRequestPath)
+  const char* host = "";                   // Host line: the URL's host part, with its port if any
+  bool via_proxy = false;
+  const char* proxy_authentication = nullptr;  // Base64 "user:password", or null
+  const char* if_modified_since = nullptr;     // null: no If-Modified-Since line (unconditional)
+  long range_start = -1;                   // >= 0: ask for the bytes from here on
+  const char* if_range = nullptr;          // validator sent with a range
+};
+
+// Writes the request into out (size bytes, terminator included). Returns its
+// length, or -1 when it does not fit.
+int FormatHttpRequest(char* out, size_t size, const HttpRequestFields& fields);
+
+// Requests are built in a buffer of this size.
+constexpr size_t kHttpRequestSize = 2048;

@@ -1,0 +1,139 @@
+#include "transport/http_response.h"
+
+#include <strings.h>
+
+#include <climits>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+
+HttpHeaderAccumulator::Result HttpHeaderAccumulator::Feed(const char* data, size_t length, size_t* bodyStart) {
+  *bodyStart = 0;
+  if (complete_) return kComplete;
+  size_t before = buffer_.size();
+  // Never hold more than the bound plus the three bytes that may begin the
+  // terminator; what lies beyond is body or a refused header.
+  size_t take = length;
+  if (before + take > kMaxHeader + 3) take = kMaxHeader + 3 - before;
+  buffer_.append(data, take);
+  size_t from = before >= 3 ? before - 3 : 0;
+  size_t pos = buffer_.find("\r\n\r\n", from);
+  if (pos == std::string::npos || pos + 4 > kMaxHeader) {
+    if (buffer_.size() >= kMaxHeader) return kTooLong;
+    return kNeedMore;
+  }
+  size_t end = pos + 4;
+  *bodyStart = end - before;
+  buffer_.resize(end);
+  complete_ = true;
+  return kComplete;
+}
+
+void HttpHeaderAccumulator::Reset() {
+  buffer_.clear();
+  complete_ = false;
+}
+
+bool ParseHttpStatusLine(const std::string& header, HttpStatusLine* status) {
+  char first[129];
+  size_t n = header.size() < 128 ? header.size() : 128;
+  std::memcpy(first, header.data(), n);
+  first[n] = '\0';
+  return std::sscanf(first, "HTTP/%d.%d %d", &status->major, &status->minor, &status->code) == 3;
+}
+
+bool FindHttpHeaderField(const std::string& header, const char* name, std::string* value) {
+  size_t nameLen = std::strlen(name);
+  size_t line = header.find('\n');  // the status line is not a field
+  while (line != std::string::npos) {
+    size_t start = line + 1;
+    size_t end = header.find('\n', start);
+    size_t stop = end == std::string::npos ? header.size() : end;
+    if (stop - start > nameLen && strncasecmp(header.c_str() + start, name, nameLen) == 0 &&
+        header[start + nameLen] == ':') {
+      size_t v = start + nameLen + 1;
+      while (v < stop && (header[v] == ' ' || header[v] == '\t')) ++v;
+      size_t e = stop;
+      while (e > v && (header[e - 1] == '\r' || header[e - 1] == ' ' || header[e - 1] == '\t')) --e;
+      value->assign(header, v, e - v);
+      return true;
+    }
+    line = end;
+  }
+  return false;
+}
+
+ContentLengthResult ParseContentLength(const std::string& header, long* value) {
+  std::string text;
+  if (!FindHttpHeaderField(header, "Content-Length", &text)) return kContentLengthAbsent;
+  if (text.empty() || text.size() > 10) return kContentLengthBad;
+  for (char c : text)
+    if (c < '0' || c > '9') return kContentLengthBad;
+  long v = std::strtol(text.c_str(), nullptr, 10);
+  if (v > INT_MAX) return kContentLengthBad;
+  *value = v;
+  return kContentLengthOk;
+}
+
+bool ParseContentRange(const std::string& value, long* first, long* last, long* total) {
+  char tail[16] = {};
+  int used = 0;
+  if (std::sscanf(value.c_str(), "bytes %ld-%ld/%n", first, last, &used) != 2 || used == 0) return false;
+  const char* t = value.c_str() + used;
+  if (std::strcmp(t, "*") == 0) {
+    *total = -1;
+  } else {
+    if (!*t || std::strlen(t) > 15) return false;
+    for (const char* d = t; *d; ++d)
+      if (*d < '0' || *d > '9') return false;
+    std::strcpy(tail, t);
+    *total = std::strtol(tail, nullptr, 10);
+  }
+  return *first >= 0 && *last >= *first && (*total < 0 || *last < *total);
+}
+
+const char* HttpStatusText(int code) {
+  switch (code) {
+    case 100: return "Continue";
+    case 101: return "Switching Protocols";
+    case 200: return "OK";
+    case 201: return "Created";
+    case 202: return "Accepted";
+    case 203: return "Non-Authoritative Information";
+    case 204: return "No Content";
+    case 205: return "Reset Content";
+    case 206: return "Partial Content";
+    case 300: return "Multiple Choices";
+    case 301: return "Moved Permanently";
+    case 302: return "Found";
+    case 303: return "See Other";
+    case 304: return "Not Modified";
+    case 305: return "Use Proxy";
+    case 307: return "Temporary Redirect";
+    case 400: return "Bad Request";
+    case 401: return "Unauthorized";
+    case 402: return "Payment Required";
+    case 403: return "Forbidden";
+    case 404: return "Not Found";
+    case 405: return "Method Not Allowed";
+    case 406: return "Not Acceptable";
+    case 407: return "Proxy Authentication Required";
+    case 408: return "Request Time-out";
+    case 409: return "Conflict";
+    case 410: return "Gone";
+    case 411: return "Length Required";
+    case 412: return "Precondition Failed";
+    case 413: return "Request Entity Too Large";
+    case 414: return "Request-URL Too Large";
+    case 415: return "Unsupported Media Type";
+    case 416: return "Requested range not satisfiable";
+    case 417: return "Expectation Failed";
+    case 500: return "Internal Server Error";
+    case 501: return "Not Implemented";
+    case 502: return "Bad Gateway";
+    case 503: return "Service Unavailable";
+    case 504: return "Gateway Time-out";
+    case 505: return "HTTP Version not supported";
+    default: return "Unknown HTTP Error";
+  }
+}

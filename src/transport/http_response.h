@@ -1,0 +1,49 @@
+// Reading an HTTP response header: finding its end across receive passes,
+// the status line, and the fields the download uses.
+#pragma once
+
+#include <cstddef>
+#include <string>
+
+// Collects the start of a response until the blank line that ends the
+// header, however the bytes are split over receive passes. Bounded: a header
+// that has not ended within kMaxHeader bytes is refused.
+class HttpHeaderAccumulator {
+ public:
+  static constexpr size_t kMaxHeader = 32768;
+  enum Result { kNeedMore, kComplete, kTooLong };
+
+  // Feeds the next bytes. On kComplete, *bodyStart is the offset in this
+  // feed's data where the body begins. Feeding after completion is an error
+  // of the caller and returns kComplete with *bodyStart 0.
+  Result Feed(const char* data, size_t length, size_t* bodyStart);
+  bool complete() const { return complete_; }
+  // The header: status line through the blank line ("\r\n\r\n" included).
+  const std::string& header() const { return buffer_; }
+  void Reset();
+
+ private:
+  std::string buffer_;
+  bool complete_ = false;
+};
+
+struct HttpStatusLine {
+  int major = 0, minor = 0, code = 0;
+};
+// Reads "HTTP/%d.%d %d" from the first 128 bytes. False when it is not there.
+bool ParseHttpStatusLine(const std::string& header, HttpStatusLine* status);
+
+// The value of a header field (name matched without regard to case, at the
+// start of a line), leading and trailing blanks removed. False when absent.
+bool FindHttpHeaderField(const std::string& header, const char* name, std::string* value);
+
+enum ContentLengthResult { kContentLengthAbsent, kContentLengthBad, kContentLengthOk };
+// The Content-Length field: absent, unreadable (not a non-negative decimal
+// that fits an int), or its value.
+ContentLengthResult ParseContentLength(const std::string& header, long* value);
+
+// "Content-Range: bytes FIRST-LAST/TOTAL" (TOTAL may be "*", given as -1).
+bool ParseContentRange(const std::string& value, long* first, long* last, long* total);
+
+// The reason text of a status code, "Unknown HTTP Error" for codes not in the table.
+const char* HttpStatusText(int code);

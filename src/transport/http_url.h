@@ -1,0 +1,28 @@
+// Splitting a download URL and building the request target from its parts.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+
+// The part table has room for 31 parts and an end marker; longer URLs are refused.
+constexpr int kMaxUrlParts = 31;
+
+struct HttpUrlParts {
+  const char* parts[kMaxUrlParts + 1];  // null after the last
+  int count;
+  int host_index;  // 1 after "http:", else 0
+};
+
+// Splits url in place at "/" ("\" counts as "/"; empty parts are dropped).
+// The host is the part after a first part "http:" (in any case), else the
+// first part. False when the URL has no part or more than kMaxUrlParts.
+bool SplitUrl(char* url, HttpUrlParts* out);
+
+// Splits a host part "name" or "name:port" (port 1..65535; without one, 80).
+// False for an empty name, a bad port or a name longer than nameSize - 1.
+bool SplitHostPort(const char* hostPart, char* name, size_t nameSize, uint16_t* port);
+
+// The request target: direct, "/" and the parts after the host joined with
+// "/"; through a proxy, the whole URL again ("http://host/..."). Spaces become
+// "%20". False when it does not fit in size bytes (terminator included).
+bool BuildRequestPath(const HttpUrlParts& url, bool viaProxy, char* out, size_t size);

@@ -1,0 +1,85 @@
+// A TCP stream connection: always non-blocking once set up, reporting its
+// condition through the flag word of SocketConnection. Clients may go through
+// the process-wide SOCKS5 proxy (transport/socks5.h); servers listen and
+// Accept. Nothing here reconnects; the owner destroys a broken connection.
+#pragma once
+
+#include <pthread.h>
+
+#include <cstdint>
+
+#include "transport/socket_connection.h"
+#include "transport/socks5.h"
+
+class RealTCPConnection : public SocketConnection {
+ public:
+  // No socket.
+  RealTCPConnection();
+  // A listening socket on port (host byte order).
+  explicit RealTCPConnection(uint16_t port);
+  // A client connection to address:port; blocking waits for the connect (and
+  // any SOCKS negotiation) before returning, else TryToConnect advances it.
+  RealTCPConnection(uint16_t port, const NodeAddress& address, int blocking);
+  // The same; noSocks non-zero bypasses a configured SOCKS proxy.
+  RealTCPConnection(uint16_t port, const NodeAddress& address, int blocking, int noSocks);
+  // A copy of other (Accept gives it the accepted socket).
+  RealTCPConnection(const RealTCPConnection& other);
+  ~RealTCPConnection() override;
+
+  // Opens the socket: a client (connect != 0) to address:port, or a listener
+  // on port. Returns the socket, or 0 with set-up failure bits in flags.
+  PlatSocket InitSocket(uint16_t port, const NodeAddress& address, int connect, int blocking, int noSocks);
+  // Advances a pending non-blocking connect and the SOCKS negotiation, one
+  // step per call. Never waits. Does nothing once connected or broken.
+  void TryToConnect();
+  // Sends all of data. Waits (up to 500 ms at a time) only while the system's
+  // send buffer is full; a peer that takes nothing for that long counts as
+  // broken. Returns length, or -1 when the connection is (or becomes) broken.
+  long Send(const void* data, unsigned long length);
+  // One non-blocking read: the bytes read, 0 when nothing is waiting. A closed
+  // peer or a network failure sets sockflags_fatal_error. Clears sockflags_readable.
+  long Receive(void* buffer, unsigned long length);
+  // A new connected RealTCPConnection for a waiting client (owned by the
+  // caller), its address in *address; null when none is waiting.
+  RealTCPConnection* Accept(NodeAddress* address);
+
+  void ResetTransferStats();
+  // The local port (host order) of a listener, for clients of a port chosen
+  // by the system (tests).
+  uint16_t LocalPort() const;
+
+  // Transfer statistics: start time (timer counts) and bytes per direction.
+  unsigned long send_start_time = 0, receive_start_time = 0;
+  unsigned long bytes_sent = 0, bytes_received = 0;
+  int last_error = 0;  // last socket error number (platform/sockets.h)
+
+  // SOCKS state: 0 none, 1 send greeting, 2 await method reply, 3 send
+  // connect request, 4 await connect reply, 5 done.
+  int socks_state = 0;
+  NodeAddress remote_address{};   // where the socket connects (the proxy with SOCKS)
+  uint16_t remote_port = 0;       // host order
+  NodeAddress socks_destination{};  // the real destination with SOCKS
+  uint16_t socks_destination_port = 0;
+
+ private:
+  bool SocksStep();  // one negotiation step; false on failure
+  void SocksFail();
+  // Reads towards need bytes of a SOCKS reply; true once they are in.
+  bool SocksReceive(int need);
+
+  pthread_mutex_t send_mutex_ = PTHREAD_MUTEX_INITIALIZER;
+  bool uses_socks_ = false;
+  unsigned char socks_buffer_[kSocks5MaxReply] = {};
+  int socks_have_ = 0;
+  unsigned long socks_wait_start_ = 0;
+};
+
+// Polls the connected, unbroken connections among the given ones (at most 64)
+// and the extra socket (0 for none). timeoutMs: 0 waits without limit, -1 does
+// not wait, else milliseconds. Sets sockflags_readable on connections with
+// data (or a client) waiting and sockflags_fatal_error on failed ones. Returns
+// the number of ready sockets, 0 when none qualified.
+int SelectSocket(RealTCPConnection** connections, int count, int timeoutMs, PlatSocket extra, int unused);
+
+// Timer counts a SOCKS reply may take (4 seconds at 64 counts per second).
+constexpr unsigned long kSocksReceiveTimeout = 256;

@@ -1,0 +1,38 @@
+// SOCKS5 (RFC 1928) for outgoing stream connections: no authentication, IPv4
+// destinations. The proxy setting is process-wide; the negotiation itself is
+// run step by step by RealTCPConnection with the byte codec below.
+#pragma once
+
+#include <cstdint>
+
+#include "transport/node_address.h"
+
+// All zero when no SOCKS proxy is set.
+extern NodeAddress SocksProxyAddress;
+extern uint16_t SocksProxyPort;  // host byte order
+
+// Resolves host and makes it the proxy of every later client connection that
+// does not ask to bypass it; a null host clears it. A host that does not
+// resolve leaves no proxy set.
+void SetSocksProxy(const char* host, uint16_t port);
+// Clears the proxy (registered at start-up).
+void InitSocksProxy();
+bool SocksProxyInUse();
+
+// The greeting: version 5, one method, method 0 (no authentication).
+constexpr int kSocks5GreetingSize = 3;
+void Socks5Greeting(unsigned char out[kSocks5GreetingSize]);
+
+// The method reply is 2 bytes: version, chosen method (0xFF: none acceptable).
+constexpr int kSocks5MethodReplySize = 2;
+
+// The connect request: 05 01 00 01, the 4 address bytes, the port high byte first.
+constexpr int kSocks5ConnectRequestSize = 10;
+void Socks5ConnectRequest(const NodeAddress& destination, uint16_t port, unsigned char out[kSocks5ConnectRequestSize]);
+
+// The length of a connect reply from its first bytes: 0 while fewer than 4
+// bytes are in, -1 for an unknown address type, else the whole length
+// (type 1: 10, type 3: 7 + the name length in byte 4, type 4: 22).
+int Socks5ReplyLength(const unsigned char* data, int have);
+// Largest reply (type 3 with a 255-byte name).
+constexpr int kSocks5MaxReply = 7 + 255;

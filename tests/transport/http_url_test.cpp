@@ -1,0 +1,96 @@
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "transport/http_url.h"
+
+namespace {
+struct Split {
+  std::string text;
+  HttpUrlParts parts{};
+  bool ok = false;
+  explicit Split(const std::string& url) : text(url) { ok = SplitUrl(text.data(), &parts); }
+  std::string Path(bool proxy, size_t size = 2048) {
+    std::string out(size, '\0');
+    if (!BuildRequestPath(parts, proxy, out.data(), size)) return "<refused>";
+    return out.c_str();
+  }
+};
+}  // namespace
+
+TEST(HttpUrl, RequestPathsDirectAndThroughProxy) {
+  struct Case {
+    const char* url;
+    const char* host;
+    const char* direct;
+    const char* proxy;
+  } cases[] = {
+      {"http://server/dir/name.lst", "server", "/dir/name.lst", "http://server/dir/name.lst"},
+      {"HTTP://server//dir///name.lst", "server", "/dir/name.lst", "HTTP://server/dir/name.lst"},
+      {"http:\\\\server\\dir\\a b c.txt", "server", "/dir/a%20b%20c.txt", "http://server/dir/a%20b%20c.txt"},
+      {"http://127.0.0.1:8080/krnx/", "127.0.0.1:8080", "/krnx", "http://127.0.0.1:8080/krnx"},
+      {"http://server", "server", "/", "http://server"},
+      {"server/file", "server", "/file", "server//file"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.url);
+    Split s(c.url);
+    ASSERT_TRUE(s.ok);
+    EXPECT_STREQ(s.parts.parts[s.parts.host_index], c.host);
+    EXPECT_EQ(s.Path(false), c.direct);
+    EXPECT_EQ(s.Path(true), c.proxy);
+  }
+}
+
+TEST(HttpUrl, PartLimitAndEmptyUrlsAreRefused) {
+  std::string url = "http://host";
+  for (int i = 0; i < 29; ++i) url += "/p";
+  EXPECT_TRUE(Split(url).ok);  // 31 parts
+  EXPECT_FALSE(Split(url + "/q").ok);  // 32 parts
+  EXPECT_FALSE(Split("").ok);
+  EXPECT_FALSE(Split("///").ok);
+  EXPECT_FALSE(Split("http:").ok);  // no host after the scheme
+}
+
+TEST(HttpUrl, RequestPathThatDoesNotFitIsRefused) {
+  Split s("http://host/" + std::string(100, 'x'));
+  ASSERT_TRUE(s.ok);
+  EXPECT_EQ(s.Path(false, 102), "/" + std::string(100, 'x'));
+  EXPECT_EQ(s.Path(false, 101), "<refused>");
+  Split spaces("http://host/a b");
+  EXPECT_EQ(spaces.Path(false, 6), "<refused>");  // "/a%20b" needs 7 bytes
+}
+
+TEST(HttpUrl, HostAndPort) {
+  struct Case {
+    const char* part;
+    bool ok;
+    const char* name;
+    uint16_t port;
+  } cases[] = {
+      {"server", true, "server", 80},
+      {"127.0.0.1:8080", true, "127.0.0.1", 8080},
+      {"h:65535", true, "h", 65535},
+      {"h:1", true, "h", 1},
+      {"h:0", false, "", 0},
+      {"h:65536", false, "", 0},
+      {"h:", false, "", 0},
+      {"h:80x", false, "", 0},
+      {"h:-1", false, "", 0},
+      {":80", false, "", 0},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.part);
+    char name[64] = "unchanged";
+    uint16_t port = 0;
+    EXPECT_EQ(SplitHostPort(c.part, name, sizeof name, &port), c.ok);
+    if (c.ok) {
+      EXPECT_STREQ(name, c.name);
+      EXPECT_EQ(port, c.port);
+    }
+  }
+  char small[4];
+  uint16_t port;
+  EXPECT_TRUE(SplitHostPort("abc:1", small, sizeof small, &port));
+  EXPECT_FALSE(SplitHostPort("abcd:1", small, sizeof small, &port));
+}

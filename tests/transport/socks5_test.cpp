@@ -1,0 +1,164 @@
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "foundation/program_clock.h"
+#include "platform/clock_source.h"
+#include "transport/real_tcp_connection.h"
+#include "transport/socks5.h"
+
+namespace {
+const NodeAddress kLoopback = NodeAddress::FromBytes(127, 0, 0, 1);
+const NodeAddress kDestination = NodeAddress::FromBytes(10, 1, 2, 3);
+
+using Bytes = std::vector<unsigned char>;
+
+// A scripted SOCKS5 proxy: the test's own listener, driven step by step.
+struct FakeProxy {
+  RealTCPConnection listener{uint16_t(0)};
+  std::unique_ptr<RealTCPConnection> peer;
+  std::unique_ptr<RealTCPConnection> client;
+
+  FakeProxy() { SetSocksProxy("127.0.0.1", listener.LocalPort()); }
+  ~FakeProxy() { SetSocksProxy(nullptr, 0); }
+
+  // Drives the client until the proxy has received n bytes; returns them.
+  Bytes Expect(size_t n) {
+    Bytes got;
+    for (int i = 0; i < 2000 && got.size() < n; ++i) {
+      client->TryToConnect();
+      NodeAddress from{};
+      if (!peer) peer.reset(listener.Accept(&from));
+      if (peer) {
+        unsigned char buf[64];
+        long r = peer->Receive(buf, sizeof buf);
+        if (r > 0) got.insert(got.end(), buf, buf + r);
+      }
+      std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    }
+    return got;
+  }
+  void Reply(const Bytes& b) { peer->Send(b.data(), b.size()); }
+  // Drives the client until it is connected or broken.
+  void Settle() {
+    for (int i = 0; i < 2000 && !(client->flags & (sockflags_connected | sockflags_fatal_error)); ++i) {
+      client->TryToConnect();
+      std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    }
+  }
+  void Start() { client = std::make_unique<RealTCPConnection>(8080, kDestination, 0); }
+};
+
+const Bytes kGreeting = {5, 1, 0};
+const Bytes kConnect = {5, 1, 0, 1, 10, 1, 2, 3, 0x1F, 0x90};
+}  // namespace
+
+TEST(Socks5Codec, RequestBytesAndReplyLengths) {
+  unsigned char g[kSocks5GreetingSize];
+  Socks5Greeting(g);
+  EXPECT_EQ(Bytes(g, g + 3), kGreeting);
+  unsigned char r[kSocks5ConnectRequestSize];
+  Socks5ConnectRequest(kDestination, 8080, r);
+  EXPECT_EQ(Bytes(r, r + 10), kConnect);
+
+  const unsigned char v4[] = {5, 0, 0, 1};
+  const unsigned char name[] = {5, 0, 0, 3, 9};
+  const unsigned char v6[] = {5, 0, 0, 4};
+  const unsigned char bad[] = {5, 0, 0, 7};
+  EXPECT_EQ(Socks5ReplyLength(v4, 3), 0);
+  EXPECT_EQ(Socks5ReplyLength(v4, 4), 10);
+  EXPECT_EQ(Socks5ReplyLength(name, 4), 0);
+  EXPECT_EQ(Socks5ReplyLength(name, 5), 16);
+  EXPECT_EQ(Socks5ReplyLength(v6, 4), 22);
+  EXPECT_EQ(Socks5ReplyLength(bad, 4), -1);
+}
+
+TEST(Socks5Negotiation, ExactExchangeThenConnected) {
+  FakeProxy proxy;
+  proxy.Start();
+  EXPECT_EQ(proxy.Expect(3), kGreeting);
+  EXPECT_FALSE(proxy.client->flags & sockflags_connected);
+  proxy.Reply({5, 0});
+  EXPECT_EQ(proxy.Expect(10), kConnect);
+  // The reply arrives in two pieces, with a name-type bound address.
+  proxy.Reply({5, 0, 0});
+  proxy.Expect(0);
+  EXPECT_FALSE(proxy.client->flags & sockflags_connected);
+  proxy.Reply({3, 3, 'a', 'b', 'c', 0, 80});
+  proxy.Settle();
+  EXPECT_TRUE(proxy.client->flags & sockflags_connected);
+  EXPECT_FALSE(proxy.client->flags & sockflags_fatal_error);
+  // The tunnel then carries the application's bytes unchanged.
+  proxy.client->Send("GET", 3);
+  Bytes after = proxy.Expect(3);
+  EXPECT_EQ(std::string(after.begin(), after.end()), "GET");
+}
+
+TEST(Socks5Negotiation, RefusalsBreakTheConnection) {
+  struct Case {
+    const char* what;
+    Bytes method_reply;
+    Bytes connect_reply;
+  } cases[] = {
+      {"no acceptable method", {5, 0xFF}, {}},
+      {"asks for authentication", {5, 2}, {}},
+      {"connect refused", {5, 0}, {5, 5, 0, 1, 0, 0, 0, 0, 0, 0}},
+      {"unknown address type", {5, 0}, {5, 0, 0, 9, 0, 0, 0, 0, 0, 0}},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    FakeProxy proxy;
+    proxy.Start();
+    ASSERT_EQ(proxy.Expect(3), kGreeting);
+    proxy.Reply(c.method_reply);
+    if (!c.connect_reply.empty()) {
+      ASSERT_EQ(proxy.Expect(10), kConnect);
+      proxy.Reply(c.connect_reply);
+    }
+    proxy.Settle();
+    EXPECT_EQ(proxy.client->flags & (sockflags_fatal_error | sockflags_connect_failed | sockflags_connected),
+              sockflags_fatal_error | sockflags_connect_failed);
+  }
+}
+
+TEST(Socks5Negotiation, ProxyThatClosesOrStallsFails) {
+  {
+    FakeProxy proxy;
+    proxy.Start();
+    ASSERT_EQ(proxy.Expect(3), kGreeting);
+    proxy.peer.reset();
+    proxy.Settle();
+    EXPECT_TRUE(proxy.client->flags & sockflags_connect_failed);
+  }
+  {
+    PlatUseManualClock(1000000000ull);
+    ResetTimer();
+    FakeProxy proxy;
+    proxy.Start();
+    ASSERT_EQ(proxy.Expect(3), kGreeting);
+    proxy.client->TryToConnect();
+    EXPECT_FALSE(proxy.client->flags & sockflags_fatal_error);
+    // 256 counts at 18 per second before SetTimerRate is about 14.2 s; move well past it.
+    PlatAdvanceManualClock(uint64_t(300) * 1000000000ull / uint64_t(Second));
+    proxy.client->TryToConnect();
+    EXPECT_TRUE(proxy.client->flags & sockflags_connect_failed);
+    PlatSetClockOverride(nullptr);
+  }
+}
+
+TEST(Socks5Negotiation, BypassAndClearedProxyConnectDirectly) {
+  RealTCPConnection target(uint16_t(0));
+  FakeProxy proxy;
+  RealTCPConnection bypass(target.LocalPort(), kLoopback, 1, 1);
+  EXPECT_TRUE(bypass.flags & sockflags_connected);
+  EXPECT_EQ(bypass.socks_state, 5);
+  SetSocksProxy(nullptr, 0);
+  EXPECT_FALSE(SocksProxyInUse());
+  RealTCPConnection direct(target.LocalPort(), kLoopback, 1);
+  EXPECT_TRUE(direct.flags & sockflags_connected);
+  SetSocksProxy("no-such-host.invalid", 1080);
+  EXPECT_FALSE(SocksProxyInUse());
+}
