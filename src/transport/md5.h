@@ -1,0 +1,18 @@
+// MD5 digests (RFC 1321) of files and bytes, and their hexadecimal form.
+#pragma once
+
+#include <cstddef>
+
+constexpr int kMD5Size = 16;
+
+// The digest of a file's contents, read through File in blocks of 4096 bytes
+// (so a compressed file gives the digest of its uncompressed contents).
+// Returns 1 and fills digest, or 0 when the file cannot be opened.
+int GetMD5(const char* name, unsigned char digest[kMD5Size]);
+// The digest of size bytes.
+void MD5OfBytes(const void* data, size_t size, unsigned char digest[kMD5Size]);
+
+// 32 lower-case hex digits and a terminator.
+void MD5ToHex(const unsigned char digest[kMD5Size], char hex[2 * kMD5Size + 1]);
+// Parses exactly 32 hex digits (either case); false on anything else.
+bool HexToMD5(const char* hex, unsigned char digest[kMD5Size]);
