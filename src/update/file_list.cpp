@@ -1,0 +1,89 @@
+#include "update/file_list.h"
+
+#include <cstring>
+#include <string>
+
+#include "foundation/association_list.h"
+#include "platform/filesystem.h"
+#include "transport/file.h"
+#include "update/file_list_parser.h"
+
+const char* masterlistname = "master.lst";
+const char* updatedlistname = "updated.lst";
+const char* installfname = "files.ins";
+
+ZindlePatchEntry* PatchList = nullptr;
+unsigned char PatchesEnabled = 1;
+ZindleFileListEntry* ZindleList = nullptr;
+ZindleFileListEntry* InstallFileList = nullptr;
+unsigned char IgnoreQuorvelFiles = 0;
+
+namespace {
+constexpr int kLineBuffer = 256;
+}  // namespace
+
+void ReadFileList(const char* listName, unsigned char kindFilter, ZindleFileListEntry** list, const char* dir,
+                  unsigned char dropExistingCreateOnce, unsigned char readAll) {
+  const std::string prefix = dir ? dir : "";
+  RequiredFile file((prefix + listName).c_str());
+  char line[kLineBuffer];
+  while (file.FGets(line, kLineBuffer)) {
+    const size_t length = std::strlen(line);
+    if (length == 0) break;
+    if (length == kLineBuffer - 1 && line[length - 1] != '\n' && !file.atEnd) {
+      // The buffer is full: the line is whole only if its end comes next.
+      // A longer line is skipped to its end, so that its tail cannot pass for
+      // a line of its own and its head for an entry with a cut name.
+      int c;
+      do c = file.GetC();
+      while (c == '\r');
+      if (c <= 0) {
+        file.atEnd = 1;  // it was the last line; a zero byte ends the file as in FGets
+      } else if (c != '\n') {
+        while (c > 0 && c != '\n') c = file.GetC();
+        if (c <= 0) file.atEnd = 1;
+        continue;
+      }
+    }
+    if (line[0] == 'p') {
+      if (!PatchesEnabled) continue;
+      if (ZindlePatchEntry* patch = ParsePatchLine(line)) {
+        patch->next = PatchList;
+        PatchList = patch;
+      }
+      continue;
+    }
+    if (!readAll && kindFilter == FileCreateOnce && line[0] != 'C' && line[0] != 'D') continue;
+    ZindleFileListEntry* entry = ParseFileListLine(line);
+    if (!entry) continue;
+    if (!readAll && dropExistingCreateOnce && entry->flags == FileCreateOnce &&
+        PlatFileExists(prefix + entry->name)) {
+      delete entry;
+      continue;
+    }
+    entry->next = *list;
+    *list = entry;
+  }
+}
+
+void IntegrateFilesLists(ZindleFileListEntry*& master, ZindleFileListEntry* updated) {
+  AssociationList<const char*, ZindleFileListEntry*, 43> names(nullptr);
+  for (ZindleFileListEntry* m = master; m; m = m->next) names.Add(m->name, m);
+  for (const ZindleFileListEntry* u = updated; u; u = u->next) {
+    ZindleFileListEntry* m = names.Lookup(u->name);
+    if (!m) {
+      m = new ZindleFileListEntry(*u);
+      m->next = master;
+      master = m;
+      names.Add(m->name, m);
+    }
+    m->flags = u->flags;
+    std::memcpy(m->digest, u->digest, sizeof m->digest);
+  }
+}
+
+ZindlePatchEntry* GetMatchingPatch(const unsigned char digest[16]) {
+  for (ZindlePatchEntry* p = PatchList; p; p = p->next)
+    if (std::memcmp(p->sourceDigest, digest, 16) == 0) return p;
+  return nullptr;
+}
