@@ -52,13 +52,14 @@ unsigned long GetTimerCount() {
   if (!CPUSpeed) InitializeTimerInt();
   uint64_t now = PlatClockNanos();
   unsigned long divisor = Divisor();
-  if (now < start_time) {
-    // The source went back: keep the count where it was.
+  // Modulo 2^64, so that a tick 0 "before the source's zero" still works.
+  int64_t d = static_cast<int64_t>(now - start_time);
+  if (d < 0) {
+    // The source went back: keep the count where it was and go on from there.
     start_time = now - static_cast<uint64_t>(LastTimerValue) * divisor;
-    if (start_time > now) start_time = now, LastTimerValue = 0;
     return LastTimerValue;
   }
-  LastTimerValue = static_cast<unsigned long>((now - start_time) / divisor);
+  LastTimerValue = static_cast<unsigned long>(static_cast<uint64_t>(d) / divisor);
   return LastTimerValue;
 }
 
