@@ -14,6 +14,7 @@
 // mutex); Receive and GenerateKey belong to one receiving thread.
 #pragma once
 
+#include <atomic>
 #include <memory>
 #include <mutex>
 #include <vector>
@@ -21,6 +22,10 @@
 #include "transport/key_exchange.h"
 #include "transport/packet.h"
 #include "transport/rijndael.h"
+
+// Frame bytes sent and received through the datagram layer of every
+// connection since start-up.
+extern std::atomic<unsigned long> TotalBytesRecievedAndSent;
 
 // The byte stream under a session.
 class DatagramTransport {

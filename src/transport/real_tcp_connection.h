@@ -8,6 +8,7 @@
 
 #include <cstdint>
 
+#include "transport/datagram_session.h"
 #include "transport/socket_connection.h"
 #include "transport/socks5.h"
 
@@ -42,6 +43,19 @@ class RealTCPConnection : public SocketConnection {
   // A new connected RealTCPConnection for a waiting client (owned by the
   // caller), its address in *address; null when none is waiting.
   RealTCPConnection* Accept(NodeAddress* address);
+
+  // Datagrams over this stream: see transport/datagram_session.h for the
+  // contracts. Defined in real_tcp_datagrams.cpp.
+  using SocketConnection::ReceiveDatagram;
+  using SocketConnection::SendDatagram;
+  void SetPacketBuffered(int capacity);
+  int SendDatagram(Packet* packet, unsigned length);
+  int SendDatagramCopy(const Packet* packet, unsigned length);
+  int SentRemainingData();
+  Packet* ReceiveDatagram();
+  virtual int GenerateKey(const EncryptionKeyPacket* peer);
+  virtual int InitEncryption(const unsigned char* key, int length);
+  DatagramSession datagrams;  // a copied connection starts with a fresh one
 
   void ResetTransferStats();
   // The local port (host order) of a listener, for clients of a port chosen
