@@ -1,0 +1,38 @@
+// The bridge between the program window's messages (Windows meanings and
+// parameter packing, delivered by the platform layer) and the GUI's entry
+// points, the GUI's message pump, the clipboard and window activation.
+#pragma once
+
+#include "platform/window.h"
+
+// Size limits that WM_GETMINMAXINFO carries (lParam points to one).
+struct POINT {
+  long x, y;
+};
+struct MINMAXINFO {
+  POINT ptReserved, ptMaxSize, ptMaxPosition, ptMinTrackSize, ptMaxTrackSize;
+};
+
+// When set, the window keeps the outer size FixedWidth x FixedHeight (the
+// launcher's start-up computes them).
+extern unsigned char DontAllowWindowResize;
+extern int CurMouseX, CurMouseY;
+
+// Makes `window` the GUI's window (null: hMainWindow) and starts the 500 ms
+// tick (timer 3). The caller registers GUIMessageHandler with its window
+// procedure. With DontAllowWindowResize set the window's size is pinned.
+void SetupGUIObjEventHandler(HWND window = nullptr);
+// Translates one message; 1 for key-downs passed to the toolkit and for
+// WM_GETMINMAXINFO, else 0.
+int GUIMessageHandler(unsigned message, unsigned long wParam, long lParam);
+// Handles every pending message of the window; returns when the queue is
+// empty and something was handled, dontWait is set, or drawing is due;
+// otherwise sleeps until a message arrives.
+void GUIDoEvents(unsigned char dontWait);
+// Posts WM_USER so that a waiting GUIDoEvents returns; any thread.
+void WakeUpGUIMessageHandler();
+void GUIActivateWindow();
+// A null text does nothing.
+void GUISetClipboardText(const char* text);
+// A new copy (MustAlloc; the caller frees it with GRTFree), or null.
+char* GUIGetClipboardText();

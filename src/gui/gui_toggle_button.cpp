@@ -1,0 +1,43 @@
+#include "gui/gui_toggle_button.h"
+
+#include "gfx/font2.h"
+#include "gfx/gfx_device.h"
+#include "gfx/texture.h"
+
+GUIToggleButton::GUIToggleButton(int x, int y, int width, int height, int messageId, TextureMap* first,
+                                 TextureMap* second, TextureMap* check, int* statePtr)
+    : GUIButton(x, y, width, height, nullptr, ButtonDrawTwoTextures, messageId, first, second, statePtr) {
+  CheckTexture = check;
+  if (statePtr && *statePtr) State = 1;
+}
+
+void GUIToggleButton::Draw(int x, int y) {
+  if (Flags & (Disabled | NotDrawn)) return;
+  if (!CurGfxDevice) return;
+  int ax = x + X, ay = y + Y;
+  bool down = (Flags & Pressed) && PointerInside;
+  TextureMap* face = State ? (CheckTexture ? CheckTexture : Textures[1]) : Textures[0];
+  if (down && Textures[1]) face = Textures[1];
+  if (face) {
+    CurGfxDevice->CopyTMap(float(ax), float(ay), face);
+  } else {
+    // No textures: a white box, filled dark while checked.
+    CurGfxDevice->ClearRegion(240, 240, 240, ax, ay, ax + Width - 1, ay + Height - 1);
+    if (State || down)
+      CurGfxDevice->ClearRegion(down ? 120 : 30, down ? 120 : 30, down ? 120 : 30, ax + 3, ay + 3, ax + Width - 4,
+                                ay + Height - 4);
+  }
+  if (Font && Text[0]) Font->PrintF(ax + Width + 4, ay, "@W@z%s", Text);
+}
+
+void GUIToggleButton::DoButtonEvent(ButtonEventType t, int x, int y, unsigned long mods) {
+  if (t != LeftButtonUp) {
+    GUIButton::DoButtonEvent(t, x, y, mods);
+    return;
+  }
+  bool click = PointerInside;
+  GUIWatch self(this);
+  GUIObject* parent = Parent;
+  GUIButton::DoButtonEvent(t, x, y, mods);
+  if (click && self && parent) parent->HandleMessage(MsgToggleReleased, State, 0, this, nullptr);
+}

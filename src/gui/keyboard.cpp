@@ -1,0 +1,33 @@
+#include "gui/keyboard.h"
+
+#include "gui/gui_object.h"
+
+namespace {
+bool IsFunctionKey(int key) {
+  return (key >= 0x103B && key <= 0x1044) || (key >= 0x143B && key <= 0x1444);
+}
+}  // namespace
+
+void GUIHandleKey(int key, unsigned long mods) {
+  if (KeyOwner && !(key & KeyAlt) && !IsFunctionKey(key)) {
+    if (key == KeyTab) {
+      if (GUIObject* next = KeyOwner->NextInTabOrder) {
+        KeyOwner->RedrawRegion();
+        next->RedrawRegion();
+        KeyOwner = next;
+      }
+      return;
+    }
+    if (Modal) Modal->HandleKey(key, mods);
+    else KeyOwner->HandleKey(key, mods);
+    return;
+  }
+  if (Modal) {
+    Modal->HandleKey(key, mods);
+    return;
+  }
+  for (GUIObject* o = GUIObjList, *next; o; o = next) {
+    next = o->Next;
+    if (!(o->Flags & Disabled) && o->HandleKey(key, mods)) return;
+  }
+}

@@ -1,0 +1,21 @@
+// Mouse input: the entry points the window procedure calls for button
+// messages and moves (screen coordinates), capture and modal routing, hover,
+// balloon-help hand-over and the pointer shape.
+#pragma once
+
+#include "gui/gui_object.h"
+
+void GUIDoMouseButtonEvent(int x, int y, ButtonEventType t, unsigned long mods);
+void GUIDoMouseMove(int x, int y, unsigned long mods);
+// Chooses the pointer shape for (x, y) and sets it when it changed.
+void SelectMouseCursor(int x, int y);
+
+// The deepest object under (x, y) (screen) starting at list and its
+// siblings, skipping `skip` and its subtree, disabled objects (unless
+// LiveWhenDisabled) and inert ones.
+GUIObject* GUIObjectUnderCursor(int x, int y, GUIObject* list, GUIObject* skip);
+// The same search with HelpHitTest: the object whose help applies at (x, y).
+GUIObject* GUIHelpObjectUnderCursor(int x, int y, GUIObject* list);
+
+// The pointer shape last set (1 arrow, 2 cross, 3 hourglass, 0x100 | edges).
+extern int GUICursor;
