@@ -1,0 +1,486 @@
+// Widgets driven through the window-message path on the null device.
+#include <cstring>
+#include <string>
+
+#include "gui/gui_backdrop_window.h"
+#include "gui/gui_button.h"
+#include "gui/gui_drag_bar.h"
+#include "gui/gui_drop_down_box.h"
+#include "gui/gui_framed_window.h"
+#include "gui/gui_simple_dialog_box.h"
+#include "gui/gui_string_gadget.h"
+#include "gui/gui_scroll_bar.h"
+#include "gui/gui_text_box.h"
+#include "gui/gui_toggle_button.h"
+#include "gui_fixture.h"
+#include "gui_input.h"
+#include "platform/key_state.h"
+
+namespace {
+
+class WidgetTest : public GUITest {
+ protected:
+  void SetUp() override {
+    GUITest::SetUp();
+    PlatSetKeyStateOverride(0x100);  // all modifiers released
+    screen = new Probe(0, 0, 640, 480);
+    AddTopLevelObject(screen);
+  }
+  void TearDown() override {
+    PlatSetKeyStateOverride(0);
+    GUITest::TearDown();
+  }
+  Probe* screen;
+};
+
+using ButtonTest = WidgetTest;
+
+TEST_F(ButtonTest, TwoClicksReportOneThenZeroAndUpdateTheState) {
+  int state = 7;
+  auto* b = new GUIButton(100, 100, 80, "Go", 42, 0, &state);
+  screen->AddChild(b);
+  Click(110, 105);
+  ASSERT_EQ(screen->CountMessages(42), 1);
+  EXPECT_EQ(screen->messages.back().a, 1);
+  EXPECT_EQ(screen->messages.back().p, b);
+  EXPECT_EQ(state, 1);
+  Click(110, 105);
+  EXPECT_EQ(screen->messages.back().a, 0);
+  EXPECT_EQ(state, 0);
+  EXPECT_EQ(MouseOwner, nullptr);
+}
+
+TEST_F(ButtonTest, PressMoveOffReleaseSendsNothingAndRestoresTheTick) {
+  auto* b = new GUIButton(100, 100, 80, "Go", 42, 0);
+  b->RepeatInterval = 100;
+  screen->AddChild(b);
+  MouseDown(110, 105);
+  EXPECT_EQ(MouseOwner, b);
+  EXPECT_TRUE(b->Flags & Pressed);
+  EXPECT_EQ(GUITickIntervalMs, 100);
+  MouseMove(300, 300);
+  EXPECT_FALSE(b->Flags & Pressed);
+  EXPECT_EQ(b->PointerInside, 0);
+  MouseUp(300, 300);
+  EXPECT_EQ(screen->CountMessages(42), 0);
+  EXPECT_EQ(b->State, 0);
+  EXPECT_EQ(GUITickIntervalMs, 500);
+  // Moving back on before release still counts.
+  MouseDown(110, 105);
+  MouseMove(300, 300);
+  MouseMove(120, 110);
+  EXPECT_TRUE(b->Flags & Pressed);
+  MouseUp(120, 110);
+  EXPECT_EQ(screen->CountMessages(42), 1);
+}
+
+TEST_F(ButtonTest, RightClickReports5014WithoutFlipping) {
+  auto* b = new GUIButton(100, 100, 80, "Go", 42, 0);
+  screen->AddChild(b);
+  RightDown(110, 105);
+  GUIMessageHandler(WM_RBUTTONUP, 0, PackXY(110, 105));
+  ASSERT_EQ(screen->messages.size(), 1u);
+  EXPECT_EQ(screen->messages[0].msg, 5014);
+  EXPECT_EQ(screen->messages[0].p, b);
+  EXPECT_EQ(b->State, 0);
+}
+
+TEST_F(ButtonTest, StylesGiveHelpAndSoundAndDisablingDamagesAndHides) {
+  auto* ok = new GUIButton(0, 0, -1, "OK", 1, 1);
+  auto* cancel = new GUIButton(0, 40, 60, "Cancel", 2, 2);
+  screen->AddChild(ok);
+  screen->AddChild(cancel);
+  EXPECT_STREQ(ok->HelpText(), "OK");
+  EXPECT_EQ(ok->SoundKind, 2);
+  EXPECT_EQ(cancel->SoundKind, 1);
+  EXPECT_GT(ok->Width, 0);
+  EXPECT_GT(ok->Height, 0);
+  ClearDamageRegions();
+  cancel->Disable();
+  ASSERT_EQ(NDamageRegions, 1);
+  EXPECT_EQ(DamageRegions[0].y1, 40);
+  Click(10, 45);
+  EXPECT_EQ(screen->CountMessages(2), 0);  // a disabled button takes no clicks
+  ClearDamageRegions();
+  cancel->Enable();
+  EXPECT_EQ(NDamageRegions, 1);
+}
+
+TEST_F(ButtonTest, LabelsAreCutAt31Characters) {
+  auto* b = new GUIButton(0, 0, 50, "0123456789012345678901234567890123456789", 1, 0);
+  screen->AddChild(b);
+  EXPECT_EQ(std::strlen(b->Text), 31u);
+}
+
+TEST_F(ButtonTest, ToggleReportsClickThen4008) {
+  int bound = 1;
+  auto* t = new GUIToggleButton(10, 10, 16, 16, 130, nullptr, nullptr, nullptr, &bound);
+  screen->AddChild(t);
+  EXPECT_EQ(t->State, 1);
+  Click(15, 15);
+  ASSERT_EQ(screen->messages.size(), 2u);
+  EXPECT_EQ(screen->messages[0].msg, 130);
+  EXPECT_EQ(screen->messages[0].a, 0);
+  EXPECT_EQ(screen->messages[1].msg, 4008);
+  EXPECT_EQ(bound, 0);
+}
+
+TEST_F(ButtonTest, ParentDestroyingTheButtonsWindowOnClickIsSafe) {
+  class Closer : public GUIObject {
+   public:
+    using GUIObject::GUIObject;
+    int HandleMessage(int msg, int, int, void*, void*) override {
+      if (msg == 9) {
+        delete this;
+        return 1;
+      }
+      return 0;
+    }
+  };
+  auto* window = new Closer(50, 50, 200, 200);
+  screen->AddChild(window);
+  window->AddChild(new GUIButton(10, 10, 80, "Close", 9, 0));
+  Click(70, 70);
+  EXPECT_EQ(screen->Children, nullptr);
+  EXPECT_EQ(MouseOwner, nullptr);
+}
+
+class EntryTest : public WidgetTest {
+ protected:
+  void SetUp() override {
+    WidgetTest::SetUp();
+    field = new GUIStringGadget(20, 20, 200, 20);
+    screen->AddChild(field);
+    Click(30, 25);
+  }
+  GUIStringGadget* field;
+};
+
+TEST_F(EntryTest, ClickTakesFocusAndTypingEditsWithBackspaceAndEnter) {
+  EXPECT_EQ(KeyOwner, field);
+  Type("helo");
+  KeyDown(VK_LEFT);
+  Type("l");
+  EXPECT_STREQ(field->Text(), "hello");
+  KeyDown(VK_END);
+  PressBackspace();
+  EXPECT_STREQ(field->Text(), "hell");
+  PressEnter();
+  ASSERT_EQ(screen->CountMessages(2000), 1);
+  EXPECT_EQ(screen->messages.back().p, field);
+  // A click elsewhere ends editing.
+  MouseDown(500, 400);
+  EXPECT_EQ(KeyOwner, nullptr);
+  Type("x");
+  EXPECT_STREQ(field->Text(), "hell");
+}
+
+TEST_F(EntryTest, BackspaceAfterASymbolGroupRemovesTheWholeGroup) {
+  Type("ab");
+  TypeChar(17);  // Control+Q: symbol entry
+  Type("g");
+  EXPECT_STREQ(field->Text(), "ab{g}");
+  EXPECT_EQ(field->SymbolEntry, 0);
+  Type("c");
+  PressBackspace();
+  PressBackspace();
+  EXPECT_STREQ(field->Text(), "ab");
+  // A character outside the symbol set is typed normally and ends symbol entry.
+  TypeChar(17);
+  Type("#");
+  EXPECT_STREQ(field->Text(), "ab#");
+  // A text code goes as a pair.
+  Type("@R");
+  PressBackspace();
+  EXPECT_STREQ(field->Text(), "ab#");
+}
+
+TEST_F(EntryTest, SelectionWithShiftAndClipboardKeys) {
+  Type("hello world");
+  KeyDown(VK_HOME);
+  PlatSetKeyStateOverride(1);  // Shift
+  for (int i = 0; i < 5; ++i) KeyDown(VK_RIGHT);
+  PlatSetKeyStateOverride(0x100);
+  EXPECT_TRUE(field->HasSelection());
+  TypeChar(3);  // Control+C
+  KeyDown(VK_END);
+  TypeChar(22);  // Control+V
+  EXPECT_STREQ(field->Text(), "hello worldhello");
+  PlatSetKeyStateOverride(1);
+  KeyDown(VK_HOME);
+  PlatSetKeyStateOverride(0x100);
+  TypeChar(24);  // Control+X: cut everything
+  EXPECT_STREQ(field->Text(), "");
+  TypeChar(22);
+  EXPECT_STREQ(field->Text(), "hello worldhello");
+  // Typing replaces a selection; Delete removes the character at the cursor.
+  field->SelectAll();
+  Type("z");
+  EXPECT_STREQ(field->Text(), "z");
+  KeyDown(VK_HOME);
+  KeyDown(VK_DELETE);
+  EXPECT_STREQ(field->Text(), "");
+}
+
+TEST_F(EntryTest, HistoryRecallsEarlierEntriesWithoutDuplicates) {
+  Type("one");
+  PressEnter();
+  field->Clear();
+  Type("two");
+  PressEnter();
+  field->Clear();
+  Type("one");
+  PressEnter();  // moves "one" to the end
+  field->Clear();
+  KeyDown(VK_UP);
+  EXPECT_STREQ(field->Text(), "one");
+  KeyDown(VK_UP);
+  EXPECT_STREQ(field->Text(), "two");
+  KeyDown(VK_UP);
+  EXPECT_STREQ(field->Text(), "two");
+  KeyDown(VK_DOWN);
+  EXPECT_STREQ(field->Text(), "one");
+}
+
+TEST_F(EntryTest, CapacityStopsTypingAndEnterMovesFocusAlongTabOrder) {
+  field->MaxLength = 4;
+  Type("abcdef");
+  EXPECT_STREQ(field->Text(), "abcd");
+  auto* next = new GUIStringGadget(20, 60, 100, 20);
+  screen->AddChild(next);
+  field->NextInTabOrder = next;
+  PressEnter();
+  EXPECT_EQ(KeyOwner, next);
+  Type("x");
+  EXPECT_STREQ(next->Text(), "x");
+}
+
+TEST_F(EntryTest, RightClickReports6063AndTickBlinksTheCursor) {
+  RightDown(30, 25);
+  EXPECT_EQ(screen->CountMessages(6063), 1);
+  unsigned char before = field->CursorVisible;
+  GUIMessageHandler(WM_TIMER, 3, 0);
+  EXPECT_NE(field->CursorVisible, before);
+}
+
+class DialogTest : public WidgetTest {
+ protected:
+  GUISimpleDialogBox* MakeDialog(bool entry) {
+    auto* box = new GUISimpleDialogBox("Question", screen, nullptr, "Name?", 300, 150, DialogOK, 131, DialogCancel,
+                                       132, entry, "Your name", nullptr);
+    box->UserValue = 5;
+    box->Tag = 6;
+    box->UserData = 7;
+    box->CloseResult = 140;
+    box->EnterResult = 141;
+    AddTopLevelObject(box);
+    box->Place();
+    return box;
+  }
+};
+
+TEST_F(DialogTest, EnterIsIgnoredWhileEmptyAndReportsEnterResultWithText) {
+  GUISimpleDialogBox* box = MakeDialog(true);
+  EXPECT_EQ(Modal, box);
+  EXPECT_EQ(KeyOwner, box->Entry);
+  PressEnter();
+  EXPECT_TRUE(screen->messages.empty());
+  EXPECT_EQ(GUIObjList->Next, box);
+  Type("Ann");
+  PressEnter();
+  ASSERT_EQ(screen->messages.size(), 1u);
+  const ReceivedMessage& m = screen->messages[0];
+  EXPECT_EQ(m.msg, 141);
+  EXPECT_EQ(m.a, 5);
+  EXPECT_EQ(m.b, 6);
+  EXPECT_EQ(reinterpret_cast<intptr_t>(m.p), 7);
+  EXPECT_EQ(GUIObjList->Next, nullptr);  // destroyed
+  EXPECT_EQ(Modal, nullptr);
+  EXPECT_EQ(KeyOwner, nullptr);
+}
+
+TEST_F(DialogTest, TextOfTheReportIsTheEnteredText) {
+  class Keeper : public Probe {
+   public:
+    using Probe::Probe;
+    std::string text;
+    int HandleMessage(int msg, int a, int b, void* p, void* q) override {
+      text = q ? static_cast<char*>(q) : "(null)";
+      return Probe::HandleMessage(msg, a, b, p, q);
+    }
+  };
+  auto* keeper = new Keeper(0, 0, 1, 1);
+  screen->AddChild(keeper);
+  auto* box = new GUISimpleDialogBox("Q", keeper, nullptr, "Name?", 300, 150, DialogOK, 131, -1, 0, 1, "", "Bo");
+  AddTopLevelObject(box);
+  box->Place();
+  Click(box->AbsoluteX() + box->Buttons[0]->X + 5, box->AbsoluteY() + box->Buttons[0]->Y + 5);
+  ASSERT_EQ(keeper->messages.size(), 1u);
+  EXPECT_EQ(keeper->messages[0].msg, 131);
+  EXPECT_EQ(keeper->text, "Bo");
+}
+
+TEST_F(DialogTest, ClickOutsideDoesNothingAndCloseGadgetReportsCloseResult) {
+  auto* behind = new GUIButton(5, 5, 50, "Behind", 77, 0);
+  screen->AddChild(behind);
+  GUISimpleDialogBox* box = MakeDialog(false);
+  Click(10, 10);
+  EXPECT_EQ(screen->CountMessages(77), 0);
+  GUIButton* close = box->TitleBar->CloseGadget;
+  ASSERT_NE(close, nullptr);
+  Click(close->AbsoluteX() + 2, close->AbsoluteY() + 2);
+  ASSERT_EQ(screen->messages.size(), 1u);
+  EXPECT_EQ(screen->messages[0].msg, 140);
+  EXPECT_EQ(screen->messages[0].q, nullptr);
+  EXPECT_EQ(Modal, nullptr);
+  Click(10, 10);
+  EXPECT_EQ(screen->CountMessages(77), 1);
+}
+
+TEST_F(DialogTest, DontDeleteAndKeepOpenIdLeaveTheBoxUp) {
+  GUISimpleDialogBox* box = MakeDialog(false);
+  box->DontDelete = 1;
+  GUIButton* ok = box->Buttons[0];
+  Click(ok->AbsoluteX() + 5, ok->AbsoluteY() + 5);
+  EXPECT_EQ(screen->CountMessages(131), 1);
+  EXPECT_EQ(GUIObjList->Next, box);
+  box->DontDelete = 0;
+  box->KeepOpenId = 132;
+  GUIButton* cancel = box->Buttons[1];
+  Click(cancel->AbsoluteX() + 5, cancel->AbsoluteY() + 5);
+  EXPECT_EQ(screen->CountMessages(132), 1);
+  EXPECT_EQ(GUIObjList->Next, box);
+  Click(ok->AbsoluteX() + 5, ok->AbsoluteY() + 5);
+  EXPECT_EQ(GUIObjList->Next, nullptr);
+}
+
+TEST_F(DialogTest, KeysGoToTheDialogWhileItIsModal) {
+  auto* field = new GUIStringGadget(20, 20, 100, 20);
+  screen->AddChild(field);
+  Click(25, 25);
+  GUISimpleDialogBox* box = MakeDialog(true);
+  Type("zz");
+  EXPECT_STREQ(box->Entry->Text(), "zz");
+  EXPECT_STREQ(field->Text(), "");
+}
+
+using DropDownTest = WidgetTest;
+
+TEST_F(DropDownTest, OpenPickAndReport) {
+  auto* box = new GUIDropDownBox(nullptr, 50, 50, 150, 20, screen, nullptr, "choose", 0);
+  box->AddItem("english", 1);
+  box->AddItem("french", 2);
+  box->AddItem("german", 2);
+  EXPECT_EQ(box->GetSelectedValue(), -1);
+  Click(50 + 150 - 5, 55);  // the button
+  ASSERT_NE(box->List, nullptr);
+  GUIMenuObject* list = box->List;
+  EXPECT_EQ(MouseOwner, list);
+  EXPECT_EQ(screen->Children, list);  // in front
+  EXPECT_GE(list->Width, 150);
+  int itemY = list->AbsoluteY() + 2 + list->ItemHeight * 1 + 2;
+  MouseMove(60, itemY);
+  EXPECT_EQ(list->Highlighted, 1);
+  MouseDown(60, itemY);
+  MouseUp(60, itemY);
+  EXPECT_EQ(box->List, nullptr);
+  ASSERT_EQ(screen->CountMessages(60000), 1);
+  EXPECT_EQ(screen->messages.back().a, 2);
+  EXPECT_EQ(screen->messages.back().q, box);
+  // Two items share the value: the last one is selected.
+  EXPECT_STREQ(box->GetSelectedText(), "german");
+  EXPECT_STREQ(box->Field->Text(), "german");
+  EXPECT_EQ(MouseOwner, nullptr);
+}
+
+TEST_F(DropDownTest, ClickOutsideClosesWithoutAChoice) {
+  auto* box = new GUIDropDownBox(nullptr, 50, 50, 150, 20, screen, nullptr, "", 0);
+  box->AddItem("a", 1);
+  box->SelectItem(0);
+  Click(60, 55);  // the field opens it too
+  ASSERT_NE(box->List, nullptr);
+  Click(400, 400);
+  EXPECT_EQ(box->List, nullptr);
+  EXPECT_EQ(screen->CountMessages(60000), 0);
+  EXPECT_EQ(box->GetSelectedValue(), 1);
+  EXPECT_EQ(box->SelectItem(5), 0);
+  box->ResetBox();
+  EXPECT_EQ(box->GetSelectedValue(), -1);
+}
+
+TEST_F(DropDownTest, DestroyingTheBoxWithTheListOpenRemovesTheList) {
+  auto* box = new GUIDropDownBox(nullptr, 50, 50, 150, 20, screen, nullptr, "", 0);
+  box->AddItem("a", 1);
+  box->OpenList();
+  delete box;
+  EXPECT_EQ(screen->Children, nullptr);
+  EXPECT_EQ(MouseOwner, nullptr);
+}
+
+using TextBoxTest = WidgetTest;
+
+TEST_F(TextBoxTest, LinesScrollBarAndSelection) {
+  auto* box = new GUITextBox(10, 10, 200, 100, 200, 200, 200);
+  screen->AddChild(box);
+  for (int i = 0; i < 30; ++i) box->AddLineAtBottom(("line " + std::to_string(i)).c_str(), i);
+  EXPECT_EQ(box->NLines, 30);
+  ASSERT_NE(box->VScroll, nullptr);
+  EXPECT_FALSE(box->VScroll->Flags & Disabled);
+  box->ScrollToBottom();
+  EXPECT_EQ(box->FirstLine, 30 - box->NDisplayedVerticalElements());
+  box->ScrollToTop();
+  EXPECT_EQ(box->FirstLine, 0);
+  // The down arrow of the scroll bar steps one line, and again on each tick while held.
+  GUIScrollBar* bar = box->VScroll;
+  int ax = bar->AbsoluteX() + 2, ay = bar->AbsoluteY() + bar->Height - 2;
+  MouseDown(ax, ay);
+  EXPECT_EQ(box->FirstLine, 1);
+  GUIMessageHandler(WM_TIMER, 3, 0);
+  EXPECT_EQ(box->FirstLine, 2);
+  MouseUp(ax, ay);
+  GUIMessageHandler(WM_TIMER, 3, 0);
+  EXPECT_EQ(box->FirstLine, 2);
+  // A click on the first shown line selects it.
+  Click(20, 10 + 2 + 1);
+  ASSERT_EQ(screen->CountMessages(5002), 1);
+  EXPECT_EQ(screen->messages.back().a, 2);
+  EXPECT_EQ(box->Selected, box->LineAt(2));
+  box->DeleteLine(box->LineAt(2));
+  EXPECT_EQ(box->Selected, nullptr);
+  EXPECT_EQ(box->NLines, 29);
+  box->ClearText();
+  EXPECT_EQ(box->NLines, 0);
+  EXPECT_TRUE(box->VScroll->Flags & Disabled);
+  EXPECT_STREQ(SkipFirstAt("@Rred"), "red");
+}
+
+using FramedTest = WidgetTest;
+
+TEST_F(FramedTest, DragMinimiseAndResize) {
+  auto* w = new GUIFramedWindow(100, 100, 200, 150, "Frame", 1, 1, 1, 0, screen);
+  ASSERT_EQ(w->Parent, screen);
+  int tx = w->AbsoluteX() + 20, ty = w->AbsoluteY() + 5;
+  MouseDown(tx, ty);
+  MouseMove(tx + 30, ty + 10);
+  MouseUp(tx + 30, ty + 10);
+  EXPECT_EQ(w->X, 130);
+  EXPECT_EQ(w->Y, 110);
+  EXPECT_EQ(w->HandleMessage(6001, 0, 0, nullptr, nullptr), 0);  // closing is the derived window's
+  GUIButton* min = w->TitleBar->MinGadget;
+  Click(min->AbsoluteX() + 1, min->AbsoluteY() + 1);
+  EXPECT_EQ(w->Minimized, 1);
+  EXPECT_EQ(w->Height, w->TitleHeight());
+  Click(min->AbsoluteX() + 1, min->AbsoluteY() + 1);
+  EXPECT_EQ(w->Height, 150);
+  // The bottom-right corner resizes.
+  int cx = w->AbsoluteX() + w->Width - 1, cy = w->AbsoluteY() + w->Height - 1;
+  EXPECT_EQ(w->GetMouseCursor(w->Width - 1, w->Height - 1), 0x10A);
+  MouseDown(cx, cy);
+  MouseMove(cx + 40, cy + 20);
+  MouseUp(cx + 40, cy + 20);
+  EXPECT_EQ(w->Width, 240);
+  EXPECT_EQ(w->Height, 170);
+  EXPECT_EQ(w->TitleBar->Width, 240);
+}
+
+}  // namespace
