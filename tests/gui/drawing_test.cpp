@@ -1,0 +1,118 @@
+// What the toolkit leaves in the back buffer: backdrops, the cut-out rule,
+// disabled children, balloon help and partial redraws.
+#include "gfx/memory_device.h"
+#include "gui/balloon_help.h"
+#include "gui/gui_backdrop_window.h"
+#include "gui/gui_button.h"
+#include "gui/gui_redraw.h"
+#include "gui_fixture.h"
+
+namespace {
+
+class DrawingTest : public GUITest {
+ protected:
+  GfxDevice* MakeDevice() override { return new MemoryDevice(640, 480, MPF_RGB888_32); }
+  MemoryDevice* Device() { return static_cast<MemoryDevice*>(CurGfxDevice); }
+  std::string Pixel(int x, int y) {
+    uint8_t r, g, b;
+    Device()->ReadPixel(x, y, &r, &g, &b);
+    return std::to_string(r) + "," + std::to_string(g) + "," + std::to_string(b);
+  }
+};
+
+TEST_F(DrawingTest, BackdropsPaintTheirColourUnderTheirChildren) {
+  auto* back = new GUIBackdropWindow(0, 0, 640, 480, 10, 20, 30);
+  AddTopLevelObject(back);
+  back->AddChild(new GUIBackdropWindow(100, 100, 50, 40, 200, 0, 0));
+  Need_Redraw = 1;
+  GUIRedrawWindows();
+  EXPECT_EQ(Pixel(5, 5), "10,20,30");
+  EXPECT_EQ(Pixel(100, 100), "200,0,0");
+  EXPECT_EQ(Pixel(149, 139), "200,0,0");
+  EXPECT_EQ(Pixel(150, 140), "10,20,30");
+}
+
+TEST_F(DrawingTest, LargeBackdropSkipsLargeOpaqueChildrenButNotSeeThroughOnes) {
+  auto* back = new GUIBackdropWindow(0, 0, 640, 480, 10, 20, 30);
+  AddTopLevelObject(back);
+  auto* big = new GUIObject(100, 100, 150, 150);  // draws nothing itself
+  auto* glass = new GUIObject(300, 100, 150, 150);
+  glass->Flags |= SeeThrough;
+  auto* small = new GUIObject(500, 100, 100, 100);  // not larger than 100: painted under
+  back->AddChild(big);
+  back->AddChild(glass);
+  back->AddChild(small);
+  CurGfxDevice->ClearRegion(1, 2, 3, 0, 0, 639, 479);
+  Need_Redraw = 1;
+  GUIRedrawWindows();
+  EXPECT_EQ(Pixel(150, 150), "1,2,3");
+  EXPECT_EQ(Pixel(99, 150), "10,20,30");
+  EXPECT_EQ(Pixel(350, 150), "10,20,30");
+  EXPECT_EQ(Pixel(550, 150), "10,20,30");
+  // A disabled big child is painted over.
+  big->Disable();
+  Need_Redraw = 1;
+  GUIRedrawWindows();
+  EXPECT_EQ(Pixel(150, 150), "10,20,30");
+}
+
+TEST_F(DrawingTest, DisabledChildVanishesOrIsDarkenedWhenGrey) {
+  auto* back = new GUIBackdropWindow(0, 0, 640, 480, 0, 0, 0);
+  AddTopLevelObject(back);
+  auto* hidden = new GUIBackdropWindow(10, 10, 20, 20, 200, 100, 50);
+  auto* grey = new GUIBackdropWindow(50, 10, 20, 20, 200, 100, 50);
+  grey->Flags |= GreyWhenDisabled;
+  back->AddChild(hidden);
+  back->AddChild(grey);
+  Need_Redraw = 1;
+  GUIRedrawWindows();
+  EXPECT_EQ(Pixel(15, 15), "200,100,50");
+  hidden->Disable();
+  grey->Disable();
+  EXPECT_EQ(NDamageRegions, 0);  // Disable damages nothing by itself
+  back->Redraw();
+  GUIRedrawWindows();
+  EXPECT_EQ(Pixel(15, 15), "0,0,0");
+  EXPECT_EQ(Pixel(55, 15), "100,50,25");
+  grey->Flags |= NoDarkening;
+  back->Redraw();
+  GUIRedrawWindows();
+  EXPECT_EQ(Pixel(55, 15), "200,100,50");
+}
+
+TEST_F(DrawingTest, PartialRedrawTouchesOnlyTheDamagedRectangle) {
+  auto* back = new GUIBackdropWindow(0, 0, 640, 480, 10, 20, 30);
+  AddTopLevelObject(back);
+  Need_Redraw = 1;
+  GUIRedrawWindows();
+  back->BackColour[0] = 99;
+  back->RedrawRegion(20, 20, 29, 29);
+  GUIRedrawWindows();
+  EXPECT_EQ(Pixel(20, 20), "99,20,30");
+  EXPECT_EQ(Pixel(29, 29), "99,20,30");
+  EXPECT_EQ(Pixel(30, 30), "10,20,30");
+  EXPECT_EQ(Pixel(19, 25), "10,20,30");
+}
+
+TEST_F(DrawingTest, BalloonIsDrawnYellowWithABlackFrameAndErased) {
+  auto* back = new GUIBackdropWindow(0, 0, 640, 480, 10, 20, 30);
+  AddTopLevelObject(back);
+  auto* target = new GUIBackdropWindow(100, 100, 100, 20, 10, 20, 30);
+  target->AddHelpText("Some help");
+  back->AddChild(target);
+  Need_Redraw = 1;
+  GUIRedrawWindows();
+  ShowBalloonHelp(target);
+  GUIRedrawWindows();
+  BalloonRect r;
+  ASSERT_TRUE(ComputeBalloonRect(&r));
+  EXPECT_EQ(r.left, 170);
+  EXPECT_EQ(r.top, 121);
+  EXPECT_EQ(Pixel(r.left, r.top), "250,250,150");
+  EXPECT_EQ(Pixel(r.left - 1, r.top - 1), "1,1,1");
+  KillBalloonHelp();
+  GUIRedrawWindows();
+  EXPECT_EQ(Pixel(r.left, r.top), "10,20,30");
+}
+
+}  // namespace
