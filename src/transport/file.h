@@ -10,6 +10,7 @@
 #pragma once
 
 #include <cstdio>
+#include <vector>
 
 class CompressedFileHandle;
 
@@ -155,6 +156,13 @@ size_t FWRITE(const void* buffer, size_t size, size_t count, File* file);
 char* FGETS(char* buffer, int n, File* file);
 int FSEEK(File* file, long offset, int whence);
 void FCLOSE(File* file);
+
+// The whole contents of a file read through File (a compressed file gives its
+// contents). False when it does not open.
+bool ReadWholeFile(const char* name, std::vector<unsigned char>& contents);
+// Creates or truncates name (no language variant) and writes size bytes.
+// False when it cannot be opened or not everything was written.
+bool WriteWholeFile(const char* name, const void* data, size_t size);
 
 // The CD path: computed once. "FAKECD" from the environment, else the first
 // line of "fakecd.txt" in the current directory, gets a separator appended

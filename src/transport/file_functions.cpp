@@ -1,4 +1,4 @@
-// The stdio-shaped forwarders over File.
+// The stdio-shaped forwarders over File, and whole-file helpers.
 #include <cstring>
 
 #include "transport/file.h"
@@ -30,4 +30,33 @@ void FCLOSE(File* file) {
   if (!file) return;
   file->Close();
   delete file;
+}
+
+bool ReadWholeFile(const char* name, std::vector<unsigned char>& contents) {
+  File file(name);
+  if (!file.IsOpen()) return false;
+  contents.clear();
+  long length = file.FileLength();
+  if (length > 0) contents.reserve(static_cast<size_t>(length));
+  unsigned char block[65536];
+  for (;;) {
+    unsigned got = file.Read(block, 1, sizeof block);
+    contents.insert(contents.end(), block, block + got);
+    if (got < sizeof block) break;
+  }
+  return true;
+}
+
+bool WriteWholeFile(const char* name, const void* data, size_t size) {
+  OutputFile file;
+  if (!file.Open(name, 0)) return false;
+  const unsigned char* p = static_cast<const unsigned char*>(data);
+  while (size) {
+    unsigned chunk = size > (1u << 30) ? (1u << 30) : static_cast<unsigned>(size);
+    if (file.Write(p, 1, chunk) != chunk) return false;
+    p += chunk;
+    size -= chunk;
+  }
+  file.Close();
+  return true;
 }
