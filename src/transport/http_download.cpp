@@ -1,0 +1,610 @@
+#include "transport/http_download.h"
+
+#include <cerrno>
+#include <cstdarg>
+#include <cstring>
+#include <filesystem>
+#include <string>
+#include <system_error>
+
+#include "foundation/alloc.h"
+#include "foundation/language_catalogue.h"
+#include "foundation/log.h"
+#include "foundation/print_format.h"
+#include "foundation/program_clock.h"
+#include "platform/filesystem.h"
+#include "transport/download_support.h"
+#include "transport/file.h"
+#include "transport/http_header_file.h"
+#include "transport/http_request.h"
+#include "transport/md5.h"
+#include "transport/real_tcp_connection.h"
+
+char* ProxyServer = nullptr;
+int ProxyPort = 0;
+char* ProxyAuthentication = nullptr;
+unsigned long TotalAmtRecieved = 0;
+int ContentLength = -1;
+int FinishedState = 0;
+
+const char kDefaultModifiedSince[] = "Thu, 28 Apr 1994 14:00:00 GMT";
+
+namespace {
+// Local files are read raw: never from the CD path, never in a language variant.
+class RawReadFile : public File {
+ public:
+  const char* ModeString() override { return "Nrb"; }
+};
+
+// Passes through the 64000-byte buffer per Update before returning, so that a
+// fast sender cannot keep one call busy indefinitely.
+constexpr int kMaxPassesPerUpdate = 64;
+// Body bytes copied per block in the finishing step.
+constexpr unsigned kCopyBlock = 1 << 20;
+
+// The length of a local file as stored (not through the compressed-file
+// reader), or -1 when there is none.
+long RawFileSize(const char* name) {
+  std::error_code ec;
+  auto size = std::filesystem::file_size(PlatNativePath(name), ec);
+  if (ec) return -1;
+  return long(size);
+}
+
+bool ReadWholeFile(const char* name, std::string* text) {
+  RawReadFile f;
+  if (!f.Open(name, 0)) return false;
+  char block[4096];
+  unsigned n;
+  while ((n = f.Read(block, 1, sizeof block)) > 0) text->append(block, n);
+  return true;
+}
+
+bool WriteWholeFile(const char* name, const std::string& text) {
+  OutputFile f;
+  if (!f.Open(name, 0)) return false;
+  return f.Write(text.data(), 1, unsigned(text.size())) == text.size();
+}
+
+bool Concatenate(char* out, const char* a, const char* b, const char* c) {
+  size_t la = std::strlen(a), lb = std::strlen(b), lc = std::strlen(c);
+  if (la + lb + lc >= size_t(kLocalNameSize)) return false;
+  std::memcpy(out, a, la);
+  std::memcpy(out + la, b, lb);
+  std::memcpy(out + la + lb, c, lc + 1);
+  return true;
+}
+
+// The message texts are catalogue keys and use "%i"; the program's formatter
+// knows the same conversion as "%d".
+std::string FormatOfTranslation(const char* english) {
+  std::string f = GetString(english);
+  for (size_t i = 0; i + 1 < f.size(); ++i) {
+    if (f[i] == '%' && f[i + 1] == '%') {
+      ++i;
+    } else if (f[i] == '%' && f[i + 1] == 'i') {
+      f[i + 1] = 'd';
+    }
+  }
+  return f;
+}
+}  // namespace
+
+void FileDownload::SetErrorString(const char* text) {
+  std::strncpy(error_text, text, sizeof error_text - 1);
+  error_text[sizeof error_text - 1] = '\0';
+}
+
+void FileDownload::SetError(const char* englishFormat, ...) {
+  std::string format = FormatOfTranslation(englishFormat);
+  va_list args;
+  va_start(args, englishFormat);
+  VSNPrintF(error_text, sizeof error_text, format.c_str(), args);
+  va_end(args);
+}
+
+int FileDownload::Failed(int newState, const char* englishFormat, ...) {
+  std::string format = FormatOfTranslation(englishFormat);
+  va_list args;
+  va_start(args, englishFormat);
+  VSNPrintF(error_text, sizeof error_text, format.c_str(), args);
+  va_end(args);
+  state = newState;
+  FinishedState = kDownloadFailed;
+  return kDownloadFailed;
+}
+
+FileDownload::FileDownload(const char* urlText, const char* name, int flagBits, const char* credentialText,
+                           const char* directoryText, const unsigned char* digest) {
+  flags = flagBits;
+  receive_buffer[0] = header_copy[0] = host[0] = request_path[0] = request[0] = '\0';
+  directory[0] = result_name[0] = temp_name[0] = header_name[0] = destination[0] = error_text[0] = '\0';
+  state = 4;
+
+  // 1-2. Digest, directory and the four local names.
+  if (digest) {
+    expected_digest = static_cast<unsigned char*>(MustAlloc(kMD5Size));
+    std::memcpy(expected_digest, digest, kMD5Size);
+  }
+  if (!directoryText) directoryText = "";
+  if (!name) name = "";
+  char stamp[16];
+  std::snprintf(stamp, sizeof stamp, "%lu", GetTimerCount());
+  std::string tmpSuffix = std::string(".tmp") + stamp;
+  if (std::strlen(directoryText) >= sizeof directory || !Concatenate(destination, directoryText, name, "") ||
+      !Concatenate(result_name, directoryText, name, ".res") ||
+      !Concatenate(header_name, directoryText, name, ".hdr") ||
+      !Concatenate(temp_name, directoryText, name, tmpSuffix.c_str())) {
+    std::string whole = std::string(directoryText) + name;
+    Failed(4, "Local file name %s is too long.", whole.c_str());
+    return;
+  }
+  std::strcpy(directory, directoryText);
+
+  // 3-4. Directories, URL and credential.
+  MakeDirLevels(destination);
+  url = StrDup(urlText ? urlText : "", "FileDownload URL");
+  for (char* p = url; *p; ++p)
+    if (*p == '\\') *p = '/';
+  credential = StrDup(credentialText, "FileDownload credential");
+
+  // 5-6. A leftover .res and the header of the last good response.
+  long resSize = RawFileSize(result_name);
+  leftover_size = resSize > 0 ? resSize : 0;
+  HeaderFileInfo stored;
+  std::string hdrText;
+  if (ReadWholeFile(header_name, &hdrText)) stored = ParseHeaderFileText(hdrText);
+  if (stored.has_content_length) {
+    recorded_length = int(stored.content_length);
+    if (!(flags & kDownloadNoPartial) && leftover_size != 0 && leftover_size < stored.content_length) partial = 1;
+  }
+  // A leftover .res means the last transfer did not end in place, so its
+  // header cannot vouch for the destination. It is resumed when it can be
+  // validated, and otherwise fetched whole.
+  if (partial && !(flags & kDownloadUnconditional) && stored.has_last_modified) {
+    resume_from_ = leftover_size;
+    resume_validator_ = StrDup(stored.last_modified.c_str(), "FileDownload validator");
+  } else {
+    partial = 0;
+    if (!(flags & kDownloadUnconditional) && leftover_size == 0 && stored.has_last_modified &&
+        PlatFileExists(destination))
+      last_modified = StrDup(stored.last_modified.c_str(), "FileDownload last-modified");
+  }
+  if (!partial) leftover_size = 0;
+
+  // 7. The URL's parts and host.
+  char* split = StrDup(url, "FileDownload URL parts");
+  bool splitOk = SplitUrl(split, &url_parts);
+  // The parts point into split, which lives as long as the URL copy does.
+  GRTFree(url);
+  url = split;
+  if (!splitOk) {
+    Failed(4, "URL %s is too long or has too many parts.", urlText ? urlText : "");
+    return;
+  }
+  const char* hostPart = url_parts.parts[url_parts.host_index];
+  char hostName[256];
+  uint16_t serverPort = 80;
+  if (std::strlen(hostPart) >= sizeof host || !SplitHostPort(hostPart, hostName, sizeof hostName, &serverPort)) {
+    Failed(4, "Bad server address in URL %s.", urlText ? urlText : "");
+    return;
+  }
+
+  // 8. The address of the server or the proxy.
+  bool viaProxy = ProxyServer != nullptr;
+  if (viaProxy) {
+    server_address = GetAddressFromName(ProxyServer);
+    if (server_address.IsZero()) {
+      Failed(4, "Could not resolve proxy server address %s, please ensure your connection settings are correct.",
+           ProxyServer);
+      return;
+    }
+  } else {
+    server_address = GetAddressFromName(hostName);
+    if (server_address.IsZero()) {
+      Failed(4,
+           "Could not resolve server address %s, the server may be down or you may be having problems with your "
+           "connection to the Internet.",
+           urlText ? urlText : "");
+      return;
+    }
+  }
+
+  // 9. The connection (a SOCKS proxy carries only direct connections).
+  uint16_t connectPort = viaProxy ? uint16_t(ProxyPort) : serverPort;
+  connection = new RealTCPConnection(connectPort, server_address, 0, viaProxy ? 1 : 0);
+  if (!connection->socket) {
+    unsigned f = connection->flags;
+    if (f & sockflags_hostlookup_failed)
+      Failed(4, "Could not get host by name.");
+    else if (f & sockflags_bind_failed)
+      Failed(4, "Could not initialize a connection: Failed to bind socket.");
+    else if (f & sockflags_connect_failed)
+      Failed(4, "Could not initialize a connection: Could not connect.");
+    else if (f & sockflags_listen_failed)
+      Failed(4, "Could not initialize a connection: Listen failed.");
+    else
+      Failed(4, "Unknown connection initialization error, flags: %i", int(f));
+    return;
+  }
+
+  // 10. Ready to send.
+  state = 2;
+  if (!(flags & kDownloadUnconditional) && (!last_modified || partial)) {
+    GRTFree(last_modified);
+    last_modified = StrDup(kDefaultModifiedSince, "FileDownload last-modified");
+  }
+  last_connect_time = GetTimerCount();
+}
+
+FileDownload::~FileDownload() {
+  Reset(0);
+  GRTFree(expected_digest);
+  expected_digest = nullptr;
+}
+
+void FileDownload::Reset(int removeTemp) {
+  server_address = NodeAddress{};
+  receive_buffer[0] = header_copy[0] = request[0] = '\0';
+  GRTFree(credential);
+  credential = nullptr;
+  GRTFree(url);
+  url = nullptr;
+  url_parts = HttpUrlParts{};
+  GRTFree(last_modified);
+  last_modified = nullptr;
+  GRTFree(resume_validator_);
+  resume_validator_ = nullptr;
+  delete connection;
+  connection = nullptr;
+  delete temp_file;
+  temp_file = nullptr;
+  if (removeTemp && temp_name[0]) PlatRemoveFile(temp_name);
+  header_.Reset();
+}
+
+void FileDownload::WaitForActivity(int ms) {
+  if (!connection || !connection->socket || state == 3 || state == 4 || state == 5) return;
+  PlatPollItem item = {connection->socket, true, !(connection->flags & sockflags_connected) || state == 2, false,
+                       false, false};
+  if (connection->flags & sockflags_proxy_tcp_connected) item.wantWrite = false;
+  PlatSocketPoll(&item, 1, ms);
+}
+
+int FileDownload::Update(int& percent) {
+  switch (state) {
+    case 3: return FinishedState;
+    case 4:
+    case 5: return kDownloadFailed;
+    default: break;
+  }
+  if (!connection) return kDownloadFailed;
+
+  // 1-2. Progress the connect.
+  connection->TryToConnect();
+  if (!(connection->flags & sockflags_connected)) {
+    bool fatal = (connection->flags & sockflags_fatal_error) != 0;
+    if (!fatal && GetTimerCount() - last_connect_time <= static_cast<unsigned long>(kDownloadTimeoutSeconds) * Second)
+      return kDownloadWaiting;
+    if (fatal)
+      SetError("Server is unavailable.");
+    else
+      SetError("Connection timed out, please check your connection to the Internet.");
+    if (state == 0) SavePartial();
+    state = 5;
+    FinishedState = kDownloadFailed;
+    return kDownloadFailed;
+  }
+
+  // 3. Connected.
+  last_connect_time = GetTimerCount();
+  switch (state) {
+    case 2: return SendRequest();
+    case 0: return ReceivePasses(percent);
+    case 1: return Finish(false);
+    default: return kDownloadFailed;
+  }
+}
+
+int FileDownload::SendRequest() {
+  bool viaProxy = ProxyServer != nullptr;
+  if (!BuildRequestPath(url_parts, viaProxy, request_path, sizeof request_path))
+    return Failed(5, "URL %s is too long or has too many parts.", destination);
+  std::strcpy(host, url_parts.parts[url_parts.host_index]);
+  HttpRequestFields fields;
+  fields.path = request_path;
+  fields.host = host;
+  fields.via_proxy = viaProxy;
+  fields.proxy_authentication = viaProxy ? ProxyAuthentication : nullptr;
+  fields.if_modified_since = last_modified;
+  if (resume_from_ > 0) {
+    fields.range_start = resume_from_;
+    fields.if_range = resume_validator_;
+  }
+  if (FormatHttpRequest(request, sizeof request, fields) < 0)
+    return Failed(5, "URL %s is too long or has too many parts.", destination);
+
+  if (PlatFileExists(temp_name))
+    return Failed(5, "Temp file %s exists, make sure you do not have two copies of the program running.", temp_name);
+  OutputFile* out = new OutputFile();
+  if (!out->Open(temp_name, 0)) {
+    delete out;
+    Log("Unable to open tmp file %s for output", temp_name);
+    return Failed(5, "Unable to open tmp file %s for output", temp_name);
+  }
+  temp_file = out;
+  connection->Send(request, std::strlen(request));
+
+  state = 0;
+  header_seen = 0;
+  header_.Reset();
+  ContentLength = -1;
+  TotalAmtRecieved = 0;
+  last_data_time = GetTimerCount();
+  return kDownloadWaiting;
+}
+
+bool FileDownload::WriteTemp(const char* data, unsigned long length) {
+  if (!length) return true;
+  return temp_file && temp_file->Write(data, 1, unsigned(length)) == length;
+}
+
+int FileDownload::ReceivePasses(int& percent) {
+  for (int pass = 0; pass < kMaxPassesPerUpdate; ++pass) {
+    RealTCPConnection* list[1] = {connection};
+    SelectSocket(list, 1, -1, 0, 0);
+    unsigned long got = 0;
+    bool closed = false;
+    while (got < static_cast<unsigned long>(kReceivePassSize)) {
+      long n = connection->Receive(receive_buffer + got, kReceivePassSize - got);
+      if (n > 0) got += static_cast<unsigned long>(n);
+      if (connection->flags & sockflags_fatal_error) {
+        Log("Recieve response got a sockflags_fatal_error, errno=%s, recsize=%d", InterpretErrNo(errno), int(got));
+        closed = true;
+        break;
+      }
+      if (!(connection->flags & sockflags_connected)) {
+        Log("Recieve response got a sockflags_connected, NOT connected!, errno=%s, recsize=%d",
+            InterpretErrNo(errno), int(got));
+        closed = true;
+        break;
+      }
+      if (n <= 0) break;
+    }
+    receive_buffer[got] = '\0';
+
+    if (got == 0 && !closed) {
+      if (GetTimerCount() - last_data_time > static_cast<unsigned long>(kDownloadTimeoutSeconds) * Second) {
+        SavePartial();
+        Failed(5, "Receiving file %s has timed out, please check your connection.", temp_name);
+        Log("%s", error_text);
+        return kDownloadFailed;
+      }
+      if (ContentLength >= 1) percent = int(uint64_t(TotalAmtRecieved) * 100 / uint64_t(ContentLength));
+      return kDownloadFlowing;
+    }
+
+    if (got) {
+      last_data_time = GetTimerCount();
+      TotalAmtRecieved += got;
+    }
+    if (!header_seen && got) {
+      size_t bodyStart = 0;
+      HttpHeaderAccumulator::Result r = header_.Feed(receive_buffer, got, &bodyStart);
+      if (r == HttpHeaderAccumulator::kTooLong) {
+        Failed(5, "The server's response header for %s is too long.", destination);
+        Log("%s", error_text);
+        return kDownloadFailed;
+      }
+      if (r == HttpHeaderAccumulator::kComplete) {
+        header_seen = 1;
+        TotalAmtRecieved = got - bodyStart;
+        int result = OnHeader(percent);
+        if (result != kDownloadFlowing) return result;
+      }
+    }
+
+    if (ContentLength >= 1) percent = int(uint64_t(TotalAmtRecieved) * 100 / uint64_t(ContentLength));
+
+    if (closed) {
+      // The data of the closing pass belongs to the body as much as any other.
+      bool written = WriteTemp(receive_buffer, got);
+      if (header_seen && written && (ContentLength == -1 || static_cast<unsigned long>(ContentLength) == TotalAmtRecieved)) {
+        delete temp_file;
+        temp_file = nullptr;
+        state = 1;
+        if (ContentLength == -1) percent = 100;
+        return kDownloadFlowing;
+      }
+      SavePartial();
+      Failed(5, "Lost connection to server before recieving entire file: %s.", destination);
+      Log("%s", error_text);
+      return kDownloadFailed;
+    }
+    if (!WriteTemp(receive_buffer, got)) {
+      Failed(5, "Error writing file %s for download, you could be out of disk space or the file is currently in use.",
+           destination);
+      Log("%s", error_text);
+      return kDownloadFailed;
+    }
+  }
+  return kDownloadFlowing;
+}
+
+int FileDownload::OnHeader(int& percent) {
+  const std::string& header = header_.header();
+  size_t copy = header.size() < sizeof header_copy - 1 ? header.size() : sizeof header_copy - 1;
+  std::memcpy(header_copy, header.data(), copy);
+  header_copy[copy] = '\0';
+
+  HttpStatusLine status;
+  if (!ParseHttpStatusLine(header, &status)) status.code = 0;
+  status_code_ = status.code;
+  if (status.code == 304) {
+    FinishedState = kDownloadNotModified;
+    state = 3;
+    return kDownloadNotModified;
+  }
+  std::string value;
+  response_has_date_ = FindHttpHeaderField(header, "Last-Modified", &value);
+  bool failed = status.code >= 300 || status.code < 200;
+  if (!failed && status.code == 206) {
+    // Only the continuation of the leftover .res is acceptable.
+    long first = -1, last = -1, total = -1;
+    bool ok = resume_from_ > 0 && FindHttpHeaderField(header, "Content-Range", &value) &&
+              ParseContentRange(value, &first, &last, &total) && first == resume_from_;
+    if (!ok) {
+      DeleteResultFiles();
+      Failed(5, "Server sent the wrong part of %s.", destination);
+      Log("%s", error_text);
+      return kDownloadFailed;
+    }
+    appending_ = true;
+  }
+  if (failed) {
+    Failed(5, "HTTP error while trying to download %s: Code %i, %s.", temp_name, status.code,
+         HttpStatusText(status.code));
+    Log("%s", error_text);
+    if (status.code == 407) Log("Proxy Authentication is being requested");
+    // A ranged request that the server cannot serve must not be repeated.
+    if (resume_from_ > 0) DeleteResultFiles();
+    return kDownloadFailed;
+  }
+  if (status.code != 206 && resume_from_ > 0) {
+    // The whole file came instead of the rest: start over.
+    resume_from_ = 0;
+    partial = 0;
+  }
+  if (FindHttpHeaderField(header, "Transfer-Encoding", &value) && value != "identity") {
+    Failed(5, "Server sent %s in an encoding this program cannot read.", destination);
+    Log("%s", error_text);
+    return kDownloadFailed;
+  }
+  long length = -1;
+  switch (ParseContentLength(header, &length)) {
+    case kContentLengthOk: ContentLength = int(length); break;
+    case kContentLengthBad:
+      Failed(5, "Bad ContentLength Header Information.");
+      Log("%s", error_text);
+      return kDownloadFailed;
+    case kContentLengthAbsent:
+      // The body then ends where the server closes the connection.
+      ContentLength = -1;
+      break;
+  }
+  (void)percent;
+  return kDownloadFlowing;
+}
+
+bool FileDownload::CopyBody(File& from, File& to, long* read, long* written) {
+  std::string block(kCopyBlock, '\0');
+  *read = *written = 0;
+  if (from.Seek(long(header_.header().size()), SEEK_SET) != 0) return false;
+  unsigned n;
+  while ((n = from.Read(block.data(), 1, kCopyBlock)) > 0) {
+    *read += n;
+    unsigned w = to.Write(block.data(), 1, n);
+    *written += w;
+    if (w != n) return false;
+  }
+  return true;
+}
+
+void FileDownload::DeleteResultFiles() {
+  PlatRemoveFile(result_name);
+  PlatRemoveFile(header_name);
+}
+
+int FileDownload::Finish(bool suppressRename) {
+  delete temp_file;
+  temp_file = nullptr;
+  RawReadFile tmp;
+  if (!tmp.Open(temp_name, 0)) return Failed(5, "Aborting download, failed to open tempfile %s.", temp_name);
+
+  char firstError[2048] = "";
+  auto keep = [&](const char* english, auto... args) {
+    if (firstError[0]) return;
+    std::string format = FormatOfTranslation(english);
+    SNPrintF(firstError, sizeof firstError, format.c_str(), args...);
+  };
+
+  File* res = appending_ ? static_cast<File*>(new AppendFile()) : static_cast<File*>(new OutputFile());
+  long bytesRead = 0, bytesWritten = 0;
+  if (!res->Open(result_name, 0)) {
+    keep("Unable to open destination file %s for output.", result_name);
+  } else {
+    errno = 0;
+    if (!CopyBody(tmp, *res, &bytesRead, &bytesWritten))
+      keep("Error writing file %s for download, you could be out of disk space or the file is currently in use.",
+           destination);
+    int savedErrno = errno;
+    res->Close();
+    if (ContentLength >= 0 && ContentLength != bytesRead)
+      keep("Error reading temp file %s for download, you could be out of disk space, please free some space and "
+           "retry.",
+           destination);
+    if (ContentLength >= 0 && ContentLength != bytesWritten)
+      keep("Lost connection to server before recieving entire file: %s, error=%s, errno=%d, expected %d, got %d",
+           destination, InterpretErrNo(savedErrno), savedErrno, ContentLength, int(bytesWritten));
+  }
+  delete res;
+  tmp.Close();
+
+  if (!firstError[0] && expected_digest) {
+    unsigned char digest[kMD5Size];
+    if (!GetMD5(result_name, digest))
+      keep("Error opening file %s for checksum read.", destination);
+    else if (std::memcmp(digest, expected_digest, kMD5Size) != 0)
+      keep("Checksum failure while downloading %s, file may have been corrupted during transfer.", destination);
+  }
+  // The header is kept only for a file that passed every check, so that a
+  // later conditional request never vouches for a file that was not received.
+  if (!firstError[0] && !partial && !(flags & kDownloadUnconditional) && !appending_) {
+    if (!WriteWholeFile(header_name, HeaderFileText(header_.header())))
+      keep("Unable to open header %s for output.", header_name);
+  }
+  if (firstError[0]) {
+    DeleteResultFiles();
+    SetErrorString(firstError);
+    state = 5;
+    FinishedState = kDownloadFailed;
+    return kDownloadFailed;
+  }
+  if (!suppressRename) {
+    PlatRemoveFile(destination);
+    if (!PlatRenameFile(result_name, destination)) {
+      DeleteResultFiles();
+      Failed(5,
+           "%s is either open by another application or is write protected. Please ensure all applications that may "
+           "be using this file have closed and that you have permission to write to this file.",
+           destination);
+      Log("%s", error_text);
+      return kDownloadFailed;
+    }
+  }
+  FinishedState = kDownloadFinished;
+  state = 3;
+  return kDownloadFinished;
+}
+
+void FileDownload::SavePartial() {
+  // Only a body that a later ranged request can continue is worth keeping:
+  // a success answer with a known length and a date to validate against.
+  bool resumable = header_seen && !(flags & (kDownloadUnconditional | kDownloadNoPartial)) && ContentLength > 0 &&
+                   TotalAmtRecieved > 0 &&
+                   ((status_code_ == 200 && response_has_date_) || (status_code_ == 206 && appending_));
+  delete temp_file;
+  temp_file = nullptr;
+  if (!resumable) return;
+  RawReadFile tmp;
+  if (!tmp.Open(temp_name, 0)) return;
+  File* res = appending_ ? static_cast<File*>(new AppendFile()) : static_cast<File*>(new OutputFile());
+  bool ok = res->Open(result_name, 0);
+  long bytesRead = 0, bytesWritten = 0;
+  if (ok) ok = CopyBody(tmp, *res, &bytesRead, &bytesWritten);
+  res->Close();
+  delete res;
+  // A 206 continues the stored header; a fresh 200 brings its own.
+  if (ok && status_code_ == 200) ok = WriteWholeFile(header_name, HeaderFileText(header_.header()));
+  if (!ok) DeleteResultFiles();
+}

@@ -1,0 +1,141 @@
+// One HTTP/1.1 GET of one file over its own TCP connection, directly or
+// through an HTTP proxy, into a local file. Never blocks: the owner creates it
+// and calls Update until Update reports an end.
+//
+// Local files, all beside the destination (directory + name):
+//   name.tmpNNN  the raw response (status line, header, body) as received;
+//                NNN is the timer count at construction
+//   name.res     the body, copied from the temp file after the transfer and
+//                renamed to the destination once every check has passed
+//   name.hdr     the header lines of the last good response (Last-Modified
+//                makes the next request conditional)
+// An interrupted transfer keeps its body so far in name.res together with the
+// response's name.hdr; the next transfer of the file asks for the rest with a
+// ranged request validated by the stored Last-Modified date, and starts over
+// when the server sends the whole file instead.
+#pragma once
+
+#include <cstdint>
+
+#include "transport/http_response.h"
+#include "transport/http_url.h"
+#include "transport/node_address.h"
+
+class File;
+class RealTCPConnection;
+
+// Process-wide settings and state (one transfer runs at a time).
+extern char* ProxyServer;             // HTTP proxy host, or null for direct connections
+extern int ProxyPort;
+extern char* ProxyAuthentication;     // Base64 "user:password" for the proxy, or null
+extern unsigned long TotalAmtRecieved;  // body bytes received in the current transfer
+extern int ContentLength;             // announced body length, -1 when unknown
+extern int FinishedState;             // result kept after the transfer ended
+
+// Option bits of FileDownload.
+enum : int {
+  kDownloadUnconditional = 1,  // no If-Modified-Since, no default date, no .hdr written
+  kDownloadNoPartial = 2,      // a leftover .res is never resumed
+};
+
+// Results of Update.
+enum : int {
+  kDownloadFinished = 0,     // the destination is in place
+  kDownloadFlowing = 1,      // data flowing, or all in (call again to finish)
+  kDownloadFailed = 2,       // the error text says why
+  kDownloadWaiting = 3,      // connecting, or the request has just been sent
+  kDownloadNotModified = 4,  // 304: the local file is current
+};
+
+// Both time-outs, in seconds of the program clock.
+constexpr int kDownloadTimeoutSeconds = 360;
+// One receive pass.
+constexpr int kReceivePassSize = 64000;
+constexpr int kLocalNameSize = 260;
+constexpr int kErrorTextSize = 2248;
+
+// The default date of a first request (or of one whose local copy cannot be trusted).
+extern const char kDefaultModifiedSince[];
+
+class FileDownload {
+ public:
+  // url: absolute http URL ("\" taken as "/"; "host:port" allowed); name:
+  // relative to directory (which may be null or empty and is used as a plain
+  // prefix); flags: the bits above; credential: kept, not sent; digest: the
+  // 16-byte MD5 the file must have, or null. Starts the connection; leaves
+  // state 2, or state 4 with the error text set. Large: create on the heap.
+  FileDownload(const char* url, const char* name, int flags, const char* credential, const char* directory,
+               const unsigned char* digest);
+  ~FileDownload();
+  FileDownload(const FileDownload&) = delete;
+  FileDownload& operator=(const FileDownload&) = delete;
+
+  // Advances the transfer without blocking: reads what the socket holds (in
+  // passes of up to 64000 bytes) and returns one of the results above; sets
+  // percent on every receiving pass. After a final 0, 2 or 4 every further
+  // call returns the same value.
+  int Update(int& percent);
+  // Releases the connection, the temp file and the texts; removeTemp also
+  // deletes the temp file from disk. The object is then only good for
+  // destruction.
+  void Reset(int removeTemp);
+  void SetErrorString(const char* text);
+  const char* ErrorString() const { return error_text; }
+
+  // For drivers with nothing else to do between Updates: waits up to ms
+  // milliseconds for the connection to have something for Update.
+  void WaitForActivity(int ms);
+
+  int State() const { return state; }
+  const char* TempName() const { return temp_name; }
+  const char* Request() const { return request; }
+
+ private:
+  int Failed(int newState, const char* englishFormat, ...);
+  void SetError(const char* englishFormat, ...);
+  int SendRequest();
+  int ReceivePasses(int& percent);
+  int OnHeader(int& percent);
+  int Finish(bool suppressRename);
+  void SavePartial();
+  void DeleteResultFiles();
+  bool WriteTemp(const char* data, unsigned long length);
+  bool CopyBody(File& from, File& to, long* read, long* written);
+
+  unsigned long last_data_time = 0;
+  char receive_buffer[kReceivePassSize + 1];
+  NodeAddress server_address{};
+  long leftover_size = 0;
+  int recorded_length = 0;
+  unsigned char partial = 0;
+  unsigned char header_seen = 0;
+  char header_copy[2048];
+  char host[2048];
+  char request_path[2048];
+  File* temp_file = nullptr;
+  char request[2048];
+  int flags = 0;
+  int state = 4;
+  char directory[kLocalNameSize];
+  char result_name[kLocalNameSize];
+  char temp_name[kLocalNameSize];
+  char header_name[kLocalNameSize];
+  char destination[kLocalNameSize];
+  char error_text[kErrorTextSize];
+  char* last_modified = nullptr;
+  RealTCPConnection* connection = nullptr;
+  char* credential = nullptr;
+  char* url = nullptr;
+  HttpUrlParts url_parts{};
+  unsigned long last_connect_time = 0;
+  unsigned char* expected_digest = nullptr;
+
+  // Beyond the classic fields: the header gathered over receive passes, the
+  // status of this response, and the ranged resume of a leftover .res.
+  HttpHeaderAccumulator header_;
+  int status_code_ = 0;
+  long resume_from_ = 0;          // > 0: a range from here was asked for
+  char* resume_validator_ = nullptr;  // the stored Last-Modified sent in If-Range
+  bool appending_ = false;        // the body continues the .res (206 answer)
+  bool response_has_date_ = false;  // the response carries Last-Modified
+};

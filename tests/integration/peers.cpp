@@ -1,0 +1,145 @@
+#include "integration/peers.h"
+
+#include <arpa/inet.h>
+#include <netinet/in.h>
+#include <signal.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <cstdlib>
+#include <cstring>
+#include <fstream>
+#include <sstream>
+#include <thread>
+
+#include "transport/md5.h"
+
+std::string FindProgram(const std::string& name) {
+  std::string path = std::getenv("PATH") ? std::getenv("PATH") : "";
+  path += ":/usr/sbin:/sbin:/usr/bin:/bin";
+  std::stringstream ss(path);
+  std::string dir;
+  while (std::getline(ss, dir, ':')) {
+    if (dir.empty()) continue;
+    std::string full = dir + "/" + name;
+    if (access(full.c_str(), X_OK) == 0) return full;
+  }
+  return "";
+}
+
+uint16_t FreeLoopbackPort() {
+  int fd = socket(AF_INET, SOCK_STREAM, 0);
+  sockaddr_in sa{};
+  sa.sin_family = AF_INET;
+  sa.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+  bind(fd, reinterpret_cast<sockaddr*>(&sa), sizeof sa);
+  socklen_t len = sizeof sa;
+  getsockname(fd, reinterpret_cast<sockaddr*>(&sa), &len);
+  close(fd);
+  return ntohs(sa.sin_port);
+}
+
+bool WaitForPort(uint16_t port, int timeoutMs) {
+  auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
+  while (std::chrono::steady_clock::now() < deadline) {
+    int fd = socket(AF_INET, SOCK_STREAM, 0);
+    sockaddr_in sa{};
+    sa.sin_family = AF_INET;
+    sa.sin_port = htons(port);
+    sa.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    bool ok = connect(fd, reinterpret_cast<sockaddr*>(&sa), sizeof sa) == 0;
+    close(fd);
+    if (ok) return true;
+    std::this_thread::sleep_for(std::chrono::milliseconds(20));
+  }
+  return false;
+}
+
+Peer::~Peer() {
+  if (pid_ > 0) {
+    kill(pid_, SIGTERM);
+    ProcessResult r = WaitProcess(pid_, 5000);
+    (void)r;
+  }
+}
+
+std::string Peer::Log() const { return ReadFileText(dir_ / "stderr.txt"); }
+
+std::string Peer::Launch(std::vector<std::string> argv) {
+  std::string program = FindProgram(argv[0]);
+  if (program.empty()) return argv[0] + " is not installed (scripts/install-deps installs it)";
+  argv[0] = program;
+  pid_ = StartProcess(argv, {}, dir_.path(), dir_ / "stdout.txt", dir_ / "stderr.txt");
+  if (pid_ <= 0) return "cannot start " + program;
+  if (!WaitForPort(port_, 10000)) return program + " did not open port " + std::to_string(port_) + ": " + Log();
+  return "";
+}
+
+std::string NginxPeer::Start(const std::string& root) {
+  port_ = FreeLoopbackPort();
+  const std::string d = dir_.path();
+  WriteFileText(dir_ / "nginx.conf",
+                "worker_processes 1;\ndaemon off;\nmaster_process off;\npid " + d + "/nginx.pid;\nerror_log " + d +
+                    "/error.log;\nevents { worker_connections 512; }\nhttp {\n  access_log off;\n"
+                    "  client_body_temp_path " + d + "/cb;\n  proxy_temp_path " + d + "/pt;\n"
+                    "  fastcgi_temp_path " + d + "/ft;\n  uwsgi_temp_path " + d + "/ut;\n"
+                    "  scgi_temp_path " + d + "/st;\n  sendfile on;\n  default_type application/octet-stream;\n"
+                    "  server {\n    listen 127.0.0.1:" + std::to_string(port_) + ";\n    root " + root +
+                    ";\n  }\n}\n");
+  return Launch({"nginx", "-e", d + "/error.log", "-c", d + "/nginx.conf", "-p", d});
+}
+
+std::string TinyproxyPeer::Start(const std::string& user, const std::string& password) {
+  port_ = FreeLoopbackPort();
+  std::string conf = "Port " + std::to_string(port_) +
+                     "\nListen 127.0.0.1\nTimeout 60\nMaxClients 50\nAllow 127.0.0.1\nLogLevel Info\n"
+                     "LogFile \"" + dir_.path() + "/tinyproxy.log\"\n";
+  if (!user.empty()) conf += "BasicAuth " + user + " " + password + "\n";
+  WriteFileText(dir_ / "tinyproxy.conf", conf);
+  return Launch({"tinyproxy", "-d", "-c", dir_ / "tinyproxy.conf"});
+}
+
+std::string MicrosocksPeer::Start() {
+  port_ = FreeLoopbackPort();
+  return Launch({"microsocks", "-i", "127.0.0.1", "-p", std::to_string(port_)});
+}
+
+std::string FaultServerPeer::Start() {
+  std::string script = std::string(QUORVEL_SOURCE_DIR) + "/tests/integration/fault_server.py";
+  std::string portFile = dir_ / "port";
+  std::string program = FindProgram("python3");
+  if (program.empty()) return "python3 is not installed";
+  pid_ = StartProcess({program, script, portFile, dir_ / "requests.log"}, {}, dir_.path(), dir_ / "stdout.txt",
+                      dir_ / "stderr.txt");
+  if (pid_ <= 0) return "cannot start the fault server";
+  for (int i = 0; i < 500 && access(portFile.c_str(), R_OK) != 0; ++i)
+    std::this_thread::sleep_for(std::chrono::milliseconds(20));
+  port_ = uint16_t(std::atoi(ReadFileText(portFile).c_str()));
+  if (!port_ || !WaitForPort(port_, 5000)) return "the fault server did not come up: " + Log();
+  return "";
+}
+
+std::vector<std::string> FaultServerPeer::Requests() const {
+  std::string all = ReadFileText(dir_ / "requests.log");
+  std::vector<std::string> out;
+  const std::string sep = "\n=====\n";
+  size_t at = 0, next;
+  while ((next = all.find(sep, at)) != std::string::npos) {
+    out.push_back(all.substr(at, next - at));
+    at = next + sep.size();
+  }
+  return out;
+}
+
+std::string FaultBody(const std::string& name, size_t size) {
+  std::string out;
+  for (int counter = 0; out.size() < size; ++counter) {
+    std::string key = name + "/" + std::to_string(counter);
+    unsigned char digest[kMD5Size];
+    MD5OfBytes(key.data(), key.size(), digest);
+    out.append(reinterpret_cast<const char*>(digest), kMD5Size);
+  }
+  out.resize(size);
+  return out;
+}

@@ -1,0 +1,68 @@
+// Real peers for the network tests: nginx, tinyproxy, microsocks and the
+// fault-injecting Python server, each started on a free 127.0.0.1 port from a
+// configuration generated in its own temporary directory, and stopped (and
+// waited for) when the object goes away. A peer that cannot be found or does
+// not come up is a test failure, not a skip.
+#pragma once
+
+#include <sys/types.h>
+
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "support/process.h"
+
+// The full path of an installed program (PATH, then the sbin directories), or "".
+std::string FindProgram(const std::string& name);
+// A port on 127.0.0.1 that nothing listens on right now.
+uint16_t FreeLoopbackPort();
+// True once something accepts connections on 127.0.0.1:port.
+bool WaitForPort(uint16_t port, int timeoutMs);
+
+class Peer {
+ public:
+  virtual ~Peer();
+  bool running() const { return pid_ > 0; }
+  uint16_t port() const { return port_; }
+  const std::string& dir() const { return dir_.path(); }
+  // What the peer wrote to standard error (for failure messages).
+  std::string Log() const;
+
+ protected:
+  // Starts argv (argv[0] a program name) and waits for the port to open.
+  // Returns "" on success, else why not.
+  std::string Launch(std::vector<std::string> argv);
+  TempDir dir_;
+  pid_t pid_ = -1;
+  uint16_t port_ = 0;
+};
+
+// nginx serving root on its port; supports conditional GET and ranges.
+class NginxPeer : public Peer {
+ public:
+  std::string Start(const std::string& root);
+};
+
+// tinyproxy; with user non-empty it demands Basic proxy authentication.
+class TinyproxyPeer : public Peer {
+ public:
+  std::string Start(const std::string& user, const std::string& password);
+};
+
+class MicrosocksPeer : public Peer {
+ public:
+  std::string Start();
+};
+
+// tests/integration/fault_server.py; every raw request it receives is kept.
+class FaultServerPeer : public Peer {
+ public:
+  std::string Start();
+  // The raw requests received so far, oldest first.
+  std::vector<std::string> Requests() const;
+};
+
+// The deterministic body fault_server.py serves for a name (body_for).
+std::string FaultBody(const std::string& name, size_t size);
