@@ -3,6 +3,11 @@
 #include <cctype>
 #include <cstdio>
 
+#include <strings.h>
+
+#include "platform/filesystem.h"
+#include "transport/file.h"
+
 namespace {
 std::string Normalise(const char* name) {
   std::string s(name ? name : "");
@@ -11,11 +16,11 @@ std::string Normalise(const char* name) {
   return s;
 }
 
+// Through the file layer, so that language variants, the CD path and
+// compressed files apply to images as to every other data file.
 bool Exists(const std::string& path) {
-  FILE* f = std::fopen(path.c_str(), "rb");
-  if (!f) return false;
-  std::fclose(f);
-  return true;
+  File f;
+  return f.Open(path.c_str()) != 0;
 }
 }  // namespace
 
@@ -26,6 +31,17 @@ std::string FindImageFile(const char* name) {
   std::string lower = path;
   for (char& c : lower) c = char(std::tolower(static_cast<unsigned char>(c)));
   if (lower != path && Exists(lower)) return lower;
+  // Last, a file whose name differs only in case, in the directory as spelled
+  // or in lower case.
+  size_t slash = path.rfind('/');
+  std::string base = slash == std::string::npos ? path : path.substr(slash + 1);
+  for (const std::string& dir : {path.substr(0, slash == std::string::npos ? 0 : slash + 1),
+                                 lower.substr(0, slash == std::string::npos ? 0 : slash + 1)}) {
+    std::vector<std::string> names;
+    if (!PlatListDirectory(dir.empty() ? "." : dir, names)) continue;
+    for (const std::string& n : names)
+      if (!strcasecmp(n.c_str(), base.c_str()) && Exists(dir + n)) return dir + n;
+  }
   return "";
 }
 
@@ -35,22 +51,16 @@ bool ReadImageFileBytes(const char* name, std::vector<unsigned char>* out) {
   out->clear();
   std::string path = FindImageFile(name);
   if (path.empty()) return false;
-  FILE* f = std::fopen(path.c_str(), "rb");
-  if (!f) return false;
-  unsigned char chunk[65536];
-  size_t n;
-  bool ok = true;
-  while ((n = std::fread(chunk, 1, sizeof chunk, f)) > 0) {
-    if (out->size() + n > kMaxImageFileBytes) {
-      ok = false;
-      break;
-    }
-    out->insert(out->end(), chunk, chunk + n);
+  File f;
+  if (!f.Open(path.c_str())) return false;
+  long length = f.FileLength();
+  if (length < 0 || size_t(length) > kMaxImageFileBytes) return false;
+  out->resize(size_t(length));
+  if (length > 0 && f.Read(out->data(), 1, unsigned(length)) != unsigned(length)) {
+    out->clear();
+    return false;
   }
-  if (std::ferror(f)) ok = false;
-  std::fclose(f);
-  if (!ok) out->clear();
-  return ok;
+  return true;
 }
 
 std::string ReplaceExtension(const std::string& name, const char* ext) {
