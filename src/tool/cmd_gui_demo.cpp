@@ -1,0 +1,265 @@
+// quorvel-tool gui-demo: a window showing every widget of the toolkit on the
+// default skin. Each user action is reported as one line on standard output
+// (flushed at once), so that scripted sessions can follow what happened:
+//   ready
+//   widget NAME X Y WIDTH HEIGHT      (screen rectangles, after "ready")
+//   button clicked STATE
+//   toggle STATE
+//   entered TEXT
+//   picked TEXT VALUE
+//   dialog open / dialog result ID
+//   folder PATH / folder cancelled
+//   closed
+#include <unistd.h>
+
+#include <cstdarg>
+#include <cstdio>
+#include <cstring>
+#include <string>
+
+#include "foundation/program_clock.h"
+#include "foundation/runtime.h"
+#include "gfx/display_device.h"
+#include "gfx/font2.h"
+#include "gfx/texture.h"
+#include "gfx/vga565_device.h"
+#include "gui/damage.h"
+#include "gui/folder_picker.h"
+#include "gui/gui_backdrop_window.h"
+#include "gui/gui_button.h"
+#include "gui/gui_drop_down_box.h"
+#include "gui/gui_framed_window.h"
+#include "gui/gui_message_handler.h"
+#include "gui/gui_redraw.h"
+#include "gui/gui_simple_dialog_box.h"
+#include "gui/gui_skin.h"
+#include "gui/gui_string_gadget.h"
+#include "gui/gui_text_box.h"
+#include "gui/gui_toggle_button.h"
+#include "platform/window.h"
+#include "tool/tool_command.h"
+
+namespace {
+
+constexpr int kWidth = 720, kHeight = 505;
+enum : int {
+  MsgPress = 1, MsgToggle = 2, MsgDialog = 3, MsgBrowse = 4, MsgQuit = 5,
+  MsgYes = 10, MsgNo = 11, MsgClosed = 12, MsgFolderOK = 20, MsgFolderCancel = 21,
+};
+
+bool g_quit = false;
+int g_scanAll = 0;
+
+void Report(const char* format, ...) __attribute__((format(printf, 1, 2)));
+void Report(const char* format, ...) {
+  va_list args;
+  va_start(args, format);
+  std::vprintf(format, args);
+  va_end(args);
+  std::printf("\n");
+  std::fflush(stdout);
+  // Each step ends in a full redraw, so that a screenshot follows the session.
+  Need_Redraw = 1;
+}
+
+void ReportWidget(const char* name, GUIObject* o) {
+  std::printf("widget %s %d %d %d %d\n", name, o->AbsoluteX(), o->AbsoluteY(), o->Width, o->Height);
+}
+
+class DemoWindow : public GUIBackdropWindow {
+ public:
+  GUIButton* Press;
+  GUIToggleButton* Toggle;
+  GUIStringGadget* Entry;
+  GUIDropDownBox* Drop;
+  GUIButton* DialogButton;
+  GUIButton* BrowseButton;
+  GUIButton* QuitButton;
+  GUITextBox* Text;
+  GUIFramedWindow* Frame;
+  GUIBackdropWindow* Swatch;
+  GUIObject* CurrentDialog = nullptr;
+
+  explicit DemoWindow(TextureMap* texture) : GUIBackdropWindow(0, 0, kWidth, kHeight, 30, 40, 70) {
+    BackTexture = texture;
+    Flags |= FillsWindow;
+    Press = new GUIButton(30, 40, 120, "Press me", MsgPress, 0);
+    Press->AddHelpText("A push button: each click flips its state");
+    AddChild(Press);
+    Toggle = new GUIToggleButton(30, 90, -1, -1, MsgToggle, CurGfxDevice->LoadTexture("zindimgs/button01.tga", 0),
+                                 CurGfxDevice->LoadTexture("zindimgs/button02.tga", 0),
+                                 CurGfxDevice->LoadTexture("zindimgs/button03.tga", 0), &g_scanAll);
+    if (Toggle->Width <= 1) Toggle->Width = Toggle->Height = 16;
+    AddChild(Toggle);
+    Entry = new GUIStringGadget(30, 150, 260, 22);
+    AddChild(Entry);
+    Drop = new GUIDropDownBox(CurGfxDevice->LoadTexture("zindimgs/arromenu.tga", 0), 30, 210, 180, 20, this,
+                              DefaultDropDownMenuFont, "choose a language", 0);
+    const char* languages[] = {"english", "french", "german", "spanish", "italian", "dutch"};
+    for (int i = 0; i < 6; ++i) Drop->AddItem(languages[i], i + 1);
+    DialogButton = new GUIButton(30, 300, 120, "Dialog", MsgDialog, 0);
+    AddChild(DialogButton);
+    BrowseButton = new GUIButton(160, 300, 120, "Browse", MsgBrowse, 0);
+    AddChild(BrowseButton);
+    QuitButton = new GUIButton(30, 440, 100, "Quit", MsgQuit, 2);
+    AddChild(QuitButton);
+    auto* disabled = new GUIButton(160, 440, 120, "Disabled", 0, 0);
+    disabled->Flags |= GreyWhenDisabled;
+    AddChild(disabled);
+    disabled->Disable();
+
+    Frame = new GUIFramedWindow(330, 30, 360, 250, "Framed window", 1, 1, 1, 0, this);
+    Text = new GUITextBox(Frame->LeftInset + 6, Frame->TopInset + 6, 360 - Frame->LeftInset - Frame->RightInset - 12,
+                          250 - Frame->TopInset - Frame->BottomInset - 12, 200, 200, 200);
+    Frame->AddChild(Text);
+    Text->AddLineAtBottom("A text box with its own scroll bar. Long lines are wrapped to the width of the box, "
+                          "and lines that do not fit can be scrolled into view.");
+    for (int i = 1; i <= 20; ++i) {
+      char line[64];
+      std::snprintf(line, sizeof line, "Line %d of the text box", i);
+      Text->AddLineAtBottom(line, i);
+    }
+    Text->ScrollToTop();
+    Swatch = new GUIBackdropWindow(330, 300, 360, 120, 0, 0, 0);
+    Swatch->BackTexture = CurGfxDevice->LoadTexture("zindimgs/menudkgr.tga", 0);
+    AddChild(Swatch);
+  }
+
+  void Draw(int x, int y) override {
+    if (Flags & (Disabled | NotDrawn)) return;
+    GUIBackdropWindow::Draw(x, y);
+    Font2* f = DefaultGUIObjFont;
+    if (!f) return;
+    f->PrintF(30, 12, "@W@ZGUI toolkit demo");
+    f->PrintF(30 + Toggle->Width + 8, 90, "@W@zScan All Files (a toggle)");
+    f->PrintF(30, 132, "@WAn entry field (Enter reports the text):");
+    f->PrintF(30, 192, "@WA drop-down box:");
+    f->PrintF(30, 282, "@WA dialog box and the folder picker:");
+    f->PrintF(340, 306, "@Y@ZA tiled backdrop");
+    f->PrintF(340, 330, "@W@Rred @Ggreen @Bblue @Ccyan @Wand @idrop @Zshadow");
+  }
+
+  int HandleMessage(int msg, int a, int b, void* p, void* q) override {
+    switch (msg) {
+      case MsgPress: Report("button clicked %d", a); return 0;
+      case MsgToggle: Report("toggle %d", a); return 0;
+      case MsgEnterPressed: Report("entered %s", Entry->Text()); return 0;
+      case MsgItemChosen: Report("picked %s %d", Drop->GetSelectedText() ? Drop->GetSelectedText() : "", a); return 0;
+      case MsgDialog: {
+        if (CurrentDialog) return 0;
+        auto* box = new GUISimpleDialogBox("Confirmation Window", this, CurGfxDevice->LoadTexture("zindimgs/menublue.tga", 0),
+                                           "@W@ZDo you like this dialog box? It wraps its message to its width "
+                                           "and grows to fit it.",
+                                           (kWidth - 30) / 2, (kHeight - 20) / 2, DialogYes, MsgYes, DialogNo, MsgNo,
+                                           0, nullptr, nullptr);
+        box->CloseResult = MsgClosed;
+        AddTopLevelObject(box);
+        box->Place();
+        CurrentDialog = box;
+        Report("dialog open");
+        for (int i = 0; i < box->NButtons; ++i) {
+          char name[32];
+          std::snprintf(name, sizeof name, "dialog-button-%d", i);
+          ReportWidget(name, box->Buttons[i]);
+        }
+        std::fflush(stdout);
+        return 1;
+      }
+      case MsgYes:
+      case MsgNo:
+      case MsgClosed:
+        CurrentDialog = nullptr;
+        Report("dialog result %s", msg == MsgYes ? "yes" : msg == MsgNo ? "no" : "closed");
+        return 1;
+      case MsgBrowse: {
+        char cwd[4096];
+        auto* picker = new GUIFolderPicker("Select directory", this, getcwd(cwd, sizeof cwd) ? cwd : ".",
+                                           MsgFolderOK, MsgFolderCancel);
+        AddChild(picker);
+        picker->Place();
+        picker->BringToFront();
+        Report("folder picker open");
+        return 1;
+      }
+      case MsgFolderOK: Report("folder %s", q ? static_cast<char*>(q) : ""); return 1;
+      case MsgFolderCancel: Report("folder cancelled"); return 1;
+      case MsgQuit:
+        Report("quit");
+        g_quit = true;
+        return 1;
+      default: return 0;
+    }
+  }
+};
+
+long DemoWindowProc(HWND window, unsigned message, unsigned long wParam, long lParam) {
+  if (window == hMainWindow) {
+    GfxWindowMessageHandler(message, wParam, lParam);
+    GUIMessageHandler(message, wParam, lParam);
+    if (message == WM_DESTROY) g_quit = true;
+  }
+  return DefWindowProcA(window, message, wParam, lParam);
+}
+
+int Run(int argc, char** argv) {
+  static const ToolCommand self = {"gui-demo", "gui-demo [SKINDIR]",
+                                   "show every GUI widget on the default skin and report each action", Run};
+  if (WantsHelp(argc, argv)) return ToolHelp(self);
+  if (argc > 2) return ToolError("usage: quorvel-tool %s", self.usage);
+  if (argc == 2 && chdir(argv[1]) != 0) return ToolError("cannot enter %s", argv[1]);
+  if (!PlatInitVideo()) return ToolError("no video");
+  if (!RegisterWindowClass("QuorvelGuiDemo", DemoWindowProc, CS_DBLCLKS)) return ToolError("cannot register window");
+  hMainWindow = CreateWindowExA(WS_EX_APPWINDOW, "QuorvelGuiDemo", "Quorvel GUI Demo", WS_OVERLAPPEDWINDOW | WS_VISIBLE,
+                                50, 50, kWidth + kWindowFrameWidth, kHeight + kWindowFrameHeight);
+  if (!hMainWindow) return ToolError("cannot create the window");
+  SetTimerRate(18532);
+  notgahook = CheckMissingFilename;
+  SetWindowedMode(1);
+  int format = GetScreenPixelFormat();
+  if (format != PF_RGB565 && format != PF_RGB24 && format != PF_RGB32) format = PF_RGB565;
+  if (!InitDisplay(DD_VGA565, kWidth, kHeight, format, nullptr, 0)) return ToolError("no drawing device");
+  LoadDefaultGUISkin();
+  SetupGUIObjEventHandler(hMainWindow);
+
+  auto* demo = new DemoWindow(CurGfxDevice->LoadTexture("zindimgs/signin.tga", 0));
+  AddTopLevelObject(demo);
+  demo->LayoutChildren();
+  Need_Redraw = 1;
+  GUIRedrawWindows();
+  std::printf("ready\n");
+  ReportWidget("button", demo->Press);
+  ReportWidget("toggle", demo->Toggle);
+  ReportWidget("entry", demo->Entry);
+  ReportWidget("dropdown", demo->Drop);
+  ReportWidget("dialog", demo->DialogButton);
+  ReportWidget("browse", demo->BrowseButton);
+  ReportWidget("quit", demo->QuitButton);
+  std::fflush(stdout);
+
+  while (!g_quit && IsWindow(hMainWindow)) {
+    GUIDoEvents(0);
+    if (g_quit) break;
+    GUIRedrawWindows();
+    if (demo->Drop->List && Need_Redraw == 0 && NDamageRegions == 0) {
+      // Report the open list once it is on screen.
+      static GUIMenuObject* reported = nullptr;
+      if (reported != demo->Drop->List) {
+        reported = demo->Drop->List;
+        std::printf("list open %d %d %d %d %d\n", reported->AbsoluteX(), reported->AbsoluteY(), reported->Width,
+                    reported->ItemHeight, reported->Scrolls() ? 10 : 0);
+        std::fflush(stdout);
+      }
+    }
+  }
+  Report("closed");
+  KillAllGUIObjects();
+  if (IsWindow(hMainWindow)) DestroyWindow(hMainWindow);
+  hMainWindow = nullptr;
+  CleanupDisplay();
+  return 0;
+}
+
+ToolCommandRegistration reg({"gui-demo", "gui-demo [SKINDIR]",
+                             "show every GUI widget on the default skin and report each action", Run});
+
+}  // namespace
