@@ -1,0 +1,116 @@
+#include <gtest/gtest.h>
+#include <stdlib.h>
+
+#include <chrono>
+#include <memory>
+#include <regex>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "foundation/log.h"
+#include "support/process.h"
+#include "transport/log_network.h"
+#include "transport/real_tcp_connection.h"
+
+namespace {
+const NodeAddress kLoopback = NodeAddress::FromBytes(127, 0, 0, 1);
+
+class NetworkLog : public testing::Test {
+ protected:
+  void SetUp() override {
+    setenv("LOGFILENAME", (dir_ / "net.log").c_str(), 1);
+    ResetLogForTests();
+    LogEnabled = 1;
+    {
+      RealTCPConnection probe(uint16_t(0));
+      port_ = probe.LocalPort();
+    }
+    TCPLogPort = port_;
+  }
+  void TearDown() override {
+    TCPLogPort = -1;
+    LogEnabled = 0;
+    CloseLogNetwork();
+    ResetLogForTests();
+    unsetenv("LOGFILENAME");
+  }
+  std::unique_ptr<RealTCPConnection> Client() {
+    return std::make_unique<RealTCPConnection>(port_, kLoopback, 1, 1);
+  }
+  // What arrives at c within about a second, or until it holds want bytes or the text until.
+  static std::string Drain(RealTCPConnection& c, size_t want, const char* until = nullptr) {
+    std::string got;
+    char buf[1024];
+    for (int i = 0; i < 1000 && got.size() < want && !(c.flags & sockflags_fatal_error) &&
+                    !(until && got.find(until) != std::string::npos);
+         ++i) {
+      long n = c.Receive(buf, sizeof buf);
+      if (n > 0)
+        got.append(buf, size_t(n));
+      else
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    }
+    return got;
+  }
+  TempDir dir_;
+  uint16_t port_ = 0;
+};
+}  // namespace
+
+TEST_F(NetworkLog, ClientsReceiveLogLinesButNotFLogLines) {
+  Log("opens the port");
+  ASSERT_NE(LogAcceptPort, nullptr);
+  auto client = Client();
+  ASSERT_TRUE(client->flags & sockflags_connected);
+  Log("hello %d", 7);  // accepts the client, then sends to it
+  FLog("file only");
+  Log("bye");
+  std::string got = Drain(*client, 30);
+  EXPECT_TRUE(std::regex_match(got, std::regex(" {0,8}\\d{1,9} : hello 7\r\n {0,8}\\d{1,9} : bye\r\n"))) << got;
+  ASSERT_NE(TCPLogSockets[0], nullptr);
+  EXPECT_TRUE(TCPLogSockets[0]->flags & sockflags_log_client);
+  std::string file = ReadFileText(dir_ / "net.log");
+  EXPECT_NE(file.find("file only\n"), std::string::npos);
+}
+
+TEST_F(NetworkLog, TenClientsAtMostAndFailedOnesAreDropped) {
+  Log("open");
+  std::vector<std::unique_ptr<RealTCPConnection>> clients;
+  for (int i = 0; i < 11; ++i) {
+    clients.push_back(Client());
+    Log("line %d", i);  // each line accepts one waiting client
+  }
+  int slots = 0;
+  for (RealTCPConnection* c : TCPLogSockets) slots += c != nullptr;
+  EXPECT_EQ(slots, 10);
+  // The eleventh was closed at once.
+  EXPECT_EQ(Drain(*clients[10], 1), "");
+  EXPECT_TRUE(clients[10]->flags & sockflags_fatal_error);
+
+  // A client that goes away is dropped without disturbing the others.
+  clients[3].reset();
+  for (int i = 0; i < 5 && TCPLogSockets[3]; ++i) {
+    Log("after close %d", i);
+    std::this_thread::sleep_for(std::chrono::milliseconds(20));
+  }
+  EXPECT_EQ(TCPLogSockets[3], nullptr);
+  Log("still here");
+  EXPECT_NE(Drain(*clients[4], 100000, "still here\r\n").find("still here\r\n"), std::string::npos);
+  // The freed slot takes the next client.
+  auto late = Client();
+  Log("welcome");
+  Log("to the log");
+  EXPECT_NE(Drain(*late, 10000, "to the log\r\n").find("to the log\r\n"), std::string::npos);
+}
+
+TEST_F(NetworkLog, PortInUseLeavesTheLogWorkingWithoutClients) {
+  RealTCPConnection squatter(port_);
+  ASSERT_TRUE(squatter.flags & sockflags_connected);
+  Log("first");
+  Log("second");
+  ASSERT_NE(LogAcceptPort, nullptr);
+  EXPECT_EQ(LogAcceptPort->socket, 0u);
+  EXPECT_TRUE(LogAcceptPort->flags & sockflags_bind_failed);
+  EXPECT_NE(ReadFileText(dir_ / "net.log").find("second\n"), std::string::npos);
+}
