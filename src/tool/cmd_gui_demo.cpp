@@ -221,7 +221,7 @@ int Run(int argc, char** argv) {
   LoadDefaultGUISkin();
   SetupGUIObjEventHandler(hMainWindow);
 
-  auto* demo = new DemoWindow(CurGfxDevice->LoadTexture("zindimgs/signin.tga", 0));
+  auto* demo = new DemoWindow(CurGfxDevice->LoadTexture("zindimgs/menublue.tga", 0));
   AddTopLevelObject(demo);
   demo->LayoutChildren();
   Need_Redraw = 1;
