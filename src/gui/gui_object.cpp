@@ -135,6 +135,14 @@ void GUIObject::DrawChildren(int x, int y) {
       ox = ScrollX;
       oy = ScrollY;
     }
+    // Objects draw inside their rectangle plus RedrawMargin, so one that
+    // misses the clip rectangle is skipped: a partial redraw then costs only
+    // the objects it touches.
+    int cx = x + ox + c->X, cy = y + oy + c->Y;
+    if (cx > GfxDevice::clip_maxx || cy > GfxDevice::clip_maxy ||
+        cx + c->Width + c->RedrawMargin <= GfxDevice::clip_minx ||
+        cy + c->Height + c->RedrawMargin <= GfxDevice::clip_miny)
+      continue;
     if (!(c->Flags & Disabled) || (c->Flags & LiveWhenDisabled)) {
       c->Draw(x + ox, y + oy);
     } else if (c->Flags & GreyWhenDisabled) {

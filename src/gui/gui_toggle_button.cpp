@@ -4,6 +4,10 @@
 #include "gfx/gfx_device.h"
 #include "gfx/texture.h"
 
+namespace {
+constexpr int SoftShadowExtent = 4;
+}
+
 GUIToggleButton::GUIToggleButton(int x, int y, int width, int height, int messageId, TextureMap* first,
                                  TextureMap* second, TextureMap* check, int* statePtr)
     : GUIButton(x, y, width, height, nullptr, ButtonDrawTwoTextures, messageId, first, second, statePtr) {
@@ -27,7 +31,12 @@ void GUIToggleButton::Draw(int x, int y) {
       CurGfxDevice->ClearRegion(down ? 120 : 30, down ? 120 : 30, down ? 120 : 30, ax + 3, ay + 3, ax + Width - 4,
                                 ay + Height - 4);
   }
-  if (Font && Text[0]) Font->PrintF(ax + Width + 4, ay, "@W@z%s", Text);
+  if (Font && Text[0]) {
+    // The label sits to the right of the box; the margin keeps it inside the
+    // area that is redrawn with the button.
+    RedrawMargin = 4 + Font->TextWidth(Text, 1.0f) + 2 * SoftShadowExtent;
+    Font->PrintF(ax + Width + 4, ay, "@W@z%s", Text);
+  }
 }
 
 void GUIToggleButton::DoButtonEvent(ButtonEventType t, int x, int y, unsigned long mods) {

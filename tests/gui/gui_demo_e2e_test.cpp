@@ -77,8 +77,9 @@ TEST(GuiDemoUnderX, ClickTypePickAnswerAndClose) {
   TempDir dir;
   DemoSession demo(x, dir);
   ASSERT_GT(demo.pid(), 0);
-  demo.window = x.FindWindow("Quorvel GUI Demo");
-  ASSERT_NE(demo.window, 0u) << ReadFileText(dir / "err");
+  // A loaded machine can take a while to start the server and the program.
+  demo.window = x.FindWindow("Quorvel GUI Demo", 30000);
+  ASSERT_NE(demo.window, 0u) << ReadFileText(dir / "err") << demo.Output();
   ASSERT_NE(demo.WaitLine("ready"), "") << ReadFileText(dir / "err");
   x.Xdotool("windowfocus --sync " + std::to_string(demo.window));
 

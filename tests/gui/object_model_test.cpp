@@ -257,7 +257,14 @@ TEST_F(TreeTest, ListHelpers) {
 
 TEST_F(TreeTest, RedrawDrawsFullOrPerRectangleAndReportsWork) {
   std::string log;
-  AddTopLevelObject(new DrawLog(0, 0, 640, 480, &log, "root"));
+  auto* root = new DrawLog(0, 0, 640, 480, &log, "root");
+  AddTopLevelObject(root);
+  // Children that miss a damage rectangle are not drawn for it; RedrawMargin
+  // counts as part of the child.
+  root->AddChild(new DrawLog(600, 100, 5, 5, &log, "far"));
+  auto* shadowed = new DrawLog(-15, 0, 10, 10, &log, "shadowed");
+  shadowed->RedrawMargin = 10;
+  root->AddChild(shadowed);
   EXPECT_EQ(GUIRedrawWindows(), 0);
   Need_Redraw = 1;
   unsigned long full = GUIFullPresents, partial = GUIPartialPresents;
@@ -269,7 +276,12 @@ TEST_F(TreeTest, RedrawDrawsFullOrPerRectangleAndReportsWork) {
   AddDamageRegion(300, 300, 310, 310);
   EXPECT_EQ(GUIRedrawWindows(), 1);
   EXPECT_EQ(GUIPartialPresents, partial + 2);
-  EXPECT_EQ(log, "root@0,0 root@0,0 ");
+  EXPECT_EQ(log, "root@0,0 shadowed@-15,0 root@0,0 ");
+  shadowed->RedrawMargin = 0;
+  log.clear();
+  AddDamageRegion(0, 0, 10, 10);
+  GUIRedrawWindows();
+  EXPECT_EQ(log, "root@0,0 ");
   EXPECT_EQ(NDamageRegions, 0);
   EXPECT_EQ(GfxDevice::clip_maxx, 639);  // clip restored
 }
