@@ -4,6 +4,11 @@
 // added last is found. The map owns its nodes but neither keys nor values;
 // a lookup that finds nothing returns the default value given at
 // construction.
+//
+// The bucket count is the template's unless the constructor is given a larger
+// one (for maps that will hold many more keys than buckets). Equal keys always
+// share a bucket, so the count changes only the speed, never which node a
+// lookup finds.
 #pragma once
 
 #include <cstdint>
@@ -33,14 +38,17 @@ class AssociationList {
     V value;
   };
 
-  explicit AssociationList(V defaultValue = V()) : defaultValue_(defaultValue) {
-    for (Node*& b : buckets_) b = nullptr;
+  explicit AssociationList(V defaultValue = V(), unsigned bucketCount = Buckets)
+      : count_(bucketCount > Buckets ? bucketCount : Buckets), buckets_(new Node*[count_]()), defaultValue_(defaultValue) {}
+  ~AssociationList() {
+    Clear();
+    delete[] buckets_;
   }
-  ~AssociationList() { Clear(); }
   AssociationList(const AssociationList&) = delete;
   AssociationList& operator=(const AssociationList&) = delete;
 
-  static unsigned BucketIndex(K key) { return Traits::Hash(key) % Buckets; }
+  unsigned BucketCount() const { return count_; }
+  unsigned BucketIndex(K key) const { return Traits::Hash(key) % count_; }
   // The chain head of key's bucket, by reference (for KillFromList).
   Node*& Chain(K key) { return buckets_[BucketIndex(key)]; }
   Node* ChainAt(unsigned index) const { return buckets_[index]; }
@@ -63,7 +71,8 @@ class AssociationList {
   }
   // Frees every node of every bucket.
   void Clear() {
-    for (Node*& b : buckets_) {
+    for (unsigned i = 0; i < count_; ++i) {
+      Node*& b = buckets_[i];
       while (b) {
         Node* next = b->next;
         delete b;
@@ -73,7 +82,8 @@ class AssociationList {
   }
 
  private:
-  Node* buckets_[Buckets];
+  unsigned count_;
+  Node** buckets_;
   V defaultValue_;
 };
 

@@ -42,9 +42,11 @@ void ReadFileList(const char* listName, unsigned char kindFilter, ZindleFileList
 // Merges updated into master: an updated entry whose name (exact, case
 // sensitive) is in master gives that master entry its flags and digest; an
 // updated entry with a new name is copied to the head of master. Linear in
-// both lists (a 43-bucket map of master's names). Among equal names in master
-// the one last in list order (nearest the top of its file) is the one
-// changed; among equal names in updated the one last in list order wins. updated is left as it was and stays the caller's.
+// both lists: a hash map of master's names (43 buckets for short lists, one
+// per name for long ones), newest first within a bucket. Among equal names in
+// master the one last in list order (nearest the top of its file) is the one
+// changed; among equal names in updated the one last in list order wins.
+// updated is left as it was and stays the caller's.
 void IntegrateFilesLists(ZindleFileListEntry*& master, ZindleFileListEntry* updated);
 
 // The first entry of PatchList whose sourceDigest equals digest, or null.

@@ -159,7 +159,12 @@ TEST_F(FileListTest, LongLinesZeroBytesAndMissingLists) {
   EXPECT_NE(stop->find("Cannot open file"), std::string::npos) << *stop;
 }
 
-TEST(IntegrateFilesLists, ChangesMatchesInPlaceAndPutsNewNamesAtTheHead) {
+// Short lists go through the 43-bucket map, long ones through a larger one;
+// both must give the same result, so the same case runs padded with fillers.
+class IntegrateFilesListsTest : public ::testing::TestWithParam<int> {};
+
+TEST_P(IntegrateFilesListsTest, ChangesMatchesInPlaceAndPutsNewNamesAtTheHead) {
+  const int fillers = GetParam();
   auto entry = [](const char* name, unsigned char flags, unsigned char fill, ZindleFileListEntry* next) {
     auto* e = new ZindleFileListEntry{};
     std::strcpy(e->name, name);
@@ -169,9 +174,11 @@ TEST(IntegrateFilesLists, ChangesMatchesInPlaceAndPutsNewNamesAtTheHead) {
     return e;
   };
   // master (list order): a, dup(1), B, dup(2), c
+  ZindleFileListEntry* tail = nullptr;
+  for (int i = 0; i < fillers; ++i) tail = entry(("filler" + std::to_string(i)).c_str(), FileRequired, 0, tail);
   ZindleFileListEntry* master = entry(
       "a", FileRequired, 1,
-      entry("dup", FileRequired, 2, entry("B", FileRequired, 3, entry("dup", FileRequired, 4, entry("c", FileRequired, 5, nullptr)))));
+      entry("dup", FileRequired, 2, entry("B", FileRequired, 3, entry("dup", FileRequired, 4, entry("c", FileRequired, 5, tail)))));
   ZindleFileListEntry* const dup1 = master->next;
   ZindleFileListEntry* const dup2 = dup1->next->next;
   // updated (list order): c, new, dup, b, new(again)
@@ -184,6 +191,8 @@ TEST(IntegrateFilesLists, ChangesMatchesInPlaceAndPutsNewNamesAtTheHead) {
 
   std::vector<std::string> names;
   for (ZindleFileListEntry* e = master; e; e = e->next) names.push_back(e->name);
+  ASSERT_EQ(names.size(), 7u + fillers);
+  names.resize(7);
   // New names at the head in the order met; "b" differs from "B" only in case.
   EXPECT_EQ(names, (std::vector<std::string>{"b", "new", "a", "dup", "B", "dup", "c"}));
   // The later of two updated entries with one name wins.
@@ -209,15 +218,19 @@ TEST(IntegrateFilesLists, ChangesMatchesInPlaceAndPutsNewNamesAtTheHead) {
   WipeList(updated);
 }
 
+INSTANTIATE_TEST_SUITE_P(ShortAndLongLists, IntegrateFilesListsTest, ::testing::Values(0, 2000));
+
 TEST(IntegrateFilesLists, BucketsFollowTheDoublingHash) {
-  using Map = AssociationList<const char*, int, 43>;
-  EXPECT_EQ(Map::BucketIndex(""), 0u);
-  EXPECT_EQ(Map::BucketIndex("ab"), (97u * 2 + 98) % 43);
-  EXPECT_EQ(Map::BucketIndex("\xff"), 255u % 43);  // bytes count as unsigned
+  const AssociationList<const char*, int, 43> map;
+  const auto& Map = map;
+  EXPECT_EQ(map.BucketCount(), 43u);
+  EXPECT_EQ(Map.BucketIndex(""), 0u);
+  EXPECT_EQ(Map.BucketIndex("ab"), (97u * 2 + 98) % 43);
+  EXPECT_EQ(Map.BucketIndex("\xff"), 255u % 43);  // bytes count as unsigned
   // 40 bytes: the doubling runs past 32 bits and wraps.
   const std::string name(40, 'z');
   uint32_t h = 0;
   for (unsigned char b : name) h = h * 2 + b;
-  EXPECT_EQ(Map::BucketIndex(name.c_str()), h % 43);
+  EXPECT_EQ(Map.BucketIndex(name.c_str()), h % 43);
   EXPECT_NE(h % 43, static_cast<uint32_t>((122ull << 40) % 43));  // not computed in 64 bits
 }
