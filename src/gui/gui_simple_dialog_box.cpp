@@ -55,6 +55,9 @@ GUISimpleDialogBox::GUISimpleDialogBox(const char* title, GUIObject* recipient, 
     KeyOwner = Entry;
   }
   Arrange();
+  // Centred on the screen until Place () centres it in its parent.
+  X = std::max(0, (GfxDevice::Width - Width) / 2);
+  Y = std::max(0, (GfxDevice::Height - Height) / 2);
   Modal = this;
 }
 
@@ -117,7 +120,7 @@ void GUISimpleDialogBox::Arrange() {
   }
   if (Entry) {
     Entry->X = 30;
-    Entry->Y = Height - 70 - (buttonH > 25 ? buttonH - 25 : 0);
+    Entry->Y = Height - 70;
     Entry->Width = Width - 58;
     Entry->Height = 20;
   }

@@ -46,10 +46,10 @@ class GUISimpleDialogBox : public GUIFramedWindow {
   // width, height: the box's starting size (it grows to fit the message).
   // button1/button2: table indices (-1 for none) with their message ids.
   // withEntry: non-zero for an entry field, with its prompt and starting text.
-  // The box centres itself in its parent (the screen for a top-level box),
-  // becomes Modal and, with an entry field, gives it the keyboard. The
-  // caller attaches it (AddChild or AddTopLevelObject) before it is shown;
-  // Place () centres and clamps it once attached.
+  // The box starts centred on the screen, becomes Modal and, with an entry
+  // field, gives it the keyboard. The caller attaches it (AddChild or
+  // AddTopLevelObject); Place () then centres it in its parent and keeps it
+  // inside.
   GUISimpleDialogBox(const char* title, GUIObject* recipient, TextureMap* background, const char* message,
                      int width, int height, int button1, int button1Msg, int button2, int button2Msg,
                      int withEntry, const char* prompt, const char* entryText);

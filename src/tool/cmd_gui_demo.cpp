@@ -148,7 +148,7 @@ class DemoWindow : public GUIBackdropWindow {
       case MsgDialog: {
         if (CurrentDialog) return 0;
         auto* box = new GUISimpleDialogBox("Confirmation Window", this, CurGfxDevice->LoadTexture("zindimgs/menublue.tga", 0),
-                                           "@W@ZDo you like this dialog box? It wraps its message to its width "
+                                           "Do you like this dialog box? It wraps its message to its width "
                                            "and grows to fit it.",
                                            (kWidth - 30) / 2, (kHeight - 20) / 2, DialogYes, MsgYes, DialogNo, MsgNo,
                                            0, nullptr, nullptr);

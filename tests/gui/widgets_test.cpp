@@ -12,6 +12,8 @@
 #include "gui/gui_scroll_bar.h"
 #include "gui/gui_text_box.h"
 #include "gui/gui_toggle_button.h"
+#include "gfx/font2.h"
+#include "gui/gui_skin.h"
 #include "gui_fixture.h"
 #include "gui_input.h"
 #include "platform/key_state.h"
@@ -362,6 +364,34 @@ TEST_F(DialogTest, KeysGoToTheDialogWhileItIsModal) {
   Type("zz");
   EXPECT_STREQ(box->Entry->Text(), "zz");
   EXPECT_STREQ(field->Text(), "");
+}
+
+TEST_F(DialogTest, GrowsInFivePixelStepsAndPutsOverlongTextInATextBox) {
+  Font2 font("ms sans serif", "sserife.fon", 32, 0, 6, 16);
+  Font2* saved = DefaultSimpleDialogButtonFont;
+  DefaultSimpleDialogButtonFont = &font;
+  std::string words;
+  for (int i = 0; i < 80; ++i) words += "word ";
+  auto* grown = new GUISimpleDialogBox("T", screen, nullptr, words.c_str(), 300, 100, DialogOK, 1, -1, 0, 0, nullptr,
+                                       nullptr);
+  AddTopLevelObject(grown);
+  EXPECT_GT(grown->Height, 100);
+  EXPECT_EQ((grown->Height - 100) % 5, 0);
+  EXPECT_EQ(grown->LongText, nullptr);
+  EXPECT_LE(grown->Height, 480);
+  // The buttons sit below the wrapped text.
+  EXPECT_GE(grown->Buttons[0]->Y, grown->TopInset + grown->MessageHeight);
+  delete grown;
+  std::string lines;
+  for (int i = 0; i < 200; ++i) lines += "line " + std::to_string(i) + "\n";
+  auto* tall = new GUISimpleDialogBox("T", screen, nullptr, lines.c_str(), 300, 100, DialogOK, 1, -1, 0, 0, nullptr,
+                                      nullptr);
+  AddTopLevelObject(tall);
+  ASSERT_NE(tall->LongText, nullptr);
+  EXPECT_GE(tall->LongText->NLines, 200);
+  EXPECT_LE(tall->Height, 480);
+  delete tall;
+  DefaultSimpleDialogButtonFont = saved;
 }
 
 using DropDownTest = WidgetTest;
