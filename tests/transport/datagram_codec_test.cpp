@@ -96,8 +96,8 @@ TEST(PacketChecksum, DoublesAndAddsNonZeroBytesFromOffsetTen) {
       {{0x80, 0x01}, 0x101},
   };
   for (const Case& c : cases) {
-    Bytes packet(10, 0xAB);  // bytes 0 to 9 never count
-    packet.insert(packet.end(), c.bytesFrom10.begin(), c.bytesFrom10.end());
+    Bytes packet(10 + c.bytesFrom10.size(), 0xAB);  // bytes 0 to 9 never count
+    std::copy(c.bytesFrom10.begin(), c.bytesFrom10.end(), packet.begin() + 10);
     EXPECT_EQ(PacketChecksum(packet.data(), packet.size()), c.expected);
   }
   Bytes wraps(10, 0);
