@@ -8,6 +8,7 @@
 #include "foundation/alloc.h"
 #include "foundation/fail.h"
 #include "foundation/log.h"
+#include "foundation/mixed_string.h"
 #include "foundation/runtime.h"
 #include "gfx/font_face.h"
 #include "gfx/gfx_device.h"
@@ -88,11 +89,9 @@ struct TextLayout {
 
   void CheckWrap() {
     if (lineWidth <= maxWidth || lastBlank < 0 || !wrapText) return;
-    if (wrapText[lastBlank] == 0) {  // two-byte blank: high byte 0
-      wrapText[lastBlank + 1] = 10;
-    } else {
-      wrapText[lastBlank] = 10;
-    }
+    // A blank is 0x20 or the unit 0x0020 (low byte first): either way its
+    // first byte becomes the line feed.
+    wrapText[lastBlank] = 10;
     widest = std::max(widest, widthAtBlank);
     lineWidth -= widthAtBlank + blankWidth;
     ++lines;
@@ -220,29 +219,20 @@ void TextLayout::Symbol(int c) {
 void TextLayout::Run(const char* text, size_t end) {
   x = left;
   y = top;
-  bool wide = false;
-  size_t i = 0;
+  const char* cursor = text;
+  int wide = 0;
+  // Characters in either width, mode switches followed (MixedString).
   auto next = [&](uint32_t* c) -> bool {
-    if (i >= end) return false;
-    if (wide) {
-      if (i + 1 >= end) return false;
-      *c = uint32_t(static_cast<unsigned char>(text[i])) << 8 | static_cast<unsigned char>(text[i + 1]);
-      i += 2;
-    } else {
-      *c = static_cast<unsigned char>(text[i]);
-      i += 1;
-    }
+    if (size_t(cursor - text) >= end) return false;
+    *c = NextMixedChar(cursor, wide);
     return *c != 0;
   };
   uint32_t c;
   for (;;) {
-    size_t at = i;
+    size_t at = size_t(cursor - text);
     if (!next(&c)) break;
-    if (c == 1) {  // switch between single and double byte characters
-      Flush();
-      wide = !wide;
-      continue;
-    }
+    // The offset of the character itself, after any switch before it.
+    if (c == ' ') at = size_t(cursor - text) - (wide ? 2 : 1);
     if (c == 10) {
       LineBreak();
       continue;
@@ -309,13 +299,22 @@ void TextLayout::Run(const char* text, size_t end) {
   Flush();
 }
 
-// The length of text that Print and measuring read: up to the end, or up to a
-// last "{" that no "}" follows.
+// The bytes of a MixedString that Print and measuring read: up to its
+// terminator, or up to a last "{" that no "}" follows.
 static size_t ReadableLength(const char* text) {
-  size_t n = std::strlen(text);
-  const char* open = std::strrchr(text, '{');
-  if (open && !std::strchr(open, '}')) n = size_t(open - text);
-  return n;
+  const char* cursor = text;
+  int wide = 0;
+  long lastOpen = -1;
+  bool closed = true;
+  for (;;) {
+    const char* at = cursor;
+    unsigned c = NextMixedChar(cursor, wide);
+    if (c == 0) break;
+    if (c == '{') lastOpen = long(at - text), closed = false;
+    if (c == '}') closed = true;
+  }
+  if (lastOpen >= 0 && !closed) return size_t(lastOpen);
+  return StrBytes(text);
 }
 
 // Font2 -----------------------------------------------------------------
