@@ -92,7 +92,7 @@ void GUIButton::DrawLabel(int ax, int ay, const char* format) {
 }
 
 void GUIButton::Draw(int x, int y) {
-  if (Flags & (Disabled | NotDrawn)) return;
+  if (Hidden()) return;
   if (!CurGfxDevice) return;
   int ax = x + X, ay = y + Y;
   bool down = (Flags & Pressed) && (MouseOwner != this || PointerInside);

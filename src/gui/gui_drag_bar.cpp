@@ -40,7 +40,7 @@ void GUIDragBar::LayoutChildren() {
 }
 
 void GUIDragBar::Draw(int x, int y) {
-  if (Flags & (Disabled | NotDrawn)) return;
+  if (Hidden()) return;
   if (!CurGfxDevice) return;
   int ax = x + X, ay = y + Y;
   if (DefaultDragBarTexture)

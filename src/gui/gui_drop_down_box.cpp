@@ -49,7 +49,7 @@ int GUIMenuObject::ItemAt(int y) const {
 }
 
 void GUIMenuObject::Draw(int x, int y) {
-  if (Flags & (Disabled | NotDrawn)) return;
+  if (Hidden()) return;
   if (!CurGfxDevice) return;
   int ax = x + X, ay = y + Y;
   int saved[4] = {GfxDevice::clip_minx, GfxDevice::clip_miny, GfxDevice::clip_maxx, GfxDevice::clip_maxy};
@@ -268,6 +268,6 @@ void GUIDropDownBox::ListenObjectIsGone(GUIObject* gone) {
 }
 
 void GUIDropDownBox::Draw(int x, int y) {
-  if (Flags & (Disabled | NotDrawn)) return;
+  if (Hidden()) return;
   GUIObject::Draw(x, y);
 }

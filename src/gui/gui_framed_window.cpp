@@ -62,7 +62,7 @@ void GUIFramedWindow::UnMinimize() {
 }
 
 void GUIFramedWindow::Draw(int x, int y) {
-  if (Flags & (Disabled | NotDrawn)) return;
+  if (Hidden()) return;
   if (!CurGfxDevice) return;
   int ax = x + X, ay = y + Y;
   if (!Minimized) {

@@ -123,8 +123,18 @@ void GUIObject::EndUpdate() {
 float GUIObject::GetScrollYSpeed() { return float(std::max(1, Height / 20)); }
 float GUIObject::GetScrollXSpeed() { return float(std::max(1, Height / 20)); }
 
+namespace {
+// The disabled child that DrawChildren is drawing greyed, if any.
+const GUIObject* GreyDrawTarget = nullptr;
+}  // namespace
+
+bool GUIObject::Hidden() const {
+  if (Flags & NotDrawn) return true;
+  return (Flags & Disabled) && GreyDrawTarget != this;
+}
+
 void GUIObject::Draw(int x, int y) {
-  if (Flags & (Disabled | NotDrawn)) return;
+  if (Hidden()) return;
   DrawChildren(x + X - ScrollX, y + Y - ScrollY);
 }
 
@@ -146,10 +156,11 @@ void GUIObject::DrawChildren(int x, int y) {
     if (!(c->Flags & Disabled) || (c->Flags & LiveWhenDisabled)) {
       c->Draw(x + ox, y + oy);
     } else if (c->Flags & GreyWhenDisabled) {
-      // Draw skips disabled objects, so the flag is lifted for the call.
-      c->Flags &= ~uint32_t(Disabled);
+      // Drawn as it looks disabled (a button's label turns grey), then darkened.
+      const GUIObject* outer = GreyDrawTarget;
+      GreyDrawTarget = c;
       c->Draw(x + ox, y + oy);
-      c->Flags |= Disabled;
+      GreyDrawTarget = outer;
       if (!(c->Flags & NoDarkening) && CurGfxDevice)
         CurGfxDevice->DarkenRect(c->AbsoluteX(), c->AbsoluteY(), c->Width, c->Height);
     }

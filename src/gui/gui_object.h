@@ -154,6 +154,9 @@ class GUIObject {
   void BringToFront();
   void AddHelpText(const char* text);
   void ClampToBorders();
+  // True when Draw should draw nothing: NotDrawn, or Disabled unless the
+  // parent is drawing it greyed (GreyWhenDisabled).
+  bool Hidden() const;
   // True when this object or an ancestor is Disabled.
   bool IsHiddenByAncestry() const;
   // True when `ancestor` is this object or one of its ancestors.

@@ -51,7 +51,7 @@ void GUIScrollBar::ScrollBasedUponSliderPos() {
 }
 
 void GUIScrollBar::Draw(int x, int y) {
-  if (Flags & (Disabled | NotDrawn)) return;
+  if (Hidden()) return;
   if (!CurGfxDevice) return;
   int ax = x + X, ay = y + Y;
   int a = ArrowSize();

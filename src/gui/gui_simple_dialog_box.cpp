@@ -141,7 +141,7 @@ void GUISimpleDialogBox::Place() {
 void GUISimpleDialogBox::LayoutChildren() { GUIFramedWindow::LayoutChildren(); }
 
 void GUISimpleDialogBox::Draw(int x, int y) {
-  if (Flags & (Disabled | NotDrawn)) return;
+  if (Hidden()) return;
   GUIFramedWindow::Draw(x, y);
   if (!CurGfxDevice || Minimized) return;
   int ax = x + X, ay = y + Y;

@@ -16,7 +16,7 @@ GUIToggleButton::GUIToggleButton(int x, int y, int width, int height, int messag
 }
 
 void GUIToggleButton::Draw(int x, int y) {
-  if (Flags & (Disabled | NotDrawn)) return;
+  if (Hidden()) return;
   if (!CurGfxDevice) return;
   int ax = x + X, ay = y + Y;
   bool down = (Flags & Pressed) && PointerInside;

@@ -126,7 +126,7 @@ class DemoWindow : public GUIBackdropWindow {
   }
 
   void Draw(int x, int y) override {
-    if (Flags & (Disabled | NotDrawn)) return;
+    if (Hidden()) return;
     GUIBackdropWindow::Draw(x, y);
     Font2* f = DefaultGUIObjFont;
     if (!f) return;

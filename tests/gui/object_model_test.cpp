@@ -22,8 +22,9 @@ class DrawLog : public GUIObject {
   DrawLog(int x, int y, int w, int h, std::string* log, const char* name)
       : GUIObject(x, y, w, h), log_(log), name_(name) {}
   void Draw(int x, int y) override {
-    if (Flags & (Disabled | NotDrawn)) return;
-    *log_ += name_ + "@" + std::to_string(x + X) + "," + std::to_string(y + Y) + " ";
+    if (Hidden()) return;
+    // "!" marks an object drawn while disabled (greyed by its parent).
+    *log_ += name_ + ((Flags & Disabled) ? "!" : "") + "@" + std::to_string(x + X) + "," + std::to_string(y + Y) + " ";
     DrawChildren(x + X - ScrollX, y + Y - ScrollY);
   }
   std::string* log_;
@@ -140,7 +141,7 @@ TEST_F(TreeTest, DisabledChildrenAreSkippedUnlessGreyOrLive) {
   live->Flags |= Disabled | LiveWhenDisabled;
   root->Draw(0, 0);
   // The live child's own Draw decides: DrawLog draws nothing while disabled.
-  EXPECT_EQ(log, "root@0,0 grey@0,0 ");
+  EXPECT_EQ(log, "root@0,0 grey!@0,0 ");
   EXPECT_TRUE(grey->Flags & Disabled);
 }
 
