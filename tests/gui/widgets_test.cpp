@@ -16,6 +16,7 @@
 #include "gui/gui_skin.h"
 #include "gui_fixture.h"
 #include "gui_input.h"
+#include "platform/cursor.h"
 #include "platform/key_state.h"
 
 namespace {
@@ -511,6 +512,61 @@ TEST_F(FramedTest, DragMinimiseAndResize) {
   EXPECT_EQ(w->Width, 240);
   EXPECT_EQ(w->Height, 170);
   EXPECT_EQ(w->TitleBar->Width, 240);
+}
+
+TEST_F(FramedTest, DraggableBackdropMovesByItsBarOnly) {
+  auto* w = new GUIDraggableBackdropWindow(nullptr, 50, 60, 18);
+  w->Width = 200;
+  w->Height = 100;
+  screen->AddChild(w);
+  w->LayoutChildren();
+  EXPECT_EQ(w->DragBar->Width, 200);
+  MouseDown(60, 120);  // below the bar: nothing moves
+  MouseMove(90, 130);
+  MouseUp(90, 130);
+  EXPECT_EQ(w->X, 50);
+  MouseDown(60, 65);
+  MouseMove(80, 75);
+  MouseMove(90, 85);
+  MouseUp(90, 85);
+  EXPECT_EQ(w->X, 80);
+  EXPECT_EQ(w->Y, 80);
+  EXPECT_EQ(MouseOwner, nullptr);
+}
+
+TEST(CursorShapes, ResizeEdgesMapToDoubleArrows) {
+  EXPECT_EQ(PlatCursorKindForShape(1), 0);
+  EXPECT_EQ(PlatCursorKindForShape(2), 1);
+  EXPECT_EQ(PlatCursorKindForShape(3), 2);
+  EXPECT_EQ(PlatCursorKindForShape(0x101), 3);
+  EXPECT_EQ(PlatCursorKindForShape(0x102), 3);
+  EXPECT_EQ(PlatCursorKindForShape(0x104), 4);
+  EXPECT_EQ(PlatCursorKindForShape(0x108), 4);
+  EXPECT_EQ(PlatCursorKindForShape(0x105), 5);
+  EXPECT_EQ(PlatCursorKindForShape(0x10A), 5);
+  EXPECT_EQ(PlatCursorKindForShape(0x106), 6);
+  EXPECT_EQ(PlatCursorKindForShape(0x109), 6);
+  EXPECT_EQ(PlatCursorKindForShape(0x10F), 0);
+}
+
+TEST_F(EntryTest, WithAFontClicksLandBetweenCharactersAndTheCursorStaysInView) {
+  Font2 font("system", "vgasys.fon", 32, 0, 7, 18);
+  field->Font = &font;
+  field->Set("iiiiWWWW");
+  int wide = font.CharWidth('W'), narrow = font.CharWidth('i');
+  ASSERT_GT(wide, narrow);
+  // Just right of the fifth boundary lands on index 5.
+  EXPECT_EQ(field->FindHitIndex(2 + 4 * narrow + wide + 1), 5);
+  EXPECT_EQ(field->FindHitIndex(-50), 0);
+  EXPECT_EQ(field->FindHitIndex(5000), 8);
+  // A long text scrolls so that the cursor at its end is visible.
+  std::string longText(100, 'W');
+  field->Set(longText.c_str());
+  EXPECT_GT(field->TextScroll, 0);
+  EXPECT_LE(100 * wide - field->TextScroll, field->Width - 6);
+  KeyDown(VK_HOME);
+  EXPECT_EQ(field->TextScroll, 0);
+  field->Font = nullptr;
 }
 
 }  // namespace
