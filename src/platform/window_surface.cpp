@@ -71,3 +71,17 @@ bool PlatPresentPixels(HWND window, const void* pixels, int pitch, int width, in
   if (SDL_UpdateWindowSurfaceRects(sdl, shown.data(), int(shown.size())) != 0) ok = false;
   return ok;
 }
+
+bool PlatReadWindowPixel(HWND window, int x, int y, uint8_t* r, uint8_t* g, uint8_t* b) {
+  SDL_Window* sdl = PlatSdlWindow(window);
+  SDL_Surface* surface = sdl ? SDL_GetWindowSurface(sdl) : nullptr;
+  if (!surface || x < 0 || y < 0 || x >= surface->w || y >= surface->h) return false;
+  if (SDL_MUSTLOCK(surface) && SDL_LockSurface(surface) != 0) return false;
+  const uint8_t* p = static_cast<const uint8_t*>(surface->pixels) + size_t(y) * surface->pitch +
+                     size_t(x) * surface->format->BytesPerPixel;
+  Uint32 v = 0;
+  std::memcpy(&v, p, surface->format->BytesPerPixel);
+  SDL_GetRGB(v, surface->format, r, g, b);
+  if (SDL_MUSTLOCK(surface)) SDL_UnlockSurface(surface);
+  return true;
+}

@@ -27,3 +27,7 @@ bool PlatGetWindowPixelLayout(HWND window, PlatPixelLayout* layout);
 // means the whole image. Returns false when nothing could be presented.
 bool PlatPresentPixels(HWND window, const void* pixels, int pitch, int width, int height,
                        const PlatPixelLayout& layout, const PlatRect* rects, int count);
+
+// Reads back one pixel of the window's surface as 8-bit red, green, blue
+// (tests and screenshots of what was presented). False outside the surface.
+bool PlatReadWindowPixel(HWND window, int x, int y, uint8_t* r, uint8_t* g, uint8_t* b);

@@ -81,6 +81,13 @@ TEST_F(ControlFile, OnlyTheFirstTwoHundredCharactersOfALineCount) {
   EXPECT_FALSE(FindTControl("c")->Has(TC_PALETTED));
 }
 
+TEST_F(ControlFile, NamesWithSeveralDotsAreFoundByTheirFileName) {
+  Read("TEXTURE menu.blue.tga\nPALETTED\nTEXTURE c:\\art\\x.tga\nNODITHER\n");
+  ASSERT_NE(FindTControl("MENU.BLUE.TGA"), nullptr);
+  EXPECT_STREQ(FindTControl("MENU.BLUE.TGA")->Name, "MENU.BLUE");
+  EXPECT_NE(FindTControl("zindimgs/x.tga"), nullptr);
+}
+
 TEST_F(ControlFile, AMissingFileIsNotAnError) {
   EXPECT_NO_FATAL(ReadTextureControlFile("no/such/dir/txtr.ctl"));
   EXPECT_EQ(TCList, nullptr);
