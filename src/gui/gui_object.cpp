@@ -4,6 +4,7 @@
 #include <cstring>
 
 #include "foundation/alloc.h"
+#include "foundation/runtime.h"
 #include "gfx/gfx_device.h"
 #include "gui/balloon_help.h"
 #include "gui/damage.h"
@@ -362,3 +363,9 @@ void AddTopLevelObject(GUIObject* obj) {
 void KillAllGUIObjects() {
   while (GUIObjList) delete GUIObjList;
 }
+
+namespace {
+// At program end the whole tree goes, so destructors (and their 5001
+// messages) run while the rest of the program still exists.
+StartupRegistration killAtExit(nullptr, KillAllGUIObjects);
+}  // namespace

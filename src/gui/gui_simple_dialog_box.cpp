@@ -160,7 +160,7 @@ void GUISimpleDialogBox::Draw(int x, int y) {
 int GUISimpleDialogBox::HandleMessage(int msg, int a, int b, void* p, void* q) {
   bool isResult = msg == MsgCloseGadget;
   for (int i = 0; i < NButtons && !isResult; ++i)
-    if (Buttons[i] && Buttons[i]->MessageId == msg && p == Buttons[i]) isResult = true;
+    if (Buttons[i] && Buttons[i]->MessageId == msg) isResult = true;
   if (msg == MsgEnterPressed && Entry && p == Entry) {
     if (!Entry->Text()[0]) return 0;  // Enter in an empty field is ignored
     isResult = true;
