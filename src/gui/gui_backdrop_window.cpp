@@ -46,6 +46,11 @@ void GUIBackdropWindow::PaintBackground(int ax, int ay) {
 
 void GUIBackdropWindow::Draw(int x, int y) {
   if (Hidden()) return;
+  DrawBackdrop(x, y);
+  DrawChildren(x + X - ScrollX, y + Y - ScrollY);
+}
+
+void GUIBackdropWindow::DrawBackdrop(int x, int y) {
   if (!CurGfxDevice) return;
   int ax = x + X, ay = y + Y;
   int saved[4] = {GfxDevice::clip_minx, GfxDevice::clip_miny, GfxDevice::clip_maxx, GfxDevice::clip_maxy};
@@ -64,7 +69,6 @@ void GUIBackdropWindow::Draw(int x, int y) {
       PaintBackground(ax, ay);
     CurGfxDevice->SetClippingRegion(saved[0], saved[1], saved[2], saved[3]);
   }
-  DrawChildren(ax - ScrollX, ay - ScrollY);
 }
 
 GUIDraggableBackdropWindow::GUIDraggableBackdropWindow(TextureMap* texture, int x, int y, int titleHeight)

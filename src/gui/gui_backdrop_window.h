@@ -18,6 +18,9 @@ class GUIBackdropWindow : public GUIObject {
   GUIBackdropWindow(TextureMap* texture, int x, int y);
 
   void Draw(int x, int y) override;
+  // The background alone (the first half of Draw), for derived windows that
+  // draw their own things between the background and the children.
+  void DrawBackdrop(int x, int y);
 
  protected:
   // Paints the background of the rectangle at (ax, ay) within the current clip.

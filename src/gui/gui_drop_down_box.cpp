@@ -76,7 +76,9 @@ void GUIMenuObject::Draw(int x, int y) {
     int iy = top + (i - FirstItem) * ItemHeight;
     bool lit = i == Highlighted;
     if (lit) CurGfxDevice->ClearRegion(40, 60, 150, ax + 2, iy, ax + Width - 3, iy + ItemHeight - 1);
-    if (Font) Font->PrintF(ax + 4, iy + 1, "%s%s", lit ? "@W" : "@K", Items[size_t(i)].text.c_str());
+    // Light text on the list texture, dark text on the plain light face.
+    const char* colour = (lit || BackTexture) ? "@W" : "@K";
+    if (Font) Font->PrintF(ax + 4, iy + 1, "%s%s", colour, Items[size_t(i)].text.c_str());
   }
   CurGfxDevice->SetClippingRegion(saved[0], saved[1], saved[2], saved[3]);
 }

@@ -96,6 +96,13 @@ void GUIStringGadget::KeepCursorVisible() {
   int room = std::max(1, Width - 6);
   if (cx < TextScroll) TextScroll = cx;
   else if (cx > TextScroll + room) TextScroll = cx - room;
+  // Never scrolled further than the text needs (the field may have grown).
+  TextScroll = std::max(0, std::min(TextScroll, PixelOffset(Length()) - room));
+}
+
+void GUIStringGadget::LayoutChildren() {
+  KeepCursorVisible();
+  GUIObject::LayoutChildren();
 }
 
 void GUIStringGadget::Draw(int x, int y) {

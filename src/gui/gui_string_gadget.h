@@ -51,6 +51,7 @@ class GUIStringGadget : public GUIObject {
   void DoMouseMovement(int x, int y, unsigned long mods) override;
   int HandleKey(int key, unsigned long mods) override;
   void HandleTimerTick() override;
+  void LayoutChildren() override;
   int CursorType(int x, int y) override { return 2; }
 
   // Index of the character boundary nearest to local x.

@@ -66,6 +66,21 @@ void ReportWidget(const char* name, GUIObject* o) {
   std::printf("widget %s %d %d %d %d\n", name, o->AbsoluteX(), o->AbsoluteY(), o->Width, o->Height);
 }
 
+// A tiled backdrop with a sample of the text codes on it.
+class DemoSwatch : public GUIBackdropWindow {
+ public:
+  using GUIBackdropWindow::GUIBackdropWindow;
+  void Draw(int x, int y) override {
+    if (Hidden()) return;
+    DrawBackdrop(x, y);
+    if (Font2* f = DefaultGUIObjFont) {
+      f->PrintF(x + X + 10, y + Y + 6, "@Y@ZA tiled backdrop");
+      f->PrintF(x + X + 10, y + Y + 30, "@W@Rred @Ggreen @Bblue @Ccyan @Wand @idrop @Zshadow");
+    }
+    DrawChildren(x + X - ScrollX, y + Y - ScrollY);
+  }
+};
+
 class DemoWindow : public GUIBackdropWindow {
  public:
   GUIButton* Press;
@@ -120,23 +135,25 @@ class DemoWindow : public GUIBackdropWindow {
       Text->AddLineAtBottom(line, i);
     }
     Text->ScrollToTop();
-    Swatch = new GUIBackdropWindow(330, 300, 360, 120, 0, 0, 0);
+    Swatch = new DemoSwatch(330, 300, 360, 120, 0, 0, 0);
     Swatch->BackTexture = CurGfxDevice->LoadTexture("zindimgs/menudkgr.tga", 0);
     AddChild(Swatch);
   }
 
   void Draw(int x, int y) override {
     if (Hidden()) return;
-    GUIBackdropWindow::Draw(x, y);
-    Font2* f = DefaultGUIObjFont;
-    if (!f) return;
+    // Background, captions, then the children over them.
+    DrawBackdrop(x, y);
+    if (Font2* f = DefaultGUIObjFont) DrawCaptions(f);
+    DrawChildren(x + X - ScrollX, y + Y - ScrollY);
+  }
+
+  void DrawCaptions(Font2* f) {
     f->PrintF(30, 12, "@W@ZGUI toolkit demo");
     f->PrintF(30 + Toggle->Width + 8, 90, "@W@zScan All Files (a toggle)");
     f->PrintF(30, 132, "@WAn entry field (Enter reports the text):");
     f->PrintF(30, 192, "@WA drop-down box:");
     f->PrintF(30, 282, "@WA dialog box and the folder picker:");
-    f->PrintF(340, 306, "@Y@ZA tiled backdrop");
-    f->PrintF(340, 330, "@W@Rred @Ggreen @Bblue @Ccyan @Wand @idrop @Zshadow");
   }
 
   int HandleMessage(int msg, int a, int b, void* p, void* q) override {
@@ -248,6 +265,7 @@ int Run(int argc, char** argv) {
         std::printf("list open %d %d %d %d %d\n", reported->AbsoluteX(), reported->AbsoluteY(), reported->Width,
                     reported->ItemHeight, reported->Scrolls() ? 10 : 0);
         std::fflush(stdout);
+        Need_Redraw = 1;
       }
     }
   }
