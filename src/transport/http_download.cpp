@@ -12,6 +12,7 @@
 #include "foundation/log.h"
 #include "foundation/print_format.h"
 #include "foundation/program_clock.h"
+#include "platform/file_copy.h"
 #include "platform/filesystem.h"
 #include "transport/download_support.h"
 #include "transport/file.h"
@@ -39,9 +40,6 @@ class RawReadFile : public File {
 // Passes through the 64000-byte buffer per Update before returning, so that a
 // fast sender cannot keep one call busy indefinitely.
 constexpr int kMaxPassesPerUpdate = 64;
-// Body bytes copied per block in the finishing step.
-constexpr unsigned kCopyBlock = 1 << 20;
-
 // The length of a local file as stored (not through the compressed-file
 // reader), or -1 when there is none.
 long RawFileSize(const char* name) {
@@ -496,20 +494,6 @@ int FileDownload::OnHeader(int& percent) {
   return kDownloadFlowing;
 }
 
-bool FileDownload::CopyBody(File& from, File& to, long* read, long* written) {
-  std::string block(kCopyBlock, '\0');
-  *read = *written = 0;
-  if (from.Seek(long(header_.header().size()), SEEK_SET) != 0) return false;
-  unsigned n;
-  while ((n = from.Read(block.data(), 1, kCopyBlock)) > 0) {
-    *read += n;
-    unsigned w = to.Write(block.data(), 1, n);
-    *written += w;
-    if (w != n) return false;
-  }
-  return true;
-}
-
 void FileDownload::DeleteResultFiles() {
   PlatRemoveFile(result_name);
   PlatRemoveFile(header_name);
@@ -518,8 +502,6 @@ void FileDownload::DeleteResultFiles() {
 int FileDownload::Finish(bool suppressRename) {
   delete temp_file;
   temp_file = nullptr;
-  RawReadFile tmp;
-  if (!tmp.Open(temp_name, 0)) return Failed(5, "Aborting download, failed to open tempfile %s.", temp_name);
 
   char firstError[2048] = "";
   auto keep = [&](const char* english, auto... args) {
@@ -528,17 +510,18 @@ int FileDownload::Finish(bool suppressRename) {
     SNPrintF(firstError, sizeof firstError, format.c_str(), args...);
   };
 
-  File* res = appending_ ? static_cast<File*>(new AppendFile()) : static_cast<File*>(new OutputFile());
-  long bytesRead = 0, bytesWritten = 0;
-  if (!res->Open(result_name, 0)) {
+  // The body is copied by the system, in blocks, from behind the header.
+  PlatCopyResult copy = PlatCopyFileTail(PlatNativePath(temp_name), (long long)header_.header().size(),
+                                         PlatNativePath(result_name), appending_);
+  if (!copy.source_opened) return Failed(5, "Aborting download, failed to open tempfile %s.", temp_name);
+  long bytesRead = long(copy.read), bytesWritten = long(copy.written);
+  if (!copy.destination_opened) {
     keep("Unable to open destination file %s for output.", result_name);
   } else {
-    errno = 0;
-    if (!CopyBody(tmp, *res, &bytesRead, &bytesWritten))
+    if (copy.error)
       keep("Error writing file %s for download, you could be out of disk space or the file is currently in use.",
            destination);
-    int savedErrno = errno;
-    res->Close();
+    int savedErrno = copy.error;
     if (ContentLength >= 0 && ContentLength != bytesRead)
       keep("Error reading temp file %s for download, you could be out of disk space, please free some space and "
            "retry.",
@@ -547,8 +530,6 @@ int FileDownload::Finish(bool suppressRename) {
       keep("Lost connection to server before recieving entire file: %s, error=%s, errno=%d, expected %d, got %d",
            destination, InterpretErrNo(savedErrno), savedErrno, ContentLength, int(bytesWritten));
   }
-  delete res;
-  tmp.Close();
 
   if (!firstError[0] && expected_digest) {
     unsigned char digest[kMD5Size];
@@ -596,14 +577,10 @@ void FileDownload::SavePartial() {
   delete temp_file;
   temp_file = nullptr;
   if (!resumable) return;
-  RawReadFile tmp;
-  if (!tmp.Open(temp_name, 0)) return;
-  File* res = appending_ ? static_cast<File*>(new AppendFile()) : static_cast<File*>(new OutputFile());
-  bool ok = res->Open(result_name, 0);
-  long bytesRead = 0, bytesWritten = 0;
-  if (ok) ok = CopyBody(tmp, *res, &bytesRead, &bytesWritten);
-  res->Close();
-  delete res;
+  PlatCopyResult copy = PlatCopyFileTail(PlatNativePath(temp_name), (long long)header_.header().size(),
+                                         PlatNativePath(result_name), appending_);
+  if (!copy.source_opened) return;  // nothing of this transfer to keep; an older leftover stays
+  bool ok = copy.destination_opened && !copy.error && copy.written == copy.read;
   // A 206 continues the stored header; a fresh 200 brings its own.
   if (ok && status_code_ == 200) ok = WriteWholeFile(header_name, HeaderFileText(header_.header()));
   if (!ok) DeleteResultFiles();

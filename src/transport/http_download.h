@@ -100,7 +100,6 @@ class FileDownload {
   void SavePartial();
   void DeleteResultFiles();
   bool WriteTemp(const char* data, unsigned long length);
-  bool CopyBody(File& from, File& to, long* read, long* written);
 
   unsigned long last_data_time = 0;
   char receive_buffer[kReceivePassSize + 1];

@@ -6,6 +6,7 @@
 
 #include "foundation/fail.h"
 #include "foundation/log.h"
+#include "platform/clock_source.h"
 
 SocketConnection* SocketList = nullptr;
 pthread_mutex_t SocketListMutex = PTHREAD_MUTEX_INITIALIZER;
@@ -64,7 +65,22 @@ NodeAddress SocketConnection::MyNodeAddress(int index) {
 NodeAddress SocketConnection::GetAddressFromMachineName(const char* name) { return GetAddressFromName(name); }
 
 bool SocketConnection::LookUpOwnAddresses() {
-  int n = PlatLocalIPv4Addresses(own_addresses, 8);
+  // Asking the system for the interface list costs more than a loopback
+  // connect; connections opened in quick succession share one answer.
+  static pthread_mutex_t cacheMutex = PTHREAD_MUTEX_INITIALIZER;
+  static unsigned char cached[8][4];
+  static int cachedCount = -1;
+  static unsigned long cachedAt = 0;
+  constexpr unsigned long kCacheMs = 5000;
+  pthread_mutex_lock(&cacheMutex);
+  unsigned long now = PlatTickMs();
+  if (cachedCount < 0 || now - cachedAt > kCacheMs) {
+    cachedCount = PlatLocalIPv4Addresses(cached, 8);
+    cachedAt = now;
+  }
+  int n = cachedCount;
+  if (n > 0) std::memcpy(own_addresses, cached, sizeof cached);
+  pthread_mutex_unlock(&cacheMutex);
   if (n < 0) {
     own_address_count = 0;
     return false;
