@@ -1,5 +1,7 @@
 #include "transport/http_download.h"
 
+#include <strings.h>
+
 #include <cerrno>
 #include <cstdarg>
 #include <cstring>
@@ -13,6 +15,7 @@
 #include "foundation/print_format.h"
 #include "foundation/program_clock.h"
 #include "platform/file_copy.h"
+#include "platform/file_mode.h"
 #include "platform/filesystem.h"
 #include "transport/download_support.h"
 #include "transport/file.h"
@@ -563,6 +566,11 @@ int FileDownload::Finish(bool suppressRename) {
       return kDownloadFailed;
     }
   }
+  // Programs that the release carries keep their Windows names; on this
+  // platform they also need the permission to run.
+  size_t n = std::strlen(destination);
+  if (!suppressRename && n > 4 && strcasecmp(destination + n - 4, ".exe") == 0)
+    PlatMakeExecutable(PlatNativePath(destination));
   FinishedState = kDownloadFinished;
   state = 3;
   return kDownloadFinished;

@@ -36,6 +36,7 @@ class FetchTool : public testing::Test {
     site_ = new TempDir;
     WriteBinary(*site_ / "game.dat", RandomBytes(3 * 1024 * 1024 + 17, 1));
     WriteBinary(*site_ / "small.txt", "hello from nginx\n");
+    WriteBinary(*site_ / "quorvel1.exe", "MZ not really a program");
     nginx_ = new NginxPeer;
     nginx_error_ = nginx_->Start(site_->path());
   }
@@ -203,4 +204,14 @@ TEST_F(FetchTool, LeftoverResultIsCompletedWithARangeFromNginx) {
   ASSERT_EQ(whole.result, 0) << whole.error;
   EXPECT_NE(whole.request.find("If-Range: Mon, 01 Jan 2001 00:00:00 GMT"), std::string::npos);
   EXPECT_TRUE(Out("game.dat") == full);
+}
+
+TEST_F(FetchTool, ProgramsAreMadeExecutableOtherFilesAreNot) {
+  ASSERT_EQ(Fetch({}, "quorvel1.exe").out, "result 0\n");
+  ASSERT_EQ(Fetch({}, "small.txt").out, "result 0\n");
+  struct stat st;
+  ASSERT_EQ(stat((out_ / "quorvel1.exe").c_str(), &st), 0);
+  EXPECT_TRUE(st.st_mode & S_IXUSR);
+  ASSERT_EQ(stat((out_ / "small.txt").c_str(), &st), 0);
+  EXPECT_FALSE(st.st_mode & S_IXUSR);
 }
