@@ -73,9 +73,14 @@ void GUIStringGadget::SelectAll() {
   Changed();
 }
 
+std::string GUIStringGadget::Shown(int n) const {
+  if (Masked) return std::string(size_t(std::min(n, Length())), '*');
+  return Escaped(Buffer, n);
+}
+
 int GUIStringGadget::PixelOffset(int index) {
   if (!Font) return index * kCharWidthWithoutFont;
-  std::string prefix = Escaped(Buffer, index);
+  std::string prefix = Shown(index);
   return int(Font->TextSize(prefix.c_str()).x);
 }
 
@@ -120,7 +125,7 @@ void GUIStringGadget::Draw(int x, int y) {
     CurGfxDevice->ClearRegion(50, 60, 140, tx + PixelOffset(a), ty, tx + PixelOffset(b) - 1, ty + lineH - 1);
   }
   if (Font) {
-    std::string shown = "@K" + Escaped(Buffer, Length());
+    std::string shown = "@K" + Shown(Length());
     Font->Print(tx, ty, shown.c_str());
   }
   if (KeyOwner == this && CursorVisible) {
@@ -207,7 +212,7 @@ void GUIStringGadget::Insert(const char* text, int n) {
 }
 
 void GUIStringGadget::CopySelection() {
-  if (!HasSelection()) return;
+  if (!HasSelection() || Masked) return;
   int a = std::min(SelectAnchor, Cursor), b = std::max(SelectAnchor, Cursor);
   std::string s(Buffer + a, Buffer + b);
   GUISetClipboardText(s.c_str());

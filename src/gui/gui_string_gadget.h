@@ -6,6 +6,8 @@
 // focus to NextInTabOrder; a right press sends 6063.
 #pragma once
 
+#include <string>
+
 #include "gui/gui_object.h"
 
 enum : int { MsgEnterPressed = 2000, MsgEntryRightClick = 6063 };
@@ -36,6 +38,7 @@ class GUIStringGadget : public GUIObject {
   unsigned char SymbolEntry = 0;
   int TextScroll = 0;  // pixels the text is shifted left to keep the cursor visible
   unsigned char ReadOnly = 0;  // display only: keys are ignored
+  unsigned char Masked = 0;    // a password: shown as "*", never copied to the clipboard
 
   GUIStringGadget(int x, int y, int width, int height);
   ~GUIStringGadget() override;
@@ -63,6 +66,8 @@ class GUIStringGadget : public GUIObject {
 
  private:
   int PixelOffset(int index);
+  // The first n characters as the font draws them.
+  std::string Shown(int n) const;
   void DeleteRange(int from, int to);
   // Inserts as much of text as fits; replaces a selection first.
   void Insert(const char* text, int n);

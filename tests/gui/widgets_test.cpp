@@ -16,6 +16,7 @@
 #include "gui/gui_skin.h"
 #include "gui_fixture.h"
 #include "gui_input.h"
+#include "foundation/alloc.h"
 #include "platform/cursor.h"
 #include "platform/key_state.h"
 
@@ -223,6 +224,20 @@ TEST_F(EntryTest, SelectionWithShiftAndClipboardKeys) {
   KeyDown(VK_HOME);
   KeyDown(VK_DELETE);
   EXPECT_STREQ(field->Text(), "");
+}
+
+TEST_F(EntryTest, MaskedFieldNeverReachesTheClipboard) {
+  GUISetClipboardText("before");
+  field->Masked = 1;
+  Type("secret");
+  field->SelectAll();
+  TypeChar(3);
+  TypeChar(24);  // a cut of a password deletes it but copies nothing
+  EXPECT_STREQ(field->Text(), "");
+  char* clip = GUIGetClipboardText();
+  ASSERT_NE(clip, nullptr);
+  EXPECT_STREQ(clip, "before");
+  GRTFree(clip);
 }
 
 TEST_F(EntryTest, HistoryRecallsEarlierEntriesWithoutDuplicates) {
