@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <memory>
 
 namespace {
 
@@ -146,7 +147,7 @@ inline size_t MatchForward(const unsigned char* a, const unsigned char* b, size_
 // Hash chains over every step-th window of the old data, newest first.
 class OldIndex {
  public:
-  OldIndex(const unsigned char* old, size_t length) : old_(old) {
+  OldIndex(const unsigned char* old, size_t length) {
     if (length < kWindow) return;
     step_ = length <= (8u << 20) ? 1 : length <= (24u << 20) ? 2 : 4;
     const size_t slots = (length - kWindow) / step_ + 1;
@@ -167,14 +168,12 @@ class OldIndex {
       head_[h] = static_cast<uint32_t>(slot + 1);
     }
   }
-  bool Empty() const { return head_.empty(); }
   // First entry of the chain for the window at p (0: none).
   uint32_t First(const unsigned char* p) const { return head_[HashWindow(p, bits_)]; }
   uint32_t Next(uint32_t entry) const { return prev_[entry - 1]; }
   size_t Position(uint32_t entry) const { return size_t{entry - 1} * step_; }
 
  private:
-  const unsigned char* old_;
   size_t step_ = 1;
   int bits_ = 0;
   std::vector<uint32_t> head_;
@@ -195,7 +194,9 @@ std::vector<unsigned char> MakePatch(const unsigned char* old, size_t oldLength,
   std::vector<unsigned char> patch;
   patch.reserve(newLength / 16 + 64);
   PatchCommandWriter writer(patch);
-  const OldIndex index(old, oldLength);
+  // Built on the first position where the old data does not simply go on,
+  // so that identical or appended-to files cost no indexing.
+  std::unique_ptr<OldIndex> index;
 
   size_t litStart = 0;  // first new byte not yet covered by a command
   size_t i = 0;
@@ -233,10 +234,11 @@ std::vector<unsigned char> MakePatch(const unsigned char* old, size_t oldLength,
     const int64_t replaced = src + static_cast<int64_t>(i - litStart);
     if (replaced >= 0) consider(static_cast<size_t>(replaced));
     if (i != litStart && src >= 0) consider(static_cast<size_t>(src));
-    if (best.length < kGoodMatch && !index.Empty() && i + kWindow <= newLength) {
+    if (best.length < kGoodMatch && oldLength >= kWindow && i + kWindow <= newLength) {
+      if (!index) index = std::make_unique<OldIndex>(old, oldLength);
       int chain = 0;
-      for (uint32_t e = index.First(newData + i); e && chain < kMaxChain; e = index.Next(e), ++chain) {
-        const size_t p = index.Position(e);
+      for (uint32_t e = index->First(newData + i); e && chain < kMaxChain; e = index->Next(e), ++chain) {
+        const size_t p = index->Position(e);
         if (static_cast<int64_t>(p) == replaced || static_cast<int64_t>(p) == src) continue;
         consider(p);
         if (best.length >= kGoodMatch && best.gain + 8 >= static_cast<int64_t>(best.length)) break;
