@@ -186,3 +186,28 @@ TEST(CompressedFile, BitFlipsNeverReadOutOfBounds) {
     OpenAndReadAll(file);  // a fatal stop or wrong bytes, never a crash
   }
 }
+
+// Files written by an earlier build must stay readable and the encoder's
+// output must not drift: the mask text, header layout and tree tie-breaks are
+// all part of the stored format.
+TEST(CompressedFile, StoredFixturesStayReadable) {
+  auto load = [](const char* name) {
+    std::string path = std::string(QUORVEL_SOURCE_DIR) + "/tests/transport/data/" + name;
+    FILE* f = std::fopen(path.c_str(), "rb");
+    Bytes b;
+    if (!f) return b;
+    for (int c; (c = std::fgetc(f)) != EOF;) b.push_back(static_cast<unsigned char>(c));
+    std::fclose(f);
+    return b;
+  };
+  Bytes text = load("sample_text.txt"), lzs = load("sample_text.lzs"), container = load("sample_text.cmp");
+  ASSERT_EQ(text.size(), 17175u);
+  Bytes encoded(LZSWorstCase(text.size()));
+  encoded.resize(LZSEncode(text.data(), encoded.data(), static_cast<int>(text.size())));
+  EXPECT_EQ(encoded, lzs);
+  EXPECT_EQ(Container(text), container);
+  CompressedFileHandle handle(StreamOf(container));
+  Bytes back(text.size() + 10);
+  back.resize(handle.Read(back.data(), static_cast<int>(back.size())));
+  EXPECT_EQ(back, text);
+}
