@@ -1,0 +1,305 @@
+// FileDownload against a server scripted by the test itself, byte for byte,
+// and its refusals before any connection.
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <fstream>
+#include <iterator>
+#include <memory>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "foundation/program_clock.h"
+#include "platform/clock_source.h"
+#include "support/process.h"
+#include "transport/http_download.h"
+#include "transport/real_tcp_connection.h"
+
+namespace {
+const NodeAddress kLoopback = NodeAddress::FromBytes(127, 0, 0, 1);
+
+std::string Read(const std::string& path) {
+  std::ifstream f(path, std::ios::binary);
+  return std::string(std::istreambuf_iterator<char>(f), std::istreambuf_iterator<char>());
+}
+void Write(const std::string& path, const std::string& data) {
+  std::ofstream f(path, std::ios::binary);
+  f << data;
+}
+bool Exists(const std::string& path) { return std::ifstream(path).good(); }
+
+class ScriptedServer : public testing::Test {
+ protected:
+  void SetUp() override { SetTimerRate(18532); }
+  std::string Url(const std::string& path) {
+    return "http://127.0.0.1:" + std::to_string(listener_.LocalPort()) + path;
+  }
+  std::unique_ptr<FileDownload> Start(const std::string& path, int flags = 0) {
+    auto d = std::make_unique<FileDownload>(Url(path).c_str(), "f.bin", flags, nullptr, (dir_.path() + "/").c_str(),
+                                            nullptr);
+    EXPECT_EQ(d->State(), 2) << d->ErrorString();
+    return d;
+  }
+  // Updates until the request has arrived at the server; returns it.
+  std::string AcceptRequest(FileDownload& d) {
+    std::string request;
+    for (int i = 0; i < 2000 && request.find("\n\n") == std::string::npos &&
+                    request.find("\r\n\r\n") == std::string::npos;
+         ++i) {
+      int percent;
+      d.Update(percent);
+      NodeAddress from{};
+      if (!peer_) peer_.reset(listener_.Accept(&from));
+      if (peer_) {
+        char buf[4096];
+        long n = peer_->Receive(buf, sizeof buf);
+        if (n > 0) request.append(buf, size_t(n));
+      }
+      std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    }
+    return request;
+  }
+  void Send(const std::string& bytes) { peer_->Send(bytes.data(), bytes.size()); }
+  // Updates until the result is not 1 or 3 (or a second passes); returns it.
+  int Settle(FileDownload& d, int* percent = nullptr) {
+    int p = 0, r = 3;
+    for (int i = 0; i < 1000 && (r == 1 || r == 3); ++i) {
+      r = d.Update(p);
+      if (r == 1 || r == 3) d.WaitForActivity(1);
+    }
+    if (percent) *percent = p;
+    return r;
+  }
+  // One Update after the bytes sent so far have surely arrived.
+  int Pump(FileDownload& d, int* percent = nullptr) {
+    std::this_thread::sleep_for(std::chrono::milliseconds(30));
+    int p = 0;
+    int r = d.Update(p);
+    if (percent) *percent = p;
+    return r;
+  }
+  std::string Dest(const char* suffix = "") { return dir_ / (std::string("f.bin") + suffix); }
+
+  TempDir dir_;
+  RealTCPConnection listener_{uint16_t(0)};
+  std::unique_ptr<RealTCPConnection> peer_;
+};
+}  // namespace
+
+TEST(FileDownloadSetup, RefusedBeforeAnyConnection) {
+  SetTimerRate(18532);
+  TempDir dir;
+  std::string d = dir.path() + "/";
+  std::string deep = "http://127.0.0.1";
+  for (int i = 0; i < 30; ++i) deep += "/p";
+  struct Case {
+    std::string url, name, error;
+  } cases[] = {
+      {deep, "f", "URL " + deep + " is too long or has too many parts."},
+      {"http://127.0.0.1:0/x", "f", "Bad server address in URL http://127.0.0.1:0/x."},
+      {"http://127.0.0.1:99999/x", "f", "Bad server address in URL http://127.0.0.1:99999/x."},
+      {"http://127.0.0.1/x", std::string(300, 'n'), "Local file name " + d + std::string(300, 'n') + " is too long."},
+      {"http://no-such-host.invalid/x", "f",
+       "Could not resolve server address http://no-such-host.invalid/x, the server may be down or you may be "
+       "having problems with your connection to the Internet."},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.url);
+    FileDownload fd(c.url.c_str(), c.name.c_str(), 0, nullptr, d.c_str(), nullptr);
+    EXPECT_EQ(fd.State(), 4);
+    EXPECT_EQ(std::string(fd.ErrorString()), c.error);
+    int percent = 0;
+    EXPECT_EQ(fd.Update(percent), 2);
+    EXPECT_EQ(fd.Update(percent), 2);
+  }
+  ProxyServer = const_cast<char*>("no-such-proxy.invalid");
+  FileDownload viaProxy("http://127.0.0.1/x", "f", 0, nullptr, d.c_str(), nullptr);
+  ProxyServer = nullptr;
+  EXPECT_EQ(std::string(viaProxy.ErrorString()),
+            "Could not resolve proxy server address no-such-proxy.invalid, please ensure your connection settings "
+            "are correct.");
+}
+
+TEST(FileDownloadSetup, ClosedPortIsUnavailableAndConnectTimesOut) {
+  SetTimerRate(18532);
+  TempDir dir;
+  uint16_t closed;
+  {
+    RealTCPConnection probe(uint16_t(0));
+    closed = probe.LocalPort();
+  }
+  std::string url = "http://127.0.0.1:" + std::to_string(closed) + "/x";
+  FileDownload refused(url.c_str(), "f", 0, nullptr, (dir.path() + "/").c_str(), nullptr);
+  int percent, r = 3;
+  for (int i = 0; i < 1000 && r == 3; ++i) {
+    r = refused.Update(percent);
+    refused.WaitForActivity(2);
+  }
+  EXPECT_EQ(r, 2);
+  EXPECT_STREQ(refused.ErrorString(), "Server is unavailable.");
+
+  // A listener whose queue is full drops further connection attempts, which
+  // then stay pending until the program's own time-out.
+  RealTCPConnection full(uint16_t(0));
+  std::vector<std::unique_ptr<RealTCPConnection>> queued;
+  for (int i = 0; i < 12; ++i) queued.push_back(std::make_unique<RealTCPConnection>(full.LocalPort(), kLoopback, 0, 1));
+  std::this_thread::sleep_for(std::chrono::milliseconds(100));
+  PlatUseManualClock(1000000000ull);
+  ResetTimer();
+  std::string hung = "http://127.0.0.1:" + std::to_string(full.LocalPort()) + "/x";
+  FileDownload pending(hung.c_str(), "f", 0, nullptr, (dir.path() + "/").c_str(), nullptr);
+  EXPECT_EQ(pending.Update(percent), 3);
+  PlatAdvanceManualClock(359ull * 1000000000ull);
+  int before = pending.Update(percent);
+  PlatAdvanceManualClock(2ull * 1000000000ull);
+  int after = pending.Update(percent);
+  PlatSetClockOverride(nullptr);
+  ResetTimer();
+  if (before == 3) {
+    EXPECT_EQ(after, 2);
+    EXPECT_STREQ(pending.ErrorString(), "Connection timed out, please check your connection to the Internet.");
+  } else {
+    GTEST_SKIP() << "the system accepted the connection despite the full queue";
+  }
+}
+
+TEST_F(ScriptedServer, HeaderEndSplitBetweenPassesAndDataOfTheClosingPass) {
+  auto d = Start("/a");
+  std::string request = AcceptRequest(*d);
+  EXPECT_EQ(request.rfind("GET /a HTTP/1.1\nHost: 127.0.0.1:", 0), 0u) << request;
+  Send("HTTP/1.1 200 OK\r\nContent-Length: 10\r\nLast-Modified: D1\r\n\r");
+  int percent = -1;
+  EXPECT_EQ(Pump(*d, &percent), 1);
+  EXPECT_EQ(percent, 0);  // no length known yet
+  Send("\nabcd");
+  EXPECT_EQ(Pump(*d, &percent), 1);
+  EXPECT_EQ(TotalAmtRecieved, 4u);
+  EXPECT_EQ(ContentLength, 10);
+  EXPECT_EQ(percent, 40);
+  // The rest and the close arrive together.
+  Send("efghij");
+  peer_.reset();
+  EXPECT_EQ(Settle(*d, &percent), 0);
+  EXPECT_EQ(percent, 100);
+  EXPECT_EQ(Read(Dest()), "abcdefghij");
+  EXPECT_EQ(Read(Dest(".hdr")), "Content-Length: 10\nLast-Modified: D1\n");
+  EXPECT_EQ(d->Update(percent), 0);
+  std::string temp = d->TempName();
+  EXPECT_TRUE(Exists(temp));  // until Reset removes it
+  d->Reset(1);
+  EXPECT_FALSE(Exists(temp));
+}
+
+TEST_F(ScriptedServer, NotModifiedLeavesEverythingInPlace) {
+  Write(Dest(), "current");
+  Write(Dest(".hdr"), "Content-Length: 7\nLast-Modified: Sat, 01 Jan 2000 00:00:00 GMT\n");
+  auto d = Start("/a");
+  std::string request = AcceptRequest(*d);
+  EXPECT_NE(request.find("\nIf-Modified-Since: Sat, 01 Jan 2000 00:00:00 GMT\n\n"), std::string::npos) << request;
+  Send("HTTP/1.1 304 Not Modified\r\n\r\n");
+  EXPECT_EQ(Settle(*d), 4);
+  EXPECT_EQ(d->Update(*new int), 4);
+  EXPECT_EQ(Read(Dest()), "current");
+  EXPECT_FALSE(Exists(Dest(".res")));
+}
+
+TEST_F(ScriptedServer, StoredDateIsNotTrustedWithoutTheFileOrBesideALeftover) {
+  Write(Dest(".hdr"), "Content-Length: 7\nLast-Modified: Sat, 01 Jan 2000 00:00:00 GMT\n");
+  {
+    auto d = Start("/a");  // no destination file
+    EXPECT_NE(AcceptRequest(*d).find("If-Modified-Since: Thu, 28 Apr 1994 14:00:00 GMT\n"), std::string::npos);
+    d->Reset(1);
+    peer_.reset();
+  }
+  Write(Dest(), "current");
+  Write(Dest(".res"), "0123456789");  // longer than recorded: not a partial, still unfinished
+  auto d = Start("/a");
+  std::string request = AcceptRequest(*d);
+  EXPECT_NE(request.find("If-Modified-Since: Thu, 28 Apr 1994 14:00:00 GMT\n"), std::string::npos) << request;
+  EXPECT_EQ(request.find("Range:"), std::string::npos);
+  d->Reset(1);
+}
+
+TEST_F(ScriptedServer, UnconditionalRequestCarriesNoDate) {
+  Write(Dest(), "current");
+  Write(Dest(".hdr"), "Last-Modified: Sat, 01 Jan 2000 00:00:00 GMT\n");
+  auto d = Start("/a", kDownloadUnconditional);
+  std::string request = AcceptRequest(*d);
+  EXPECT_EQ(request.find("If-Modified-Since"), std::string::npos) << request;
+  Send("HTTP/1.1 200 OK\r\nContent-Length: 3\r\nLast-Modified: new\r\n\r\nnew");
+  peer_.reset();
+  EXPECT_EQ(Settle(*d), 0);
+  EXPECT_EQ(Read(Dest()), "new");
+  EXPECT_EQ(Read(Dest(".hdr")), "Last-Modified: Sat, 01 Jan 2000 00:00:00 GMT\n");  // not rewritten
+}
+
+TEST_F(ScriptedServer, WrongRangeOrRefusedRangeDropsTheLeftover) {
+  struct Case {
+    const char* what;
+    std::string response;
+  } cases[] = {
+      {"other start", "HTTP/1.1 206 Partial Content\r\nContent-Length: 5\r\nContent-Range: bytes 0-4/10\r\n\r\n01234"},
+      {"no range", "HTTP/1.1 206 Partial Content\r\nContent-Length: 5\r\n\r\n56789"},
+      {"416", "HTTP/1.1 416 Requested range not satisfiable\r\nContent-Length: 0\r\n\r\n"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    Write(Dest(".res"), "01234");
+    Write(Dest(".hdr"), "Content-Length: 10\nLast-Modified: D\n");
+    auto d = Start("/a");
+    std::string request = AcceptRequest(*d);
+    EXPECT_NE(request.find("\nRange: bytes=5-\nIf-Range: D\n"), std::string::npos) << request;
+    Send(c.response);
+    peer_.reset();
+    EXPECT_EQ(Settle(*d), 2);
+    EXPECT_FALSE(Exists(Dest(".res")));
+    EXPECT_FALSE(Exists(Dest(".hdr")));
+    EXPECT_FALSE(Exists(Dest()));
+    d->Reset(1);
+  }
+}
+
+TEST_F(ScriptedServer, UnreadableAnswersFail) {
+  struct Case {
+    const char* what;
+    std::string response;
+    std::string error_start;
+  } cases[] = {
+      {"bad length", "HTTP/1.1 200 OK\r\nContent-Length: many\r\n\r\nabc", "Bad ContentLength Header Information."},
+      {"no status", "hello there\r\n\r\nabc", "HTTP error while trying to download "},
+      {"proxy wants credentials", "HTTP/1.1 407 Proxy Authentication Required\r\n\r\n",
+       "HTTP error while trying to download "},
+      {"closed before the header ended", "HTTP/1.1 200 OK\r\nContent-Len",
+       "Lost connection to server before recieving entire file: "},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    auto d = Start("/a");
+    AcceptRequest(*d);
+    Send(c.response);
+    peer_.reset();
+    EXPECT_EQ(Settle(*d), 2);
+    EXPECT_EQ(std::string(d->ErrorString()).rfind(c.error_start, 0), 0u) << d->ErrorString();
+    EXPECT_FALSE(Exists(Dest()));
+    d->Reset(1);
+  }
+}
+
+TEST_F(ScriptedServer, TempFileOfAnotherCopyIsNotOverwritten) {
+  PlatUseManualClock(1000000000ull);
+  ResetTimer();
+  auto d = Start("/a");
+  Write(d->TempName(), "someone else's");
+  int percent, r = 3;
+  for (int i = 0; i < 1000 && r == 3; ++i) {
+    r = d->Update(percent);
+    d->WaitForActivity(1);
+  }
+  PlatSetClockOverride(nullptr);
+  ResetTimer();
+  EXPECT_EQ(r, 2);
+  EXPECT_EQ(std::string(d->ErrorString()), "Temp file " + std::string(d->TempName()) +
+                                               " exists, make sure you do not have two copies of the program running.");
+  EXPECT_EQ(Read(d->TempName()), "someone else's");
+}
