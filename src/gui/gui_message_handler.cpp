@@ -36,8 +36,9 @@ unsigned long MouseMods(unsigned long wParam) {
 }
 }  // namespace
 
-void SetupGUIObjEventHandler(HWND window) {
+void SetupGUIObjEventHandler(HWND window, GUIHandlerRegistrar registrar) {
   if (window) hMainWindow = window;
+  if (registrar) registrar(GUIMessageHandler, GUIWindow());
   SetGUITickInterval(kGUITickIntervalMs);
   if (DontAllowWindowResize && FixedWidth > 0 && FixedHeight > 0)
     PlatFixWindowSize(GUIWindow(), FixedWidth, FixedHeight);

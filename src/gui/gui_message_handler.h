@@ -18,13 +18,20 @@ struct MINMAXINFO {
 extern unsigned char DontAllowWindowResize;
 extern int CurMouseX, CurMouseY;
 
-// Makes `window` the GUI's window (null: hMainWindow) and starts the 500 ms
-// tick (timer 3). The caller registers GUIMessageHandler with its window
-// procedure. With DontAllowWindowResize set the window's size is pinned.
-void SetupGUIObjEventHandler(HWND window = nullptr);
 // Translates one message; 1 for key-downs passed to the toolkit and for
 // WM_GETMINMAXINFO, else 0.
 int GUIMessageHandler(unsigned message, unsigned long wParam, long lParam);
+
+// How the program's window procedure takes a message handler (the
+// launcher's AddWindozeMessageHandler).
+typedef int (*GUIWindowMessageHandler)(unsigned message, unsigned long wParam, long lParam);
+typedef void (*GUIHandlerRegistrar)(GUIWindowMessageHandler handler, HWND window);
+
+// Makes `window` the GUI's window (null: hMainWindow), registers
+// GUIMessageHandler through `registrar` when one is given, and starts the
+// 500 ms tick (timer 3). With DontAllowWindowResize set the window's size is
+// pinned to FixedWidth x FixedHeight.
+void SetupGUIObjEventHandler(HWND window = nullptr, GUIHandlerRegistrar registrar = nullptr);
 // Handles every pending message of the window; returns when the queue is
 // empty and something was handled, dontWait is set, or drawing is due;
 // otherwise sleeps until a message arrives.
