@@ -9,6 +9,7 @@
 #include "foundation/fail.h"
 #include "foundation/log.h"
 #include "foundation/mixed_string.h"
+#include "foundation/print_format.h"
 #include "foundation/runtime.h"
 #include "gfx/font_face.h"
 #include "gfx/gfx_device.h"
@@ -431,7 +432,7 @@ void Font2::PrintF(int x, int y, const char* format, ...) {
   char buffer[2048];
   va_list args;
   va_start(args, format);
-  std::vsnprintf(buffer, sizeof buffer, format, args);
+  VSNPrintF(buffer, sizeof buffer, format, args);
   va_end(args);
   Print(x, y, buffer);
 }
@@ -440,7 +441,7 @@ void Font2::PrintScaleF(int x, int y, float scale, const char* format, ...) {
   char buffer[2048];
   va_list args;
   va_start(args, format);
-  std::vsnprintf(buffer, sizeof buffer, format, args);
+  VSNPrintF(buffer, sizeof buffer, format, args);
   va_end(args);
   Print(x, y, buffer);
 }

@@ -42,9 +42,10 @@ class Font2 {
   // shadows, italics and dimming start off in every call. Text with a "{" that
   // no "}" follows is drawn only up to its last "{".
   void Print(int x, int y, const char* text);
-  // Formats into 2048 bytes (truncating) and prints.
-  void PrintF(int x, int y, const char* format, ...) __attribute__((format(printf, 4, 5)));
-  void PrintScaleF(int x, int y, float scale, const char* format, ...) __attribute__((format(printf, 5, 6)));
+  // Formats with VSNPrintF (positional arguments, letters c, d and s) into
+  // 2048 bytes, truncating, and prints.
+  void PrintF(int x, int y, const char* format, ...);
+  void PrintScaleF(int x, int y, float scale, const char* format, ...);
   // Width and height of text laid out as Print lays it out. Where a line grows
   // wider than maxWidth, its last blank is replaced by a line break in text
   // (two bytes in two-byte mode); a word wider than maxWidth stays whole.

@@ -6,6 +6,8 @@
 
 #include "gfx/font2.h"
 
+#include "foundation/print_format.h"
+
 int GfxDevice::Width = 0;
 int GfxDevice::Height = 0;
 int GfxDevice::clip_minx = 0;
@@ -50,7 +52,7 @@ void GfxDevice::PrintF(int x, int y, const char* format, ...) {
   char buffer[2048];
   va_list args;
   va_start(args, format);
-  std::vsnprintf(buffer, sizeof buffer, format, args);
+  VSNPrintF(buffer, sizeof buffer, format, args);
   va_end(args);
   DeviceFont->Print(x, y, buffer);
 }

@@ -98,8 +98,9 @@ class GfxDevice {
   virtual void DrawTextA(int x, int y, const char* text) {}
   // Fills the rectangle with one colour; r, g, b are 0 to 255, truncated.
   virtual void ClearRegion(float r, float g, float b, int x1, int y1, int x2, int y2) {}
-  // Formats (at most 2047 characters) and draws with the device font, if any.
-  virtual void PrintF(int x, int y, const char* format, ...) __attribute__((format(printf, 4, 5)));
+  // Formats with VSNPrintF (at most 2047 characters) and draws with the
+  // device font, if any.
+  virtual void PrintF(int x, int y, const char* format, ...);
   // The texture of that name, loaded on first use; null on a device without
   // textures.
   virtual TextureMap* LoadTexture(const char* name, unsigned long flags) { return nullptr; }

@@ -120,6 +120,15 @@ TEST_P(Text, MeasuringAgreesWithDrawing) {
   EXPECT_EQ(font->TextWidth("abc", 2.0f), 2 * Width("abc"));
 }
 
+TEST_P(Text, PrintFTakesPositionalArguments) {
+  font->PrintF(10, 10, "@R%/2s%/1s %d", "B", "A", 42);
+  Pixels formatted = Find(255, 0, 0);
+  Clear();
+  font->Print(10, 10, "@RAB 42");
+  EXPECT_EQ(formatted, Find(255, 0, 0));
+  EXPECT_FALSE(formatted.empty());
+}
+
 TEST_P(Text, HalfBlankIsAtLeastOnePixel) {
   int saved = font->SpaceWidth;
   font->SpaceWidth = 3;

@@ -127,6 +127,17 @@ TEST_P(Textures, AMissingOrUnreadableImageBecomesOneTransparentPixel) {
     EXPECT_EQ(At(9, 9), Screen(10, 20, 30)) << name;
   }
   EXPECT_STREQ(dev->LoadTexture("zindimgs/absent.tga", 0)->PathName, "zindimgs\\absent.tga");
+  // Damaged or foreign files under the other extensions take the same path.
+  std::string data = std::string(QUORVEL_SOURCE_DIR) + "/tests/gfx/data/";
+  WriteBytes(dir + "/zindimgs/cutpng.png", ReadBytes(data + "truncated.png"));
+  WriteBytes(dir + "/zindimgs/cutjpg.jpg", ReadBytes(data + "truncated.jpg"));
+  WriteBytes(dir + "/zindimgs/cuttif.tif", ReadBytes(data + "truncated.tif"));
+  WriteBytes(dir + "/zindimgs/text.tga", ReadBytes(data + "not_an_image.txt"));
+  for (const char* name : {"zindimgs/cutpng.tga", "zindimgs/cutjpg.tga", "zindimgs/cuttif.tga", "zindimgs/text.tga"}) {
+    TextureMap* t = dev->LoadTexture(name, 0);
+    EXPECT_TRUE(t->Flags & TEXTURE_MISSING) << name;
+    EXPECT_EQ(t->Width, 1) << name;
+  }
   notgahook = MissingTGAHook;
   EXPECT_FATAL(dev->LoadTexture("zindimgs/gone.tga", 0), "Missing TGA file ZINDIMGS\\GONE.TGA");
 }
