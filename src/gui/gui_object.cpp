@@ -258,12 +258,10 @@ void GUIObject::MakeFullWidth() {
 void GUIObject::PushToBottom() {
   if (!Parent) return;
   int lowest = Parent->Height - 1 - Parent->BottomInset;
+  // Obstacles: siblings that take part in layout and start below this object.
   for (GUIObject* c = Parent->Children; c; c = c->Next) {
     if (c == this || (c->Flags & LayoutIgnored)) continue;
-    // Siblings that overlap horizontally and sit below the free line are obstacles.
-    if (c->Y < lowest && c->Y + c->Height > lowest - Height - 15 && c->X < X + Width && c->X + c->Width > X &&
-        c->Y > Y)
-      lowest = c->Y;
+    if (c->Y >= Y + Height && c->Y < lowest) lowest = c->Y;
   }
   Y = lowest - Height - 15;
 }

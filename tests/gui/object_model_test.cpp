@@ -190,6 +190,24 @@ TEST_F(TreeTest, LayoutGrowClampAndFullWidth) {
   EXPECT_EQ(holder->Width, 190);
 }
 
+TEST_F(TreeTest, PushToBottomStopsAboveTheHighestObstacleBelow) {
+  auto* root = new GUIObject(0, 0, 200, 300);
+  root->BottomInset = 4;
+  AddTopLevelObject(root);
+  auto* obj = new GUIObject(0, 10, 50, 20);
+  root->AddChild(obj);
+  obj->PushToBottom();
+  EXPECT_EQ(obj->Y, 300 - 1 - 4 - 20 - 15);
+  obj->Y = 10;
+  auto* footer = new GUIObject(0, 200, 200, 30);
+  auto* ignored = new GUIObject(0, 100, 200, 30);
+  ignored->Flags |= LayoutIgnored;
+  root->AddChild(footer);
+  root->AddChild(ignored);
+  obj->PushToBottom();
+  EXPECT_EQ(obj->Y, 200 - 20 - 15);
+}
+
 TEST_F(TreeTest, LayoutMarksDisabledChildrenPending) {
   auto* root = new GUIObject(0, 0, 200, 100);
   AddTopLevelObject(root);
