@@ -169,16 +169,18 @@ void GUIObject::DrawChildren(int x, int y) {
 }
 
 void GUIObject::Animate() {
-  for (GUIObject* c = Children; c; c = c->Next)
+  ForEachSibling(Children, [](GUIObject* c) {
     if (!(c->Flags & Disabled)) c->Animate();
+    return false;
+  });
 }
 
 void GUIObject::HandleTimerTick() {
   if (Flags & Disabled) return;
-  for (GUIObject* c = Children, *next; c; c = next) {
-    next = c->Next;
+  ForEachSibling(Children, [](GUIObject* c) {
     c->HandleTimerTick();
-  }
+    return false;
+  });
 }
 
 void GUIObject::ResizeToFitOurChildren() {
@@ -281,9 +283,12 @@ int GUIObject::AbsoluteY() {
 }
 
 int GUIObject::HandleKey(int key, unsigned long mods) {
-  for (GUIObject* c = Children; c; c = c->Next)
-    if (!(c->Flags & Disabled) && c->HandleKey(key, mods)) return 1;
-  return 0;
+  int taken = 0;
+  ForEachSibling(Children, [&](GUIObject* c) {
+    taken = !(c->Flags & Disabled) && c->HandleKey(key, mods);
+    return taken != 0;
+  });
+  return taken;
 }
 
 void GUIObject::DrawRecessedBox(int depth) {

@@ -208,3 +208,14 @@ class GUIWatch {
   GUIObject* obj_;
   GUIWatch* next_;
 };
+
+// Calls fn on each object of a sibling list in order until fn returns true.
+// fn may destroy objects: the walk stops when the next object is destroyed.
+template <class F>
+void ForEachSibling(GUIObject* first, F fn) {
+  for (GUIObject* o = first; o;) {
+    GUIWatch next(o->Next);
+    if (fn(o)) return;
+    o = next.get();
+  }
+}

@@ -19,10 +19,10 @@ void SetGUITickInterval(int ms) {
 
 namespace {
 void TickTopLevel() {
-  for (GUIObject* o = GUIObjList, *next; o; o = next) {
-    next = o->Next;
+  ForEachSibling(GUIObjList, [](GUIObject* o) {
     o->HandleTimerTick();
-  }
+    return false;
+  });
 }
 }  // namespace
 
@@ -45,10 +45,10 @@ void GUIAnimateWindows() {
   if (AnimTimerSet && hMainWindow) KillTimer(hMainWindow, kGUIAnimTimerId);
   AnimTimerSet = 0;
   AnimAgainDelay = INT_MAX;
-  for (GUIObject* o = GUIObjList, *next; o; o = next) {
-    next = o->Next;
+  ForEachSibling(GUIObjList, [](GUIObject* o) {
     if (!(o->Flags & Disabled)) o->Animate();
-  }
+    return false;
+  });
   if (AnimAgainDelay != INT_MAX) {
     if (hMainWindow) SetTimer(hMainWindow, kGUIAnimTimerId, unsigned(AnimAgainDelay * 1000 / 64));
     AnimTimerSet = 1;
@@ -61,11 +61,13 @@ void CallAnimateAgainIn(int n) {
 }
 
 void GUIInformObjectOfIdleUser(GUIObject* obj) {
+  GUIWatch self(obj);
   obj->UserHasBeenIdle();
-  for (GUIObject* c = obj->Children, *next; c; c = next) {
-    next = c->Next;
+  if (!self) return;
+  ForEachSibling(obj->Children, [](GUIObject* c) {
     if (!(c->Flags & Inert)) GUIInformObjectOfIdleUser(c);
-  }
+    return false;
+  });
 }
 
 void GUIMouseHasBeenIdleForAWhile() {

@@ -26,8 +26,5 @@ void GUIHandleKey(int key, unsigned long mods) {
     Modal->HandleKey(key, mods);
     return;
   }
-  for (GUIObject* o = GUIObjList, *next; o; o = next) {
-    next = o->Next;
-    if (!(o->Flags & Disabled) && o->HandleKey(key, mods)) return;
-  }
+  ForEachSibling(GUIObjList, [&](GUIObject* o) { return !(o->Flags & Disabled) && o->HandleKey(key, mods); });
 }

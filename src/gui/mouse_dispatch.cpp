@@ -90,10 +90,10 @@ void GUIDoMouseButtonEvent(int x, int y, ButtonEventType t, unsigned long mods) 
       return;
     }
   }
-  for (GUIObject* o = GUIObjList, *next; o; o = next) {
-    next = o->Next;
+  ForEachSibling(GUIObjList, [&](GUIObject* o) {
     if (o->HitTest(x, y)) o->DoButtonEvent(t, x - o->X, y - o->Y, mods);
-  }
+    return false;
+  });
 }
 
 void GUIDoMouseMove(int x, int y, unsigned long mods) {

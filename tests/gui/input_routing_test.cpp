@@ -342,6 +342,31 @@ TEST_F(MessageTest, TimerMessagesTickAndAnimateAndHaltStopsTicks) {
   EXPECT_EQ(AnimAgainDelay, 1);  // a request of 0 counts as 1
 }
 
+TEST_F(MessageTest, ATickThatDestroysTheNextWindowEndsTheWalkSafely) {
+  class Killer : public Probe {
+   public:
+    using Probe::Probe;
+    GUIObject* victim = nullptr;
+    void HandleTimerTick() override {
+      Probe::HandleTimerTick();
+      delete victim;
+      victim = nullptr;
+    }
+  };
+  auto* killer = new Killer(0, 0, 1, 1);
+  auto* victim = new Probe(0, 0, 1, 1);
+  auto* last = new Probe(0, 0, 1, 1);
+  AddTopLevelObject(killer);
+  AddTopLevelObject(victim);
+  AddTopLevelObject(last);
+  killer->victim = victim;
+  GUIMessageHandler(WM_TIMER, 3, 0);
+  EXPECT_EQ(killer->ticks, 1);
+  EXPECT_EQ(last->ticks, 0);
+  GUIMessageHandler(WM_TIMER, 3, 0);
+  EXPECT_EQ(last->ticks, 1);
+}
+
 TEST_F(MessageTest, SizeLaysOutWindowFillersAndPaintAsksForAFullRedraw) {
   class Filler : public Probe {
    public:
