@@ -4,6 +4,7 @@
 #include "foundation/log.h"
 #include "foundation/runtime.h"
 #include "gfx/vga565_device.h"
+#include "platform/cursor.h"
 #include "platform/window_surface.h"
 
 int WindowedMode = 0;
@@ -50,4 +51,4 @@ void CleanupDisplay() {
   GfxDevice::TextureList = nullptr;
 }
 
-void GUISetCursor(unsigned long shape) {}
+void GUISetCursor(unsigned long shape) { PlatSetCursorShape(unsigned(shape)); }

@@ -27,6 +27,6 @@ PixelFormat GetScreenPixelFormat();
 int InitDisplay(int device, int width, int height, int format, void* scratch, unsigned long flags);
 // Destroys the device and with it every texture.
 void CleanupDisplay();
-// Sets the mouse pointer shape; the
-// software device keeps the system pointer.
+// Sets the mouse pointer shape of the program window (1 arrow, 2 cross,
+// 3 hourglass, 0x100 plus edge bits for resize edges).
 void GUISetCursor(unsigned long shape);
