@@ -12,6 +12,9 @@
 #include "foundation/log.h"
 #include "gfx/true_color_bitmap.h"
 
+// The file being decoded, for the library's messages in the log.
+const char* CurrentImageName = "image";
+
 namespace {
 bool SizeAcceptable(long w, long h) {
   return w > 0 && h > 0 && w <= kMaxImageSide && h <= kMaxImageSide && w * h <= kMaxImagePixels;
@@ -32,11 +35,11 @@ void PngRead(png_structp png, png_bytep out, png_size_t n) {
 }
 
 void PngError(png_structp png, png_const_charp message) {
-  Log("PNG ERROR %s - %s!", "image", message);
+  Log("PNG ERROR %s - %s!", CurrentImageName, message);
   png_longjmp(png, 1);
 }
 
-void PngWarning(png_structp, png_const_charp message) { Log("PNG warning %s - %s!", "image", message); }
+void PngWarning(png_structp, png_const_charp message) { Log("PNG warning %s - %s!", CurrentImageName, message); }
 }  // namespace
 
 bool DecodePng(const uint8_t* data, size_t size, TrueColorBitmap* out, const char** why) {

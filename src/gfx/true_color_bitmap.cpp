@@ -9,6 +9,7 @@
 #include "gfx/image_file.h"
 
 int CheckTgaJpeg = 0;
+extern const char* CurrentImageName;  // image_decoders.cpp
 
 void TrueColorBitmap::Clear() {
   Width = Height = 0;
@@ -33,12 +34,14 @@ bool DecodeFile(const std::string& path, Kind kind, TrueColorBitmap* out) {
   if (!ReadImageFileBytes(path.c_str(), &bytes)) return false;
   const char* why = "";
   bool ok = false;
+  CurrentImageName = path.c_str();
   switch (kind) {
     case kPng: ok = DecodePng(bytes.data(), bytes.size(), out, &why); break;
     case kTga: ok = DecodeTga(bytes.data(), bytes.size(), out, &why); break;
     case kJpeg: ok = DecodeJpeg(bytes.data(), bytes.size(), out, &why); break;
     case kTiff: ok = DecodeTiff(bytes.data(), bytes.size(), out, &why); break;
   }
+  CurrentImageName = "image";
   if (!ok) {
     if (!std::strcmp(why, "Colormapped TGAs are not supported"))
       Log("Colormapped TGAs are not supported (file=%s)!!!", path.c_str());
