@@ -99,6 +99,13 @@ uint32_t Cp1252ToUnicode(uint8_t c) {
   return c >= 0x80 && c < 0xA0 ? k80[c - 0x80] : c;
 }
 
+uint32_t UnicodeToCp1252(uint32_t u) {
+  if (u < 0x80 || (u >= 0xA0 && u < 0x100)) return u;
+  for (uint32_t c = 0x80; c < 0xA0; ++c)
+    if (Cp1252ToUnicode(uint8_t(c)) == u) return c;
+  return 0;
+}
+
 FontFace* OpenFontFace(const char* faceName, const char* file, int style, int height) {
   if (!Library() || height <= 0) return nullptr;
   FT_Face face = nullptr;
@@ -126,7 +133,11 @@ FontFace* OpenFontFace(const char* faceName, const char* file, int style, int he
     delete out;
     return nullptr;
   }
-  FT_Select_Charmap(face, FT_ENCODING_UNICODE);
+  // Raster font files carry a code-page map rather than a Unicode one.
+  if (FT_Select_Charmap(face, FT_ENCODING_UNICODE) != 0 && face->num_charmaps > 0) {
+    FT_Set_Charmap(face, face->charmaps[0]);
+    out->unicodeMap = false;
+  }
   out->emboldenOutlines = (style & 1) && !(face->style_flags & FT_STYLE_FLAG_BOLD);
   out->slantOutlines = (style & 2) && !(face->style_flags & FT_STYLE_FLAG_ITALIC);
   out->underline = style & 4;
@@ -162,8 +173,7 @@ const Glyph& FontFace::Get(uint32_t code) {
 void FontFace::Render(uint32_t code, Glyph* out) {
   *out = Glyph();
   FT_Face f = static_cast<FT_Face>(face);
-  FT_UInt index = FT_Get_Char_Index(f, code);
-  if (index == 0 && code < 256 && !f->charmap) index = code;  // bitmap fonts without a character map
+  FT_UInt index = FT_Get_Char_Index(f, unicodeMap ? code : UnicodeToCp1252(code));
   if (FT_Load_Glyph(f, index, FT_LOAD_TARGET_MONO) != 0) return;
   FT_GlyphSlot slot = f->glyph;
   if (slot->format == FT_GLYPH_FORMAT_OUTLINE && emboldenOutlines) FT_Outline_Embolden(&slot->outline, 64);

@@ -21,6 +21,7 @@ struct FontFace {
   int ascent = 0, descent = 0;  // pixels; ascent + descent is the cell height
   bool emboldenOutlines = false, slantOutlines = false;
   bool underline = false, strikeOut = false;
+  bool unicodeMap = true;  // false: the face maps Windows-1252 codes (raster fonts)
   const Glyph& Get(uint32_t code);
 
  private:
@@ -35,5 +36,7 @@ struct FontFace {
 // with the style. Null when neither gives a font.
 FontFace* OpenFontFace(const char* faceName, const char* file, int style, int height);
 void CloseFontFace(FontFace* face);
-// The Unicode character of a single-byte (Windows-1252) code.
+// The Unicode character of a single-byte (Windows-1252) code, and back (0
+// for characters outside the code page).
 uint32_t Cp1252ToUnicode(uint8_t c);
+uint32_t UnicodeToCp1252(uint32_t u);
