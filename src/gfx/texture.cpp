@@ -61,6 +61,21 @@ void ProcessFilename(const char* name, char* full, char* base) {
   std::snprintf(base, 260, "%s", b ? b + 1 : full);
 }
 
+// The name with the path rewriting applied, keeping the caller's case
+// elsewhere, so that the file is found where the rewritten name points.
+static std::string RewrittenName(const char* name) {
+  std::string s(name ? name : "");
+  if (!PathHeadKill[0]) return s;
+  std::string upper = s;
+  for (char& c : upper) {
+    c = char(std::toupper(static_cast<unsigned char>(c)));
+    if (c == '/') c = '\\';
+  }
+  size_t at = upper.find(PathHeadKill);
+  if (at == std::string::npos) return s;
+  return PathReplace + s.substr(at + std::strlen(PathHeadKill));
+}
+
 TextureMap::~TextureMap() {}
 
 void TextureMap::SetOrigPathName(const char* name) {
@@ -313,7 +328,7 @@ TextureMap* MemoryDevice::LoadTexture(const char* name, unsigned long flags) {
     return t;
   }
   MemoryTextureMap* t = new MemoryTextureMap(full, flags);
-  t->SetOrigPathName(name);
+  t->SetOrigPathName(RewrittenName(name).c_str());
   InitTexture(t, full);
   return t;
 }

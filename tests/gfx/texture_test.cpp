@@ -223,6 +223,16 @@ TEST_P(Textures, BudgetReleasesLeastRecentlyUsedAndReloadsOnUse) {
   EXPECT_LE(MainMemTextureCacheUsed, 2 * one);
 }
 
+TEST_P(Textures, PathRewritingChangesWhereTheFileIsRead) {
+  Put("zindimgs/rewrite.tga", SolidImage(3, 3, 0, 0, 200));
+  ChangePathBasename("old/art/", "zindimgs\\");
+  TextureMap* t = dev->LoadTexture("c:/Old/Art/rewrite.tga", 0);
+  ChangePathBasename("", "");
+  EXPECT_STREQ(t->PathName, "ZINDIMGS\\REWRITE.TGA");
+  EXPECT_EQ(t->Width, 3);
+  EXPECT_FALSE(t->Flags & TEXTURE_MISSING);
+}
+
 TEST_P(Textures, TheSkinDirectoryIsSearchedFirst) {
   Put("zindimgs/menublue.tga", SolidImage(4, 4, 0, 0, 200));
   Put("myskin/MENUBLUE.TGA", SolidImage(6, 6, 0, 0, 200));
