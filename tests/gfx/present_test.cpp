@@ -91,6 +91,8 @@ TEST(PresentDesktop, TheWindowsOwnFormatIsUsedWhenNothingIsForced) {
   PlatPixelLayout layout;
   ASSERT_TRUE(PlatGetWindowPixelLayout(hMainWindow, &layout));
   PixelFormat f = GetScreenPixelFormat();
+  RecordProperty("window_bits", layout.bitsPerPixel);
+  RecordProperty("desktop_format", int(f));
   if (layout.bitsPerPixel == 32) EXPECT_EQ(f, PF_RGB32);
   if (layout.bitsPerPixel == 16) EXPECT_TRUE(f == PF_RGB565 || f == PF_RGB555);
   DestroyWindow(hMainWindow);
