@@ -1,6 +1,7 @@
 #include "transport/archive.h"
 
 #include <cstring>
+#include <memory>
 
 #include "foundation/log.h"
 #include "foundation/paths.h"
@@ -112,21 +113,19 @@ int32_t FileArchive::FindOffset(const char* name) {
 }
 
 FileArchive* LoadArchiveList(const char* name) {
-  FileArchive* general = new FileArchive;
-  if (!general->Open(name)) {
-    delete general;
-    general = nullptr;
-  }
+  // Owned here until returned, so that a fatal stop while reading the
+  // tables (which unwinds) frees what was loaded.
+  std::unique_ptr<FileArchive> general(new FileArchive);
+  if (!general->Open(name)) general.reset();
   if (LanguageTrack) {
     std::string localized = LocalizedArchiveName(name);
-    FileArchive* language = new FileArchive;
+    std::unique_ptr<FileArchive> language(new FileArchive);
     if (language->Open(localized.c_str())) {
-      language->next = general;
-      return language;
+      language->next = general.release();
+      return language.release();
     }
-    delete language;
   }
-  return general;
+  return general.release();
 }
 
 void FreeArchiveList(FileArchive* chain) {

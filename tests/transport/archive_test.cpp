@@ -146,7 +146,9 @@ TEST_F(ArchiveTest, DamagedArchivesAreDiscardedOrStop) {
     EXPECT_NO_FATAL(chain = LoadArchiveList(pig.c_str())) << c.what;
     EXPECT_EQ(chain, nullptr) << c.what;
   }
-  std::string shortPig = Write("short.pig", Bytes(good.begin(), good.begin() + 6));
+  // Found by fuzzing: a file that ends inside the name-block size. The stop
+  // must also free the half-loaded archive.
+  std::string shortPig = std::string(QUORVEL_SOURCE_DIR) + "/tests/transport/data/archive_truncated_header.pig";
   EXPECT_FATAL(LoadArchiveList(shortPig.c_str()),
                "Couldn't read 1 4 byte records, only got 0. Make sure the proper CD is present.");
 
