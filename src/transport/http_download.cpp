@@ -266,6 +266,10 @@ void FileDownload::Reset(int removeTemp) {
 
 void FileDownload::WaitForActivity(int ms) {
   if (!connection || !connection->socket || state == 3 || state == 4 || state == 5) return;
+  // A SOCKS step that sends is due at once.
+  if ((connection->flags & sockflags_proxy_tcp_connected) &&
+      (connection->socks_state == 1 || connection->socks_state == 3))
+    return;
   PlatPollItem item = {connection->socket, true, !(connection->flags & sockflags_connected) || state == 2, false,
                        false, false};
   if (connection->flags & sockflags_proxy_tcp_connected) item.wantWrite = false;
