@@ -165,6 +165,17 @@ TEST_F(FetchTool, ProxyRequestBytesAreExact) {
             "Host: files.example:8080\r\nAuthorization: Basic \r\nConnection: close\n"
             "Proxy-Authorization: basic dXNlcjpwYXNz\r\n"
             "If-Modified-Since: Thu, 28 Apr 1994 14:00:00 GMT\r\n\r\n");
+
+  // Without credentials; the file is there now, so its stored date is sent.
+  argv.resize(argv.size() - 2);
+  EXPECT_EQ(RunProcess(argv).out, "result 0\n");
+  requests = recorder.Requests();
+  ASSERT_EQ(requests.size(), 2u);
+  EXPECT_EQ(requests[1],
+            "GET http://files.example:8080/ok/a%20b HTTP/1.1\r\n"
+            "User-Agent: Mozilla/4.0 (compatible; MSIE 5.01; Windows NT 5.0)\r\n"
+            "Host: files.example:8080\r\nAuthorization: Basic \r\nConnection: close\r\n"
+            "If-Modified-Since: Tue, 08 Dec 2026 10:00:00 GMT\r\n\r\n");
 }
 
 TEST_F(FetchTool, ThroughMicrosocks) {
