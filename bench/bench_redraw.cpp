@@ -8,6 +8,7 @@
 #include <cstdio>
 #include <string>
 
+#include "foundation/log.h"
 #include "foundation/runtime.h"
 #include "gfx/display_device.h"
 #include "gfx/font2.h"
@@ -35,6 +36,7 @@ std::string AssetsDir() {
 
 Scene Setup(PixelFormat desktop, bool window) {
   static bool videoUp = false;
+  LogEnabled = 0;  // the run changes into assets/, which must stay clean
   if (window && !hMainWindow) {
     if (!videoUp) videoUp = PlatInitVideo();
     RegisterWindowClass("bench", BenchWindowProc, 0);

@@ -1,5 +1,8 @@
 #include "gfx/display_device.h"
 
+#include <cstdlib>
+#include <cstring>
+
 #include "foundation/fail.h"
 #include "foundation/log.h"
 #include "foundation/runtime.h"
@@ -14,6 +17,11 @@ void SetWindowedMode(int windowed) { WindowedMode = windowed; }
 
 PixelFormat GetScreenPixelFormat() {
   if (ForcedScreenPixelFormat >= 0) return PixelFormat(ForcedScreenPixelFormat);
+  if (const char* forced = std::getenv("QUORVEL_PIXEL_FORMAT")) {
+    if (!std::strcmp(forced, "565")) return PF_RGB565;
+    if (!std::strcmp(forced, "555")) return PF_RGB555;
+    if (!std::strcmp(forced, "32")) return PF_RGB32;
+  }
   PlatPixelLayout layout;
   if (!IsWindow(hMainWindow) || !PlatGetWindowPixelLayout(hMainWindow, &layout)) return PF_RGB32;
   switch (layout.bitsPerPixel) {

@@ -13,7 +13,9 @@ void SetWindowedMode(int windowed);
 extern int WindowedMode;
 
 // For tests: when not -1, GetScreenPixelFormat reports this PixelFormat
-// instead of asking the window (PF_RGB565, PF_RGB555 or PF_RGB32).
+// instead of asking the window (PF_RGB565, PF_RGB555 or PF_RGB32). The
+// environment variable QUORVEL_PIXEL_FORMAT ("565", "555" or "32") does the
+// same for a whole program run.
 extern int ForcedScreenPixelFormat;
 
 // The desktop format: the window's bits per pixel (16 split into 5-6-5 and

@@ -1,6 +1,8 @@
 // The software device's pixel arithmetic in each back-buffer format.
 #include <gtest/gtest.h>
 
+#include <cstdlib>
+
 #include "gfx/texture.h"
 #include "gfx_test_support.h"
 #include "support/fatal.h"
@@ -153,6 +155,20 @@ TEST_P(DeviceFormat, ScreenshotWritesTheBackBufferAsPng) {
 
 INSTANTIATE_TEST_SUITE_P(AllFormats, DeviceFormat, ::testing::ValuesIn(kDesktopFormats),
                          [](const auto& info) { return std::string(FormatName(info.param)); });
+
+TEST(DisplaySetup, TheEnvironmentCanChooseTheBackBufferFormat) {
+  setenv("QUORVEL_PIXEL_FORMAT", "555", 1);
+  InitDisplay(DD_VGA565, 10, 10, PF_RGB565, nullptr, 0);
+  EXPECT_EQ(GfxDevice::ScreenFormat, MPF_RGB555);
+  setenv("QUORVEL_PIXEL_FORMAT", "565", 1);
+  InitDisplay(DD_VGA565, 10, 10, PF_RGB565, nullptr, 0);
+  EXPECT_EQ(GfxDevice::ScreenFormat, MPF_RGB565);
+  setenv("QUORVEL_PIXEL_FORMAT", "bogus", 1);  // ignored: the window (none here) decides
+  InitDisplay(DD_VGA565, 10, 10, PF_RGB565, nullptr, 0);
+  EXPECT_EQ(GfxDevice::ScreenFormat, MPF_RGB888_32);
+  unsetenv("QUORVEL_PIXEL_FORMAT");
+  CleanupDisplay();
+}
 
 TEST(DisplaySetup, RefusesUnknownDevicesAndFormats) {
   EXPECT_FATAL(InitDisplay(5, 100, 100, PF_RGB565, nullptr, 0), "Unsupported device 5 for given constructor!");
