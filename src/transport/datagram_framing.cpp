@@ -68,7 +68,7 @@ OpenedFrame OpenEncryptedFrame(Rijndael& decryptor, unsigned frameLength, bool c
   unsigned restored;
   if (!compressed) {
     restored = static_cast<unsigned>(plainLength);
-    memcpy(packetBuffer.data() + kPacketChecksumOffset, plain, restored);
+    if (restored) memcpy(packetBuffer.data() + kPacketChecksumOffset, plain, restored);
   } else {
     if (plainLength < 2) {
       result.error = FrameError::Malformed;

@@ -9,6 +9,12 @@
 // sockflags_compress_out, sockflags_compressed_in, sockflags_no_checksum,
 // and sockflags_fatal_error, which every broken frame sets.
 //
+// Key agreement: one side calls GenerateKey(nullptr); the other answers
+// from inside Receive when the key packet arrives and is encrypted from then
+// on; the first side is once the answer arrives. Until then the first side
+// must send nothing else, since its peer decrypts whatever follows the key
+// packet.
+//
 // Threads: Send, SendCopy, SentRemainingData and InitEncryption may be
 // called from several threads (they share the send buffers under one
 // mutex); Receive and GenerateKey belong to one receiving thread.

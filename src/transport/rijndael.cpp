@@ -49,7 +49,7 @@ int Rijndael::padEncrypt(const unsigned char* input, int length, unsigned char* 
   int done = Run(Encrypt, input, whole, output);
   if (done < 0) return done;
   unsigned char last[kBlockSize] = {};
-  memcpy(last, input + whole, length - whole);
+  if (length > whole) memcpy(last, input + whole, length - whole);
   int tail = Run(Encrypt, last, kBlockSize, output + whole);
   if (tail < 0) return tail;
   return whole + kBlockSize;

@@ -40,7 +40,7 @@ Bytes MakePacket(const Bytes& payload, unsigned type = 7) {
   packet->SetSize(static_cast<unsigned>(p.size()));
   packet->RoutingType = 0x5A;
   packet->SetType(type);
-  memcpy(packet->Payload(), payload.data(), payload.size());
+  if (!payload.empty()) memcpy(packet->Payload(), payload.data(), payload.size());
   packet->SetChecksum(PacketChecksum(p.data(), p.size()));
   return p;
 }
