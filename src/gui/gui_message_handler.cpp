@@ -14,7 +14,7 @@
 #include "gui/keyboard.h"
 #include "gui/mouse_dispatch.h"
 #include "platform/clipboard.h"
-#include "platform/cursor.h"
+#include "gfx/display_device.h"
 #include "platform/key_state.h"
 #include "platform/keymap.h"
 #include "platform/window_focus.h"
@@ -68,7 +68,7 @@ int GUIMessageHandler(unsigned message, unsigned long wParam, long lParam) {
       Need_Redraw = 1;
       break;
     case WM_SETCURSOR:
-      PlatSetCursorShape(unsigned(GUICursor));
+      GUISetCursor(static_cast<unsigned long>(GUICursor));
       break;
     case WM_GETMINMAXINFO:
       if (DontAllowWindowResize && FixedWidth > 0 && FixedHeight > 0 && lParam) {

@@ -1,7 +1,7 @@
 #include "gui/mouse_dispatch.h"
 
 #include "gui/balloon_help.h"
-#include "platform/cursor.h"
+#include "gfx/display_device.h"
 
 int GUICursor = 1;
 
@@ -139,6 +139,6 @@ void SelectMouseCursor(int x, int y) {
   if (!shape) shape = 1;
   if (shape != GUICursor) {
     GUICursor = shape;
-    PlatSetCursorShape(unsigned(shape));
+    GUISetCursor(static_cast<unsigned long>(shape));
   }
 }
