@@ -10,6 +10,6 @@
 
 // Fills buffer with count bytes from the kernel's random source, waiting
 // only until that source has been seeded once after boot. Returns 1 on
-// success, 0 when the source cannot be read (the buffer contents are then
-// unspecified and must not be used).
+// success, 0 when the source cannot be read (the buffer may then hold
+// anything and must not be used).
 int PlatGetEntropy(void* buffer, size_t count);
