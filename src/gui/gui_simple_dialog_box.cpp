@@ -14,6 +14,7 @@
 #include "gui/gui_skin.h"
 #include "gui/gui_string_gadget.h"
 #include "gui/gui_text_box.h"
+#include "platform/filesystem.h"
 
 const char* SimpleButtonHelpStrs[10] = {"Help", "Cancel", "No", "OK", "Yes", "Ignore", "Delete", "Respond", "No", "Yes"};
 const int SimpleButtonStyles[10] = {3, 2, 2, 1, 1, 0, 0, 0, 7, 6};
@@ -23,6 +24,16 @@ namespace {
 constexpr int kMargin = 12;
 constexpr int kButtonWidth = 90;
 constexpr int kButtonGap = 8;
+
+// The tile behind a long message, when the program ships it (loading a
+// missing image may be fatal, so its presence is checked first).
+TextureMap* LongTextBackground() {
+  if (!CurGfxDevice) return nullptr;
+  for (const char* ext : {".tga", ".png", ".jpg", ".tif"})
+    if (PlatFileExists(std::string("backgrnd/galvtile") + ext))
+      return CurGfxDevice->LoadTexture("backgrnd/galvtile.tga", 0);
+  return nullptr;
+}
 
 Font2* DialogFont() { return DefaultSimpleDialogButtonFont ? DefaultSimpleDialogButtonFont : DefaultGUIObjFont; }
 }  // namespace
@@ -96,7 +107,7 @@ void GUISimpleDialogBox::Arrange() {
     int boxH = std::max(60, screenH - fixed - 20);
     LongText = new GUITextBox(LeftInset + kMargin, TopInset + kMargin, innerW, boxH, 0, 0, 0);
     LongText->DefaultColour = 'W';
-    LongText->BackTexture = nullptr;
+    LongText->BackTexture = LongTextBackground();
     AddChild(LongText);
     LongText->AddLineAtBottom(Message);
     LongText->ScrollToTop();
