@@ -26,3 +26,12 @@ bool PlatFixWindowSize(HWND window, int outerWidth, int outerHeight) {
   SDL_SetWindowMaximumSize(sdl, w, h);
   return true;
 }
+
+bool PlatGetWindowSizeLimits(HWND window, int* minW, int* minH, int* maxW, int* maxH, bool* resizable) {
+  SDL_Window* sdl = PlatSdlWindow(window);
+  if (!sdl) return false;
+  SDL_GetWindowMinimumSize(sdl, minW, minH);
+  SDL_GetWindowMaximumSize(sdl, maxW, maxH);
+  *resizable = (SDL_GetWindowFlags(sdl) & SDL_WINDOW_RESIZABLE) != 0;
+  return true;
+}

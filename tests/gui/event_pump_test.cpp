@@ -9,6 +9,9 @@
 #include "gui_fixture.h"
 #include "platform/clock_source.h"
 #include "platform/window.h"
+#include "platform/window_focus.h"
+
+extern int FixedWidth, FixedHeight;  // the launcher's window set-up
 
 namespace {
 
@@ -100,6 +103,25 @@ TEST_F(PumpTest, AnimationRequestsSetTimerTwo) {
   PlatAdvanceManualClock(70000000ull);
   GUIDoEvents(1);
   EXPECT_EQ(anim->passes, 3);
+}
+
+TEST_F(PumpTest, ForbiddenResizePinsTheFrameToTheFixedSize) {
+  int w = FixedWidth, h = FixedHeight;
+  FixedWidth = 728;
+  FixedHeight = 532;
+  DontAllowWindowResize = 1;
+  SetupGUIObjEventHandler(window);
+  int minW = 0, minH = 0, maxW = 0, maxH = 0;
+  bool resizable = true;
+  ASSERT_TRUE(PlatGetWindowSizeLimits(window, &minW, &minH, &maxW, &maxH, &resizable));
+  EXPECT_FALSE(resizable);
+  EXPECT_EQ(minW, 720);
+  EXPECT_EQ(maxW, 720);
+  EXPECT_EQ(minH, 508);
+  EXPECT_EQ(maxH, 508);
+  DontAllowWindowResize = 0;
+  FixedWidth = w;
+  FixedHeight = h;
 }
 
 TEST_F(PumpTest, WaitingPumpReturnsOnWakeUpAndWhenDrawingIsDue) {
