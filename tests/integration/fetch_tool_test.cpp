@@ -12,6 +12,8 @@
 #include "integration/peers.h"
 #include "transport/http_download.h"
 #include "transport/md5.h"
+#include "transport/real_tcp_connection.h"
+#include "transport/socks5.h"
 
 namespace {
 std::string RandomBytes(size_t n, unsigned seed) {
@@ -225,4 +227,36 @@ TEST_F(FetchTool, ProgramsAreMadeExecutableOtherFilesAreNot) {
   EXPECT_TRUE(st.st_mode & S_IXUSR);
   ASSERT_EQ(stat((out_ / "small.txt").c_str(), &st), 0);
   EXPECT_FALSE(st.st_mode & S_IXUSR);
+}
+
+TEST_F(FetchTool, MicrosocksRefusingTheDestinationMakesTheServerUnavailable) {
+  MicrosocksPeer socks;
+  ASSERT_EQ(socks.Start(), "");
+  std::vector<std::string> argv = {QUORVEL_TOOL, "fetch",
+                                   "http://127.0.0.1:" + std::to_string(FreeLoopbackPort()) + "/x", "x",
+                                   out_.path(), "--socks", "127.0.0.1:" + std::to_string(socks.port())};
+  ProcessResult r = RunProcess(argv);
+  EXPECT_EQ(r.out, "result 2\nServer is unavailable.\n");
+}
+
+TEST_F(FetchTool, BlockingConnectNegotiatesWithMicrosocksInPlace) {
+  MicrosocksPeer socks;
+  ASSERT_EQ(socks.Start(), "");
+  SetSocksProxy("127.0.0.1", socks.port());
+  RealTCPConnection c(nginx_->port(), NodeAddress::FromBytes(127, 0, 0, 1), 1);
+  SetSocksProxy(nullptr, 0);
+  ASSERT_TRUE(c.flags & sockflags_connected) << std::hex << c.flags;
+  EXPECT_EQ(c.socks_state, 5);
+  const char request[] = "GET /small.txt HTTP/1.1\r\nHost: x\r\nConnection: close\r\n\r\n";
+  EXPECT_EQ(c.Send(request, sizeof request - 1), long(sizeof request - 1));
+  std::string got;
+  char buf[4096];
+  for (int i = 0; i < 2000 && !(c.flags & sockflags_fatal_error); ++i) {
+    RealTCPConnection* list[1] = {&c};
+    SelectSocket(list, 1, 10, 0, 0);
+    long n = c.Receive(buf, sizeof buf);
+    if (n > 0) got.append(buf, size_t(n));
+  }
+  EXPECT_EQ(got.rfind("HTTP/1.1 200 OK\r\n", 0), 0u);
+  EXPECT_NE(got.find("\r\n\r\nhello from nginx\n"), std::string::npos);
 }
