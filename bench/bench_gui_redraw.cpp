@@ -44,6 +44,7 @@ T* Add(GUIObject* parent, T* child) {
 
 void BuildScreen() {
   if (g_button) return;
+  RunAllInitializers();  // the formatter's conversions among them
   std::string source = __FILE__;
   std::string assets = source.substr(0, source.rfind("/bench/")) + "/assets";
   if (chdir(assets.c_str()) != 0) std::fprintf(stderr, "no skin at %s\n", assets.c_str());

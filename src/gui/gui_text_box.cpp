@@ -141,7 +141,11 @@ void GUITextBox::Draw(int x, int y) {
   for (int i = 0; line && i <= shown; ++i, line = line->Next) {
     int ly = ay + 2 + i * lh;
     if (line == Selected) CurGfxDevice->ClearRegion(60, 70, 150, ax + 1, ly, ax + 2 + TextWidth(), ly + lh - 1);
-    if (Font) Font->PrintF(ax + 3, ly, "@%c%s", line->Colour, line->Text);
+    if (Font) {
+      // The line's colour code, then its text.
+      std::string shown = std::string("@") + line->Colour + line->Text;
+      Font->Print(ax + 3, ly, shown.c_str());
+    }
   }
   CurGfxDevice->SetClippingRegion(saved[0], saved[1], saved[2], saved[3]);
   DrawChildren(ax - ScrollX, ay - ScrollY);
