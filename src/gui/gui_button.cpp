@@ -4,6 +4,7 @@
 #include <cstdio>
 #include <cstring>
 
+#include "foundation/language_catalogue.h"
 #include "gfx/font2.h"
 #include "gfx/gfx_device.h"
 #include "gfx/texture.h"
@@ -83,7 +84,9 @@ void GUIButton::SetText(const char* text) {
 void GUIButton::DrawLabel(int ax, int ay, const char* format) {
   if (!Font || !Text[0]) return;
   char label[80];
-  std::snprintf(label, sizeof label, format, (Flags & Disabled) ? "@A" : "@W", Text);
+  // The colour codes go through the catalogue like every shown text.
+  const char* colour = GetString((Flags & Disabled) ? "@A" : "@W");
+  std::snprintf(label, sizeof label, format, colour, Text);
   vec2 size = Font->TextSize(label);
   int iconW = Icon ? Icon->Width + 2 : 0;
   int tx = ax + iconW + (Width - iconW - int(size.x)) / 2;

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "foundation/alloc.h"
+#include "foundation/language_catalogue.h"
 #include "gfx/font2.h"
 #include "gfx/gfx_device.h"
 #include "gui/gui_button.h"
@@ -40,9 +41,11 @@ Font2* DialogFont() { return DefaultSimpleDialogButtonFont ? DefaultSimpleDialog
 
 GUIButton* NewSimpleDialogButton(int kind, int messageId) {
   if (kind < 0 || kind > 9) kind = DialogOK;
-  auto* b = new GUIButton(0, 0, kButtonWidth, SimpleButtonHelpStrs[kind], messageId, SimpleButtonStyles[kind]);
+  // Label and help text are the table's word in the player's language.
+  auto* b = new GUIButton(0, 0, kButtonWidth, GetString(SimpleButtonHelpStrs[kind]), messageId,
+                          SimpleButtonStyles[kind]);
   b->Icon = SimpleButtonIcons[kind];
-  b->AddHelpText(SimpleButtonHelpStrs[kind]);
+  b->AddHelpText(GetString(SimpleButtonHelpStrs[kind]));
   if (DefaultSimpleDialogButtonFont) b->Font = DefaultSimpleDialogButtonFont;
   return b;
 }

@@ -17,6 +17,7 @@
 #include "gui_fixture.h"
 #include "gui_input.h"
 #include "foundation/alloc.h"
+#include "foundation/language_catalogue.h"
 #include "platform/cursor.h"
 #include "platform/key_state.h"
 
@@ -370,6 +371,17 @@ TEST_F(DialogTest, DontDeleteAndKeepOpenIdLeaveTheBoxUp) {
   EXPECT_EQ(GUIObjList->Next, box);
   Click(ok->AbsoluteX() + 5, ok->AbsoluteY() + 5);
   EXPECT_EQ(GUIObjList->Next, nullptr);
+}
+
+TEST_F(DialogTest, ButtonLabelsComeFromTheCatalogue) {
+  AddTranslation("Yes", "Ja");
+  auto* box = new GUISimpleDialogBox("Q", screen, nullptr, "Sure?", 300, 150, DialogYes, 1, DialogNo, 2, 0, nullptr,
+                                     nullptr);
+  AddTopLevelObject(box);
+  EXPECT_STREQ(box->Buttons[0]->Text, "Ja");
+  EXPECT_STREQ(box->Buttons[0]->HelpText(), "Ja");
+  EXPECT_STREQ(box->Buttons[1]->Text, "No");
+  FreeHashList();
 }
 
 TEST_F(DialogTest, KeysGoToTheDialogWhileItIsModal) {
