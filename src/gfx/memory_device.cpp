@@ -22,6 +22,14 @@ Span Clip(int x, int y, int w, int h) {
   return Span{x1, y1, x2 - x1 + 1, y2 - y1 + 1};
 }
 
+// A float coordinate truncated to a pixel; values far outside any buffer (or
+// not numbers) are limited first, since converting them would be undefined.
+int ToCoord(float v) {
+  if (!(v > -1e6f)) return -1000000;
+  if (v > 1e6f) return 1000000;
+  return int(v);
+}
+
 uint8_t ToByte(float v) {
   if (!(v > 0)) return 0;
   if (v >= 255) return 255;
@@ -244,7 +252,7 @@ static inline void PutTexel(uint8_t* p, int bpp, MemoryPixelFormat screen, const
 void MemoryDevice::CopyTMap(float fx, float fy, TextureMap* texture) {
   TextureMap* t = Ready(texture);
   if (!t) return;
-  int x = int(fx), y = int(fy);
+  int x = ToCoord(fx), y = ToCoord(fy);
   Span s = Clip(x, y, t->Width, t->Height);
   if (s.w <= 0 || s.h <= 0) return;
   int bpp = BytesPerPixel(ScreenFormat);
@@ -273,7 +281,7 @@ void MemoryDevice::CopyTMap(float fx, float fy, TextureMap* texture) {
 void MemoryDevice::TmapBlit(float fx1, float fx2, float fy1, float fy2, float z, TextureMap* texture, int mode) {
   TextureMap* t = Ready(texture);
   if (!t) return;
-  int x1 = int(fx1), x2 = int(fx2), y1 = int(fy1), y2 = int(fy2);
+  int x1 = ToCoord(fx1), x2 = ToCoord(fx2), y1 = ToCoord(fy1), y2 = ToCoord(fy2);
   int dw = x2 - x1, dh = y2 - y1;
   if (dw <= 0 || dh <= 0) return;
   if (dw == t->Width && dh == t->Height) {
@@ -296,7 +304,7 @@ void MemoryDevice::TmapBlit(float fx1, float fx2, float fy1, float fy2, float z,
 void MemoryDevice::CopyTMapTrans7525(float fx, float fy, TextureMap* texture) {
   TextureMap* t = Ready(texture);
   if (!t) return;
-  int x = int(fx), y = int(fy);
+  int x = ToCoord(fx), y = ToCoord(fy);
   Span s = Clip(x, y, t->Width, t->Height);
   if (s.w <= 0 || s.h <= 0) return;
   int bpp = BytesPerPixel(ScreenFormat);
@@ -319,7 +327,7 @@ void MemoryDevice::CopyTMapTrans7525(float fx, float fy, TextureMap* texture) {
 void MemoryDevice::DarkenRectWithTransparency(float fx, float fy, TextureMap* texture) {
   TextureMap* t = Ready(texture);
   if (!t) return;
-  int x = int(fx), y = int(fy);
+  int x = ToCoord(fx), y = ToCoord(fy);
   Span s = Clip(x, y, t->Width, t->Height);
   int bpp = BytesPerPixel(ScreenFormat);
   for (int yy = s.y; yy < s.y + s.h; ++yy) {

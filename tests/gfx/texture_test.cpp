@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 #include <unistd.h>
 
+#include <cmath>
 #include <cstring>
 
 #include "gfx/texture.h"
@@ -164,6 +165,9 @@ TEST_P(Textures, StretchedBlitsScaleAndKeepTransparency) {
   EXPECT_EQ(At(21, 20), Screen(10, 20, 30));
   dev->TmapBlit(30, 30, 0, 5, 0, t, 0);  // empty: nothing
   dev->TmapBlit(-100, 200, -100, 200, 0, t, 0);  // far past the edges: clipped
+  dev->CopyTMap(1e30f, -1e30f, t);                // absurd places draw nothing
+  dev->TmapBlit(-1e30f, 1e30f, 0, 1, 0, t, 0);
+  dev->CopyTMap(std::nanf(""), 0, t);
 }
 
 TEST_P(Textures, ControlFileAliasPalettedAndNeedsAlphaChangeWhatIsDrawn) {
