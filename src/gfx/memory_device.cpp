@@ -17,9 +17,12 @@ struct Span {
 };
 
 Span Clip(int x, int y, int w, int h) {
-  int x1 = std::max(x, GfxDevice::clip_minx), y1 = std::max(y, GfxDevice::clip_miny);
-  int x2 = std::min(x + w - 1, GfxDevice::clip_maxx), y2 = std::min(y + h - 1, GfxDevice::clip_maxy);
-  return Span{x1, y1, x2 - x1 + 1, y2 - y1 + 1};
+  // In 64 bits, so that no rectangle near the int limits overflows.
+  long long x1 = std::max<long long>(x, GfxDevice::clip_minx), y1 = std::max<long long>(y, GfxDevice::clip_miny);
+  long long x2 = std::min<long long>((long long)x + w - 1, GfxDevice::clip_maxx);
+  long long y2 = std::min<long long>((long long)y + h - 1, GfxDevice::clip_maxy);
+  if (x2 < x1 || y2 < y1) return Span{0, 0, 0, 0};
+  return Span{int(x1), int(y1), int(x2 - x1 + 1), int(y2 - y1 + 1)};
 }
 
 // A float coordinate truncated to a pixel; values far outside any buffer (or
@@ -136,8 +139,11 @@ void MemoryDevice::GetTextureFormatInfo(TextureMap* texture) {
 void MemoryDevice::ClearScreen() { std::memset(InvisibleBM.Pixels, 0, size_t(InvisibleBM.BytesPerRow) * Height); }
 
 void MemoryDevice::ClearRegion(float r, float g, float b, int x1, int y1, int x2, int y2) {
-  Span s = Clip(x1, y1, x2 - x1 + 1, y2 - y1 + 1);
-  if (s.w <= 0 || s.h <= 0) return;
+  // Corners limited to the clip first, so any int rectangle is safe.
+  x1 = std::max(x1, clip_minx), y1 = std::max(y1, clip_miny);
+  x2 = std::min(x2, clip_maxx), y2 = std::min(y2, clip_maxy);
+  if (x2 < x1 || y2 < y1) return;
+  Span s{x1, y1, x2 - x1 + 1, y2 - y1 + 1};
   uint32_t c = PackRGB(ScreenFormat, ToByte(r), ToByte(g), ToByte(b));
   int bpp = BytesPerPixel(ScreenFormat);
   for (int y = s.y; y < s.y + s.h; ++y) {

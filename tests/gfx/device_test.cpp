@@ -98,6 +98,8 @@ TEST_P(DeviceFormat, ClippingLimitsEveryOperation) {
   dev->ClearRegion(0, 255, 0, -100, -100, 1000, 1000);
   dev->DarkenRect(-10, -10, 200, 200);
   dev->LightenRect(60, 40, 100, 100);
+  dev->DarkenRect25Percent(2147483600, 0, 100, 100);  // near the int limits: nothing, safely
+  dev->ClearRegion(0, 0, 0, -2147483647, 0, 2147483647, -5);
   uint8_t r, g, b;
   dev->ReadPixel(0, 0, &r, &g, &b);  // filled, then halved
   EXPECT_EQ(r, 0);
@@ -105,6 +107,9 @@ TEST_P(DeviceFormat, ClippingLimitsEveryOperation) {
   dev->ReadPixel(63, 47, &r, &g, &b);  // filled, halved, lightened
   EXPECT_GT(r, 0);
   EXPECT_GT(g, 127);
+  dev->ClearRegion(0, 0, 9, -2147483647, 47, 2147483647, 2147483647);  // the whole last row
+  EXPECT_EQ(dev->RawPixel(0, 47), PackRGB(GfxDevice::ScreenFormat, 0, 0, 9));
+  EXPECT_EQ(dev->RawPixel(63, 47), PackRGB(GfxDevice::ScreenFormat, 0, 0, 9));
   dev->InitClippingRegion();
   EXPECT_EQ(GfxDevice::clip_minx, 0);
   EXPECT_EQ(GfxDevice::clip_maxx, 63);
