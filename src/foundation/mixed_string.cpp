@@ -150,17 +150,14 @@ int stricmp_numerically(const char* a, const char* b) {
   size_t i = 0;
   while (a[i] && Lower(a[i]) == Lower(b[i])) ++i;
   if (!a[i] && !b[i]) return 0;
-  // Inside a digit run: on a digit, or right after one (a run that ends here).
-  auto inRun = [i](const char* s) {
-    return IsDigit(s[i]) || (i > 0 && IsDigit(s[i - 1]));
-  };
-  if (inRun(a) && inRun(b)) {
+  // Both sides inside a digit run: compare the whole runs by value. Runs of
+  // equal value (leading zeros) fall back to the characters, so that the
+  // order stays consistent both ways round.
+  if (IsDigit(a[i]) && IsDigit(b[i])) {
     size_t start = i;
     while (start > 0 && IsDigit(a[start - 1])) --start;
-    if (IsDigit(a[start]) && IsDigit(b[start])) {
-      int c = CompareDigitRuns(a + start, b + start);
-      if (c) return c;
-    }
+    int c = CompareDigitRuns(a + start, b + start);
+    if (c) return c;
   }
   return Lower(a[i]) < Lower(b[i]) ? -1 : 1;
 }

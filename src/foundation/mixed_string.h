@@ -56,9 +56,11 @@ char* StrrChr(const char* s, unsigned ch, int* wide);
 int StrCmp(const char* a, const char* b);
 
 // Case-insensitive comparison of narrow strings in which runs of decimal
-// digits compare by value ("file9" before "file10"). Returns 0 only for
-// strings equal ignoring case, 1 when a is greater or equal by the numeric
-// rule, -1 when smaller.
+// digits compare by value ("file9" before "file10"): where the strings first
+// differ with a digit on both sides, the two digit runs around that point are
+// compared by value; runs of equal value ("01", "1") and all other differences
+// compare by character, ignoring ASCII case. Returns 0 only for strings equal
+// ignoring case, otherwise 1 or -1, consistently both ways round.
 int stricmp_numerically(const char* a, const char* b);
 
 // Writes mixed-width text into a bounded buffer. It keeps the invariant that

@@ -67,13 +67,21 @@ Directive ReadDirective(const char*& p, int& wide, const char* format) {
 }
 }  // namespace
 
+namespace {
+bool g_tableReady = false;
+}  // namespace
+
 void InitPrintFunctionTable() {
+  g_tableReady = true;
   PrintFFunctionTable['c'] = {4, kPrintFInt, MyCharFunc};
   PrintFFunctionTable['d'] = {4, kPrintFInt, MyIntFunc};
   PrintFFunctionTable['s'] = {4, kPrintFPointer, MyStringFunc};
 }
 
 int VSNPrintF(char* out, size_t size, const char* format, va_list args) {
+  // Code that formats before the initialisers have run (fuzz targets,
+  // benchmarks) gets the table all the same.
+  if (!g_tableReady) InitPrintFunctionTable();
   // 1. Scan: which argument each directive uses, and its size.
   const SizeTable* slots[kPrintFMaxArgs] = {};
   int highest = -1;

