@@ -75,5 +75,6 @@ TEST(Startup, ClosingTheWindowEndsCleanlyRunningEachExitFunctionOnce) {
       EXPECT_EQ(word, "exit");
       EXPECT_EQ(index, expected++);
     }
+    EXPECT_GE(expected, 3) << "the program registers exit functions (clock, catalogue, GUI)";
   }
 }

@@ -8,6 +8,7 @@
 #include <random>
 #include <string>
 #include <sys/wait.h>
+#include <unistd.h>
 
 namespace fs = std::filesystem;
 
@@ -41,7 +42,9 @@ void WriteFile(const fs::path& p, const std::string& s) { std::ofstream(p, std::
 class ToolFiles : public testing::Test {
  protected:
   static void SetUpTestSuite() {
-    dir = fs::temp_directory_path() / "quorvel-tool-files-test";
+    // CTest runs each test of the suite as a process of its own, side by side:
+    // each needs a directory of its own.
+    dir = fs::temp_directory_path() / ("quorvel-tool-files-test-" + std::to_string(getpid()));
     fs::remove_all(dir);
     fs::create_directories(dir);
     std::mt19937 rng(42);
