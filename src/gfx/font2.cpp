@@ -114,24 +114,17 @@ struct TextLayout {
     CheckWrap();
   }
 
-  void LineBreak() {
-    Flush();
-    widest = std::max(widest, lineWidth);
-    lineWidth = 0;
-    lastBlank = -1;
-    ++lines;
-    x = left;
-    y += font->LineHeight;
-  }
+  void LineBreak() { NewLine(font->LineHeight, lines); }
+  void HalfLineBreak() { NewLine(font->LineHeight / 2, halfLines); }
 
-  void HalfLineBreak() {
+  void NewLine(int advance, int& counter) {
     Flush();
     widest = std::max(widest, lineWidth);
     lineWidth = 0;
     lastBlank = -1;
-    ++halfLines;
+    ++counter;
     x = left;
-    y += font->LineHeight / 2;
+    y += advance;
   }
 
   void Dash();

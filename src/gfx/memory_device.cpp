@@ -343,37 +343,38 @@ void MemoryDevice::DarkenRectWithTransparency(float fx, float fy, TextureMap* te
   }
 }
 
+namespace {
+// Calls put(pixel) for every lit pixel of an 8-bit glyph bitmap placed at
+// (x, y) inside the clip rectangle; italic rows lean right by a pixel every
+// four rows, counted from the bottom.
+template <typename Put>
+void ForEachLitPixel(uint8_t** rows, int bpp, int minx, int miny, int maxx, int maxy, const uint8_t* src, int stride,
+                     int x, int y, int w, int h, bool italic, Put put) {
+  for (int j = 0; j < h; ++j) {
+    int yy = y + j;
+    if (yy < miny || yy > maxy) continue;
+    int shift = italic ? (h - 1 - j) / 4 : 0;
+    const uint8_t* s = src + (ptrdiff_t)j * stride;
+    int i0 = std::max(0, minx - (x + shift)), i1 = std::min(w, maxx - (x + shift) + 1);
+    uint8_t* row = rows[yy];
+    for (int i = i0; i < i1; ++i)
+      if (s[i]) put(row + size_t(x + shift + i) * bpp);
+  }
+}
+}  // namespace
+
 void MemoryDevice::BlitColor(const uint8_t* src, int stride, int x, int y, int w, int h, uint8_t r, uint8_t g,
                              uint8_t b, bool italic) {
   uint32_t c = PackRGB(ScreenFormat, r, g, b);
   int bpp = BytesPerPixel(ScreenFormat);
-  for (int j = 0; j < h; ++j) {
-    int yy = y + j;
-    if (yy < clip_miny || yy > clip_maxy) continue;
-    int shift = italic ? (h - 1 - j) / 4 : 0;
-    const uint8_t* s = src + (ptrdiff_t)j * stride;
-    int i0 = std::max(0, clip_minx - (x + shift)), i1 = std::min(w, clip_maxx - (x + shift) + 1);
-    uint8_t* row = RowTable[yy];
-    for (int i = i0; i < i1; ++i)
-      if (s[i]) Put(row + size_t(x + shift + i) * bpp, bpp, c);
-  }
+  ForEachLitPixel(RowTable.data(), bpp, clip_minx, clip_miny, clip_maxx, clip_maxy, src, stride, x, y, w, h, italic,
+                  [&](uint8_t* p) { Put(p, bpp, c); });
 }
 
 void MemoryDevice::BlitDarken(const uint8_t* src, int stride, int x, int y, int w, int h, bool italic) {
   int bpp = BytesPerPixel(ScreenFormat);
-  for (int j = 0; j < h; ++j) {
-    int yy = y + j;
-    if (yy < clip_miny || yy > clip_maxy) continue;
-    int shift = italic ? (h - 1 - j) / 4 : 0;
-    const uint8_t* s = src + (ptrdiff_t)j * stride;
-    int i0 = std::max(0, clip_minx - (x + shift)), i1 = std::min(w, clip_maxx - (x + shift) + 1);
-    uint8_t* row = RowTable[yy];
-    for (int i = i0; i < i1; ++i)
-      if (s[i]) {
-        uint8_t* p = row + size_t(x + shift + i) * bpp;
-        Put(p, bpp, Darken50(ScreenFormat, Get(p, bpp)));
-      }
-  }
+  ForEachLitPixel(RowTable.data(), bpp, clip_minx, clip_miny, clip_maxx, clip_maxy, src, stride, x, y, w, h, italic,
+                  [&](uint8_t* p) { Put(p, bpp, Darken50(ScreenFormat, Get(p, bpp))); });
 }
 
 uint32_t MemoryDevice::RawPixel(int x, int y) const {
