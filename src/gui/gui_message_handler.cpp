@@ -4,6 +4,7 @@
 #include <string>
 
 #include "foundation/alloc.h"
+#include "foundation/program_globals.h"
 #include "foundation/runtime.h"
 #include "gfx/gfx_device.h"
 #include "gui/balloon_help.h"
@@ -20,7 +21,6 @@
 #include "platform/window_focus.h"
 
 // Defined with the launcher's window set-up.
-extern int FixedWidth, FixedHeight;
 
 unsigned char DontAllowWindowResize = 0;
 int CurMouseX = 0, CurMouseY = 0;

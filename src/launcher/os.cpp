@@ -13,14 +13,10 @@
 WindozeMessageHandler MessageHandlers[kMaxMessageHandlers];
 HWND WindowForMessageHandlers[kMaxMessageHandlers];
 MSG CurrentMSG;
-char ApplicationName[128] = "Quorvel Online Install/Update Agent";
 const char* IconResourceName = "zindle";
 int CustomWinWidth = 720, CustomWinHeight = 505;
 int MainWindowWidth, MainWindowHeight, MainWindowLeft, MainWindowTop;
 unsigned long MainWindowStyle;
-int FixedWidth, FixedHeight;
-char LanguageString[20];
-int LanguageTrack;
 
 namespace {
 const char* kClassName = "GRT_SOME_CLASS";

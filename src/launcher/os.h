@@ -3,6 +3,7 @@
 // the message pump for code that waits.
 #pragma once
 
+#include "foundation/program_globals.h"
 #include "platform/window.h"
 
 typedef int (*WindozeMessageHandler)(unsigned message, unsigned long wParam, long lParam);
@@ -13,14 +14,10 @@ constexpr int kMaxArguments = 20;
 extern WindozeMessageHandler MessageHandlers[kMaxMessageHandlers];
 extern HWND WindowForMessageHandlers[kMaxMessageHandlers];
 extern MSG CurrentMSG;
-extern char ApplicationName[128];
 extern const char* IconResourceName;
 extern int CustomWinWidth, CustomWinHeight;
 extern int MainWindowWidth, MainWindowHeight, MainWindowLeft, MainWindowTop;
 extern unsigned long MainWindowStyle;
-extern int FixedWidth, FixedHeight;
-extern char LanguageString[20];
-extern int LanguageTrack;
 
 // The process entry. The command line is one string split at spaces and tabs.
 int WinMain(void* instance, void* prevInstance, const char* commandLine, int showFlag);

@@ -14,10 +14,7 @@
 
 class CompressedFileHandle;
 
-// Set by the launcher's start-up (launcher/os.cpp); read here.
-extern char ApplicationName[128];  // product name used in the messages
-extern char LanguageString[20];    // the language directory, e.g. "fr"
-extern int LanguageTrack;          // non-zero: look for language variants first
+#include "foundation/program_globals.h"  // ApplicationName, LanguageString, LanguageTrack
 
 // The program's data directory; the CD path ends in it. Empty by default.
 extern char ProgramDataDir[260];

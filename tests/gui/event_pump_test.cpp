@@ -11,7 +11,7 @@
 #include "platform/window.h"
 #include "platform/window_focus.h"
 
-extern int FixedWidth, FixedHeight;  // the launcher's window set-up
+#include "foundation/program_globals.h"
 
 namespace {
 

@@ -9,7 +9,7 @@
 #include "gui_fixture.h"
 #include "platform/key_state.h"
 
-extern int FixedWidth, FixedHeight;  // the launcher's window set-up
+#include "foundation/program_globals.h"
 
 namespace {
 
