@@ -79,7 +79,7 @@ TEST(GuiDemoUnderX, ClickTypePickAnswerAndClose) {
   ASSERT_GT(demo.pid(), 0);
   // A loaded machine can take a while to start the server and the program.
   demo.window = x.FindWindow("Quorvel GUI Demo", 30000);
-  ASSERT_NE(demo.window, 0u) << ReadFileText(dir / "err") << demo.Output();
+  ASSERT_NE(demo.window, 0u) << x.Describe() << "\n" << ReadFileText(dir / "err") << demo.Output();
   ASSERT_NE(demo.WaitLine("ready"), "") << ReadFileText(dir / "err");
   x.Xdotool("windowfocus --sync " + std::to_string(demo.window));
 

@@ -16,7 +16,7 @@ TEST(WindowUnderX, OpensAtTheFixedSizeAndClosesCleanly) {
                            dir / "out", dir / "err");
   ASSERT_GT(pid, 0);
   unsigned long window = x.FindWindow("Quorvel Online Install/Update Agent");
-  ASSERT_NE(window, 0u) << ReadFileText(dir / "err");
+  ASSERT_NE(window, 0u) << x.Describe() << "\n" << ReadFileText(dir / "err");
 
   std::string geometry = x.Xdotool("getwindowgeometry " + std::to_string(window));
   EXPECT_NE(geometry.find("Geometry: 720x505"), std::string::npos) << geometry;

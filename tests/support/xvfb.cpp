@@ -1,22 +1,20 @@
 #include "support/xvfb.h"
 
 #include <signal.h>
+#include <fcntl.h>
+#include <poll.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
 #include <chrono>
 #include <cstdio>
+#include <sstream>
 #include <thread>
 
 #include "support/process.h"
 
 namespace {
-bool Exists(const std::string& path) {
-  struct stat st;
-  return stat(path.c_str(), &st) == 0;
-}
-
 std::string Capture(const std::string& command) {
   std::string out;
   if (FILE* p = popen(command.c_str(), "r")) {
@@ -29,23 +27,38 @@ std::string Capture(const std::string& command) {
 }
 }  // namespace
 
+// Xvfb chooses a free display number itself (-displayfd) and writes it to a
+// pipe once it accepts connections, so tests running side by side never share
+// or steal a display.
 Xvfb::Xvfb() {
-  for (int n = 90 + getpid() % 400; n < 600; ++n) {
-    std::string socket = "/tmp/.X11-unix/X" + std::to_string(n);
-    std::string lock = "/tmp/.X" + std::to_string(n) + "-lock";
-    if (Exists(socket) || Exists(lock)) continue;
-    display_ = ":" + std::to_string(n);
-    pid_ = StartProcess({"/usr/bin/Xvfb", display_, "-screen", "0", "1024x768x24", "-nolisten", "tcp"});
-    if (pid_ <= 0) return;
-    for (int i = 0; i < 500; ++i) {
-      if (Exists(socket)) return;
-      if (waitpid(pid_, nullptr, WNOHANG) == pid_) break;  // lost a race for the number
-      std::this_thread::sleep_for(std::chrono::milliseconds(10));
-    }
-    kill(pid_, SIGKILL);
-    waitpid(pid_, nullptr, 0);
-    pid_ = -1;
+  int fds[2];
+  if (pipe(fds) != 0) return;
+  fcntl(fds[0], F_SETFD, FD_CLOEXEC);
+  std::string fd = std::to_string(fds[1]);
+  pid_ = StartProcess({"/usr/bin/Xvfb", "-displayfd", fd, "-screen", "0", "1024x768x24", "-nolisten", "tcp"});
+  close(fds[1]);
+  std::string number;
+  pollfd p{fds[0], POLLIN, 0};
+  auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(20);
+  while (pid_ > 0 && std::chrono::steady_clock::now() < deadline) {
+    if (poll(&p, 1, 100) <= 0) continue;
+    char buf[32];
+    ssize_t n = read(fds[0], buf, sizeof buf);
+    if (n <= 0) break;
+    number.append(buf, size_t(n));
+    if (number.find('\n') != std::string::npos) break;
   }
+  close(fds[0]);
+  while (!number.empty() && (number.back() == '\n' || number.back() == ' ')) number.pop_back();
+  if (number.empty()) {
+    if (pid_ > 0) {
+      kill(pid_, SIGKILL);
+      waitpid(pid_, nullptr, 0);
+    }
+    pid_ = -1;
+    return;
+  }
+  display_ = ":" + number;
 }
 
 Xvfb::~Xvfb() {
@@ -73,4 +86,12 @@ bool Xvfb::CloseWindow(unsigned long window) const {
   std::string script = std::string(QUORVEL_SOURCE_DIR) + "/tests/support/x11_close.py";
   ProcessResult r = RunProcess({"/usr/bin/python3", script, std::to_string(window)}, {"DISPLAY=" + display_});
   return r.exitCode == 0;
+}
+
+std::string Xvfb::Describe() const {
+  std::string out = "display " + display_ + (running() ? " (server running)" : " (no server)") + "; windows:";
+  std::istringstream ids(Xdotool("search --name ."));
+  std::string id;
+  while (ids >> id) out += " " + id + "='" + Xdotool("getwindowname " + id) + "'";
+  return out;
 }

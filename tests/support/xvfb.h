@@ -22,6 +22,8 @@ class Xvfb {
   unsigned long FindWindow(const std::string& title, int timeoutMs = 10000) const;
   // Runs xdotool with the arguments; returns its standard output.
   std::string Xdotool(const std::string& args) const;
+  // The display and the names of its windows, for failure messages.
+  std::string Describe() const;
   // Asks the window to close as a window manager would.
   bool CloseWindow(unsigned long window) const;
 
