@@ -38,9 +38,23 @@ GUITextBox::~GUITextBox() { WipeList(Lines); }
 
 int GUITextBox::LineHeightPixels() { return Font && Font->LineHeight > 0 ? Font->LineHeight : 14; }
 
-int GUITextBox::NDisplayedVerticalElements() { return std::max(1, (Height - 4) / LineHeightPixels()); }
+namespace {
+bool Shows(const GUIScrollBar* bar) { return bar && !(bar->Flags & Disabled); }
 
-int GUITextBox::TextWidth() const { return Width - 6 - (VScroll && !(VScroll->Flags & Disabled) ? ScrollBarWidth : 0); }
+// Width of a line as Draw prints it (its colour code, then its text).
+int LineWidth(Font2* font, const TextLine* line) {
+  if (!font) return 0;
+  std::string shown = std::string("@") + line->Colour + line->Text;
+  return int(font->TextSize(shown.c_str()).x);
+}
+}  // namespace
+
+int GUITextBox::NDisplayedVerticalElements() {
+  int height = Height - 4 - (Shows(HScroll) ? ScrollBarWidth : 0);
+  return std::max(1, height / LineHeightPixels());
+}
+
+int GUITextBox::TextWidth() const { return Width - 6 - (Shows(VScroll) ? ScrollBarWidth : 0); }
 
 TextLine* GUITextBox::LineAt(int index) const { return NthNode(Lines, index); }
 
@@ -48,6 +62,8 @@ void GUITextBox::ClearText() {
   WipeList(Lines);
   NLines = 0;
   FirstLine = 0;
+  FirstColumn = 0;
+  WidestLine = 0;
   Selected = nullptr;
   CheckNeedScrollBars();
   RedrawRegion();
@@ -66,8 +82,10 @@ void GUITextBox::AddLineAtBottom(const char* text, int userData) {
     const char* nl = std::strchr(p, '\n');
     std::string piece(p, nl ? nl : p + std::strlen(p));
     if (!piece.empty() && piece.back() == '\r') piece.pop_back();
-    AddToDEnd(Lines, new TextLine(piece.c_str(), DefaultColour, userData));
+    TextLine* added = new TextLine(piece.c_str(), DefaultColour, userData);
+    AddToDEnd(Lines, added);
     ++NLines;
+    WidestLine = std::max(WidestLine, LineWidth(Font, added));
     if (!nl) break;
     p = nl + 1;
   }
@@ -81,6 +99,8 @@ void GUITextBox::DeleteLine(TextLine* line) {
   DeleteFromDList(Lines, line);
   delete line;
   --NLines;
+  WidestLine = 0;
+  for (TextLine* l = Lines; l; l = l->Next) WidestLine = std::max(WidestLine, LineWidth(Font, l));
   SetFirstLine(FirstLine);
   CheckNeedScrollBars();
   RedrawRegion();
@@ -96,24 +116,52 @@ void GUITextBox::SetFirstLine(int first) {
   if (VScroll) VScroll->RethinkSliderPosAndSize();
 }
 
+void GUITextBox::SetFirstColumn(int first) {
+  first = std::clamp(first, 0, std::max(0, WidestLine - TextWidth()));
+  if (first != FirstColumn) {
+    FirstColumn = first;
+    RedrawRegion();
+  }
+  if (HScroll) HScroll->RethinkSliderPosAndSize();
+}
+
 void GUITextBox::ScrollToTop() { SetFirstLine(0); }
 
 void GUITextBox::ScrollToBottom() { SetFirstLine(NLines); }
 
 void GUITextBox::CheckNeedScrollBars() {
-  bool need = NLines > NDisplayedVerticalElements();
-  if (need && !VScroll) {
+  // The horizontal bar takes a line of height and the vertical one some
+  // width, so each decision is made again once the other is known.
+  bool needV = false, needH = false;
+  for (int pass = 0; pass < 2; ++pass) {
+    int rows = std::max(1, (Height - 4 - (needH ? ScrollBarWidth : 0)) / LineHeightPixels());
+    needV = NLines > rows;
+    needH = WidestLine > Width - 6 - (needV ? ScrollBarWidth : 0);
+  }
+  if (needV && !VScroll) {
     VScroll = new GUIScrollBar(this, Width - ScrollBarWidth, 0, ScrollBarWidth, Height, 1);
     AddChild(VScroll);
   }
+  if (needH && !HScroll) {
+    HScroll = new GUIScrollBar(this, 0, Height - ScrollBarWidth, Width, ScrollBarWidth, 0);
+    AddChild(HScroll);
+  }
   if (VScroll) {
-    if (need) VScroll->Flags &= ~uint32_t(Disabled);
+    if (needV) VScroll->Flags &= ~uint32_t(Disabled);
     else VScroll->Flags |= Disabled;
     VScroll->X = Width - ScrollBarWidth;
-    VScroll->Height = Height;
+    VScroll->Height = Height - (needH ? ScrollBarWidth : 0);
     VScroll->RethinkSliderPosAndSize();
   }
+  if (HScroll) {
+    if (needH) HScroll->Flags &= ~uint32_t(Disabled);
+    else HScroll->Flags |= Disabled;
+    HScroll->Y = Height - ScrollBarWidth;
+    HScroll->Width = Width - (needV ? ScrollBarWidth : 0);
+    HScroll->RethinkSliderPosAndSize();
+  }
   SetFirstLine(FirstLine);
+  SetFirstColumn(FirstColumn);
 }
 
 void GUITextBox::LayoutChildren() {
@@ -137,25 +185,31 @@ void GUITextBox::Draw(int x, int y) {
   int lh = LineHeightPixels();
   int shown = NDisplayedVerticalElements();
   TextLine* line = LineAt(FirstLine);
-  SetClip(ax, ay, ax + 2 + TextWidth(), ay + Height - 1);
+  SetClip(ax, ay, ax + 2 + TextWidth(), ay + Height - 1 - (Shows(HScroll) ? ScrollBarWidth : 0));
   for (int i = 0; line && i <= shown; ++i, line = line->Next) {
     int ly = ay + 2 + i * lh;
     if (line == Selected) CurGfxDevice->ClearRegion(60, 70, 150, ax + 1, ly, ax + 2 + TextWidth(), ly + lh - 1);
     if (Font) {
       // The line's colour code, then its text.
       std::string shown = std::string("@") + line->Colour + line->Text;
-      Font->Print(ax + 3, ly, shown.c_str());
+      Font->Print(ax + 3 - FirstColumn, ly, shown.c_str());
     }
   }
   CurGfxDevice->SetClippingRegion(saved[0], saved[1], saved[2], saved[3]);
   DrawChildren(ax - ScrollX, ay - ScrollY);
 }
 
+// Pixels one arrow step scrolls sideways.
+constexpr int kColumnStep = 8;
+
 int GUITextBox::HandleMessage(int msg, int a, int b, void* p, void* q) {
   switch (msg) {
     case 4000: SetFirstLine(FirstLine - 1); return 1;
     case 4001: SetFirstLine(FirstLine + 1); return 1;
     case 4004: SetFirstLine(a); return 1;
+    case 4002: SetFirstColumn(FirstColumn - kColumnStep); return 1;
+    case 4003: SetFirstColumn(FirstColumn + kColumnStep); return 1;
+    case 4005: SetFirstColumn(a); return 1;
     default: return Parent ? Parent->HandleMessage(msg, a, b, p, q) : 0;
   }
 }

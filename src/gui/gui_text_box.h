@@ -1,6 +1,7 @@
 // A scrolling box of text lines on a coloured background. AddLineAtBottom
 // wraps a text to the box's width and appends the pieces as lines; a
-// vertical scroll bar appears while the lines do not fit. Clicking a line
+// vertical scroll bar appears while the lines do not fit, and a horizontal
+// one while a line is wider than the box (a word too long to wrap). Clicking a line
 // selects it and reports 5002 (a = line index, p = the box, q = the line); a
 // double click reports 5003.
 #pragma once
@@ -38,6 +39,9 @@ class GUITextBox : public GUIObject {
   TextureMap* BackTexture = nullptr;
   char DefaultColour = 'K';
   GUIScrollBar* VScroll = nullptr;
+  GUIScrollBar* HScroll = nullptr;
+  int FirstColumn = 0;   // pixels scrolled off the left edge
+  int WidestLine = 0;    // pixels, of the widest line as drawn
   int ScrollBarWidth = 16;
   int Selectable = 1;
 
@@ -56,6 +60,9 @@ class GUITextBox : public GUIObject {
   int TotalVerticalElements() override { return NLines; }
   int NDisplayedVerticalElements() override;
   int FirstDisplayedVerticalElement() override { return FirstLine; }
+  int TotalHorizontalElements() override { return WidestLine; }
+  int NDisplayedHorizontalElements() override { return TextWidth(); }
+  int FirstDisplayedHorizontalElement() override { return FirstColumn; }
   void CheckNeedScrollBars() override;
   void LayoutChildren() override;
   void Draw(int x, int y) override;
@@ -66,4 +73,5 @@ class GUITextBox : public GUIObject {
   // Width available to text (less the scroll bar while it shows).
   int TextWidth() const;
   void SetFirstLine(int first);
+  void SetFirstColumn(int first);
 };
