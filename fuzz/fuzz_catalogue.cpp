@@ -8,18 +8,11 @@
 #include <vector>
 
 #include "foundation/language_catalogue.h"
-#include "foundation/log.h"
 #include "foundation/runtime.h"
-
-namespace {
-void Quiet(const char*) {}
-}  // namespace
+#include "fuzz_runtime.h"
 
 extern "C" int LLVMFuzzerInitialize(int*, char***) {
-  LogEnabled = 0;
-  RunAllInitializers();
-  SetFatalMessageSink(Quiet);
-  Did_Inits = 0;  // a caught fatal stop must not run the exit functions
+  PrepareFuzzRuntime();
   return 0;
 }
 

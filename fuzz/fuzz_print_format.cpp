@@ -8,19 +8,12 @@
 #include <cstring>
 #include <vector>
 
-#include "foundation/log.h"
 #include "foundation/print_format.h"
 #include "foundation/runtime.h"
-
-namespace {
-void Quiet(const char*) {}
-}  // namespace
+#include "fuzz_runtime.h"
 
 extern "C" int LLVMFuzzerInitialize(int*, char***) {
-  LogEnabled = 0;
-  RunAllInitializers();
-  SetFatalMessageSink(Quiet);
-  Did_Inits = 0;
+  PrepareFuzzRuntime();
   return 0;
 }
 

@@ -177,26 +177,31 @@ void MemoryDevice::DarkenRect(int x, int y, int w, int h) { FOR_EACH_PIXEL(x, y,
 void MemoryDevice::DarkenRect25Percent(int x, int y, int w, int h) { FOR_EACH_PIXEL(x, y, w, h, Darken25); }
 void MemoryDevice::LightenRect(int x, int y, int w, int h) { FOR_EACH_PIXEL(x, y, w, h, Lighten); }
 
+namespace {
+// Copies the pixels of a w x h image at (x, y) that differ from key, within
+// the span already clipped from it.
+template <typename Pixel>
+void ChromaBlit(uint8_t* const* rows, const Pixel* pixels, int stride, int x, int y, int sx, int sy, int sw, int sh,
+                Pixel key) {
+  for (int yy = sy; yy < sy + sh; ++yy) {
+    const Pixel* src = pixels + size_t(yy - y) * stride + (sx - x);
+    Pixel* dst = reinterpret_cast<Pixel*>(rows[yy]) + sx;
+    for (int i = 0; i < sw; ++i)
+      if (src[i] != key) dst[i] = src[i];
+  }
+}
+}  // namespace
+
 void MemoryDevice::ChromaBlit565(const uint16_t* pixels, int stride, int x, int y, int w, int h, uint16_t key) {
   if (BytesPerPixel(ScreenFormat) != 2) return;
   Span s = Clip(x, y, w, h);
-  for (int yy = s.y; yy < s.y + s.h; ++yy) {
-    const uint16_t* src = pixels + size_t(yy - y) * stride + (s.x - x);
-    uint16_t* dst = reinterpret_cast<uint16_t*>(RowTable[yy]) + s.x;
-    for (int i = 0; i < s.w; ++i)
-      if (src[i] != key) dst[i] = src[i];
-  }
+  ChromaBlit(RowTable.data(), pixels, stride, x, y, s.x, s.y, s.w, s.h, key);
 }
 
 void MemoryDevice::ChromaBlit888(const uint32_t* pixels, int stride, int x, int y, int w, int h, uint32_t key) {
   if (BytesPerPixel(ScreenFormat) != 4) return;
   Span s = Clip(x, y, w, h);
-  for (int yy = s.y; yy < s.y + s.h; ++yy) {
-    const uint32_t* src = pixels + size_t(yy - y) * stride + (s.x - x);
-    uint32_t* dst = reinterpret_cast<uint32_t*>(RowTable[yy]) + s.x;
-    for (int i = 0; i < s.w; ++i)
-      if (src[i] != key) dst[i] = src[i];
-  }
+  ChromaBlit(RowTable.data(), pixels, stride, x, y, s.x, s.y, s.w, s.h, key);
 }
 
 TextureMap* MemoryDevice::Ready(TextureMap* texture) {
