@@ -15,8 +15,14 @@ TEST(WindowUnderX, OpensAtTheFixedSizeAndClosesCleanly) {
   pid_t pid = StartProcess({QUORVEL_EXE}, {x.displayEnv(), "SDL_VIDEODRIVER=x11", "QUORVEL_EXIT_TRACE=" + dir / "trace"}, dir.path(),
                            dir / "out", dir / "err");
   ASSERT_GT(pid, 0);
-  unsigned long window = x.FindWindow("Quorvel Online Install/Update Agent");
-  ASSERT_NE(window, 0u) << x.Describe() << "\n" << ReadFileText(dir / "err");
+  // A loaded machine can take a while to start the server and the program.
+  unsigned long window = x.FindWindow("Quorvel Online Install/Update Agent", 30000);
+  if (window == 0) {
+    ProcessResult gone = WaitProcess(pid, 1);
+    FAIL() << x.Describe() << "\nprogram " << (gone.timedOut ? "still running" : "had ended")
+           << " (exit " << gone.exitCode << ", signal " << gone.signal << ")\nstderr: " << ReadFileText(dir / "err")
+           << "\nstdout: " << ReadFileText(dir / "out") << "\ngame.log: " << ReadFileText(dir / "game.log");
+  }
 
   std::string geometry = x.Xdotool("getwindowgeometry " + std::to_string(window));
   EXPECT_NE(geometry.find("Geometry: 720x505"), std::string::npos) << geometry;

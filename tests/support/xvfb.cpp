@@ -89,7 +89,10 @@ bool Xvfb::CloseWindow(unsigned long window) const {
 }
 
 std::string Xvfb::Describe() const {
-  std::string out = "display " + display_ + (running() ? " (server running)" : " (no server)") + "; windows:";
+  std::string screen = Capture("DISPLAY=" + display_ + " xdotool getdisplaygeometry 2>&1");
+  while (!screen.empty() && screen.back() == '\n') screen.pop_back();
+  std::string out = "display " + display_ + (running() ? " (server running)" : " (no server)") + "; xdotool sees '" +
+                    screen + "'; windows:";
   std::istringstream ids(Xdotool("search --name ."));
   std::string id;
   while (ids >> id) out += " " + id + "='" + Xdotool("getwindowname " + id) + "'";
