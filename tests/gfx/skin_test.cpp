@@ -51,13 +51,16 @@ TEST(DefaultSkin, EveryLauncherImageDecodesWithTheExpectedShape) {
 
 TEST(DefaultSkin, TheGeneratorReproducesTheCommittedImages) {
   std::string out = ScratchDir("skin-regenerated");
-  std::string command = std::string(QUORVEL_TOOL) + " skin " + out + " > /dev/null";
+  std::string command = std::string(QUORVEL_TOOL) + " skin " + out + " " + out + "/back > /dev/null";
   ASSERT_EQ(std::system(command.c_str()), 0);
   // Everything but the lettered backdrop is independent of the installed fonts.
   for (const char* name : kLauncherImages) {
     if (std::string(name) == "signin") continue;
     EXPECT_EQ(ReadBytes(out + "/" + name + ".tga"), ReadBytes(Assets() + "/zindimgs/" + name + ".tga")) << name;
   }
+  std::vector<uint8_t> tile = ReadBytes(out + "/back/galvtile.tga");
+  EXPECT_FALSE(tile.empty());
+  EXPECT_EQ(tile, ReadBytes(Assets() + "/backgrnd/galvtile.tga"));
 }
 
 class SampleScreen : public ::testing::TestWithParam<PixelFormat> {

@@ -1,6 +1,15 @@
 // What the toolkit leaves in the back buffer: backdrops, the cut-out rule,
 // disabled children, balloon help and partial redraws.
+#include <unistd.h>
+
+#include <string>
+
+#include "gfx/font2.h"
 #include "gfx/memory_device.h"
+#include "gfx/texture.h"
+#include "gui/gui_simple_dialog_box.h"
+#include "gui/gui_skin.h"
+#include "gui/gui_text_box.h"
 #include "gui/balloon_help.h"
 #include "gui/gui_backdrop_window.h"
 #include "gui/gui_button.h"
@@ -113,6 +122,38 @@ TEST_F(DrawingTest, BalloonIsDrawnYellowWithABlackFrameAndErased) {
   KillBalloonHelp();
   GUIRedrawWindows();
   EXPECT_EQ(Pixel(r.left, r.top), "10,20,30");
+}
+
+TEST_F(DrawingTest, OverlongMessageScrollsOverTheSkinsLongTextTile) {
+  // The skin is found relative to the working directory, as in an install.
+  char cwd[1024];
+  ASSERT_NE(getcwd(cwd, sizeof cwd), nullptr);
+  ASSERT_EQ(chdir((std::string(QUORVEL_SOURCE_DIR) + "/assets").c_str()), 0);
+  Font2 font("ms sans serif", "sserife.fon", 32, 0, 6, 16);
+  Font2* saved = DefaultSimpleDialogButtonFont;
+  DefaultSimpleDialogButtonFont = &font;
+  AddTopLevelObject(new GUIBackdropWindow(0, 0, 640, 480, 0, 0, 0));
+  std::string lines;
+  for (int i = 0; i < 200; ++i) lines += "line " + std::to_string(i) + "\n";
+  auto* tall = new GUISimpleDialogBox("T", GUIObjList->Next, nullptr, lines.c_str(), 300, 100, DialogOK, 1, -1, 0, 0,
+                                      nullptr, nullptr);
+  AddTopLevelObject(tall);
+  ASSERT_NE(tall->LongText, nullptr);
+  TextureMap* tile = tall->LongText->BackTexture;
+  ASSERT_NE(tile, nullptr) << "backgrnd/galvtile.tga ships with the skin";
+  EXPECT_EQ(tile->Width, 64);
+  EXPECT_EQ(tile->Height, 64);
+  Need_Redraw = 1;
+  GUIRedrawWindows();
+  // Right of the short lines the box shows the tile: dark and not flat.
+  int x = tall->LongText->AbsoluteX() + tall->LongText->Width - 30, y = tall->LongText->AbsoluteY() + 4;
+  std::string first = Pixel(x, y);
+  int differing = 0;
+  for (int dy = 0; dy < 32; ++dy) differing += Pixel(x, y + dy) != first;
+  EXPECT_NE(first, "0,0,0");
+  EXPECT_GT(differing, 0) << "a textured tile, not a flat fill";
+  DefaultSimpleDialogButtonFont = saved;
+  ASSERT_EQ(chdir(cwd), 0);
 }
 
 }  // namespace
