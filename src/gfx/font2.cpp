@@ -1,6 +1,7 @@
 #include "gfx/font2.h"
 
 #include <algorithm>
+#include <cmath>
 #include <cstdarg>
 #include <cstdio>
 #include <cstring>
@@ -318,6 +319,7 @@ Font2::Font2(const char* face, const char* file, int pitchAndFamily, int style, 
   std::snprintf(FontFile, sizeof FontFile, "%s", file ? file : "");
   CellHeight = height;
   Style = style;
+  faceName_ = face ? face : "";
   if (!GlyphBitmap) {
     GlyphBitmap = static_cast<uint8_t*>(MustAlloc(kGlyphBitmapWidth * kGlyphBitmapHeight));
     std::memset(GlyphBitmap, 0, kGlyphBitmapWidth * kGlyphBitmapHeight);
@@ -332,6 +334,7 @@ Font2::Font2(const char* face, const char* file, int pitchAndFamily, int style, 
 
 Font2::~Font2() {
   CloseFontFace(Handle);
+  CloseFontFace(scaled_);
   if (CurFont == this) CurFont = nullptr;
 }
 
@@ -436,7 +439,27 @@ void Font2::PrintScaleF(int x, int y, float scale, const char* format, ...) {
   va_start(args, format);
   VSNPrintF(buffer, sizeof buffer, format, args);
   va_end(args);
+  int base = CellHeight > 0 ? CellHeight : LineHeight;
+  int height = int(std::lround(double(base) * double(scale)));
+  if (!(scale > 0) || height == base) return Print(x, y, buffer);
+  height = std::clamp(height, 1, kGlyphBitmapHeight);
+  if (height != scaledHeight_) {
+    CloseFontFace(scaled_);
+    scaled_ = OpenFontFace(faceName_.c_str(), FontFile, Style, height);
+    scaledHeight_ = scaled_ ? height : 0;
+  }
+  if (!scaled_) return Print(x, y, buffer);
+  // The layout reads the face and its metrics from the font: swap them in
+  // for this one call.
+  FontFace* normal = Handle;
+  int lineHeight = LineHeight, spaceWidth = SpaceWidth;
+  Handle = scaled_;
+  LineHeight = scaled_->ascent + scaled_->descent;
+  SpaceWidth = CharWidth(' ');
   Print(x, y, buffer);
+  Handle = normal;
+  LineHeight = lineHeight;
+  SpaceWidth = spaceWidth;
 }
 
 vec2 Font2::TextSizeAndWrap(char* text, int maxWidth) {

@@ -45,6 +45,9 @@ class Font2 {
   // Formats with VSNPrintF (positional arguments, letters c, d and s) into
   // 2048 bytes, truncating, and prints.
   void PrintF(int x, int y, const char* format, ...);
+  // PrintF at scale times the cell height: the face is rendered at that size
+  // (crisp, not stretched pixels), up to the glyph bitmap's 64 rows. The
+  // scaled face is kept for the next call with the same size.
   void PrintScaleF(int x, int y, float scale, const char* format, ...);
   // Width and height of text laid out as Print lays it out. Where a line grows
   // wider than maxWidth, its last blank is replaced by a line break in text
@@ -93,6 +96,10 @@ class Font2 {
   int RenderRun(const uint32_t* chars, int count);
   void DrawRun(int x, int y, const uint32_t* chars, int count);
   TextureMap* SymbolTexture(int ch);
+
+  std::string faceName_;
+  FontFace* scaled_ = nullptr;  // the face at scaledHeight_, for PrintScaleF
+  int scaledHeight_ = 0;
 };
 
 // The shared text state.

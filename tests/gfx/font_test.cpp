@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cstring>
 #include <set>
 #include <string>
@@ -127,6 +128,37 @@ TEST_P(Text, PrintFTakesPositionalArguments) {
   font->Print(10, 10, "@RAB 42");
   EXPECT_EQ(formatted, Find(255, 0, 0));
   EXPECT_FALSE(formatted.empty());
+}
+
+TEST_P(Text, PrintScaleFDrawsTheTextAtTheScaledSizeAndLeavesTheFontAsItWas) {
+  auto box = [](const Pixels& p) {
+    int x0 = 1 << 30, y0 = 1 << 30, x1 = -1, y1 = -1;
+    for (auto [x, y] : p) x0 = std::min(x0, x), y0 = std::min(y0, y), x1 = std::max(x1, x), y1 = std::max(y1, y);
+    return std::pair<int, int>(x1 - x0 + 1, y1 - y0 + 1);
+  };
+  font->PrintF(5, 5, "@R%s", "Hello");
+  Pixels normal = Find(255, 0, 0);
+  Clear();
+  font->PrintScaleF(5, 5, 1.0f, "@R%s", "Hello");
+  EXPECT_EQ(Find(255, 0, 0), normal) << "scale 1 is PrintF";
+  Clear();
+  font->PrintScaleF(5, 5, 2.0f, "@R%s", "Hello");
+  Pixels large = Find(255, 0, 0);
+  auto [w1, h1] = box(normal);
+  auto [w2, h2] = box(large);
+  EXPECT_NEAR(double(w2) / w1, 2.0, 0.35) << w1 << " -> " << w2;
+  EXPECT_NEAR(double(h2) / h1, 2.0, 0.35) << h1 << " -> " << h2;
+  // The next plain call draws as before, and the metrics are back.
+  EXPECT_EQ(font->LineHeight, 16);
+  Clear();
+  font->PrintF(5, 5, "@R%s", "Hello");
+  EXPECT_EQ(Find(255, 0, 0), normal);
+  // Far beyond the glyph bitmap's rows: clamped, never out of bounds.
+  Clear();
+  font->PrintScaleF(5, 5, 50.0f, "@R%s", "Hi");
+  EXPECT_FALSE(Find(255, 0, 0).empty());
+  font->PrintScaleF(5, 5, 0.0f, "@R%s", "Hi");
+  font->PrintScaleF(5, 5, -1.0f, "@R%s", "Hi");
 }
 
 TEST_P(Text, HalfBlankIsAtLeastOnePixel) {
