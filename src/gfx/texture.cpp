@@ -147,7 +147,7 @@ void ConvertBitmapToTexture(const TrueColorBitmap& image, MemoryPixelFormat form
   GRTFree(t->Pixels);
   GRTFree(t->Palette);
   t->Palette = nullptr;
-  t->Pixels = static_cast<uint8_t*>(MustAlloc((n * bpp) ? n * bpp : 1));
+  t->Pixels = static_cast<uint8_t*>(MustAlloc(n * bpp > 0 ? n * bpp : 1));
   bool alpha = image.HasAlpha();
   bool transparent = false;
   if (format == MPF_PAL8) {

@@ -19,8 +19,8 @@ GUIFramedWindow::GUIFramedWindow(int x, int y, int width, int height, const char
                                  int minGadget, int resizable, int reserved, GUIObject* parent)
     : GUIObject(x, y, width, height) {
   std::snprintf(Title, sizeof Title, "%s", title ? title : "");
-  FrameFlags = (closeGadget ? FrameHasClose : 0) | (minGadget ? FrameHasMinimize : 0) |
-               (resizable ? FrameResizable : 0);
+  FrameFlags = (closeGadget ? unsigned(FrameHasClose) : 0u) | (minGadget ? unsigned(FrameHasMinimize) : 0u) |
+               (resizable ? unsigned(FrameResizable) : 0u);
   int titleH = TexH(DefaultDragBarTexture, 18);
   TitleBar = new GUIDragBar(0, 0, width, titleH, Title, closeGadget != 0, minGadget != 0);
   TitleBar->Flags |= NotScrolled;

@@ -228,7 +228,9 @@ bool PlatInitVideo() {
   if (g_videoUp) return true;
   SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "0");
   if (SDL_Init(SDL_INIT_VIDEO | SDL_INIT_EVENTS | SDL_INIT_TIMER) != 0) {
-    // No display: run on the headless driver.
+    // No display: run on the headless driver, and say so, since the player
+    // would otherwise wait for a window that never comes.
+    std::fprintf(stderr, "No display (%s): running without a window.\n", SDL_GetError());
     SDL_setenv("SDL_VIDEODRIVER", "dummy", 1);
     if (SDL_Init(SDL_INIT_VIDEO | SDL_INIT_EVENTS | SDL_INIT_TIMER) != 0) {
       g_lastError = ENODEV;

@@ -126,7 +126,6 @@ std::function<bool(float, float)> Circle(float cx, float cy, float r) {
   return [=](float x, float y) { return (x - cx) * (x - cx) + (y - cy) * (y - cy) <= r * r; };
 }
 
-RGBA Solid(const RGBA& c, float, float) { return c; }
 auto SolidFn(RGBA c) {
   return [c](float, float) { return c; };
 }

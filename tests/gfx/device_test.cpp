@@ -78,9 +78,9 @@ TEST_P(DeviceFormat, DarkenLightenUseTheExactMasks) {
   uint8_t r, g, b;
   dev->ReadPixel(25, 25, &r, &g, &b);
   uint32_t lit = dev->RawPixel(25, 25);
-  if (f == MPF_RGB565) EXPECT_EQ(lit, (4u << 11) | (8u << 5) | 4u);
-  if (f == MPF_RGB555) EXPECT_EQ(lit, (4u << 10) | (4u << 5) | 4u);
-  if (f == MPF_RGB888_32) EXPECT_EQ(lit & 0xFFFFFF, 0x101010u);
+  if (f == MPF_RGB565) { EXPECT_EQ(lit, (4u << 11) | (8u << 5) | 4u); }
+  if (f == MPF_RGB555) { EXPECT_EQ(lit, (4u << 10) | (4u << 5) | 4u); }
+  if (f == MPF_RGB888_32) { EXPECT_EQ(lit & 0xFFFFFF, 0x101010u); }
   EXPECT_EQ(dev->RawPixel(35, 25) & 0xFFFFFF, white & 0xFFFFFF);
 }
 

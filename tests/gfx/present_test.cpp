@@ -93,8 +93,8 @@ TEST(PresentDesktop, TheWindowsOwnFormatIsUsedWhenNothingIsForced) {
   PixelFormat f = GetScreenPixelFormat();
   RecordProperty("window_bits", layout.bitsPerPixel);
   RecordProperty("desktop_format", int(f));
-  if (layout.bitsPerPixel == 32) EXPECT_EQ(f, PF_RGB32);
-  if (layout.bitsPerPixel == 16) EXPECT_TRUE(f == PF_RGB565 || f == PF_RGB555);
+  if (layout.bitsPerPixel == 32) { EXPECT_EQ(f, PF_RGB32); }
+  if (layout.bitsPerPixel == 16) { EXPECT_TRUE(f == PF_RGB565 || f == PF_RGB555); }
   DestroyWindow(hMainWindow);
   hMainWindow = nullptr;
 }

@@ -51,9 +51,9 @@ Bytes Header(const char* signature, uint32_t total, int checkDelta = 0) {
 Bytes Block(const Bytes& data) {
   Bytes enc(LZSWorstCase(data.size()));
   enc.resize(LZSEncode(data.data(), enc.data(), static_cast<int>(data.size())));
-  Bytes b(4);
+  Bytes b(4 + enc.size());
   PutLE32(b, 0, static_cast<uint32_t>(enc.size()));
-  b.insert(b.end(), enc.begin(), enc.end());
+  std::copy(enc.begin(), enc.end(), b.begin() + 4);
   return b;
 }
 
