@@ -18,8 +18,9 @@ TEST(WindowUnderX, OpensAtTheFixedSizeAndClosesCleanly) {
   // A loaded machine can take a while to start the server and the program.
   unsigned long window = x.FindWindow("Quorvel Online Install/Update Agent", 30000);
   if (window == 0) {
+    std::string screen = x.Describe();
     ProcessResult gone = WaitProcess(pid, 1);
-    FAIL() << x.Describe() << "\nprogram " << (gone.timedOut ? "still running" : "had ended")
+    FAIL() << screen << "\nprogram " << (gone.timedOut ? "still running" : "had ended")
            << " (exit " << gone.exitCode << ", signal " << gone.signal << ")\nstderr: " << ReadFileText(dir / "err")
            << "\nstdout: " << ReadFileText(dir / "out") << "\ngame.log: " << ReadFileText(dir / "game.log");
   }

@@ -35,7 +35,14 @@ Xvfb::Xvfb() {
   if (pipe(fds) != 0) return;
   fcntl(fds[0], F_SETFD, FD_CLOEXEC);
   std::string fd = std::to_string(fds[1]);
-  pid_ = StartProcess({"/usr/bin/Xvfb", "-displayfd", fd, "-screen", "0", "1024x768x24", "-nolisten", "tcp"});
+  char logName[] = "/tmp/quorvel-xvfb-XXXXXX";
+  int logFd = mkstemp(logName);
+  if (logFd >= 0) {
+    close(logFd);
+    log_ = logName;
+  }
+  pid_ = StartProcess({"/usr/bin/Xvfb", "-displayfd", fd, "-screen", "0", "1024x768x24", "-nolisten", "tcp"}, {}, "",
+                      "", log_);
   close(fds[1]);
   std::string number;
   pollfd p{fds[0], POLLIN, 0};
@@ -62,10 +69,11 @@ Xvfb::Xvfb() {
 }
 
 Xvfb::~Xvfb() {
-  if (pid_ > 0) {
+  if (pid_ > 0 && !reaped_) {
     kill(pid_, SIGTERM);
     WaitProcess(pid_, 5000);
   }
+  if (!log_.empty()) unlink(log_.c_str());
 }
 
 std::string Xvfb::Xdotool(const std::string& args) const {
@@ -91,10 +99,14 @@ bool Xvfb::CloseWindow(unsigned long window) const {
 std::string Xvfb::Describe() const {
   std::string screen = Capture("DISPLAY=" + display_ + " xdotool getdisplaygeometry 2>&1");
   while (!screen.empty() && screen.back() == '\n') screen.pop_back();
-  std::string out = "display " + display_ + (running() ? " (server running)" : " (no server)") + "; xdotool sees '" +
-                    screen + "'; windows:";
+  std::string state = "no server";
+  if (pid_ > 0 && !reaped_) reaped_ = waitpid(pid_, nullptr, WNOHANG) == pid_;
+  if (pid_ > 0) state = reaped_ ? "server has ended" : "server running";
+  std::string out = "display " + display_ + " (" + state + "); xdotool sees '" + screen + "'; windows:";
   std::istringstream ids(Xdotool("search --name ."));
   std::string id;
   while (ids >> id) out += " " + id + "='" + Xdotool("getwindowname " + id) + "'";
-  return out;
+  std::string log = log_.empty() ? "" : ReadFileText(log_);
+  if (log.size() > 2000) log = "..." + log.substr(log.size() - 2000);
+  return out + "\nXvfb said: " + log;
 }

@@ -22,7 +22,8 @@ class Xvfb {
   unsigned long FindWindow(const std::string& title, int timeoutMs = 10000) const;
   // Runs xdotool with the arguments; returns its standard output.
   std::string Xdotool(const std::string& args) const;
-  // The display and the names of its windows, for failure messages.
+  // The display, whether the server still runs, the names of its windows and
+  // what the server printed, for failure messages.
   std::string Describe() const;
   // Asks the window to close as a window manager would.
   bool CloseWindow(unsigned long window) const;
@@ -30,4 +31,6 @@ class Xvfb {
  private:
   pid_t pid_ = -1;
   std::string display_;
+  std::string log_;  // the server's standard error, for Describe
+  mutable bool reaped_ = false;  // Describe found the server ended
 };
