@@ -69,7 +69,9 @@ int CompressedHeaderVersion(const unsigned char stored[kCompressedHeaderSize]) {
 
 int CheckIfCompressed(FILE* stream) {
   unsigned char stored[kCompressedHeaderSize];
-  std::fseek(stream, 0, SEEK_SET);
+  // A stream that cannot seek (a pipe) cannot be given back its first bytes
+  // after the test, so it is read as it is: plain.
+  if (std::fseek(stream, 0, SEEK_SET) != 0) return 0;
   size_t got = std::fread(stored, 1, sizeof stored, stream);
   std::fseek(stream, 0, SEEK_SET);
   if (got != sizeof stored) return 0;

@@ -41,6 +41,18 @@ void PutLE32(unsigned char* p, uint32_t v) {
 uint32_t GetLE32(const unsigned char* p) {
   return p[0] | (p[1] << 8) | (p[2] << 16) | (static_cast<uint32_t>(p[3]) << 24);
 }
+// fopen, except that a directory is not a file: on this platform the
+// stream library opens one for reading, and the first read then fails.
+FILE* OpenStream(const std::string& path, const char* mode) {
+  FILE* f = std::fopen(path.c_str(), mode);
+  if (f && PlatIsDirectory(path)) {
+    std::fclose(f);
+    errno = EISDIR;
+    return nullptr;
+  }
+  return f;
+}
+
 }  // namespace
 
 ErrorHandlerReturn HandleFileReadError(const char* name, int code) {
@@ -115,7 +127,7 @@ int File::OpenUnlocalized(const char* name) {
     std::string path = PlatNativePath(name);
     for (int attempt = 1; attempt <= kOpenAttempts; ++attempt) {
       errno = 0;
-      stream = std::fopen(path.c_str(), mode);
+      stream = OpenStream(path, mode);
       if (stream || errno != EAGAIN) break;
       Log("got EAGAIN on %s, sleeping", name);
       if (attempt < kOpenAttempts) PlatSleepMs(kOpenRetryMs);
@@ -128,11 +140,11 @@ int File::OpenUnlocalized(const char* name) {
       std::string path = PlatNativePath(cdName);
       for (;;) {
         errno = 0;
-        stream = std::fopen(path.c_str(), mode);
+        stream = OpenStream(path, mode);
         if (stream) break;
         int err = errno;
         // A file that is simply not there is no error unless it is required.
-        if (!required && (err == ENOENT || err == ENOTDIR || err == EAGAIN)) break;
+        if (!required && (err == ENOENT || err == ENOTDIR || err == EISDIR || err == EAGAIN)) break;
         if (HandleFileReadError(cdName.c_str(), err) == ERROR_RETRY) continue;
         Log("Error opening file %s! Make sure the proper CD is in the drive.\n", cdName.c_str());
         Fail("Cannot access file %s. Error=%d. Please make sure the %s CD-ROM is in the drive.", cdName.c_str(), err,
@@ -160,16 +172,18 @@ int File::OpenUnlocalized(const char* name) {
   return IsOpen() ? 1 : 0;
 }
 
-void File::Close() {
+bool File::Close() {
+  bool ok = true;
   if (stream) {
     DLog("close of file, this=%x\n", PointerTag(this));
-    std::fclose(stream);
+    ok = std::fclose(stream) == 0;
     stream = nullptr;
   }
   if (compressed) {
     delete compressed;
     compressed = nullptr;
   }
+  return ok;
 }
 
 unsigned File::Read(void* buffer, unsigned recordSize, unsigned recordCount) {

@@ -54,7 +54,9 @@ class File {
   // Returns 1 when open (plain or compressed), else 0; a required file that
   // is found nowhere ends the program.
   virtual int Open(const char* name, unsigned char localize = 1);
-  void Close();  // safe on a closed file
+  // Safe on a closed file. False when the stream could not be closed
+  // cleanly: for a written file, data that never reached the disk.
+  bool Close();
   bool IsOpen() const { return stream || compressed; }
 
   // Whole records read. A read error ends the program.

@@ -57,6 +57,6 @@ bool WriteWholeFile(const char* name, const void* data, size_t size) {
     p += chunk;
     size -= chunk;
   }
-  file.Close();
-  return true;
+  // Buffered data meets a full disk only when it is flushed.
+  return file.Close();
 }

@@ -415,8 +415,17 @@ int FileDownload::ReceivePasses(int& percent) {
       // The data of the closing pass belongs to the body as much as any other.
       bool written = WriteTemp(receive_buffer, got);
       if (header_seen && written && (ContentLength == -1 || static_cast<unsigned long>(ContentLength) == TotalAmtRecieved)) {
+        // A full disk may show only when the last buffered bytes are flushed.
+        bool closed = temp_file->Close();
         delete temp_file;
         temp_file = nullptr;
+        if (!closed) {
+          Failed(5,
+                 "Error writing file %s for download, you could be out of disk space or the file is currently in use.",
+                 destination);
+          Log("%s", error_text);
+          return kDownloadFailed;
+        }
         state = 1;
         if (ContentLength == -1) percent = 100;
         return kDownloadFlowing;

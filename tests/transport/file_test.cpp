@@ -1,4 +1,5 @@
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 #include <cstdlib>
 #include <cstring>
@@ -10,6 +11,7 @@
 #include "support/fatal.h"
 #include "transport/compressed_file.h"
 #include "transport/file.h"
+#include "transport/md5.h"
 
 namespace fs = std::filesystem;
 
@@ -255,8 +257,8 @@ TEST_F(FileTest, ReadsAndMustRead) {
 }
 
 TEST_F(FileTest, ReadErrorsEndTheProgram) {
-  fs::create_directories("adir");
-  File d("adir");  // a directory opens as a stream but cannot be read
+  // The process's own memory opens as a stream, but reading its first page fails.
+  File d("/proc/self/mem");
   ASSERT_TRUE(d.IsOpen());
   char buf[4];
   EXPECT_FATAL(d.Read(buf, 1, 4), "Cannot access file. Please make sure the " + kApp + " CD-ROM is in the drive.");
@@ -329,6 +331,37 @@ TEST_F(FileTest, FreeFunctionsAndDirectoryConstructor) {
   }
   File again("data/x.txt");
   EXPECT_EQ(ReadAll(again), "lower+");
+}
+
+// What the platform's stream library allows but a file layer must not pass
+// on: a directory that "opens", a pipe that cannot seek back, and a write
+// error that shows only when the buffer is flushed at close.
+TEST_F(FileTest, DirectoriesPipesAndLateWriteErrors) {
+  fs::create_directories("folder");
+  File dirAsFile("folder");
+  EXPECT_FALSE(dirAsFile.IsOpen());
+  unsigned char digest[kMD5Size];
+  EXPECT_EQ(GetMD5("folder", digest), 0);
+  EXPECT_FATAL(RequiredFile r("folder"), "Cannot open file folder. Please make sure the " + kApp + " CD-ROM is in the drive.");
+
+  // A pipe is read whole, its first bytes included.
+  int fds[2];
+  ASSERT_EQ(pipe(fds), 0);
+  std::string sent;
+  for (int i = 0; i < 40; ++i) sent += char('A' + i % 26);
+  ASSERT_EQ(write(fds[1], sent.data(), sent.size()), ssize_t(sent.size()));
+  close(fds[1]);
+  {
+    File piped(("/dev/fd/" + std::to_string(fds[0])).c_str());
+    ASSERT_TRUE(piped.IsOpen());
+    EXPECT_EQ(ReadAll(piped), sent);
+  }
+  close(fds[0]);
+
+  if (fs::exists("/dev/full")) {
+    EXPECT_FALSE(WriteWholeFile("/dev/full", "abc", 3)) << "the full device refuses the bytes at the flush";
+  }
+  EXPECT_TRUE(WriteWholeFile("fine.bin", "abc", 3));
 }
 
 TEST_F(FileTest, FindMatchingFileNames) {
