@@ -7,6 +7,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <new>
+#include <string>
 
 #include "foundation/fail.h"
 #include "foundation/runtime.h"
@@ -58,7 +59,8 @@ void* AllocWrapper(size_t size) { return RawAlloc(size); }
 
 void* MustAlloc(size_t size) {
   void* p = RawAlloc(size);
-  if (!p) Fail("Failed to allocate %d bytes\n", int(size));
+  // The size in full: requests of 2 GB and more are the likely failures.
+  if (!p) Fail("Failed to allocate %s bytes\n", std::to_string(size).c_str());
   return p;
 }
 

@@ -105,12 +105,20 @@ void ReadLanguageDat() {
   LanguageTrack = 0;
   FILE* f = std::fopen("language.dat", "r");
   if (!f) return;
-  char line[20];
-  if (std::fgets(line, sizeof line, f)) {
-    if (char* nl = std::strchr(line, '\n')) *nl = 0;
-    std::strcpy(LanguageString, line);
-    char track[10];
-    LanguageTrack = std::fgets(track, sizeof track, f) ? std::atoi(track) : 0;
+  // Whole lines, read as text: a carriage return (a file written on
+  // Windows) is not part of the value, and a first line of exactly 19
+  // characters does not push the number into a third read.
+  auto readLine = [f](std::string* line) {
+    line->clear();
+    int c;
+    while ((c = std::fgetc(f)) != EOF && c != '\n')
+      if (c != '\r') line->push_back(char(c));
+    return c != EOF || !line->empty();
+  };
+  std::string name, track;
+  if (readLine(&name)) {
+    std::snprintf(LanguageString, sizeof LanguageString, "%s", name.c_str());
+    LanguageTrack = readLine(&track) ? std::atoi(track.substr(0, 9).c_str()) : 0;
   }
   std::fclose(f);
 }

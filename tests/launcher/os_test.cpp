@@ -121,4 +121,21 @@ TEST(LanguageDat, FirstLineNamesTheLanguageSecondItsNumberAndAbsenceMeansEnglish
     ReadLanguageDat();
     EXPECT_STREQ(LanguageString, "ABCDEFGHIJKLMNOPQRS") << "at most 19 characters";
   });
+  // The number is always the second line, however long the first.
+  struct Case {
+    const char* text;
+    const char* name;
+    int track;
+  } cases[] = {{"FRENCH\r\n1\r\n", "FRENCH", 1},
+               {"ABCDEFGHIJKLMNOPQRS\n2\n", "ABCDEFGHIJKLMNOPQRS", 2},
+               {"ABCDEFGHIJKLMNOPQRSTUVWXYZ\n5\n", "ABCDEFGHIJKLMNOPQRS", 5},
+               {"Italiano\n1234567890123\n", "Italiano", 123456789}};
+  for (const Case& c : cases) {
+    WriteFileText(dir / "language.dat", c.text);
+    InDirectory(dir.path(), [&] {
+      ReadLanguageDat();
+      EXPECT_STREQ(LanguageString, c.name) << c.text;
+      EXPECT_EQ(LanguageTrack, c.track) << c.text;
+    });
+  }
 }
