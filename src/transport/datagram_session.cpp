@@ -26,8 +26,8 @@ void DatagramSession::SetPacketBuffered(int capacity) {
 
 int DatagramSession::InitEncryption(const unsigned char* key, int length) {
   if (!key || length < Rijndael::kKeySize) return 0;
-  auto encryptor = std::make_unique<Rijndael>();
-  auto decryptor = std::make_unique<Rijndael>();
+  auto encryptor = std::make_shared<Rijndael>();
+  auto decryptor = std::make_shared<Rijndael>();
   if (encryptor->init(Rijndael::ECB, Rijndael::Encrypt, key, Rijndael::kKeySize) ||
       decryptor->init(Rijndael::ECB, Rijndael::Decrypt, key, Rijndael::kKeySize))
     return 0;
@@ -124,6 +124,12 @@ Packet* DatagramSession::Receive(DatagramTransport& link) {
     fill_ = 0;
     frame_done_ = false;
   }
+  // The key in force for this frame (InitEncryption may replace it meanwhile).
+  std::shared_ptr<Rijndael> decryptor;
+  {
+    std::lock_guard<std::mutex> hold(send_mutex_);
+    decryptor = decryptor_;
+  }
   // Read exactly up to the end of the current frame, never into the next.
   while (fill_ < 2) {
     long got = link.ReceiveBytes(receive_buffer_.data() + fill_, 2 - fill_);
@@ -134,7 +140,7 @@ Packet* DatagramSession::Receive(DatagramTransport& link) {
   if (frameLength > capacity_) return Fail(link);
   // A plain frame is a whole packet; an encrypted one is at least its length
   // prefix (shorter ones are refused below as undecryptable).
-  if (frameLength < (encryptor_ ? 2u : kPacketHeaderSize)) {
+  if (frameLength < (decryptor ? 2u : kPacketHeaderSize)) {
     Log("bad datagram frame length %u", frameLength);
     return Fail(link);
   }
@@ -146,7 +152,7 @@ Packet* DatagramSession::Receive(DatagramTransport& link) {
   frame_done_ = true;
   Packet* packet = reinterpret_cast<Packet*>(receive_buffer_.data());
 
-  if (!decryptor_) {
+  if (!decryptor) {
     if (packet->Type() == kKeyPacketType) {
       // Copy out: GenerateKey sends, and a later receive reuses the buffer.
       if (frameLength != kKeyPacketSize) {
@@ -160,7 +166,7 @@ Packet* DatagramSession::Receive(DatagramTransport& link) {
     return packet;
   }
 
-  OpenedFrame opened = OpenEncryptedFrame(*decryptor_, frameLength, (link.Flags() & sockflags_compressed_in) != 0,
+  OpenedFrame opened = OpenEncryptedFrame(*decryptor, frameLength, (link.Flags() & sockflags_compressed_in) != 0,
                                           decrypt_buffer_, receive_buffer_);
   packet = reinterpret_cast<Packet*>(receive_buffer_.data());
   switch (opened.error) {

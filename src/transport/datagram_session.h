@@ -16,8 +16,9 @@
 // packet.
 //
 // Threads: Send, SendCopy, SentRemainingData and InitEncryption may be
-// called from several threads (they share the send buffers under one
-// mutex); Receive and GenerateKey belong to one receiving thread.
+// called from several threads (they share the send buffers and the keys
+// under one mutex); Receive and GenerateKey belong to one receiving thread,
+// which decrypts each frame with the key in force when the frame began.
 #pragma once
 
 #include <atomic>
@@ -96,7 +97,10 @@ class DatagramSession {
   // before. Returns 0 (and changes nothing) when length is below 16.
   int InitEncryption(const unsigned char* key, int length);
 
-  bool Encrypted() const { return encryptor_ != nullptr; }
+  bool Encrypted() const {
+    std::lock_guard<std::mutex> hold(send_mutex_);
+    return encryptor_ != nullptr;
+  }
   // Bytes of partly sent frames still waiting.
   size_t PendingBytes() const { return pending_.size() - pending_start_; }
 
@@ -108,9 +112,11 @@ class DatagramSession {
   int Flush(DatagramTransport& link);
   Packet* Fail(DatagramTransport& link);
 
-  std::mutex send_mutex_;
+  mutable std::mutex send_mutex_;
   KeyExchange exchange_;
-  std::unique_ptr<Rijndael> encryptor_, decryptor_;
+  // Shared so that Receive can keep using the decryptor it started with while
+  // another thread installs a new key.
+  std::shared_ptr<Rijndael> encryptor_, decryptor_;
 
   // Receiving: the frame being assembled, then the packet restored in place.
   std::vector<unsigned char> receive_buffer_;

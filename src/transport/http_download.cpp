@@ -464,9 +464,15 @@ int FileDownload::OnHeader(int& percent) {
   bool failed = status.code >= 300 || status.code < 200;
   if (!failed && status.code == 206) {
     // Only the continuation of the leftover .res is acceptable.
+    // It must also run to the end of the same file: the recorded length is
+    // the whole file's, and a shorter range would be kept as if complete.
     long first = -1, last = -1, total = -1;
     bool ok = resume_from_ > 0 && FindHttpHeaderField(header, "Content-Range", &value) &&
-              ParseContentRange(value, &first, &last, &total) && first == resume_from_;
+              ParseContentRange(value, &first, &last, &total) && first == resume_from_ && last >= first;
+    long end = total >= 0 ? total : long(recorded_length);
+    if (ok) ok = last + 1 == end && (recorded_length <= 0 || end == recorded_length);
+    long bodyLength = -1;
+    if (ok && ParseContentLength(header, &bodyLength) == kContentLengthOk) ok = bodyLength == last - first + 1;
     if (!ok) {
       DeleteResultFiles();
       Failed(5, "Server sent the wrong part of %s.", destination);
@@ -480,8 +486,10 @@ int FileDownload::OnHeader(int& percent) {
          HttpStatusText(status.code));
     Log("%s", error_text);
     if (status.code == 407) Log("Proxy Authentication is being requested");
-    // A ranged request that the server cannot serve must not be repeated.
-    if (resume_from_ > 0) DeleteResultFiles();
+    // A range the server cannot serve must not be asked for again; any other
+    // error (a busy server, a proxy asking for credentials) keeps the part
+    // received so far for the next attempt.
+    if (resume_from_ > 0 && status.code == 416) DeleteResultFiles();
     return kDownloadFailed;
   }
   if (status.code != 206 && resume_from_ > 0) {

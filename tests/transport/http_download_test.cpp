@@ -239,6 +239,11 @@ TEST_F(ScriptedServer, WrongRangeOrRefusedRangeDropsTheLeftover) {
       {"other start", "HTTP/1.1 206 Partial Content\r\nContent-Length: 5\r\nContent-Range: bytes 0-4/10\r\n\r\n01234"},
       {"no range", "HTTP/1.1 206 Partial Content\r\nContent-Length: 5\r\n\r\n56789"},
       {"416", "HTTP/1.1 416 Requested range not satisfiable\r\nContent-Length: 0\r\n\r\n"},
+      {"ends early", "HTTP/1.1 206 Partial Content\r\nContent-Length: 2\r\nContent-Range: bytes 5-6/10\r\n\r\n56"},
+      {"other file", "HTTP/1.1 206 Partial Content\r\nContent-Length: 15\r\nContent-Range: bytes 5-19/20\r\n\r\n"
+                     "567890123456789"},
+      {"length and range disagree",
+       "HTTP/1.1 206 Partial Content\r\nContent-Length: 3\r\nContent-Range: bytes 5-9/10\r\n\r\n567"},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.what);
@@ -255,6 +260,30 @@ TEST_F(ScriptedServer, WrongRangeOrRefusedRangeDropsTheLeftover) {
     EXPECT_FALSE(Exists(Dest()));
     d->Reset(1);
   }
+}
+
+TEST_F(ScriptedServer, PassingErrorsKeepTheLeftoverForTheNextAttempt) {
+  for (const char* response : {"HTTP/1.1 503 Service Unavailable\r\nContent-Length: 0\r\n\r\n",
+                               "HTTP/1.1 407 Proxy Authentication Required\r\nContent-Length: 0\r\n\r\n"}) {
+    SCOPED_TRACE(response);
+    Write(Dest(".res"), "01234");
+    Write(Dest(".hdr"), "Content-Length: 10\nLast-Modified: D\n");
+    auto d = Start("/a");
+    AcceptRequest(*d);
+    Send(response);
+    peer_.reset();
+    EXPECT_EQ(Settle(*d), 2);
+    EXPECT_EQ(Read(Dest(".res")), "01234");
+    EXPECT_EQ(Read(Dest(".hdr")), "Content-Length: 10\nLast-Modified: D\n");
+    d->Reset(1);
+  }
+  // And the next attempt completes it.
+  auto d = Start("/a");
+  AcceptRequest(*d);
+  Send("HTTP/1.1 206 Partial Content\r\nContent-Length: 5\r\nContent-Range: bytes 5-9/10\r\n\r\n56789");
+  peer_.reset();
+  EXPECT_EQ(Settle(*d), 0);
+  EXPECT_EQ(Read(Dest()), "0123456789");
 }
 
 TEST_F(ScriptedServer, UnreadableAnswersFail) {
