@@ -255,6 +255,7 @@ void TextLayout::Run(const char* text, size_t end) {
     }
     switch (code) {
       case '@': Character('@', -1); break;
+      case '{': Character('{', -1); break;  // a brace that opens no symbol group
       case 'q': Character('"', -1); break;
       case '[':
         std::memcpy(SaveFontColor, FontColor, 3);
@@ -300,16 +301,30 @@ static size_t ReadableLength(const char* text) {
   const char* cursor = text;
   int wide = 0;
   long lastOpen = -1;
-  bool closed = true;
+  bool closed = true, inGroup = false;
   for (;;) {
     const char* at = cursor;
     unsigned c = NextMixedChar(cursor, wide);
     if (c == 0) break;
-    if (c == '{') lastOpen = long(at - text), closed = false;
-    if (c == '}') closed = true;
+    if (c == '@' && !inGroup) {
+      // A code's letter is never a brace of a group ("@{" is a literal one).
+      if (NextMixedChar(cursor, wide) == 0) break;
+      continue;
+    }
+    if (c == '{') lastOpen = long(at - text), closed = false, inGroup = true;
+    if (c == '}') closed = true, inGroup = false;
   }
   if (lastOpen >= 0 && !closed) return size_t(lastOpen);
   return StrBytes(text);
+}
+
+std::string LiteralText(const char* text) {
+  std::string out;
+  for (const char* p = text ? text : ""; *p; ++p) {
+    if (*p == '@' || *p == '{') out += '@';
+    out += *p;
+  }
+  return out;
 }
 
 // Font2 -----------------------------------------------------------------

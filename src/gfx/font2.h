@@ -13,7 +13,8 @@
 // two-byte characters (high byte first) and back; byte 10 breaks the line.
 // Inline codes start with "@" (colours "@K" ... "@C", "@[" "@]", "@Z" drop
 // shadow, "@z" soft shadow, "@i" italics, "@s" dimming, "@H" half blank,
-// "@L" half line, "@-" dash, "@c" tick, "@@", "@q"); characters between "{"
+// "@L" half line, "@-" dash, "@c" tick, "@@", "@q", and "@{" for a brace
+// that opens no group); characters between "{"
 // and "}" are symbol images when the font has a symbol name format.
 //
 // GUI thread only: the glyph bitmap and the colour are shared by all fonts.
@@ -109,5 +110,10 @@ extern Font2* CurFont;
 // The shared glyph bitmap, kGlyphBitmapWidth bytes a row, rows top to bottom;
 // a non-zero byte is a lit pixel.
 extern uint8_t* GlyphBitmap;
+// Text from outside (typed, pasted, file names) made safe to Print as it
+// stands: "@" becomes "@@" and "{" becomes "@{", so no part of it is read as
+// a text code or a symbol group. Single-byte text only.
+std::string LiteralText(const char* text);
+
 // Releases the shared glyph bitmap and FreeType (run at exit).
 void FreeGlobalFontCrap();

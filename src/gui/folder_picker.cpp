@@ -2,8 +2,8 @@
 
 #include <algorithm>
 #include <cstdlib>
-#include <unistd.h>
 
+#include "gfx/font2.h"
 #include "gfx/gfx_device.h"
 #include "gui/gui_button.h"
 #include "gui/gui_drag_bar.h"
@@ -41,10 +41,7 @@ GUIFolderPicker::GUIFolderPicker(const char* title, GUIObject* recipient, const 
   CancelButton = new GUIButton(0, 0, 80, "Cancel", MsgCancel, 2);
   for (GUIButton* b : {UpButton, OpenButton, OkButton, CancelButton}) AddChild(b);
   std::string start = startPath && *startPath ? PlatNativePath(startPath) : std::string();
-  if (start.empty()) {
-    char cwd[4096];
-    start = getcwd(cwd, sizeof cwd) ? cwd : ".";
-  }
+  if (start.empty()) start = PlatResolvedPath(".");
   // The nearest folder of the start path that exists.
   while (!ChangeTo(start)) {
     std::string up = ParentFolder(start);
@@ -100,10 +97,7 @@ bool GUIFolderPicker::ChangeTo(const std::string& path) {
   if (p.empty() || !PlatIsDirectory(p)) return false;
   std::vector<std::string> names;
   if (!PlatListDirectory(p, names)) return false;
-  if (p != ".") {
-    char resolved[4096];
-    if (realpath(p.c_str(), resolved)) p = resolved;
-  }
+  if (p != ".") p = PlatResolvedPath(p);
   Path = p;
   Folders.clear();
   for (auto& n : names)
@@ -111,7 +105,8 @@ bool GUIFolderPicker::ChangeTo(const std::string& path) {
   std::sort(Folders.begin(), Folders.end());
   List->ClearText();
   if (ParentFolder(Path) != Path) List->AddLineAtBottom("..", -1);
-  for (size_t i = 0; i < Folders.size(); ++i) List->AddLineAtBottom(Folders[i].c_str(), int(i));
+  // Folder names are shown as they are, never read as text codes.
+  for (size_t i = 0; i < Folders.size(); ++i) List->AddLineAtBottom(LiteralText(Folders[i].c_str()).c_str(), int(i));
   List->ScrollToTop();
   PathField->Set(Path.c_str());
   RedrawRegion();

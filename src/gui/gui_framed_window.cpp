@@ -100,7 +100,16 @@ void GUIFramedWindow::Draw(int x, int y) {
       CurGfxDevice->CopyTMap(float(ax + Width - DefaultLRCornerTexture->Width),
                              float(ay + Height - DefaultLRCornerTexture->Height), DefaultLRCornerTexture);
   }
-  DrawChildren(ax - ScrollX, ay - ScrollY);
+  // Minimised, only the title bar shows: the children keep their places
+  // below it and would otherwise be drawn over whatever lies there.
+  if (Minimized) {
+    if (TitleBar) {
+      bool fixed = (TitleBar->Flags & NotScrolled) != 0;
+      TitleBar->Draw(ax - (fixed ? 0 : ScrollX), ay - (fixed ? 0 : ScrollY));
+    }
+  } else {
+    DrawChildren(ax - ScrollX, ay - ScrollY);
+  }
   if (!Minimized) {
     if (DefaultULCornerTexture) CurGfxDevice->CopyTMap(float(ax), float(ay), DefaultULCornerTexture);
     if (DefaultURCornerTexture)

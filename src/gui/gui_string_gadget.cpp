@@ -21,11 +21,35 @@ const char SpecialCtrlCharChars[] = "0123456789bgruwxstfalyzeivcBGRUWXSTFALYZ";
 namespace {
 constexpr int kCharWidthWithoutFont = 8;
 
-// The text as the font should draw it: "@" doubled so that typed text is
-// never read as a text code.
+// Where the symbol group opening at text[i] ends (its "}"), or -1 when the
+// "{" opens no group the font can draw: no "}" follows, or a character in
+// between has no symbol image (the font stops the program on those).
+int SymbolGroupEnd(const char* text, int i) {
+  for (int j = i + 1; text[j]; ++j) {
+    unsigned char c = static_cast<unsigned char>(text[j]);
+    if (c == '}') return j;
+    if (c < 32 || c > 128) return -1;
+  }
+  return -1;
+}
+
+// The first n characters of the text as the font should draw them: "@"
+// doubled so that typed text is never read as a text code, and a "{" that
+// opens no drawable symbol group shown as a brace. The symbol groups the
+// control keys insert stay groups.
 std::string Escaped(const char* text, int n) {
   std::string s;
   for (int i = 0; i < n && text[i]; ++i) {
+    if (text[i] == '{') {
+      int end = SymbolGroupEnd(text, i);
+      if (end < 0) {
+        s += "@{";
+        continue;
+      }
+      for (; i < n && i <= end; ++i) s += text[i];
+      --i;
+      continue;
+    }
     s += text[i];
     if (text[i] == '@') s += '@';
   }
@@ -265,6 +289,9 @@ int GUIStringGadget::HandleKey(int key, unsigned long mods) {
       if (key == KeyUp) e = CurrentHistory ? CurrentHistory->Prev : LastNode(History);
       else e = CurrentHistory ? CurrentHistory->Next : nullptr;
       if (key == KeyUp && !e) e = CurrentHistory;  // stays on the oldest entry
+      // With nothing to recall (no history, or Down before any Up) the
+      // typed text stays; Down past the newest entry gives an empty line.
+      if (!e && !CurrentHistory) return 1;
       CurrentHistory = e;
       Set(e ? e->Text : "");
       return 1;
@@ -299,8 +326,8 @@ int GUIStringGadget::HandleKey(int key, unsigned long mods) {
         DeleteSelection();
       } else if (Cursor > 0) {
         int from = Cursor - 1;
-        if (Buffer[from] == '}' && from >= 2 && Buffer[from - 2] == '{') from -= 2;  // a one-symbol group
-        else if (from >= 1 && Buffer[from - 1] == '@') from -= 1;                   // a text code
+        // A one-symbol group goes as one; "@" is always literal in a field.
+        if (Buffer[from] == '}' && from >= 2 && Buffer[from - 2] == '{') from -= 2;
         DeleteRange(from, Cursor);
       }
       Selecting = 0;

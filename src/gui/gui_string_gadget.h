@@ -63,11 +63,12 @@ class GUIStringGadget : public GUIObject {
   int SpaceRemaining() const { return MaxLength - Length(); }
   bool HasSelection() const { return Selecting && SelectAnchor != Cursor; }
   void SelectAll();
+  // The first n characters in the form handed to the font: typed "@" and
+  // braces that open no drawable symbol group escaped, masked text as stars.
+  std::string Shown(int n) const;
 
  private:
   int PixelOffset(int index);
-  // The first n characters as the font draws them.
-  std::string Shown(int n) const;
   void DeleteRange(int from, int to);
   // Inserts as much of text as fits; replaces a selection first.
   void Insert(const char* text, int n);

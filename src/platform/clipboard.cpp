@@ -2,6 +2,7 @@
 
 #include <SDL2/SDL.h>
 
+#include "platform/text_encoding.h"
 #include "platform/window.h"
 
 namespace {
@@ -15,7 +16,7 @@ bool UseSdl() { return !PlatIsHeadless() && SDL_WasInit(SDL_INIT_VIDEO); }
 
 bool PlatSetClipboardText(const char* text) {
   if (!text) return false;
-  if (UseSdl()) return SDL_SetClipboardText(text) == 0;
+  if (UseSdl()) return SDL_SetClipboardText(PlatLatin1ToUtf8(text).c_str()) == 0;
   g_localClipboard = text;
   g_localHasText = true;
   return true;
@@ -26,7 +27,7 @@ bool PlatGetClipboardText(std::string* text) {
     if (!SDL_HasClipboardText()) return false;
     char* s = SDL_GetClipboardText();
     if (!s) return false;
-    *text = s;
+    *text = PlatUtf8ToLatin1(s);
     SDL_free(s);
     return !text->empty();
   }

@@ -1,4 +1,5 @@
-// The system clipboard, plain text only.
+// The system clipboard, plain text only, in the program's single-byte
+// characters (converted from and to the desktop's UTF-8).
 #pragma once
 
 #include <string>

@@ -1,5 +1,7 @@
 #include "platform/filesystem.h"
 
+#include <cstdlib>
+
 #include <dirent.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -42,6 +44,14 @@ bool PlatMakeDirectory(const std::string& path) {
   std::string p = PlatNativePath(path);
   if (mkdir(p.c_str(), 0755) == 0) return true;
   return errno == EEXIST && PlatIsDirectory(p);
+}
+
+std::string PlatResolvedPath(const std::string& path) {
+  char* resolved = realpath(PlatNativePath(path).c_str(), nullptr);
+  if (!resolved) return path;
+  std::string out = resolved;
+  std::free(resolved);
+  return out;
 }
 
 bool PlatRemoveFile(const std::string& path) { return unlink(PlatNativePath(path).c_str()) == 0; }

@@ -22,6 +22,9 @@ bool PlatListDirectory(const std::string& directory, std::vector<std::string>& n
 
 bool PlatFileExists(const std::string& path);       // any kind of entry
 bool PlatIsDirectory(const std::string& path);
+// The absolute form of an existing path, links and "." / ".." resolved;
+// the path unchanged when it cannot be resolved.
+std::string PlatResolvedPath(const std::string& path);
 bool PlatMakeDirectory(const std::string& path);    // true also when it exists already
 bool PlatRemoveFile(const std::string& path);
 bool PlatRenameFile(const std::string& from, const std::string& to);

@@ -12,6 +12,7 @@
 
 #include "platform/clock_source.h"
 #include "platform/keymap.h"
+#include "platform/text_encoding.h"
 #include "platform/window_internal.h"
 
 namespace {
@@ -76,18 +77,7 @@ unsigned MouseFlags() {
 // Appends the characters of UTF-8 text as WM_CHAR messages. Characters outside
 // the narrow code page arrive as '?'.
 void PushText(HWND w, const char* text) {
-  const unsigned char* p = reinterpret_cast<const unsigned char*>(text);
-  while (*p) {
-    unsigned cp = *p;
-    int extra = 0;
-    if (cp >= 0xF0) { cp &= 0x07; extra = 3; }
-    else if (cp >= 0xE0) { cp &= 0x0F; extra = 2; }
-    else if (cp >= 0xC0) { cp &= 0x1F; extra = 1; }
-    ++p;
-    for (int i = 0; i < extra && (*p & 0xC0) == 0x80; ++i, ++p) cp = (cp << 6) | (*p & 0x3F);
-    if (cp > 0xFF) cp = '?';
-    Push(w, WM_CHAR, cp, long(g_lastScan << 16) | 1);
-  }
+  for (char c : PlatUtf8ToLatin1(text)) Push(w, WM_CHAR, static_cast<unsigned char>(c), long(g_lastScan << 16) | 1);
 }
 
 void TranslateKey(const SDL_KeyboardEvent& e, bool down) {

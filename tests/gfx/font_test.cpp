@@ -161,6 +161,21 @@ TEST_P(Text, PrintScaleFDrawsTheTextAtTheScaledSizeAndLeavesTheFontAsItWas) {
   font->PrintScaleF(5, 5, -1.0f, "@R%s", "Hi");
 }
 
+TEST_P(Text, LiteralTextShowsBracesAndAtSignsAsTheyAre) {
+  EXPECT_EQ(LiteralText("a@b{c}d{"), "a@@b@{c}d@{");
+  EXPECT_EQ(LiteralText(nullptr), "");
+  int brace = font->CharWidth('{');
+  EXPECT_EQ(Width("a@{b"), font->CharWidth('a') + brace + font->CharWidth('b'));
+  EXPECT_EQ(Width(LiteralText("{x}").c_str()), brace + font->CharWidth('x') + font->CharWidth('}'));
+  // "@{" opens no group, so nothing is cut after it, and a real group still is.
+  EXPECT_EQ(Width("x@{y"), Width("x") + brace + Width("y"));
+  EXPECT_EQ(Width("x{y"), Width("x"));
+  EXPECT_EQ(Width("{@}x"), Width("x")) << "inside a group \"@\" is a symbol character";
+  // Characters the symbol set does not have, from outside: drawn, never fatal.
+  EXPECT_NO_FATAL(font->Print(5, 5, ("@R" + LiteralText("{\xe9}")).c_str()));
+  EXPECT_FALSE(Find(255, 0, 0).empty());
+}
+
 TEST_P(Text, HalfBlankIsAtLeastOnePixel) {
   int saved = font->SpaceWidth;
   font->SpaceWidth = 3;

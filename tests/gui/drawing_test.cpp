@@ -12,9 +12,13 @@
 #include "gui/gui_text_box.h"
 #include "gui/balloon_help.h"
 #include "gui/gui_backdrop_window.h"
+#include "gui/damage.h"
+#include "gui/gui_framed_window.h"
+#include "gui/gui_string_gadget.h"
 #include "gui/gui_button.h"
 #include "gui/gui_redraw.h"
 #include "gui_fixture.h"
+#include "support/fatal.h"
 
 namespace {
 
@@ -132,10 +136,11 @@ TEST_F(DrawingTest, OverlongMessageScrollsOverTheSkinsLongTextTile) {
   Font2 font("ms sans serif", "sserife.fon", 32, 0, 6, 16);
   Font2* saved = DefaultSimpleDialogButtonFont;
   DefaultSimpleDialogButtonFont = &font;
-  AddTopLevelObject(new GUIBackdropWindow(0, 0, 640, 480, 0, 0, 0));
+  auto* back = new GUIBackdropWindow(0, 0, 640, 480, 0, 0, 0);
+  AddTopLevelObject(back);
   std::string lines;
   for (int i = 0; i < 200; ++i) lines += "line " + std::to_string(i) + "\n";
-  auto* tall = new GUISimpleDialogBox("T", GUIObjList->Next, nullptr, lines.c_str(), 300, 100, DialogOK, 1, -1, 0, 0,
+  auto* tall = new GUISimpleDialogBox("T", back, nullptr, lines.c_str(), 300, 100, DialogOK, 1, -1, 0, 0,
                                       nullptr, nullptr);
   AddTopLevelObject(tall);
   ASSERT_NE(tall->LongText, nullptr);
@@ -154,6 +159,43 @@ TEST_F(DrawingTest, OverlongMessageScrollsOverTheSkinsLongTextTile) {
   EXPECT_GT(differing, 0) << "a textured tile, not a flat fill";
   DefaultSimpleDialogButtonFont = saved;
   ASSERT_EQ(chdir(cwd), 0);
+}
+
+TEST_F(DrawingTest, AMinimisedFrameShowsOnlyItsTitleBar) {
+  auto* back = new GUIBackdropWindow(0, 0, 640, 480, 10, 20, 30);
+  AddTopLevelObject(back);
+  auto* frame = new GUIFramedWindow(100, 100, 200, 150, "Frame", 1, 1, 0, 0, back);
+  back->AddChild(frame);
+  auto* inside = new GUIBackdropWindow(20, 40, 100, 60, 200, 0, 0);
+  frame->AddChild(inside);
+  Need_Redraw = 1;
+  GUIRedrawWindows();
+  int x = inside->AbsoluteX() + 5, y = inside->AbsoluteY() + 5;
+  EXPECT_EQ(Pixel(x, y), "200,0,0");
+  frame->Minimize();
+  Need_Redraw = 1;
+  GUIRedrawWindows();
+  EXPECT_EQ(Pixel(x, y), "10,20,30") << "the child stays hidden below the title bar";
+  // A partial redraw over the child's place does not bring it back either.
+  AddDamageRegion(x - 5, y - 5, x + 20, y + 20);
+  GUIRedrawWindows();
+  EXPECT_EQ(Pixel(x, y), "10,20,30");
+  EXPECT_NE(Pixel(frame->AbsoluteX() + 30, frame->AbsoluteY() + 5), "10,20,30") << "the title bar is drawn";
+}
+
+TEST_F(DrawingTest, EntryFieldDrawsAnyTypedTextWithoutStopping) {
+  auto* back = new GUIBackdropWindow(0, 0, 640, 480, 0, 0, 0);
+  AddTopLevelObject(back);
+  Font2 font("ms sans serif", "sserife.fon", 32, 0, 6, 16);
+  auto* field = new GUIStringGadget(20, 20, 300, 20);
+  field->Font = &font;
+  back->AddChild(field);
+  for (const char* text : {"ab{\xe9}", "x{", "{\xff}}}", "me@x{y", "\xe9\xe8{@}"}) {
+    field->Set(text);
+    Need_Redraw = 1;
+    EXPECT_NO_FATAL(GUIRedrawWindows()) << text;
+  }
+  field->Font = nullptr;
 }
 
 }  // namespace

@@ -64,6 +64,20 @@ TEST_F(FolderPickerTest, ListsOnlyVisibleSubfoldersSortedWithAWayUp) {
   EXPECT_STREQ(p->PathField->Text(), p->Path.c_str());
 }
 
+TEST_F(FolderPickerTest, FolderNamesWithBracesAndAtSignsAreListedLiterally) {
+  mkdir((dir / "{\xc3\xa9}").c_str(), 0755);
+  mkdir((dir / "a@b").c_str(), 0755);
+  GUIFolderPicker* p = Open(dir.path());
+  ASSERT_EQ(p->Folders.size(), 4u);
+  EXPECT_EQ(p->Folders[0], "a@b");
+  EXPECT_STREQ(p->List->LineAt(1)->Text, "a@@b");
+  EXPECT_EQ(p->Folders[3], "{\xc3\xa9}");
+  EXPECT_STREQ(p->List->LineAt(4)->Text, "@{\xc3\xa9}");
+  std::string top = p->Path;
+  ClickLine(p, 4, true);
+  EXPECT_EQ(p->Path, top + "/{\xc3\xa9}") << "the folder itself is opened, not its shown form";
+}
+
 TEST_F(FolderPickerTest, DoubleClickGoesInUpComesBackAndOkReportsTheSelection) {
   GUIFolderPicker* p = Open(dir.path());
   std::string top = p->Path;

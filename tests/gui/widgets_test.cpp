@@ -194,10 +194,11 @@ TEST_F(EntryTest, BackspaceAfterASymbolGroupRemovesTheWholeGroup) {
   TypeChar(17);
   Type("#");
   EXPECT_STREQ(field->Text(), "ab#");
-  // A text code goes as a pair.
+  // The field shows "@" literally, so it holds no text codes: an address
+  // like "me@x" loses one character at a time.
   Type("@R");
   PressBackspace();
-  EXPECT_STREQ(field->Text(), "ab#");
+  EXPECT_STREQ(field->Text(), "ab#@");
 }
 
 TEST_F(EntryTest, SelectionWithShiftAndClipboardKeys) {
@@ -259,6 +260,40 @@ TEST_F(EntryTest, HistoryRecallsEarlierEntriesWithoutDuplicates) {
   EXPECT_STREQ(field->Text(), "two");
   KeyDown(VK_DOWN);
   EXPECT_STREQ(field->Text(), "one");
+}
+
+TEST_F(EntryTest, UpOrDownWithNothingToRecallKeepsTheTypedText) {
+  Type("hello");
+  KeyDown(VK_UP);
+  EXPECT_STREQ(field->Text(), "hello");
+  KeyDown(VK_DOWN);
+  EXPECT_STREQ(field->Text(), "hello");
+  PressEnter();
+  Type("draft");
+  KeyDown(VK_DOWN);
+  EXPECT_STREQ(field->Text(), "hellodraft") << "Down before any Up recalls nothing";
+  KeyDown(VK_UP);
+  EXPECT_STREQ(field->Text(), "hello");
+  KeyDown(VK_DOWN);
+  EXPECT_STREQ(field->Text(), "") << "past the newest entry: an empty line";
+}
+
+TEST_F(EntryTest, TypedBracesAndAtSignsAreShownAsTyped) {
+  struct Case {
+    const char* text;
+    const char* shown;
+  } cases[] = {
+      {"me@x", "me@@x"},
+      {"ab{\xe9}", "ab@{\xe9}"},       // no symbol image for that character
+      {"open{", "open@{"},               // no closing brace
+      {"{g}x", "{g}x"},                  // a symbol group the control keys insert
+      {"a{b@}c", "a{b@}c"},              // inside a group "@" is a symbol
+      {"{\x01}", "@{\x01}"},
+  };
+  for (const Case& c : cases) {
+    field->Set(c.text);
+    EXPECT_EQ(field->Shown(int(std::strlen(c.text))), c.shown) << c.text;
+  }
 }
 
 TEST_F(EntryTest, CapacityStopsTypingAndEnterMovesFocusAlongTabOrder) {
