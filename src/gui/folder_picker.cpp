@@ -9,6 +9,7 @@
 #include "gui/gui_drag_bar.h"
 #include "gui/gui_string_gadget.h"
 #include "gui/gui_text_box.h"
+#include "gui/mouse_dispatch.h"
 #include "platform/filesystem.h"
 
 std::string ParentFolder(const std::string& path) {
@@ -52,7 +53,7 @@ GUIFolderPicker::GUIFolderPicker(const char* title, GUIObject* recipient, const 
     start = up;
   }
   LayoutChildren();
-  Modal = this;
+  SetModal(this);
 }
 
 void GUIFolderPicker::LayoutChildren() {

@@ -180,6 +180,13 @@ void GUIButton::DoMouseMovement(int x, int y, unsigned long mods) {
   }
 }
 
+void GUIButton::CaptureCancelled() {
+  Flags &= ~uint32_t(Pressed);
+  PointerInside = 0;
+  RedrawRegion();
+  SetGUITickInterval(kGUITickIntervalMs);
+}
+
 void GUIButton::Disable() {
   // Damaged first: once disabled, RedrawRegion would ignore it.
   RedrawRegion();

@@ -41,6 +41,8 @@ class GUIButton : public GUIObject {
   void Disable() override;
   void Enable() override;
   void SetText(const char* text);
+  // A press abandoned by the toolkit: the button pops up without a click.
+  void CaptureCancelled() override;
 
  protected:
   // Called after a completed click, before the parent is told; false when

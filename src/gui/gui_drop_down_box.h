@@ -38,6 +38,8 @@ class GUIMenuObject : public GUIObject {
   void DoButtonEvent(ButtonEventType t, int x, int y, unsigned long mods) override;
   void DoMouseMovement(int x, int y, unsigned long mods) override;
   int HandleKey(int key, unsigned long mods) override;
+  // Closed without a choice, like a press outside it.
+  void CaptureCancelled() override { Close(); }
   // Item index at local y, or -1 (the scroll strips give -2 up, -3 down).
   int ItemAt(int y) const;
   void Choose(int index);

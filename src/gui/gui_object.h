@@ -148,6 +148,11 @@ class GUIObject {
   // Sound is outside this program: the file is named and nothing is played.
   virtual void GUIPlaySound(const char* file) {}
   virtual void SetEnd() {}
+  // The toolkit took the mouse capture away (a modal object appeared that
+  // does not contain this object); MouseOwner no longer names it. Objects
+  // that keep state for the capture drop it here: a pressed button pops up
+  // without a click, a pop-up list closes.
+  virtual void CaptureCancelled() {}
 
   // Tree building. AddChild appends at the tail (back-most).
   void AddChild(GUIObject* child);

@@ -15,6 +15,7 @@
 #include "gui/gui_skin.h"
 #include "gui/gui_string_gadget.h"
 #include "gui/gui_text_box.h"
+#include "gui/mouse_dispatch.h"
 #include "platform/filesystem.h"
 
 const char* SimpleButtonHelpStrs[10] = {"Help", "Cancel", "No", "OK", "Yes", "Ignore", "Delete", "Respond", "No", "Yes"};
@@ -72,7 +73,7 @@ GUISimpleDialogBox::GUISimpleDialogBox(const char* title, GUIObject* recipient, 
   // Centred on the screen until Place () centres it in its parent.
   X = std::max(0, (GfxDevice::Width - Width) / 2);
   Y = std::max(0, (GfxDevice::Height - Height) / 2);
-  Modal = this;
+  SetModal(this);
 }
 
 GUISimpleDialogBox::~GUISimpleDialogBox() { GRTFree(Message); }

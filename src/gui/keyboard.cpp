@@ -10,7 +10,9 @@ bool IsFunctionKey(int key) {
 
 void GUIHandleKey(int key, unsigned long mods) {
   if (KeyOwner && !(key & KeyAlt) && !IsFunctionKey(key)) {
-    if (key == KeyTab) {
+    // Tab moves the focus only among the objects that take input: behind a
+    // modal object it goes to that object like every other key.
+    if (key == KeyTab && (!Modal || KeyOwner->IsWithin(Modal))) {
       if (GUIObject* next = KeyOwner->NextInTabOrder) {
         KeyOwner->RedrawRegion();
         next->RedrawRegion();

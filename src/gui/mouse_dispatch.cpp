@@ -52,7 +52,25 @@ bool AncestorDisabled(GUIObject* o) {
   return false;
 }
 
+// A capture held outside the active modal object ends: while the modal
+// object is up nothing else gets the mouse. Modal may be set directly, so
+// every event checks too.
+void EndCaptureOutsideModal() {
+  GUIObject* modal = ActiveModal();
+  GUIObject* owner = MouseOwner;
+  if (!modal || !owner || owner->IsWithin(modal)) return;
+  MouseOwner = nullptr;
+  owner->CaptureCancelled();
+}
+
 }  // namespace
+
+GUIObject* ActiveModal() { return Modal && !AncestorDisabled(Modal) ? Modal : nullptr; }
+
+void SetModal(GUIObject* obj) {
+  Modal = obj;
+  EndCaptureOutsideModal();
+}
 
 GUIObject* GUIObjectUnderCursor(int x, int y, GUIObject* list, GUIObject* skip) {
   return SearchUnder(x, y, list, skip, nullptr);
@@ -61,34 +79,31 @@ GUIObject* GUIObjectUnderCursor(int x, int y, GUIObject* list, GUIObject* skip) 
 GUIObject* GUIHelpObjectUnderCursor(int x, int y, GUIObject* list) { return SearchHelp(x, y, list, nullptr); }
 
 void GUIDoMouseButtonEvent(int x, int y, ButtonEventType t, unsigned long mods) {
-  if (MouseOwner && !Modal) {
+  EndCaptureOutsideModal();
+  GUIObject* modal = ActiveModal();
+  // What is left of a capture lies inside the modal object (or there is
+  // none), so it gets every button event, as without a modal object: a
+  // press that started on a dialog button completes on release, and a list
+  // opened in a dialog closes on a press outside it.
+  if (MouseOwner) {
     MouseOwner->DoButtonEvent(t, x - MouseOwner->AbsoluteX(), y - MouseOwner->AbsoluteY(), mods);
     return;
   }
-  if (t == LeftButtonDown && KeyOwner && !Modal) {
+  if (t == LeftButtonDown && KeyOwner && !modal) {
     KeyOwner->RedrawRegion();
     KeyOwner = nullptr;
   }
-  if (Modal) {
-    if (t == LeftButtonUp && MouseOwner) {
-      GUIObject* owner = MouseOwner;
-      owner->DoButtonEvent(t, x - owner->AbsoluteX(), y - owner->AbsoluteY(), mods);
-      // The release may have closed the dialog.
-      if (!Modal) return;
-    }
-    if (!AncestorDisabled(Modal)) {
-      GUIObject* m = Modal;
-      int lx = x - m->AbsoluteX(), ly = y - m->AbsoluteY();
-      int cx = lx + m->ScrollX, cy = ly + m->ScrollY;
-      for (GUIObject* c = m->Children; c; c = c->Next) {
-        int px = (c->Flags & NotScrolled) ? lx : cx, py = (c->Flags & NotScrolled) ? ly : cy;
-        if (c->HitTest(px, py)) {
-          c->DoButtonEvent(t, px - c->X, py - c->Y, mods);
-          return;
-        }
+  if (modal) {
+    int lx = x - modal->AbsoluteX(), ly = y - modal->AbsoluteY();
+    int cx = lx + modal->ScrollX, cy = ly + modal->ScrollY;
+    for (GUIObject* c = modal->Children; c; c = c->Next) {
+      int px = (c->Flags & NotScrolled) ? lx : cx, py = (c->Flags & NotScrolled) ? ly : cy;
+      if (c->HitTest(px, py)) {
+        c->DoButtonEvent(t, px - c->X, py - c->Y, mods);
+        return;
       }
-      return;
     }
+    return;
   }
   ForEachSibling(GUIObjList, [&](GUIObject* o) {
     if (o->HitTest(x, y)) o->DoButtonEvent(t, x - o->X, y - o->Y, mods);
@@ -97,6 +112,7 @@ void GUIDoMouseButtonEvent(int x, int y, ButtonEventType t, unsigned long mods) 
 }
 
 void GUIDoMouseMove(int x, int y, unsigned long mods) {
+  EndCaptureOutsideModal();
   GUIObject* under = GUIObjectUnderCursor(x, y, GUIObjList, MouseOwner);
   if (MouseOwner) MouseOwner->DoMouseMovement(x - MouseOwner->AbsoluteX(), y - MouseOwner->AbsoluteY(), mods);
   else if (under && (under->Flags & WantsMouseMoves))

@@ -7,6 +7,13 @@
 
 void GUIDoMouseButtonEvent(int x, int y, ButtonEventType t, unsigned long mods);
 void GUIDoMouseMove(int x, int y, unsigned long mods);
+// The modal object that takes the input: Modal, unless an ancestor of it is
+// Disabled (then input flows as if there were none).
+GUIObject* ActiveModal();
+// Makes obj the modal object. A mouse capture held outside it ends at once
+// (CaptureCancelled), so nothing behind the modal object keeps the mouse.
+void SetModal(GUIObject* obj);
+
 // Chooses the pointer shape for (x, y) and sets it when it changed.
 void SelectMouseCursor(int x, int y);
 

@@ -63,16 +63,23 @@ TEST_F(MouseTest, ModalDialogTakesAllClicksUnlessItsWindowIsDisabled) {
   GUIDoMouseButtonEvent(215, 215, LeftButtonDown, 0);
   ASSERT_EQ(button->events.size(), 1u);
   EXPECT_EQ(button->events[0], "button 0 5,5");
-  // A press that captured the mouse still completes on release.
-  MouseOwner = left;
+  // A capture inside the dialog gets every button event, wherever it
+  // happens: a press that started on a dialog button completes on release.
+  MouseOwner = button;
   GUIDoMouseButtonEvent(400, 400, LeftButtonUp, 0);
-  ASSERT_EQ(left->events.size(), 1u);
-  EXPECT_EQ(left->events[0], "button 1 390,390");
-  MouseOwner = nullptr;
+  GUIDoMouseButtonEvent(15, 15, LeftButtonDown, 0);
+  ASSERT_EQ(button->events.size(), 3u);
+  EXPECT_EQ(button->events[1], "button 1 190,190");
+  EXPECT_EQ(button->events[2], "button 0 -195,-195");
+  // A capture outside it ends: the object behind the dialog gets nothing.
+  MouseOwner = left;
+  GUIDoMouseButtonEvent(15, 15, LeftButtonUp, 0);
+  EXPECT_TRUE(left->events.empty());
+  EXPECT_EQ(MouseOwner, nullptr);
   // The dialog's window disabled: input flows as without a dialog.
   root->Flags |= Disabled;
   GUIDoMouseButtonEvent(15, 15, LeftButtonDown, 0);
-  EXPECT_EQ(left->events.size(), 1u);  // root is disabled, so HitTest fails at the top
+  EXPECT_TRUE(left->events.empty());  // root is disabled, so HitTest fails at the top
   root->Flags &= ~uint32_t(Disabled);
   auto* outer = new Probe(0, 0, 640, 480);
   AddTopLevelObject(outer);
@@ -224,6 +231,26 @@ TEST_F(KeyTest, ModalGetsAllKeys) {
   GUIHandleKey('b', 0);
   EXPECT_EQ(right->events.size(), 2u);
   EXPECT_TRUE(left->events.empty());
+}
+
+TEST_F(KeyTest, TabBehindAModalDialogGoesToTheDialog) {
+  KeyOwner = left;
+  left->NextInTabOrder = right;
+  auto* dialog = new Probe(200, 200, 100, 100);
+  root->AddChild(dialog);
+  Modal = dialog;
+  GUIHandleKey(KeyTab, 0);
+  EXPECT_EQ(KeyOwner, left) << "the focus behind the dialog stays put";
+  EXPECT_EQ(dialog->events, std::vector<std::string>{"key 9"});
+  // Inside the dialog Tab moves the focus as usual.
+  auto* first = new Probe(10, 10, 20, 20);
+  auto* second = new Probe(10, 40, 20, 20);
+  dialog->AddChild(first);
+  dialog->AddChild(second);
+  first->NextInTabOrder = second;
+  KeyOwner = first;
+  GUIHandleKey(KeyTab, 0);
+  EXPECT_EQ(KeyOwner, second);
 }
 
 TEST_F(KeyTest, TopLevelObjectsInOrderUntilOneTakesIt) {

@@ -408,6 +408,23 @@ TEST_F(DialogTest, DontDeleteAndKeepOpenIdLeaveTheBoxUp) {
   EXPECT_EQ(GUIObjList->Next, nullptr);
 }
 
+TEST_F(DialogTest, APressHeldWhenTheDialogAppearsEndsWithoutAClick) {
+  auto* behind = new GUIButton(5, 5, 50, "Behind", 77, 0);
+  behind->RepeatInterval = 100;
+  screen->AddChild(behind);
+  MouseMove(10, 10);
+  MouseDown(10, 10);
+  ASSERT_EQ(MouseOwner, behind);
+  EXPECT_EQ(GUITickIntervalMs, 100);
+  MakeDialog(false);
+  EXPECT_EQ(MouseOwner, nullptr);
+  EXPECT_FALSE(behind->Flags & Pressed);
+  EXPECT_EQ(GUITickIntervalMs, kGUITickIntervalMs);
+  MouseUp(10, 10);
+  EXPECT_EQ(screen->CountMessages(77), 0);
+  EXPECT_EQ(behind->State, 0);
+}
+
 TEST_F(DialogTest, ButtonLabelsComeFromTheCatalogue) {
   AddTranslation("Yes", "Ja");
   auto* box = new GUISimpleDialogBox("Q", screen, nullptr, "Sure?", 300, 150, DialogYes, 1, DialogNo, 2, 0, nullptr,
@@ -510,6 +527,89 @@ TEST_F(DropDownTest, DestroyingTheBoxWithTheListOpenRemovesTheList) {
   EXPECT_EQ(MouseOwner, nullptr);
 }
 
+// A list holds the mouse across clicks, so a modal dialog must not leave it
+// stranded: a list inside the dialog still closes on a press anywhere
+// outside it, and a list outside closes when the dialog appears.
+TEST_F(DropDownTest, ListInsideAModalDialogClosesOnAnyPressOutsideIt) {
+  auto* box = new GUISimpleDialogBox("Pick", screen, nullptr, "", 300, 220, DialogOK, 131, -1, 0, 0, nullptr, nullptr);
+  AddTopLevelObject(box);
+  box->Place();
+  auto* drop = new GUIDropDownBox(nullptr, box->LeftInset + 10, box->TopInset + 10, 150, 20, box, nullptr, "", 0);
+  drop->AddItem("a", 1);
+  drop->AddItem("b", 2);
+  int openX = drop->AbsoluteX() + 150 - 5, openY = drop->AbsoluteY() + 5;
+  GUIButton* ok = box->Buttons[0];
+  int okX = ok->AbsoluteX() + 5, okY = ok->AbsoluteY() + 5;
+  struct Where {
+    int x, y;
+    const char* what;
+  };
+  for (Where at : {Where{okX, okY, "the dialog's button"},
+                   Where{box->AbsoluteX() + box->Width - 20, openY, "the dialog's empty interior"},
+                   Where{2, 2, "outside the dialog"}}) {
+    Click(openX, openY);
+    ASSERT_NE(drop->List, nullptr) << at.what;
+    EXPECT_EQ(drop->List->Parent, box);
+    EXPECT_EQ(MouseOwner, drop->List);
+    Click(at.x, at.y);
+    EXPECT_EQ(drop->List, nullptr) << at.what;
+    EXPECT_EQ(MouseOwner, nullptr) << at.what;
+    EXPECT_EQ(Modal, box);
+  }
+  // As without a dialog, the press that closes the list does nothing else.
+  EXPECT_TRUE(screen->messages.empty());
+  EXPECT_EQ(drop->GetSelectedValue(), -1);
+  // Items are still picked inside the dialog, and its button then works.
+  Click(openX, openY);
+  ASSERT_NE(drop->List, nullptr);
+  Click(drop->List->AbsoluteX() + 10, drop->List->AbsoluteY() + 2 + drop->List->ItemHeight + 2);
+  EXPECT_EQ(drop->List, nullptr);
+  EXPECT_EQ(drop->GetSelectedValue(), 2);
+  Click(okX, okY);
+  EXPECT_EQ(screen->CountMessages(131), 1);
+  EXPECT_EQ(Modal, nullptr);
+}
+
+TEST_F(DropDownTest, ADialogAppearingClosesAListOpenOutsideIt) {
+  auto* drop = new GUIDropDownBox(nullptr, 50, 50, 150, 20, screen, nullptr, "", 0);
+  drop->AddItem("a", 1);
+  drop->AddItem("b", 2);
+  Click(195, 55);
+  ASSERT_NE(drop->List, nullptr);
+  int itemX = drop->List->AbsoluteX() + 10, itemY = drop->List->AbsoluteY() + 2 + drop->List->ItemHeight + 2;
+  MouseMove(itemX, itemY);
+  auto* box = new GUISimpleDialogBox("Q", screen, nullptr, "Sure?", 300, 150, DialogOK, 131, -1, 0, 0, nullptr,
+                                     nullptr);
+  AddTopLevelObject(box);
+  box->Place();
+  EXPECT_EQ(drop->List, nullptr);
+  EXPECT_EQ(MouseOwner, nullptr);
+  EXPECT_EQ(screen->Children, drop) << "the list has left the screen";
+  // Where the list was, a click chooses nothing; the dialog's button works at once.
+  Click(itemX, itemY);
+  EXPECT_EQ(drop->GetSelectedValue(), -1);
+  Click(box->Buttons[0]->AbsoluteX() + 5, box->Buttons[0]->AbsoluteY() + 5);
+  EXPECT_EQ(screen->CountMessages(131), 1);
+  EXPECT_EQ(screen->CountMessages(60000), 0);
+}
+
+TEST_F(DropDownTest, AModalObjectSetByOtherCodeEndsTheListAtTheNextPress) {
+  auto* drop = new GUIDropDownBox(nullptr, 50, 50, 150, 20, screen, nullptr, "", 0);
+  drop->AddItem("a", 1);
+  Click(195, 55);
+  ASSERT_NE(drop->List, nullptr);
+  auto* panel = new Probe(300, 300, 100, 100);
+  auto* inPanel = new Probe(10, 10, 50, 50);
+  panel->AddChild(inPanel);
+  AddTopLevelObject(panel);
+  Modal = panel;
+  MouseDown(320, 320);
+  EXPECT_EQ(drop->List, nullptr);
+  EXPECT_EQ(MouseOwner, nullptr);
+  ASSERT_EQ(inPanel->events.size(), 1u) << "the press goes on to the modal object";
+  EXPECT_EQ(inPanel->events[0], "button 0 10,10");
+}
+
 using TextBoxTest = WidgetTest;
 
 TEST_F(TextBoxTest, LinesScrollBarAndSelection) {
@@ -574,6 +674,22 @@ TEST_F(FramedTest, DragMinimiseAndResize) {
   EXPECT_EQ(w->Width, 240);
   EXPECT_EQ(w->Height, 170);
   EXPECT_EQ(w->TitleBar->Width, 240);
+}
+
+TEST_F(FramedTest, ADialogAppearingEndsAResizeLaidOutAtTheSizeReached) {
+  auto* w = new GUIFramedWindow(100, 100, 200, 150, "Frame", 1, 1, 1, 0, screen);
+  int cx = w->AbsoluteX() + w->Width - 1, cy = w->AbsoluteY() + w->Height - 1;
+  MouseDown(cx, cy);
+  MouseMove(cx + 40, cy + 20);
+  ASSERT_EQ(w->Width, 240);
+  auto* box = new GUISimpleDialogBox("Q", screen, nullptr, "Sure?", 300, 150, DialogOK, 131, -1, 0, 0, nullptr,
+                                     nullptr);
+  AddTopLevelObject(box);
+  EXPECT_EQ(MouseOwner, nullptr);
+  EXPECT_EQ(w->TitleBar->Width, 240) << "laid out as on release";
+  MouseMove(cx + 80, cy + 20);
+  MouseUp(cx + 80, cy + 20);
+  EXPECT_EQ(w->Width, 240);
 }
 
 TEST_F(FramedTest, DraggableBackdropMovesByItsBarOnly) {
