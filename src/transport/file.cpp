@@ -35,6 +35,26 @@ std::string LocalizedName(const char* name) {
   return n.substr(0, at) + LanguageString + kPathSeparator + n.substr(at);
 }
 
+// The probe for a language variant: a read-only open of the places the
+// opening object itself would look in. A CD-only object looks only on the CD
+// path; a no-CD object and a writer (writes never fall back to the CD path)
+// only at the name itself. A variant that the object could not open is no
+// variant, and the probe never creates or truncates a file.
+class VariantProbe : public File {
+ public:
+  explicit VariantProbe(const char* modes) {
+    bool writes = std::strchr(modes, 'w') || std::strchr(modes, 'a');
+    if (modes[0] == 'C') mode_ = "Crb";
+    else if (modes[0] == 'N' || writes) mode_ = "Nrb";
+    else if (modes[0] == 'Z') mode_ = "Zrb";
+    else mode_ = "rb";
+  }
+  const char* ModeString() override { return mode_; }
+
+ private:
+  const char* mode_;
+};
+
 void PutLE32(unsigned char* p, uint32_t v) {
   for (int i = 0; i < 4; ++i) p[i] = static_cast<unsigned char>(v >> (8 * i));
 }
@@ -83,7 +103,7 @@ int File::Open(const char* name, unsigned char localize) {
     std::string localized = LocalizedName(name);
     bool exists;
     {
-      File probe;
+      VariantProbe probe(ModeString());
       probe.Open(localized.c_str(), 0);
       exists = probe.IsOpen();
     }

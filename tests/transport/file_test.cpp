@@ -181,6 +181,54 @@ TEST_F(FileTest, ReadModesFallBackToTheCDPath) {
   EXPECT_EQ(fs::file_size("cd/data/only-on-cd.txt"), 7u);
 }
 
+// The probe for the language variant looks where a read looks, the CD path
+// included: a variant kept only on the CD beats the general file kept locally.
+TEST_F(FileTest, LanguageVariantOnTheCDPathBeatsTheLocalGeneralFile) {
+  WriteBytes("zindimgs/back.tga", "local general");
+  WriteBytes("cd/data/zindimgs/fr/back.tga", "cd french");
+  WriteBytes("cd/data/zindimgs/only.tga", "cd general");
+  WriteBytes("fakecd.txt", "cd\n");
+  std::strcpy(ProgramDataDir, "data");
+  LanguageTrack = 1;
+  std::strcpy(LanguageString, "fr");
+  {
+    File f("zindimgs\\back.tga");
+    EXPECT_EQ(ReadAll(f), "cd french");
+    RequiredFile required("zindimgs/back.tga");
+    EXPECT_EQ(ReadAll(required), "cd french");
+    // No variant anywhere: the general file, wherever it is.
+    File g("zindimgs/only.tga");
+    EXPECT_EQ(ReadAll(g), "cd general");
+    // The probe looks only where the opening object may look: a variant
+    // that this object could not open is no variant.
+    NoCDFile noCD;
+    noCD.Open("zindimgs/back.tga", 1);
+    EXPECT_EQ(ReadAll(noCD), "local general");
+    WriteBytes("zindimgs/fr/only.tga", "local french");
+    CDOnlyFile cdOnly;
+    cdOnly.Open("zindimgs/only.tga", 1);
+    EXPECT_EQ(ReadAll(cdOnly), "cd general");
+  }
+  // Writes never go to the CD path, so a variant there does not redirect one.
+  {
+    OutputFile out("zindimgs/back.tga");
+    ASSERT_TRUE(out.IsOpen());
+    out.Write("new", 1, 3);
+  }
+  {
+    File h;
+    h.Open("zindimgs/back.tga", 0);
+    EXPECT_EQ(ReadAll(h), "new");
+  }
+  // The probe is not required, so a required file whose variant exists
+  // nowhere still opens its general name.
+  fs::remove_all("cd/data/zindimgs/fr");
+  EXPECT_NO_FATAL({
+    RequiredFile r("zindimgs/back.tga");
+    EXPECT_EQ(ReadAll(r), "new");
+  });
+}
+
 TEST_F(FileTest, FGetsLineRules) {
   struct Case {
     const char* what;
