@@ -99,6 +99,46 @@ TEST(PrintFormat, WideArgumentsAndWideFormatsProduceMixedOutput) {
   EXPECT_EQ(Bytes(out), std::string("\x01\x01" "a\0\0\0", 6));
 }
 
+// The output runs out exactly where it must turn wide (or back): the switch
+// code is never written without the character after it, the result stays
+// terminated in the mode it is in, and the cut is reported.
+TEST(PrintFormat, CutAtTheSwitchBetweenWidths) {
+  const char wideArg[] = "\x01\x01N\0\0\0";
+  const char wideThenNarrowArg[] = "\x01\x01N\0\x01\0\0";
+  const char wideTail[] = "x\x01\x01y\0\0\0";  // a format that turns wide after x
+  struct Case {
+    const char* format;
+    const char* arg;
+    size_t size;
+    std::string expected;
+    bool cut;
+  } cases[] = {
+      {"x%s", wideArg, 1, std::string("\0", 1), true},
+      {"x%s", wideArg, 2, std::string("x\0", 2), true},
+      {"x%s", wideArg, 4, std::string("x\0", 2), true},
+      {"x%s", wideArg, 6, std::string("x\0", 2), true},
+      {"x%s", wideArg, 7, std::string("x\x01\x01N\0\0\0", 7), false},
+      {wideTail, wideArg, 4, std::string("x\0", 2), true},
+      {wideTail, wideArg, 6, std::string("x\0", 2), true},
+      {wideTail, wideArg, 7, std::string("x\x01\x01y\0\0\0", 7), false},
+      // Text after a wide argument stays wide.
+      {"%sx", wideArg, 7, std::string("\x01\x01N\0\0\0", 6), true},
+      {"%sx", wideArg, 8, std::string("\x01\x01N\0x\0\0\0", 8), false},
+      // Back to narrow after the argument: the unit 0x0001 needs the
+      // character after it and the narrow terminator.
+      {"%sx", wideThenNarrowArg, 7, std::string("\x01\x01N\0\0\0", 6), true},
+      {"%sx", wideThenNarrowArg, 8, std::string("\x01\x01N\0\x01\0x\0", 8), false},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(std::string(c.format) + " into " + std::to_string(c.size));
+    std::vector<char> out(16, '#');
+    int result = CallVSNPrintF(out.data(), c.size, c.format, c.arg);
+    EXPECT_EQ(result != 0, c.cut);
+    EXPECT_EQ(Bytes(out.data()), c.expected);
+    EXPECT_EQ(std::string(out.begin() + long(c.size), out.end()), std::string(16 - c.size, '#')) << "written past the size";
+  }
+}
+
 TEST(PrintFormat, FormatFaultsAreFatal) {
   char out[64];
   EXPECT_FATAL(SNPrintF(out, sizeof out, "%x", 1), "unrecognized format char x in %x");

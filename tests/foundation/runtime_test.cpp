@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <cstdio>
+#include <string>
 #include <vector>
 
 #include "foundation/alloc.h"
@@ -46,6 +48,75 @@ TEST(ExitList, RunsOnceInRegistrationOrderIncludingLateAdditions) {
   EXPECT_EQ(g_calls, (std::vector<int>{1, 4, 2, 3}));
   CallAllExitFunctions();
   EXPECT_EQ(g_calls.size(), 4u) << "a second walk calls nothing that already ran";
+}
+
+namespace {
+std::vector<std::string> g_messages;
+void RecordMessage(const char* text) { g_messages.push_back(text); }
+void ExitThatFails() {
+  g_calls.push_back(5);
+  Fail("cleanup failed: %d", 42);
+}
+
+// Program state that a fatal stop changes, restored afterwards.
+struct StopStateScope {
+  unsigned char inside = Inside_SetJMP, inits = Did_Inits, exiting = ProgramExiting;
+  StopStateScope() {
+    g_messages.clear();
+    SetFatalMessageSink(RecordMessage);
+    Did_Inits = 1;
+  }
+  ~StopStateScope() {
+    Inside_SetJMP = inside;
+    Did_Inits = inits;
+    ProgramExiting = exiting;
+  }
+};
+}  // namespace
+
+// A fatal stop inside an exit function, while a stop is already walking the
+// exit list: the inner stop finishes the walk (each function once, in order,
+// none again) and shows its own message; the shutdown's second walk finds
+// nothing left.
+TEST(ExitList, FatalStopInsideAnExitFunctionRunsEachFunctionOnce) {
+  ExitListScope scope;
+  StopStateScope state;
+  AtExit(ExitA);
+  AtExit(ExitThatFails);
+  AtExit(ExitAddsC);
+  AtExit(ExitB);
+  Inside_SetJMP = 1;
+  bool unwound = false;
+  try {
+    PrintMessageAndExit("first stop");
+  } catch (const ProgramExit&) {
+    unwound = true;
+  }
+  EXPECT_TRUE(unwound);
+  EXPECT_EQ(g_calls, (std::vector<int>{1, 5, 4, 2, 3}));
+  EXPECT_EQ(g_messages, (std::vector<std::string>{"first stop", "cleanup failed: 42"}));
+  Inside_SetJMP = 0;
+  CallAllExitFunctions();  // what the entry does after the unwinding
+  EXPECT_EQ(g_calls.size(), 5u);
+}
+
+// The same outside the main routine: the inner stop ends the process, with
+// the rest of the list run once.
+TEST(ExitListDeathTest, FatalStopInsideAnExitFunctionOutsideTheMainRoutine) {
+  auto run = [] {
+    ExitListScope scope;
+    StopStateScope state;
+    Inside_SetJMP = 0;
+    AtExit([] { std::fputs("A ", stderr); });
+    AtExit([] {
+      std::fputs("F ", stderr);
+      Fail("inner");
+    });
+    AtExit([] { std::fputs("B ", stderr); });
+    AtExit([] { std::fputs("C ", stderr); });
+    PrintMessageAndExit("outer");
+  };
+  EXPECT_EXIT(run(), testing::ExitedWithCode(0), "^A F B C $");
 }
 
 TEST(Fail, FormatsAndCutsTheMessageAt131Characters) {

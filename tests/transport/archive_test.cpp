@@ -117,6 +117,40 @@ TEST_F(ArchiveTest, LanguageArchiveComesFirst) {
   EXPECT_EQ(LoadArchiveList((dir / "absent.pig").string().c_str()), nullptr);
 }
 
+// A name stored twice: the first occurrence decides. When it is a hole
+// (offset -1), the later copy in the same archive is never used; the search
+// moves on to the next archive of the chain.
+TEST_F(ArchiveTest, FirstOccurrenceOfANameDecidesEvenWhenItIsAHole) {
+  std::string general = WriteArchive("dup.pig", {Member("twice.tga", "general twice")});
+  WriteArchive("fr/dup.pig", {Member("twice.tga", "", false), Member("TWICE.TGA", "french second copy")});
+  LanguageTrack = 1;
+  std::strcpy(LanguageString, "fr");
+  FileArchive* chain = LoadArchiveList(general.c_str());
+  ASSERT_NE(chain, nullptr);
+  ASSERT_NE(chain->next, nullptr);
+  EXPECT_EQ(chain->FindOffset("twice.tga"), -1);
+  EXPECT_EQ(Fetch(chain, "twice.tga"), "general twice");
+  FreeArchiveList(chain);
+
+  // Alone, the archive with the hole first does not hold the member at all;
+  // with the copy first, the copy is found.
+  std::string holeFirst =
+      WriteArchive("alone.pig", {Member("twice.tga", "", false), Member("twice.tga", "second copy")});
+  std::string copyFirst =
+      WriteArchive("copy.pig", {Member("twice.tga", "first copy"), Member("twice.tga", "", false)});
+  LanguageTrack = 0;
+  chain = LoadArchiveList(holeFirst.c_str());
+  ASSERT_NE(chain, nullptr);
+  int length = 7;
+  EXPECT_EQ(FindFileInArchive("twice.tga", chain, &length), nullptr);
+  EXPECT_EQ(length, 7) << "nothing is stored for a member that is not found";
+  FreeArchiveList(chain);
+  chain = LoadArchiveList(copyFirst.c_str());
+  ASSERT_NE(chain, nullptr);
+  EXPECT_EQ(Fetch(chain, "twice.tga"), "first copy");
+  FreeArchiveList(chain);
+}
+
 TEST_F(ArchiveTest, DamagedArchivesAreDiscardedOrStop) {
   Bytes good;
   std::string error;

@@ -14,6 +14,7 @@
 #include "platform/clock_source.h"
 #include "support/process.h"
 #include "transport/http_download.h"
+#include "transport/md5.h"
 #include "transport/real_tcp_connection.h"
 
 namespace {
@@ -284,6 +285,59 @@ TEST_F(ScriptedServer, PassingErrorsKeepTheLeftoverForTheNextAttempt) {
   peer_.reset();
   EXPECT_EQ(Settle(*d), 0);
   EXPECT_EQ(Read(Dest()), "0123456789");
+}
+
+// A resumed transfer that breaks off again keeps what it received: the ".res"
+// grows by exactly those bytes, the ".hdr" of the original answer stays as it
+// was, and the next run asks for the rest and checks the whole file.
+TEST_F(ScriptedServer, ResumeInterruptedAgainKeepsGrowingTheLeftover) {
+  const std::string whole = "0123456789abcdefghijklmnopqrst";
+  const std::string hdr = "Content-Length: 30\nLast-Modified: D\n";
+  unsigned char digest[kMD5Size];
+  MD5OfBytes(whole.data(), whole.size(), digest);
+  Write(Dest(".res"), whole.substr(0, 10));
+  Write(Dest(".hdr"), hdr);
+  auto startWithDigest = [&] {
+    auto d = std::make_unique<FileDownload>(Url("/a").c_str(), "f.bin", 0, nullptr, (dir_.path() + "/").c_str(),
+                                            digest);
+    EXPECT_EQ(d->State(), 2) << d->ErrorString();
+    return d;
+  };
+
+  auto second = startWithDigest();
+  std::string request = AcceptRequest(*second);
+  EXPECT_NE(request.find("\nRange: bytes=10-\nIf-Range: D\n"), std::string::npos) << request;
+  Send("HTTP/1.1 206 Partial Content\r\nContent-Length: 20\r\nContent-Range: bytes 10-29/30\r\n\r\nabcdefg");
+  EXPECT_EQ(Pump(*second), 1);
+  Send("hij");
+  peer_.reset();
+  EXPECT_EQ(Settle(*second), 2);
+  EXPECT_EQ(std::string(second->ErrorString()).rfind("Lost connection to server before recieving entire file: ", 0),
+            0u)
+      << second->ErrorString();
+  EXPECT_EQ(Read(Dest(".res")), whole.substr(0, 20));
+  EXPECT_EQ(Read(Dest(".hdr")), hdr);
+  EXPECT_FALSE(Exists(Dest()));
+  second->Reset(1);
+
+  auto third = startWithDigest();
+  request = AcceptRequest(*third);
+  EXPECT_NE(request.find("\nRange: bytes=20-\nIf-Range: D\n"), std::string::npos) << request;
+  Send("HTTP/1.1 206 Partial Content\r\nContent-Length: 10\r\nContent-Range: bytes 20-29/30\r\n\r\n" +
+       whole.substr(20));
+  peer_.reset();
+  EXPECT_EQ(Settle(*third), 0) << third->ErrorString();
+  EXPECT_EQ(Read(Dest()), whole);
+  EXPECT_FALSE(Exists(Dest(".res")));
+  EXPECT_EQ(Read(Dest(".hdr")), hdr);
+  third->Reset(1);
+
+  // The finished file is now current: the next request is conditional on its date.
+  auto fourth = startWithDigest();
+  request = AcceptRequest(*fourth);
+  EXPECT_NE(request.find("\nIf-Modified-Since: D\n"), std::string::npos) << request;
+  EXPECT_EQ(request.find("Range:"), std::string::npos) << request;
+  fourth->Reset(1);
 }
 
 TEST_F(ScriptedServer, UnreadableAnswersFail) {

@@ -2,6 +2,7 @@
 #include <stdlib.h>
 
 #include <chrono>
+#include <fstream>
 #include <memory>
 #include <regex>
 #include <string>
@@ -102,6 +103,50 @@ TEST_F(NetworkLog, TenClientsAtMostAndFailedOnesAreDropped) {
   Log("welcome");
   Log("to the log");
   EXPECT_NE(Drain(*late, 10000, "to the log\r\n").find("to the log\r\n"), std::string::npos);
+}
+
+// A client that stops reading fills its socket buffer; the line that meets
+// the full buffer waits once (the send wait) and marks it failed, the next
+// line drops it, and the file and the reading client miss nothing.
+TEST_F(NetworkLog, ClientThatStopsReadingIsDroppedAfterTheSendWait) {
+  Log("open");
+  auto stalled = Client();
+  Log("accept stalled");
+  auto reader = Client();
+  Log("accept reader");
+  ASSERT_NE(TCPLogSockets[0], nullptr);
+  ASSERT_NE(TCPLogSockets[1], nullptr);
+  std::string received;
+  auto drainReader = [&] {
+    char buf[65536];
+    for (long n; (n = reader->Receive(buf, sizeof buf)) > 0;) received.append(buf, size_t(n));
+  };
+  const std::string filler(400, 'f');
+  int lines = 0, slowLines = 0;
+  for (; lines < 200000 && TCPLogSockets[0]; ++lines) {
+    auto before = std::chrono::steady_clock::now();
+    Log("line %d %s", lines, filler.c_str());
+    if (std::chrono::steady_clock::now() - before > std::chrono::milliseconds(300)) ++slowLines;
+    drainReader();
+  }
+  ASSERT_EQ(TCPLogSockets[0], nullptr) << "still connected after " << lines << " lines";
+  EXPECT_EQ(slowLines, 1) << "one send wait, then the client is given up";
+  ASSERT_NE(TCPLogSockets[1], nullptr);
+  Log("after the drop");
+  received += Drain(*reader, 100000000, "after the drop\r\n");
+  size_t at = 0;
+  for (int i = 0; i < lines && at != std::string::npos; ++i) {
+    at = received.find(" : line " + std::to_string(i) + " " + filler + "\r\n", at);
+    EXPECT_NE(at, std::string::npos) << "line " << i << " did not reach the reading client";
+  }
+  EXPECT_NE(received.find("after the drop\r\n"), std::string::npos);
+  // The end of the file (the whole is megabytes): the last lines are there.
+  std::ifstream log(dir_ / "net.log", std::ios::binary | std::ios::ate);
+  log.seekg(-2000, std::ios::end);
+  std::string tail(2000, '\0');
+  log.read(tail.data(), long(tail.size()));
+  EXPECT_NE(tail.find(" : line " + std::to_string(lines - 1) + " " + filler + "\n"), std::string::npos);
+  EXPECT_NE(tail.find(" : after the drop\n"), std::string::npos);
 }
 
 TEST_F(NetworkLog, PortInUseLeavesTheLogWorkingWithoutClients) {

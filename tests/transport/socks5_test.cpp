@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <memory>
+#include <random>
 #include <string>
 #include <thread>
 #include <vector>
@@ -95,6 +96,52 @@ TEST(Socks5Negotiation, ExactExchangeThenConnected) {
   proxy.client->Send("GET", 3);
   Bytes after = proxy.Expect(3);
   EXPECT_EQ(std::string(after.begin(), after.end()), "GET");
+}
+
+// An IPv6 bound address (type 4, a 22-byte reply), with the first bytes of
+// the tunnel right behind it, all arriving in random pieces: the reply is
+// taken whole and nothing more, so the tunnel's bytes reach the application.
+TEST(Socks5Negotiation, IPv6ReplyInRandomPiecesLeavesTheTunnelBytes) {
+  const Bytes reply = {5, 0, 0, 4, 0x20, 0x01, 0x0d, 0xb8, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 1, 0x04, 0x38};
+  ASSERT_EQ(reply.size(), 22u);
+  const std::string tunnel = "HTTP/1.1 200 OK\r\n";
+  for (unsigned seed = 1; seed <= 6; ++seed) {
+    SCOPED_TRACE("seed " + std::to_string(seed));
+    std::mt19937 random(seed);
+    // Sends bytes in pieces of 1 to 5, letting the client take each one.
+    auto feed = [&](FakeProxy& proxy, const Bytes& bytes) {
+      for (size_t at = 0; at < bytes.size();) {
+        size_t n = std::min(bytes.size() - at, size_t(std::uniform_int_distribution<int>(1, 5)(random)));
+        proxy.Reply(Bytes(bytes.begin() + at, bytes.begin() + at + n));
+        at += n;
+        for (int i = 0; i < 3; ++i) {
+          std::this_thread::sleep_for(std::chrono::milliseconds(1));
+          proxy.client->TryToConnect();
+        }
+        EXPECT_FALSE(proxy.client->flags & sockflags_fatal_error) << "after " << at << " bytes";
+      }
+    };
+    FakeProxy proxy;
+    proxy.Start();
+    ASSERT_EQ(proxy.Expect(3), kGreeting);
+    feed(proxy, {5, 0});
+    ASSERT_EQ(proxy.Expect(10), kConnect);
+    Bytes rest = reply;
+    rest.insert(rest.end(), tunnel.begin(), tunnel.end());
+    feed(proxy, rest);
+    proxy.Settle();
+    ASSERT_TRUE(proxy.client->flags & sockflags_connected);
+    EXPECT_FALSE(proxy.client->flags & sockflags_fatal_error);
+    EXPECT_EQ(proxy.client->socks_state, 5);
+    std::string got;
+    char buf[64];
+    for (int i = 0; i < 1000 && got.size() < tunnel.size(); ++i) {
+      long n = proxy.client->Receive(buf, sizeof buf);
+      if (n > 0) got.append(buf, size_t(n));
+      else std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    }
+    EXPECT_EQ(got, tunnel);
+  }
 }
 
 TEST(Socks5Negotiation, RefusalsBreakTheConnection) {

@@ -110,6 +110,32 @@ TEST_F(FileListTest, KindFilterAndDroppingExistingCreateOnceFiles) {
   EXPECT_EQ(ListLength(list_), 6);
 }
 
+// The existence test for a create-once file looks under the list's
+// directory, where the file is installed, not in the current directory.
+TEST_F(FileListTest, CreateOnceFilesAreLookedForUnderTheListsDirectory) {
+  struct CurrentDirectoryScope {
+    std::filesystem::path saved = std::filesystem::current_path();
+    ~CurrentDirectoryScope() { std::filesystem::current_path(saved); }
+  } restore;
+  const std::string cwd = root_ + "-cwd";
+  std::filesystem::create_directories(cwd + "/cfg");
+  std::ofstream(cwd + "/cfg/here.cfg") << "only in the current directory";
+  std::filesystem::create_directories(dir_ + "cfg");
+  Write("cfg/there.cfg", "only under the directory");
+  const std::string lines = "C " + kA + " cfg/here.cfg\n" + "C " + kA + " cfg\\there.cfg\n";
+  Write("list.lst", lines);
+  std::filesystem::current_path(cwd);
+  Read("list.lst", FileCreateOnce, /*drop=*/1);
+  EXPECT_EQ(Entries(list_), (Strings{"C:cfg/here.cfg"}));
+  WipeList(list_);
+  // Without a directory the list and its files are in the current directory.
+  std::ofstream("list.lst") << lines;
+  ReadFileList("list.lst", FileCreateOnce, &list_, nullptr, 1, 0);
+  EXPECT_EQ(Entries(list_), (Strings{"C:cfg/there.cfg"}));
+  std::filesystem::current_path(restore.saved);
+  std::filesystem::remove_all(cwd);
+}
+
 TEST_F(FileListTest, PatchLinesGoToPatchListNewestFirstOnlyWhileEnabled) {
   Write("master.lst", "p " + kA + " " + kB + " 100 a.pat a.dat\n" + "R " + kA + " a.dat\n" + "p " + kB + " " + kC +
                           " 200 b.pat b.dat\n" + "p " + kC + " " + kC + " -5 c.pat c.dat\n");
