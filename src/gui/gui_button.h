@@ -40,7 +40,7 @@ class GUIButton : public GUIObject {
   void DoMouseMovement(int x, int y, unsigned long mods) override;
   void Disable() override;
   void Enable() override;
-  void SetText(const char* text);
+  virtual void SetText(const char* text);
   // A press abandoned by the toolkit: the button pops up without a click.
   void CaptureCancelled() override;
 

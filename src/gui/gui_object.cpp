@@ -146,13 +146,14 @@ void GUIObject::DrawChildren(int x, int y) {
       ox = ScrollX;
       oy = ScrollY;
     }
-    // Objects draw inside their rectangle plus RedrawMargin, so one that
-    // misses the clip rectangle is skipped: a partial redraw then costs only
-    // the objects it touches.
+    // Objects draw inside their rectangle grown by kDrawOverhang (and by
+    // RedrawMargin to the right and below), so one that misses the clip
+    // rectangle is skipped: a partial redraw then costs only the objects it
+    // touches.
     int cx = x + ox + c->X, cy = y + oy + c->Y;
-    if (cx > GfxDevice::clip_maxx || cy > GfxDevice::clip_maxy ||
-        cx + c->Width + c->RedrawMargin <= GfxDevice::clip_minx ||
-        cy + c->Height + c->RedrawMargin <= GfxDevice::clip_miny)
+    int after = std::max(c->RedrawMargin, kDrawOverhang);
+    if (cx - kDrawOverhang > GfxDevice::clip_maxx || cy - kDrawOverhang > GfxDevice::clip_maxy ||
+        cx + c->Width + after <= GfxDevice::clip_minx || cy + c->Height + after <= GfxDevice::clip_miny)
       continue;
     if (!(c->Flags & Disabled) || (c->Flags & LiveWhenDisabled)) {
       c->Draw(x + ox, y + oy);
@@ -294,7 +295,7 @@ int GUIObject::HandleKey(int key, unsigned long mods) {
 void GUIObject::DrawRecessedBox(int depth) {
   if (!CurGfxDevice) return;
   int x = AbsoluteX(), y = AbsoluteY();
-  for (int i = 1; i <= std::max(1, depth); ++i) {
+  for (int i = 1; i <= std::clamp(depth, 1, kDrawOverhang); ++i) {
     // Dark top and left, light bottom and right: a sunken frame.
     CurGfxDevice->ClearRegion(64, 64, 64, x - i, y - i, x + Width - 1 + i, y - i);
     CurGfxDevice->ClearRegion(64, 64, 64, x - i, y - i, x - i, y + Height - 1 + i);

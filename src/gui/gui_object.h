@@ -48,6 +48,12 @@ enum ButtonEventType : unsigned char {
   LeftDoubleClick = 4,
 };
 
+// Pixels an object may paint outside its rectangle on every side without
+// saying so (a sunken frame, a shadow); wider drawing right of and below the
+// rectangle is declared in RedrawMargin. Partial redraws draw every object
+// whose rectangle, grown by these, meets the clip rectangle.
+constexpr int kDrawOverhang = 4;
+
 // Modifier bits of mouse events.
 enum : unsigned long { MouseShift = 4, MouseControl = 8 };
 
@@ -126,6 +132,7 @@ class GUIObject {
   virtual int AbsoluteX();
   virtual int AbsoluteY();
   virtual int HandleKey(int key, unsigned long mods);
+  // A sunken frame depth pixels wide (1 to kDrawOverhang) around the object.
   virtual void DrawRecessedBox(int depth);
   // Local inclusive rectangle.
   virtual void RedrawRegion(int x1, int y1, int x2, int y2);

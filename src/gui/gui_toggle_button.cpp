@@ -15,6 +15,20 @@ GUIToggleButton::GUIToggleButton(int x, int y, int width, int height, int messag
   if (statePtr && *statePtr) State = 1;
 }
 
+void GUIToggleButton::UpdateLabelMargin() {
+  // The margin covers the label and its soft shadow, so that redrawing the
+  // toggle's area (RedrawRegion ()) and partial redraws over the label
+  // include it even before the first draw.
+  RedrawMargin = Font && Text[0] ? 4 + Font->TextWidth(Text, 1.0f) + 2 * SoftShadowExtent : 0;
+}
+
+void GUIToggleButton::SetText(const char* text) {
+  RedrawRegion();
+  GUIButton::SetText(text);
+  UpdateLabelMargin();
+  RedrawRegion();
+}
+
 void GUIToggleButton::Draw(int x, int y) {
   if (Hidden()) return;
   if (!CurGfxDevice) return;
@@ -31,10 +45,10 @@ void GUIToggleButton::Draw(int x, int y) {
       CurGfxDevice->ClearRegion(down ? 120 : 30, down ? 120 : 30, down ? 120 : 30, ax + 3, ay + 3, ax + Width - 4,
                                 ay + Height - 4);
   }
+  // The label sits to the right of the box; the margin keeps it inside the
+  // area that is redrawn with the button (also when Font changed since).
+  UpdateLabelMargin();
   if (Font && Text[0]) {
-    // The label sits to the right of the box; the margin keeps it inside the
-    // area that is redrawn with the button.
-    RedrawMargin = 4 + Font->TextWidth(Text, 1.0f) + 2 * SoftShadowExtent;
     Font->PrintF(ax + Width + 4, ay, "@W@z%s", Text);
   }
 }

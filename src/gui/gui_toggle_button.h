@@ -15,4 +15,11 @@ class GUIToggleButton : public GUIButton {
                   TextureMap* check, int* statePtr = nullptr);
   void Draw(int x, int y) override;
   void DoButtonEvent(ButtonEventType t, int x, int y, unsigned long mods) override;
+  // The label is drawn right of the box, inside RedrawMargin, which follows
+  // the label from here on (set Font before the label). The old and the new
+  // label are damaged.
+  void SetText(const char* text) override;
+
+ private:
+  void UpdateLabelMargin();
 };

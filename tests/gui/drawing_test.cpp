@@ -17,6 +17,7 @@
 #include "gui/gui_string_gadget.h"
 #include "gui/gui_button.h"
 #include "gui/gui_redraw.h"
+#include "gui/gui_toggle_button.h"
 #include "gui_fixture.h"
 #include "support/fatal.h"
 
@@ -30,6 +31,45 @@ class DrawingTest : public GUITest {
     uint8_t r, g, b;
     Device()->ReadPixel(x, y, &r, &g, &b);
     return std::to_string(r) + "," + std::to_string(g) + "," + std::to_string(b);
+  }
+  std::vector<uint32_t> Grab(int x1, int y1, int x2, int y2) {
+    std::vector<uint32_t> pixels;
+    for (int y = y1; y <= y2; ++y)
+      for (int x = x1; x <= x2; ++x) pixels.push_back(Device()->RawPixel(x, y));
+    return pixels;
+  }
+  // Runs the pending redraw, then a full one, and describes where the area
+  // (inclusive) differs between the two; empty when it does not.
+  std::string PendingRedrawVersusFull(int x1, int y1, int x2, int y2) {
+    GUIRedrawWindows();
+    std::vector<uint32_t> partial = Grab(x1, y1, x2, y2);
+    Need_Redraw = 1;
+    GUIRedrawWindows();
+    std::vector<uint32_t> full = Grab(x1, y1, x2, y2);
+    int differing = 0;
+    std::string first;
+    for (size_t i = 0; i < full.size(); ++i) {
+      if (partial[i] == full[i]) continue;
+      if (!differing++) {
+        int w = x2 - x1 + 1;
+        first = " first at " + std::to_string(x1 + int(i) % w) + "," + std::to_string(y1 + int(i) / w);
+      }
+    }
+    return differing ? std::to_string(differing) + " pixels differ," + first : "";
+  }
+  // Scribbles over the area, damages only it and compares its partial
+  // redraw with a full one.
+  std::string PartialRedrawOfAreaVersusFull(int x1, int y1, int x2, int y2) {
+    ClearDamageRegions();
+    CurGfxDevice->ClearRegion(255, 0, 255, x1, y1, x2, y2);
+    AddDamageRegion(x1, y1, x2, y2);
+    return PendingRedrawVersusFull(x1, y1, x2, y2);
+  }
+  int PixelsOtherThan(const std::string& colour, int x1, int y1, int x2, int y2) {
+    int n = 0;
+    for (int y = y1; y <= y2; ++y)
+      for (int x = x1; x <= x2; ++x) n += Pixel(x, y) != colour;
+    return n;
   }
 };
 
@@ -196,6 +236,59 @@ TEST_F(DrawingTest, EntryFieldDrawsAnyTypedTextWithoutStopping) {
     EXPECT_NO_FATAL(GUIRedrawWindows()) << text;
   }
   field->Font = nullptr;
+}
+
+// Objects that paint outside their own rectangle are still repainted by a
+// partial redraw that covers only those pixels, exactly as by a full one.
+TEST_F(DrawingTest, AToggleLabelIsRepaintedByPartialRedrawsFromTheStart) {
+  Font2 font("ms sans serif", "sserife.fon", 32, 0, 6, 16);
+  auto* back = new GUIBackdropWindow(0, 0, 640, 480, 10, 20, 30);
+  AddTopLevelObject(back);
+  auto* toggle = new GUIToggleButton(100, 100, 16, 16, 1, nullptr, nullptr, nullptr);
+  toggle->Font = &font;
+  toggle->SetText("Remember me");
+  back->AddChild(toggle);
+  // Nothing drawn yet; only the label's area, right of the box, is redrawn.
+  EXPECT_EQ(PartialRedrawOfAreaVersusFull(130, 96, 230, 125), "");
+  ASSERT_GT(PixelsOtherThan("10,20,30", 130, 96, 230, 125), 20) << "the label is drawn there";
+  // A new label shows at the next redraw, longer or shorter, as in a full one.
+  toggle->SetText("A much longer label than before");
+  EXPECT_EQ(PendingRedrawVersusFull(100, 96, 639, 130), "");
+  toggle->SetText("On");
+  EXPECT_EQ(PendingRedrawVersusFull(100, 96, 639, 130), "");
+  EXPECT_EQ(PixelsOtherThan("10,20,30", 160, 96, 639, 130), 0) << "the long label is gone";
+  toggle->Font = nullptr;
+}
+
+TEST_F(DrawingTest, ASunkenFrameOutsideTheObjectIsRepaintedByPartialRedraws) {
+  class Sunken : public GUIObject {
+   public:
+    int depth;
+    Sunken(int x, int y, int w, int h, int d) : GUIObject(x, y, w, h), depth(d) {}
+    void Draw(int x, int y) override {
+      if (Hidden()) return;
+      CurGfxDevice->ClearRegion(150, 150, 150, x + X, y + Y, x + X + Width - 1, y + Y + Height - 1);
+      DrawRecessedBox(depth);
+    }
+  };
+  auto* back = new GUIBackdropWindow(0, 0, 640, 480, 10, 20, 30);
+  AddTopLevelObject(back);
+  for (int depth : {1, 3, kDrawOverhang}) {
+    auto* box = new Sunken(100, 100, 60, 30, depth);
+    back->AddChild(box);
+    Need_Redraw = 1;
+    GUIRedrawWindows();
+    int d = depth;
+    ASSERT_EQ(Pixel(100 - d, 100 - d), "64,64,64");
+    ASSERT_EQ(Pixel(159 + d, 129 + d), "220,220,220");
+    // The strips of the frame on each side, and the object's outer corners.
+    EXPECT_EQ(PartialRedrawOfAreaVersusFull(100 - d, 100 - d, 99, 129 + d), "") << "left, depth " << d;
+    EXPECT_EQ(PartialRedrawOfAreaVersusFull(100 - d, 100 - d, 159 + d, 99), "") << "top, depth " << d;
+    EXPECT_EQ(PartialRedrawOfAreaVersusFull(160, 100 - d, 159 + d, 129 + d), "") << "right, depth " << d;
+    EXPECT_EQ(PartialRedrawOfAreaVersusFull(100 - d, 130, 159 + d, 129 + d), "") << "bottom, depth " << d;
+    EXPECT_EQ(PartialRedrawOfAreaVersusFull(100 - d, 100 - d, 100 - d, 100 - d), "") << "corner, depth " << d;
+    delete box;
+  }
 }
 
 }  // namespace
