@@ -167,13 +167,6 @@ void GUIFramedWindow::DoButtonEvent(ButtonEventType t, int x, int y, unsigned lo
   GUIObject::DoButtonEvent(t, x, y, mods);
 }
 
-void GUIFramedWindow::CaptureCancelled() {
-  if (!ResizeEdges) return;
-  ResizeEdges = 0;
-  LayoutChildren();
-  ContentsChanged();
-}
-
 void GUIFramedWindow::DoMouseMovement(int x, int y, unsigned long mods) {
   if (!ResizeEdges || MouseOwner != this) return;
   int sx = x + AbsoluteX(), sy = y + AbsoluteY();

@@ -38,8 +38,6 @@ class GUIFramedWindow : public GUIObject {
   void LayoutChildren() override;
   void DoButtonEvent(ButtonEventType t, int x, int y, unsigned long mods) override;
   void DoMouseMovement(int x, int y, unsigned long mods) override;
-  // A resize cut short keeps the size reached and is laid out as on release.
-  void CaptureCancelled() override;
   int CursorType(int x, int y) override;
 
   // Edge bits of the border under local (x, y); 0 inside or outside.

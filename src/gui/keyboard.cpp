@@ -1,6 +1,7 @@
 #include "gui/keyboard.h"
 
 #include "gui/gui_object.h"
+#include "gui/mouse_dispatch.h"
 
 namespace {
 bool IsFunctionKey(int key) {
@@ -9,10 +10,15 @@ bool IsFunctionKey(int key) {
 }  // namespace
 
 void GUIHandleKey(int key, unsigned long mods) {
+  // A field hidden with its window loses the focus: keys never edit what is
+  // not shown.
+  if (KeyOwner && !GUITakesInput(KeyOwner)) KeyOwner = nullptr;
+  // A modal object whose window is disabled counts as absent.
+  GUIObject* modal = ActiveModal();
   if (KeyOwner && !(key & KeyAlt) && !IsFunctionKey(key)) {
     // Tab moves the focus only among the objects that take input: behind a
     // modal object it goes to that object like every other key.
-    if (key == KeyTab && (!Modal || KeyOwner->IsWithin(Modal))) {
+    if (key == KeyTab && (!modal || KeyOwner->IsWithin(modal))) {
       if (GUIObject* next = KeyOwner->NextInTabOrder) {
         KeyOwner->RedrawRegion();
         next->RedrawRegion();
@@ -20,12 +26,12 @@ void GUIHandleKey(int key, unsigned long mods) {
       }
       return;
     }
-    if (Modal) Modal->HandleKey(key, mods);
+    if (modal) modal->HandleKey(key, mods);
     else KeyOwner->HandleKey(key, mods);
     return;
   }
-  if (Modal) {
-    Modal->HandleKey(key, mods);
+  if (modal) {
+    modal->HandleKey(key, mods);
     return;
   }
   ForEachSibling(GUIObjList, [&](GUIObject* o) { return !(o->Flags & Disabled) && o->HandleKey(key, mods); });

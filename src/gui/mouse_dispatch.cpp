@@ -53,23 +53,31 @@ bool AncestorDisabled(GUIObject* o) {
 }
 
 // A capture held outside the active modal object ends: while the modal
-// object is up nothing else gets the mouse. Modal may be set directly, so
-// every event checks too.
-void EndCaptureOutsideModal() {
-  GUIObject* modal = ActiveModal();
+// object is up nothing else gets the mouse. So does a capture whose owner
+// was hidden (Disabled with its window). Modal and Flags may be set
+// directly, so every event checks.
+void EndStaleCapture() {
   GUIObject* owner = MouseOwner;
-  if (!modal || !owner || owner->IsWithin(modal)) return;
+  if (!owner) return;
+  GUIObject* modal = ActiveModal();
+  if (GUITakesInput(owner) && (!modal || owner->IsWithin(modal))) return;
   MouseOwner = nullptr;
   owner->CaptureCancelled();
 }
 
 }  // namespace
 
+bool GUITakesInput(const GUIObject* obj) {
+  for (const GUIObject* o = obj; o; o = o->Parent)
+    if ((o->Flags & Disabled) && !(o->Flags & LiveWhenDisabled)) return false;
+  return true;
+}
+
 GUIObject* ActiveModal() { return Modal && !AncestorDisabled(Modal) ? Modal : nullptr; }
 
 void SetModal(GUIObject* obj) {
   Modal = obj;
-  EndCaptureOutsideModal();
+  EndStaleCapture();
 }
 
 GUIObject* GUIObjectUnderCursor(int x, int y, GUIObject* list, GUIObject* skip) {
@@ -79,7 +87,7 @@ GUIObject* GUIObjectUnderCursor(int x, int y, GUIObject* list, GUIObject* skip) 
 GUIObject* GUIHelpObjectUnderCursor(int x, int y, GUIObject* list) { return SearchHelp(x, y, list, nullptr); }
 
 void GUIDoMouseButtonEvent(int x, int y, ButtonEventType t, unsigned long mods) {
-  EndCaptureOutsideModal();
+  EndStaleCapture();
   GUIObject* modal = ActiveModal();
   // What is left of a capture lies inside the modal object (or there is
   // none), so it gets every button event, as without a modal object: a
@@ -112,7 +120,7 @@ void GUIDoMouseButtonEvent(int x, int y, ButtonEventType t, unsigned long mods) 
 }
 
 void GUIDoMouseMove(int x, int y, unsigned long mods) {
-  EndCaptureOutsideModal();
+  EndStaleCapture();
   GUIObject* under = GUIObjectUnderCursor(x, y, GUIObjList, MouseOwner);
   if (MouseOwner) MouseOwner->DoMouseMovement(x - MouseOwner->AbsoluteX(), y - MouseOwner->AbsoluteY(), mods);
   else if (under && (under->Flags & WantsMouseMoves))

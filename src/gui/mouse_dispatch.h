@@ -7,6 +7,9 @@
 
 void GUIDoMouseButtonEvent(int x, int y, ButtonEventType t, unsigned long mods);
 void GUIDoMouseMove(int x, int y, unsigned long mods);
+// False when obj or an ancestor is Disabled (hidden), unless that one is
+// LiveWhenDisabled: such an object keeps neither the mouse nor the keyboard.
+bool GUITakesInput(const GUIObject* obj);
 // The modal object that takes the input: Modal, unless an ancestor of it is
 // Disabled (then input flows as if there were none).
 GUIObject* ActiveModal();

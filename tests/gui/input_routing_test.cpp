@@ -253,6 +253,40 @@ TEST_F(KeyTest, TabBehindAModalDialogGoesToTheDialog) {
   EXPECT_EQ(KeyOwner, second);
 }
 
+TEST_F(KeyTest, AFocusHiddenWithItsWindowEndsAndKeysGoOnAsWithoutIt) {
+  auto* field = new Probe(5, 5, 20, 20);
+  left->AddChild(field);
+  KeyOwner = field;
+  left->Disable();
+  GUIHandleKey('x', 0);
+  EXPECT_TRUE(field->events.empty()) << "a hidden field is not edited";
+  EXPECT_EQ(KeyOwner, nullptr);
+  EXPECT_EQ(root->events, std::vector<std::string>{"key 120"});
+  // An object that stays live while disabled keeps the focus.
+  left->Enable();
+  field->Flags |= Disabled | LiveWhenDisabled;
+  KeyOwner = field;
+  GUIHandleKey('y', 0);
+  EXPECT_EQ(KeyOwner, field);
+  EXPECT_EQ(field->events, std::vector<std::string>{"key 121"});
+}
+
+TEST_F(KeyTest, KeysFlowAsWithoutADialogWhenItsWindowIsDisabled) {
+  auto* panel = new Probe(0, 0, 100, 100);
+  AddTopLevelObject(panel);
+  auto* dialog = new Probe(10, 10, 50, 50);
+  panel->AddChild(dialog);
+  Modal = dialog;
+  panel->Flags |= Disabled;
+  GUIHandleKey('k', 0);
+  EXPECT_TRUE(dialog->events.empty());
+  EXPECT_EQ(root->events, std::vector<std::string>{"key 107"});
+  panel->Flags &= ~uint32_t(Disabled);
+  GUIHandleKey('k', 0);
+  EXPECT_EQ(dialog->events.size(), 1u);
+  EXPECT_EQ(root->events.size(), 1u);
+}
+
 TEST_F(KeyTest, TopLevelObjectsInOrderUntilOneTakesIt) {
   auto* second = new Probe(0, 0, 10, 10);
   AddTopLevelObject(second);
