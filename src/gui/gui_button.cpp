@@ -8,6 +8,7 @@
 #include "gfx/font2.h"
 #include "gfx/gfx_device.h"
 #include "gfx/texture.h"
+#include "gui/gui_redraw.h"
 #include "gui/gui_skin.h"
 #include "gui/gui_timers.h"
 
@@ -91,7 +92,12 @@ void GUIButton::DrawLabel(int ax, int ay, const char* format) {
   int iconW = Icon ? Icon->Width + 2 : 0;
   int tx = ax + iconW + (Width - iconW - int(size.x)) / 2;
   int ty = ay + (Height - int(size.y)) / 2;
+  // A label wider than the button is cut at its edges: partial redraws
+  // draw only the objects near their rectangle, so nothing may spill out.
+  int saved[4] = {GfxDevice::clip_minx, GfxDevice::clip_miny, GfxDevice::clip_maxx, GfxDevice::clip_maxy};
+  SetClip(ax, ay, ax + Width - 1, ay + Height - 1);
   Font->Print(tx, ty, label);
+  CurGfxDevice->SetClippingRegion(saved[0], saved[1], saved[2], saved[3]);
 }
 
 void GUIButton::Draw(int x, int y) {

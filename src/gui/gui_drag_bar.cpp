@@ -6,6 +6,7 @@
 #include "gfx/gfx_device.h"
 #include "gfx/texture.h"
 #include "gui/gui_button.h"
+#include "gui/gui_redraw.h"
 #include "gui/gui_skin.h"
 
 GUIDragBar::GUIDragBar(int x, int y, int width, int height, const char* title, bool closeGadget, bool minGadget)
@@ -48,8 +49,13 @@ void GUIDragBar::Draw(int x, int y) {
   else
     CurGfxDevice->ClearRegion(40, 50, 110, ax, ay, ax + Width - 1, ay + Height - 1);
   if (Font && Title[0]) {
+    // A long title is cut at the bar's end (nothing may spill out of an
+    // object: partial redraws draw only the objects near their rectangle).
+    int saved[4] = {GfxDevice::clip_minx, GfxDevice::clip_miny, GfxDevice::clip_maxx, GfxDevice::clip_maxy};
+    SetClip(ax, ay, ax + Width - 1, ay + Height - 1);
     int th = Font->LineHeight;
     Font->PrintF(ax + 6, ay + (Height - th) / 2, "@W@Z%s", Title);
+    CurGfxDevice->SetClippingRegion(saved[0], saved[1], saved[2], saved[3]);
   }
   DrawChildren(ax - ScrollX, ay - ScrollY);
 }

@@ -18,6 +18,7 @@
 #include "gui/gui_button.h"
 #include "gui/gui_redraw.h"
 #include "gui/gui_toggle_button.h"
+#include "gui/gui_drag_bar.h"
 #include "gui_fixture.h"
 #include "support/fatal.h"
 
@@ -289,6 +290,35 @@ TEST_F(DrawingTest, ASunkenFrameOutsideTheObjectIsRepaintedByPartialRedraws) {
     EXPECT_EQ(PartialRedrawOfAreaVersusFull(100 - d, 100 - d, 100 - d, 100 - d), "") << "corner, depth " << d;
     delete box;
   }
+}
+
+TEST_F(DrawingTest, LabelsWiderThanTheirObjectLookTheSameInPartialRedraws) {
+  // Buttons load the skin's faces relative to the working directory.
+  char cwd[1024];
+  ASSERT_NE(getcwd(cwd, sizeof cwd), nullptr);
+  ASSERT_EQ(chdir((std::string(QUORVEL_SOURCE_DIR) + "/assets").c_str()), 0);
+  Font2 font("ms sans serif", "sserife.fon", 32, 0, 6, 16);
+  auto* back = new GUIBackdropWindow(0, 0, 640, 480, 10, 20, 30);
+  AddTopLevelObject(back);
+  auto* button = new GUIButton(200, 100, 60, "A label far wider than its button", 1, 0);
+  button->Font = &font;
+  back->AddChild(button);
+  auto* frame = new GUIFramedWindow(100, 300, 80, 60, "A title far wider than its window", 1, 0, 0, 0, back);
+  frame->TitleBar->Font = &font;
+  Need_Redraw = 1;
+  GUIRedrawWindows();
+  int white = 0;
+  for (int y = 100; y < 100 + button->Height; ++y)
+    for (int x = 200; x < 260; ++x) white += Pixel(x, y) == "255,255,255";
+  ASSERT_GT(white, 20) << "the label is drawn";
+  // Left and right of the button and right of the window, further out than
+  // an object may overhang.
+  EXPECT_EQ(PartialRedrawOfAreaVersusFull(100, 95, 195, 130), "");
+  EXPECT_EQ(PartialRedrawOfAreaVersusFull(265, 95, 400, 130), "");
+  EXPECT_EQ(PartialRedrawOfAreaVersusFull(185, 295, 400, 330), "");
+  button->Font = nullptr;
+  frame->TitleBar->Font = nullptr;
+  ASSERT_EQ(chdir(cwd), 0);
 }
 
 }  // namespace

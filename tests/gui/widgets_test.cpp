@@ -626,6 +626,37 @@ TEST_F(DropDownTest, AModalObjectSetByOtherCodeEndsTheListAtTheNextPress) {
   EXPECT_EQ(inPanel->events[0], "button 0 10,10");
 }
 
+TEST_F(DropDownTest, KeysReachAListOpenInADialogBeforeItsFocusedField) {
+  auto* box = new GUISimpleDialogBox("Pick", screen, nullptr, "", 300, 260, DialogOK, 131, -1, 0, 1, "Name", "Ann");
+  box->EnterResult = 141;
+  AddTopLevelObject(box);
+  box->Place();
+  ASSERT_EQ(KeyOwner, box->Entry);
+  auto* drop = new GUIDropDownBox(nullptr, box->LeftInset + 10, box->TopInset + 10, 150, 20, box, nullptr, "", 0);
+  drop->AddItem("a", 1);
+  drop->AddItem("b", 2);
+  int openX = drop->AbsoluteX() + 150 - 5, openY = drop->AbsoluteY() + 5;
+  Click(openX, openY);
+  ASSERT_NE(drop->List, nullptr);
+  EXPECT_EQ(KeyOwner, box->Entry) << "a click in a dialog keeps its field's focus";
+  KeyDown(VK_DOWN);
+  KeyDown(VK_DOWN);
+  PressEnter();
+  EXPECT_EQ(drop->List, nullptr);
+  EXPECT_EQ(drop->GetSelectedValue(), 2);
+  EXPECT_STREQ(box->Entry->Text(), "Ann");
+  EXPECT_TRUE(screen->messages.empty()) << "Enter picked the item and did not submit the dialog";
+  Click(openX, openY);
+  ASSERT_NE(drop->List, nullptr);
+  KeyDown(VK_ESCAPE);
+  EXPECT_EQ(drop->List, nullptr);
+  EXPECT_EQ(drop->GetSelectedValue(), 2);
+  EXPECT_EQ(Modal, box);
+  // With the list closed the keys are the field's again.
+  PressEnter();
+  ASSERT_EQ(screen->CountMessages(141), 1);
+}
+
 TEST_F(DropDownTest, HidingTheBoxsWindowClosesTheOpenList) {
   auto* panel = new Probe(0, 0, 400, 400);
   screen->AddChild(panel);
