@@ -12,6 +12,7 @@
 #include "gfx/gfx_device.h"
 #include "gui/gui_button.h"
 #include "gui/gui_drag_bar.h"
+#include "gui/gui_redraw.h"
 #include "gui/gui_skin.h"
 #include "gui/gui_string_gadget.h"
 #include "gui/gui_text_box.h"
@@ -162,6 +163,11 @@ void GUISimpleDialogBox::Draw(int x, int y) {
   int ax = x + X, ay = y + Y;
   Font2* font = DialogFont();
   if (!font) return;
+  // A word or a prompt wider than the box is cut at its borders: nothing
+  // may spill out of an object (partial redraws draw only the objects near
+  // their rectangle).
+  int saved[4] = {GfxDevice::clip_minx, GfxDevice::clip_miny, GfxDevice::clip_maxx, GfxDevice::clip_maxy};
+  SetClip(ax + LeftInset, ay + TopInset, ax + Width - RightInset - 1, ay + Height - BottomInset - 1);
   if (!LongText) {
     std::string text = std::string("@W@Z") + Message;
     std::vector<char> buf(text.begin(), text.end());
@@ -170,6 +176,7 @@ void GUISimpleDialogBox::Draw(int x, int y) {
     font->Print(ax + LeftInset + kMargin, ay + TopInset + kMargin, buf.data());
   }
   if (Entry && Prompt[0]) font->PrintF(ax + Entry->X, ay + Entry->Y - font->LineHeight - 3, "@W@Z%s", Prompt);
+  CurGfxDevice->SetClippingRegion(saved[0], saved[1], saved[2], saved[3]);
 }
 
 int GUISimpleDialogBox::HandleMessage(int msg, int a, int b, void* p, void* q) {

@@ -316,6 +316,19 @@ TEST_F(DrawingTest, LabelsWiderThanTheirObjectLookTheSameInPartialRedraws) {
   EXPECT_EQ(PartialRedrawOfAreaVersusFull(100, 95, 195, 130), "");
   EXPECT_EQ(PartialRedrawOfAreaVersusFull(265, 95, 400, 130), "");
   EXPECT_EQ(PartialRedrawOfAreaVersusFull(185, 295, 400, 330), "");
+  // A dialog inside the screen with a prompt and a word longer than it is wide.
+  Font2* savedFont = DefaultSimpleDialogButtonFont;
+  DefaultSimpleDialogButtonFont = &font;
+  std::string word(60, 'W');
+  auto* box = new GUISimpleDialogBox("Q", back, nullptr, word.c_str(), 160, 80, -1, 0, -1, 0, 1, word.c_str(), nullptr);
+  back->AddChild(box);
+  box->X = 300;
+  box->Y = 150;
+  int right = box->X + box->Width;
+  Need_Redraw = 1;
+  GUIRedrawWindows();
+  EXPECT_EQ(PartialRedrawOfAreaVersusFull(right + 5, box->Y, 639, box->Y + box->Height - 1), "");
+  DefaultSimpleDialogButtonFont = savedFont;
   button->Font = nullptr;
   frame->TitleBar->Font = nullptr;
   ASSERT_EQ(chdir(cwd), 0);
