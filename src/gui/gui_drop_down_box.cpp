@@ -211,6 +211,9 @@ const char* GUIDropDownBox::GetSelectedText() const {
 }
 
 void GUIDropDownBox::ResetBox() {
+  // An open list shows the old items; a choice from it would report a value
+  // the box no longer holds.
+  if (List) List->Close();
   Items.clear();
   Selected = -1;
   Field->Clear();

@@ -69,6 +69,7 @@ class GUIDropDownBox : public GUIObject {
   int SelectItem(int index);
   int GetSelectedValue() const;
   const char* GetSelectedText() const;
+  // Removes every item (closing an open list without a choice).
   void ResetBox();
   void OpenList();
 

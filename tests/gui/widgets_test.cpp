@@ -657,6 +657,21 @@ TEST_F(DropDownTest, KeysReachAListOpenInADialogBeforeItsFocusedField) {
   ASSERT_EQ(screen->CountMessages(141), 1);
 }
 
+TEST_F(DropDownTest, ResettingTheBoxClosesItsOpenList) {
+  auto* drop = new GUIDropDownBox(nullptr, 50, 50, 150, 20, screen, nullptr, "", 0);
+  drop->AddItem("old", 7);
+  Click(195, 55);
+  ASSERT_NE(drop->List, nullptr);
+  int itemX = drop->List->AbsoluteX() + 10, itemY = drop->List->AbsoluteY() + 4;
+  drop->ResetBox();
+  drop->AddItem("new", 8);
+  EXPECT_EQ(drop->List, nullptr);
+  EXPECT_EQ(MouseOwner, nullptr);
+  Click(itemX, itemY);
+  EXPECT_EQ(screen->CountMessages(60000), 0) << "no value of the old items is reported";
+  EXPECT_EQ(drop->GetSelectedValue(), -1);
+}
+
 TEST_F(DropDownTest, HidingTheBoxsWindowClosesTheOpenList) {
   auto* panel = new Probe(0, 0, 400, 400);
   screen->AddChild(panel);
