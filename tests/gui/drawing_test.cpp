@@ -334,4 +334,54 @@ TEST_F(DrawingTest, LabelsWiderThanTheirObjectLookTheSameInPartialRedraws) {
   ASSERT_EQ(chdir(cwd), 0);
 }
 
+// Every small area of a screen full of widgets, redrawn alone, looks as in
+// a full redraw: nothing is drawn outside the area its object claims.
+TEST_F(DrawingTest, AnyAreaRedrawnAloneLooksAsInAFullRedraw) {
+  char cwd[1024];
+  ASSERT_NE(getcwd(cwd, sizeof cwd), nullptr);
+  ASSERT_EQ(chdir((std::string(QUORVEL_SOURCE_DIR) + "/assets").c_str()), 0);
+  Font2 font("ms sans serif", "sserife.fon", 32, 0, 6, 16);
+  Font2* savedDialogFont = DefaultSimpleDialogButtonFont;
+  DefaultSimpleDialogButtonFont = &font;
+  auto* back = new GUIBackdropWindow(0, 0, 640, 480, 10, 20, 30);
+  AddTopLevelObject(back);
+  auto* button = new GUIButton(20, 20, 90, "Press", 1, 0);
+  button->Font = &font;
+  back->AddChild(button);
+  auto* toggle = new GUIToggleButton(20, 60, 16, 16, 2, nullptr, nullptr, nullptr);
+  toggle->Font = &font;
+  toggle->SetText("A toggle");
+  back->AddChild(toggle);
+  auto* field = new GUIStringGadget(20, 100, 150, 20);
+  field->Font = &font;
+  field->Set("typed text");
+  back->AddChild(field);
+  auto* frame = new GUIFramedWindow(250, 20, 220, 160, "Framed window", 1, 1, 1, 0, back);
+  frame->TitleBar->Font = &font;
+  auto* text = new GUITextBox(frame->LeftInset + 4, frame->TopInset + 4, 180, 90, 200, 200, 210);
+  text->Font = &font;
+  frame->AddChild(text);
+  for (int i = 0; i < 20; ++i) text->AddLineAtBottom(("line " + std::to_string(i)).c_str());
+  auto* box = new GUISimpleDialogBox("Dialog", back, nullptr, "A message in a box", 220, 120, DialogOK, 3, -1, 0,
+                                     1, "Prompt", "entry");
+  back->AddChild(box);
+  box->X = 300;
+  box->Y = 250;
+  Modal = nullptr;
+  KeyOwner = nullptr;
+  Need_Redraw = 1;
+  GUIRedrawWindows();
+  const int cell = 24;
+  for (int y = 0; y < 480; y += cell)
+    for (int x = 0; x < 640; x += cell)
+      EXPECT_EQ(PartialRedrawOfAreaVersusFull(x, y, std::min(639, x + cell - 1), std::min(479, y + cell - 1)), "")
+          << "area at " << x << "," << y;
+  for (GUIObject* o : {static_cast<GUIObject*>(button), static_cast<GUIObject*>(toggle),
+                       static_cast<GUIObject*>(field), static_cast<GUIObject*>(text)})
+    o->Font = nullptr;
+  frame->TitleBar->Font = nullptr;
+  DefaultSimpleDialogButtonFont = savedDialogFont;
+  ASSERT_EQ(chdir(cwd), 0);
+}
+
 }  // namespace
