@@ -19,6 +19,7 @@
 #include "gui/gui_redraw.h"
 #include "gui/gui_toggle_button.h"
 #include "gui/gui_drag_bar.h"
+#include "gui/gui_drop_down_box.h"
 #include "gui_fixture.h"
 #include "support/fatal.h"
 
@@ -356,6 +357,14 @@ TEST_F(DrawingTest, AnyAreaRedrawnAloneLooksAsInAFullRedraw) {
   field->Font = &font;
   field->Set("typed text");
   back->AddChild(field);
+  auto* grey = new GUIButton(20, 140, 90, "Greyed", 4, 0);
+  grey->Font = &font;
+  grey->Flags |= GreyWhenDisabled;
+  back->AddChild(grey);
+  grey->Disable();
+  auto* drop = new GUIDropDownBox(nullptr, 20, 200, 150, 20, back, &font, "", 0);
+  drop->AddItem("first item", 1);
+  drop->SelectItem(0);
   auto* frame = new GUIFramedWindow(250, 20, 220, 160, "Framed window", 1, 1, 1, 0, back);
   frame->TitleBar->Font = &font;
   auto* text = new GUITextBox(frame->LeftInset + 4, frame->TopInset + 4, 180, 90, 200, 200, 210);
@@ -377,7 +386,8 @@ TEST_F(DrawingTest, AnyAreaRedrawnAloneLooksAsInAFullRedraw) {
       EXPECT_EQ(PartialRedrawOfAreaVersusFull(x, y, std::min(639, x + cell - 1), std::min(479, y + cell - 1)), "")
           << "area at " << x << "," << y;
   for (GUIObject* o : {static_cast<GUIObject*>(button), static_cast<GUIObject*>(toggle),
-                       static_cast<GUIObject*>(field), static_cast<GUIObject*>(text)})
+                       static_cast<GUIObject*>(field), static_cast<GUIObject*>(text), static_cast<GUIObject*>(grey),
+                       static_cast<GUIObject*>(drop), static_cast<GUIObject*>(drop->Field)})
     o->Font = nullptr;
   frame->TitleBar->Font = nullptr;
   DefaultSimpleDialogButtonFont = savedDialogFont;
