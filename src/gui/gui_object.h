@@ -156,7 +156,8 @@ class GUIObject {
   virtual void GUIPlaySound(const char* file) {}
   virtual void SetEnd() {}
   // The toolkit took the mouse capture away (a modal object appeared that
-  // does not contain this object); MouseOwner no longer names it. Objects
+  // does not contain this object, or its window was disabled); MouseOwner
+  // no longer names it. Objects
   // that keep state for the capture drop it here: a pressed button pops up
   // without a click, a pop-up list closes.
   virtual void CaptureCancelled() {}
