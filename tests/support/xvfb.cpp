@@ -29,7 +29,9 @@ std::string Capture(const std::string& command) {
 
 // Xvfb chooses a free display number itself (-displayfd) and writes it to a
 // pipe once it accepts connections, so tests running side by side never share
-// or steal a display.
+// or steal a display. -noreset: by default the server resets whenever its
+// last client leaves, and a program connecting during that reset is refused;
+// every short xdotool run is such a last client.
 Xvfb::Xvfb() {
   int fds[2];
   if (pipe(fds) != 0) return;
@@ -41,7 +43,7 @@ Xvfb::Xvfb() {
     close(logFd);
     log_ = logName;
   }
-  pid_ = StartProcess({"/usr/bin/Xvfb", "-displayfd", fd, "-screen", "0", "1024x768x24", "-nolisten", "tcp"}, {}, "",
+  pid_ = StartProcess({"/usr/bin/Xvfb", "-displayfd", fd, "-screen", "0", "1024x768x24", "-nolisten", "tcp", "-noreset"}, {}, "",
                       "", log_);
   close(fds[1]);
   std::string number;
