@@ -53,16 +53,18 @@ for _ in $(seq 100); do curl -s -o /dev/null "http://127.0.0.1:$PORT/small/0.bin
 URL="http://127.0.0.1:$PORT"
 
 now() { date +%s.%N; }
+# Floating-point arithmetic on one expression (awk, which every system has).
+calc() { awk "BEGIN { print $1 }"; }
 best() { sort -g | head -1; }
 MB=256
 
 echo "== one 256 MB file (best of 3) =="
-t_tool=$(for _ in 1 2 3; do rm -rf "$WORK/out"/*; s=$(now); "$TOOL" fetch "$URL/big.bin" big.bin "$WORK/out" --unconditional >/dev/null; e=$(now); echo "$e - $s" | bc -l; done | best)
+t_tool=$(for _ in 1 2 3; do rm -rf "$WORK/out"/*; s=$(now); "$TOOL" fetch "$URL/big.bin" big.bin "$WORK/out" --unconditional >/dev/null; e=$(now); calc "$e - $s"; done | best)
 cmp -s "$WORK/www/big.bin" "$WORK/out/big.bin" || { echo "quorvel-tool fetched a different file" >&2; exit 1; }
-t_curl=$(for _ in 1 2 3; do rm -f "$WORK/curl/big.bin"; s=$(now); curl -s -o "$WORK/curl/big.bin" "$URL/big.bin"; e=$(now); echo "$e - $s" | bc -l; done | best)
-printf "quorvel-tool fetch : %7.1f MB/s (%.3f s)\n" "$(echo "$MB / $t_tool" | bc -l)" "$t_tool"
-printf "curl               : %7.1f MB/s (%.3f s)\n" "$(echo "$MB / $t_curl" | bc -l)" "$t_curl"
-printf "ratio              : %7.2f\n" "$(echo "$t_curl / $t_tool" | bc -l)"
+t_curl=$(for _ in 1 2 3; do rm -f "$WORK/curl/big.bin"; s=$(now); curl -s -o "$WORK/curl/big.bin" "$URL/big.bin"; e=$(now); calc "$e - $s"; done | best)
+printf "quorvel-tool fetch : %7.1f MB/s (%.3f s)\n" "$(calc "$MB / $t_tool")" "$t_tool"
+printf "curl               : %7.1f MB/s (%.3f s)\n" "$(calc "$MB / $t_curl")" "$t_curl"
+printf "ratio              : %7.2f\n" "$(calc "$t_curl / $t_tool")"
 echo "FileDownload in process (bench_http_download, 3 repetitions):"
 QUORVEL_BENCH_URL=$URL QUORVEL_BENCH_DIR=$WORK/out "$BENCH" --benchmark_filter=BigFile 2>/dev/null \
   | grep -E "^BM_BigFile.*(mean|median)" || true
@@ -75,12 +77,12 @@ QUORVEL_BENCH_URL=$URL QUORVEL_BENCH_DIR=$WORK/out "$BENCH" --benchmark_filter=S
   | grep -E "^BM_SmallFiles.*(mean|median)" || true
 urls=$(for i in $(seq 0 1999); do printf -- "-o %s/curl/%d.bin %s/small/%d.bin " "$WORK" "$i" "$URL" "$i"; done)
 s=$(now); curl -s -H "Connection: close" $urls; e=$(now)
-t_curl_in=$(echo "$e - $s" | bc -l)
+t_curl_in=$(calc "$e - $s")
 # Per process: one quorvel-tool / one curl per file.
 s=$(now); for i in $(seq 0 1999); do "$TOOL" fetch "$URL/small/$i.bin" "$i.bin" "$WORK/out" --unconditional >/dev/null; done; e=$(now)
-t_tool_proc=$(echo "$e - $s" | bc -l)
+t_tool_proc=$(calc "$e - $s")
 s=$(now); for i in $(seq 0 1999); do curl -s -o "$WORK/curl/$i.bin" "$URL/small/$i.bin"; done; e=$(now)
-t_curl_proc=$(echo "$e - $s" | bc -l)
-printf "curl, one process, Connection: close : %7.0f files/s\n" "$(echo "2000 / $t_curl_in" | bc -l)"
-printf "quorvel-tool, one process per file   : %7.0f files/s\n" "$(echo "2000 / $t_tool_proc" | bc -l)"
-printf "curl, one process per file           : %7.0f files/s\n" "$(echo "2000 / $t_curl_proc" | bc -l)"
+t_curl_proc=$(calc "$e - $s")
+printf "curl, one process, Connection: close : %7.0f files/s\n" "$(calc "2000 / $t_curl_in")"
+printf "quorvel-tool, one process per file   : %7.0f files/s\n" "$(calc "2000 / $t_tool_proc")"
+printf "curl, one process per file           : %7.0f files/s\n" "$(calc "2000 / $t_curl_proc")"

@@ -32,6 +32,7 @@
 #include "gui/gui_message_handler.h"
 #include "gui/gui_redraw.h"
 #include "gui/gui_simple_dialog_box.h"
+#include "platform/filesystem.h"
 #include "gui/gui_skin.h"
 #include "gui/gui_string_gadget.h"
 #include "gui/gui_text_box.h"
@@ -219,11 +220,14 @@ long DemoWindowProc(HWND window, unsigned message, unsigned long wParam, long lP
 }
 
 int Run(int argc, char** argv) {
-  static const ToolCommand self = {"gui-demo", "gui-demo [SKINDIR]",
-                                   "show every GUI widget on the default skin and report each action", Run};
+  static const ToolCommand self = {"gui-demo", "gui-demo [ASSETDIR]",
+                                   "show every GUI widget on the skin in ASSETDIR/zindimgs (default: here) and report each action", Run};
   if (WantsHelp(argc, argv)) return ToolHelp(self);
   if (argc > 2) return ToolError("usage: quorvel-tool %s", self.usage);
   if (argc == 2 && chdir(argv[1]) != 0) return ToolError("cannot enter %s", argv[1]);
+  // Missing images would quietly draw as nothing: say so instead.
+  if (!PlatFileExists("zindimgs/menublue.tga"))
+    return ToolError("no skin in %s (zindimgs/menublue.tga is missing)", argc == 2 ? argv[1] : "the current directory");
   if (!PlatInitVideo()) return ToolError("no video");
   if (!RegisterWindowClass("QuorvelGuiDemo", DemoWindowProc, CS_DBLCLKS)) return ToolError("cannot register window");
   hMainWindow = CreateWindowExA(WS_EX_APPWINDOW, "QuorvelGuiDemo", "Quorvel GUI Demo", WS_OVERLAPPEDWINDOW | WS_VISIBLE,
@@ -277,7 +281,8 @@ int Run(int argc, char** argv) {
   return 0;
 }
 
-ToolCommandRegistration reg({"gui-demo", "gui-demo [SKINDIR]",
-                             "show every GUI widget on the default skin and report each action", Run});
+ToolCommandRegistration reg({"gui-demo", "gui-demo [ASSETDIR]",
+                             "show every GUI widget on the skin in ASSETDIR/zindimgs (default: here) and report each action",
+                             Run});
 
 }  // namespace

@@ -3,7 +3,7 @@
 #include <vector>
 
 #include "tool/tool_command.h"
-#include "transport/file.h"
+#include "tool/raw_file.h"
 #include "transport/lzs.h"
 
 namespace {
@@ -20,7 +20,9 @@ int Run(int argc, char** argv) {
   if (argc != 4 || (std::strcmp(argv[1], "encode") && std::strcmp(argv[1], "decode")))
     return ToolError("usage: quorvel-tool %s", kCommand.usage);
   std::vector<unsigned char> in;
-  if (!ReadWholeFile(argv[2], in)) return ToolError("%s: cannot open", argv[2]);
+  // The input is a byte stream as it lies on disk, even one that happens to
+  // be a compressed container.
+  if (!ReadRawFile(argv[2], in)) return ToolError("%s: cannot open", argv[2]);
   if (in.size() > 0x7FFFFFF0u / 9) return ToolError("%s: too large", argv[2]);
   std::vector<unsigned char> out;
   if (!std::strcmp(argv[1], "encode")) {
@@ -33,7 +35,7 @@ int Run(int argc, char** argv) {
       return ToolError("%s: stream decodes to more than its largest possible size", argv[2]);
     out.resize(produced);
   }
-  if (!WriteWholeFile(argv[3], out.data(), out.size())) return ToolError("%s: cannot write", argv[3]);
+  if (!WriteRawFile(argv[3], out.data(), out.size())) return ToolError("%s: cannot write", argv[3]);
   return 0;
 }
 }  // namespace

@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "tool/raw_file.h"
 #include "tool/tool_command.h"
 #include "update/patch_decoder.h"
 #include "update/patch_encoder.h"
@@ -18,42 +19,16 @@ const ToolCommand kCommand = {"patch", "patch make OLD NEW PATCH | patch apply O
                               "make a binary patch, or apply one as the launcher does", Run};
 ToolCommandRegistration reg(kCommand);
 
-bool ReadWhole(const char* name, std::vector<unsigned char>& data) {
-  FILE* f = std::fopen(name, "rb");
-  if (!f) return false;
-  data.clear();
-  // One allocation of the file's size when it can be told; reading on to the
-  // end either way.
-  if (std::fseek(f, 0, SEEK_END) == 0) {
-    const long size = std::ftell(f);
-    if (size > 0) data.reserve(static_cast<size_t>(size));
-    std::rewind(f);
-  }
-  unsigned char buffer[1 << 16];
-  size_t n;
-  while ((n = std::fread(buffer, 1, sizeof buffer, f)) > 0) data.insert(data.end(), buffer, buffer + n);
-  const bool ok = !std::ferror(f);
-  std::fclose(f);
-  return ok;
-}
-
-bool WriteWhole(const char* name, const unsigned char* data, size_t size) {
-  FILE* f = std::fopen(name, "wb");
-  if (!f) return false;
-  const bool ok = (size == 0 || std::fwrite(data, 1, size, f) == size);
-  return std::fclose(f) == 0 && ok;
-}
-
 // Files the launcher patches are held whole in memory with int lengths.
 constexpr size_t kMaxFile = 0x7fffffff;
 
 int Make(const char* oldName, const char* newName, const char* patchName) {
   std::vector<unsigned char> oldData, newData;
-  if (!ReadWhole(oldName, oldData)) return ToolError("cannot read %s: %s", oldName, std::strerror(errno));
-  if (!ReadWhole(newName, newData)) return ToolError("cannot read %s: %s", newName, std::strerror(errno));
+  if (!ReadRawFile(oldName, oldData)) return ToolError("cannot read %s: %s", oldName, std::strerror(errno));
+  if (!ReadRawFile(newName, newData)) return ToolError("cannot read %s: %s", newName, std::strerror(errno));
   if (oldData.size() > kMaxFile || newData.size() > kMaxFile) return ToolError("files of 2 GiB or more cannot be patched");
   const std::vector<unsigned char> patch = MakePatch(oldData.data(), oldData.size(), newData.data(), newData.size());
-  if (!WriteWhole(patchName, patch.data(), patch.size()))
+  if (!WriteRawFile(patchName, patch.data(), patch.size()))
     return ToolError("cannot write %s: %s", patchName, std::strerror(errno));
   std::printf("%zu bytes\n", patch.size());
   return 0;
@@ -61,8 +36,8 @@ int Make(const char* oldName, const char* newName, const char* patchName) {
 
 int Apply(const char* oldName, const char* patchName, const char* outName, long long size) {
   std::vector<unsigned char> oldData, patch;
-  if (!ReadWhole(oldName, oldData)) return ToolError("cannot read %s: %s", oldName, std::strerror(errno));
-  if (!ReadWhole(patchName, patch)) return ToolError("cannot read %s: %s", patchName, std::strerror(errno));
+  if (!ReadRawFile(oldName, oldData)) return ToolError("cannot read %s: %s", oldName, std::strerror(errno));
+  if (!ReadRawFile(patchName, patch)) return ToolError("cannot read %s: %s", patchName, std::strerror(errno));
   if (oldData.size() > kMaxFile || patch.size() > kMaxFile) return ToolError("files of 2 GiB or more cannot be patched");
   unsigned long capacity;
   if (size >= 0) {
@@ -81,7 +56,7 @@ int Apply(const char* oldName, const char* patchName, const char* outName, long 
   const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - t0).count();
   if (!ok) return ToolError("%s: bad patch (copies outside the old data, overflows the output or is cut short)", patchName);
   if (size >= 0 && outLength != size) return ToolError("%s: result is %d bytes, expected %lld", patchName, outLength, size);
-  if (!WriteWhole(outName, out.data(), static_cast<size_t>(outLength)))
+  if (!WriteRawFile(outName, out.data(), static_cast<size_t>(outLength)))
     return ToolError("cannot write %s: %s", outName, std::strerror(errno));
   std::printf("%d bytes", outLength);
   if (seconds > 0) std::printf(", decoded at %.0f MB/s", outLength / seconds / 1e6);

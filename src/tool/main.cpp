@@ -75,6 +75,10 @@ int main(int argc, char** argv) {
     }
     Inside_SetJMP = 0;
     CallAllExitFunctions();
+    // Printed results (digests, listings, a fetch's result line) that never
+    // reached their file are a failure, not a success.
+    if ((std::fflush(stdout) != 0 || std::ferror(stdout)) && status == 0)
+      status = ToolError("write error on standard output");
     return status;
   }
   return ToolError("unknown command '%s' (see quorvel-tool --help)", argv[1]);

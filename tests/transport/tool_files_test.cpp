@@ -101,6 +101,18 @@ TEST_F(ToolFiles, CompressCatRoundTripAndDigests) {
   }
 }
 
+// lzs works on the bytes as stored: a compressed container is a byte stream
+// like any other, never unpacked first.
+TEST_F(ToolFiles, LzsTakesAContainerAsItsBytes) {
+  ASSERT_EQ(Shell(Tool() + " compress " + Q(dir / "b16385") + " " + Q(dir / "c.z")).status, 0);
+  std::string enc = (dir / "c.lzs").string(), dec = (dir / "c.back").string();
+  ASSERT_EQ(Shell(Tool() + " lzs encode " + Q(dir / "c.z") + " " + Q(enc)).status, 0);
+  ASSERT_EQ(Shell(Tool() + " lzs decode " + Q(enc) + " " + Q(dec)).status, 0);
+  EXPECT_TRUE(ReadFile(dec) == ReadFile(dir / "c.z"));
+  Result r = Shell(Tool() + " lzs encode " + Q(dir) + " " + Q(enc) + " 2>&1");
+  EXPECT_EQ(r.status, 1) << "a directory is no input";
+}
+
 TEST_F(ToolFiles, FailuresGiveOneLineAndStatusOne) {
   Result r = Shell(Tool() + " md5 " + Q(dir / "absent") + " " + Q(dir / "one") + " 2>&1");
   EXPECT_EQ(r.status, 1);
@@ -113,6 +125,13 @@ TEST_F(ToolFiles, FailuresGiveOneLineAndStatusOne) {
   r = Shell(Tool() + " cat " + Q(dir / "cut.z") + " 2>&1 >/dev/null");
   EXPECT_EQ(r.status, 1);
   EXPECT_EQ(r.out, "quorvel-tool: bad buffer fill\n");
+
+  // Printed results that cannot be written are a failure too.
+  if (fs::exists("/dev/full")) {
+    r = Shell(Tool() + " md5 " + Q(dir / "one") + " 2>&1 >/dev/full");
+    EXPECT_EQ(r.status, 1);
+    EXPECT_EQ(r.out, "quorvel-tool: write error on standard output\n");
+  }
 
   EXPECT_EQ(Shell(Tool() + " lzs squash a b 2>/dev/null").status, 1);
   EXPECT_EQ(Shell(Tool() + " cat " + Q(dir / "absent") + " 2>/dev/null").status, 1);

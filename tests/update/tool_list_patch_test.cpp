@@ -92,4 +92,7 @@ TEST_F(ToolTest, PatchMakeAndApplyRoundTripAndCheckTheSize) {
   EXPECT_EQ(Tool("patch apply short p out3", out), 1);
   EXPECT_FALSE(std::filesystem::exists(Path("out3")));
   EXPECT_EQ(Tool("patch apply old p out3 --size -4", out), 1);
+  // A directory is refused by name, not by a failed allocation.
+  EXPECT_EQ(Tool("patch make old . p2", out), 1);
+  EXPECT_NE(out.find("cannot read .: Is a directory"), std::string::npos) << out;
 }
