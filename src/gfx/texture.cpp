@@ -272,19 +272,18 @@ bool MemoryTextureMap::IsTransparentPixel(int x, int y) {
 // Loading by name -------------------------------------------------------
 
 namespace {
-void SetName(TextureMap* t, const char* path) {
-  char full[260], base[260];
-  ProcessFilename(path, full, base);
+// full and base as ProcessFilename gave them (the path rewrite applied once).
+void SetName(TextureMap* t, const char* full, const char* base) {
   if (std::strlen(base) > size_t(kTextureNameMax)) Fail("texture name %s is longer than 13 characters", base);
   std::snprintf(t->Name, sizeof t->Name, "%s", base);
   std::snprintf(t->PathName, sizeof t->PathName, "%s", full);
 }
 
-void InitTexture(MemoryTextureMap* t, const char* path) {
+void InitTexture(MemoryTextureMap* t, const char* full, const char* base) {
   t->NextTexture = GfxDevice::TextureList;
   GfxDevice::TextureList = t;
   t->LRUStamp = ++TextureMap::CurLRUCtr;
-  SetName(t, path);
+  SetName(t, full, base);
   // A skin directory overrides the file of the same base name.
   if (GfxDevice::SkinDirName[0]) {
     std::string skin = std::string(GfxDevice::SkinDirName) + "/" + t->Name;
@@ -329,7 +328,7 @@ TextureMap* MemoryDevice::LoadTexture(const char* name, unsigned long flags) {
   }
   MemoryTextureMap* t = new MemoryTextureMap(full, flags);
   t->SetOrigPathName(RewrittenName(name).c_str());
-  InitTexture(t, full);
+  InitTexture(t, full, base);
   return t;
 }
 

@@ -73,7 +73,11 @@ void ParseLine(std::string line) {
   if (k == TC_TEXTURE) {
     if (t.size() < 2) return;
     std::string key = EntryKey(t[1].c_str());
-    Current = FindTControl(key.c_str());
+    // The key is compared as it is: looking it up by name would take a
+    // second "extension" off a name with more than one dot.
+    Current = nullptr;
+    for (TextureControl* c = TCList; c && !Current; c = c->Next)
+      if (key == c->Name) Current = c;
     if (!Current) {
       Current = new TextureControl;
       CopyName(Current->Name, key);

@@ -27,7 +27,8 @@ bool DecodeTga(const uint8_t* data, size_t size, TrueColorBitmap* out, const cha
   }
   if (bits != 24 && bits != 32) return refuse("only 24 and 32 bit TGAs are supported");
   if (width <= 0 || height <= 0) return refuse("empty image");
-  if (long(width) * height > kMaxImagePixels) return refuse("image too large");
+  if (width > kMaxImageSide || height > kMaxImageSide || long(width) * height > kMaxImagePixels)
+    return refuse("image too large");
 
   size_t pos = kHeaderSize + idLength;
   if (pos > size) return refuse("header larger than the file");

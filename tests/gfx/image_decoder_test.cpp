@@ -91,6 +91,7 @@ TEST(TgaReader, RefusesWhatItCannotRead) {
       {"ID field past the end", Tga(2, 24, 1, 1, 0, {}, 0, 0)},
       {"zero width", Tga(2, 24, 0, 5, 0, pixel)},
       {"huge image", Tga(2, 24, 65535, 65535, 0, pixel)},
+      {"wider than any side allowed", Tga(2, 24, 20000, 1, 0, std::vector<uint8_t>(60000, 7))},
   };
   cases[9].file[0] = 200;  // claims a 200-byte ID field
   for (const Case& c : cases) {

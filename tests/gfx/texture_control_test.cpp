@@ -86,6 +86,20 @@ TEST_F(ControlFile, NamesWithSeveralDotsAreFoundByTheirFileName) {
   ASSERT_NE(FindTControl("MENU.BLUE.TGA"), nullptr);
   EXPECT_STREQ(FindTControl("MENU.BLUE.TGA")->Name, "MENU.BLUE");
   EXPECT_NE(FindTControl("zindimgs/x.tga"), nullptr);
+  FreeTextureControls();
+  // One extension comes off, once: "menu.blue" is its own entry, not "menu"
+  // reopened, and a repeated dotted name reopens its entry.
+  Read("TEXTURE menu.tga\nPALETTED\nTEXTURE menu.blue.tga\nNEEDSALPHA\n"
+       "TEXTURE a.b.tga\nPALETTED\nTEXTURE a.b.tga\nNODITHER\n");
+  ASSERT_NE(FindTControl("menu.tga"), nullptr);
+  EXPECT_FALSE(FindTControl("menu.tga")->Has(TC_NEEDSALPHA));
+  ASSERT_NE(FindTControl("MENU.BLUE.TGA"), nullptr);
+  EXPECT_TRUE(FindTControl("MENU.BLUE.TGA")->Has(TC_NEEDSALPHA));
+  int entries = 0;
+  for (TextureControl* c = TCList; c; c = c->Next) entries += std::string(c->Name) == "A.B";
+  EXPECT_EQ(entries, 1);
+  EXPECT_TRUE(FindTControl("a.b.tga")->Has(TC_PALETTED));
+  EXPECT_TRUE(FindTControl("a.b.tga")->Has(TC_NODITHER));
 }
 
 TEST_F(ControlFile, AMissingFileIsNotAnError) {

@@ -232,9 +232,17 @@ TEST_P(Textures, PathRewritingChangesWhereTheFileIsRead) {
   ChangePathBasename("old/art/", "zindimgs\\");
   TextureMap* t = dev->LoadTexture("c:/Old/Art/rewrite.tga", 0);
   ChangePathBasename("", "");
-  EXPECT_STREQ(t->PathName, "ZINDIMGS\\REWRITE.TGA");
+  // The new head stands as given; the rest of the name is upper-cased.
+  EXPECT_STREQ(t->PathName, "zindimgs\\REWRITE.TGA");
   EXPECT_EQ(t->Width, 3);
   EXPECT_FALSE(t->Flags & TEXTURE_MISSING);
+  // The rewrite is applied once, also when the new head contains the old.
+  Put("art/hires/twice.tga", SolidImage(2, 2, 0, 0, 200));
+  ChangePathBasename("art/", "art\\hires\\");
+  TextureMap* once = dev->LoadTexture("art/twice.tga", 0);
+  ChangePathBasename("", "");
+  EXPECT_STREQ(once->PathName, "art\\hires\\TWICE.TGA");
+  EXPECT_EQ(once->Width, 2);
 }
 
 TEST_P(Textures, TheSkinDirectoryIsSearchedFirst) {
