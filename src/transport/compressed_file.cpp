@@ -6,6 +6,18 @@
 #include "transport/lzs.h"
 
 namespace {
+thread_local int g_damageIsError = 0;
+
+[[noreturn]] void Damage(const char* text) {
+  if (g_damageIsError) throw CompressedDamage{text};
+  Fail("%s", text);
+}
+}  // namespace
+
+CompressedDamageIsError::CompressedDamageIsError() { ++g_damageIsError; }
+CompressedDamageIsError::~CompressedDamageIsError() { --g_damageIsError; }
+
+namespace {
 constexpr char kSignature1[] = "GRTI Compressed File";
 constexpr char kSignature2[] = "GRTI Compressed Fil2";
 constexpr int kSignatureSize = 20;
@@ -81,15 +93,15 @@ int CheckIfCompressed(FILE* stream) {
 CompressedFileHandle::CompressedFileHandle(FILE* s)
     : stream(s), totalSize(0), position(0), end(0), version(1) {
   unsigned char header[kCompressedHeaderSize];
-  if (std::fread(header, 1, sizeof header, stream.get()) != sizeof header) Fail("bad read of header");
+  if (std::fread(header, 1, sizeof header, stream.get()) != sizeof header) Damage("bad read of header");
   MaskCompressedHeader(header);
   int v = SignatureVersion(header);
-  if (!v) Fail("bad header");
+  if (!v) Damage("bad header");
   version = static_cast<unsigned char>(v - 1);
-  if (CompressedHeaderCheck(header) != GetLE32(header + 28)) Fail("really bad header");
+  if (CompressedHeaderCheck(header) != GetLE32(header + 28)) Damage("really bad header");
   // Version 1 blocks use an encoding nobody writes any more; refuse them
   // rather than deliver bytes of unknown meaning.
-  if (version == 0) Fail("compressed file version 1 is not supported");
+  if (version == 0) Damage("compressed file version 1 is not supported");
   totalSize = GetLE32(header + 24);
   uint32_t bufferSize = totalSize < kCompressedBlockSize ? totalSize : kCompressedBlockSize;
   buffer.reset(new unsigned char[bufferSize ? bufferSize : 1]);
@@ -100,11 +112,11 @@ CompressedFileHandle::~CompressedFileHandle() = default;
 
 void CompressedFileHandle::BufferFill() {
   unsigned char lengthBytes[4];
-  if (std::fread(lengthBytes, 1, 4, stream.get()) != 4) Fail("bad compressed file");
+  if (std::fread(lengthBytes, 1, 4, stream.get()) != 4) Damage("bad compressed file");
   uint32_t length = GetLE32(lengthBytes);
-  if (length > kMaxBlockLength) Fail("bad compressed file");
+  if (length > kMaxBlockLength) Damage("bad compressed file");
   std::vector<unsigned char> block(length ? length : 1);
-  if (std::fread(block.data(), 1, length, stream.get()) != length) Fail("bad buffer fill");
+  if (std::fread(block.data(), 1, length, stream.get()) != length) Damage("bad buffer fill");
   // Each block must decode to exactly the bytes it stands for: a full block,
   // or the remainder for the last one. Anything else would shift every later
   // byte to the wrong place, so it is damage. The capacity never exceeds the
@@ -113,7 +125,7 @@ void CompressedFileHandle::BufferFill() {
   uint32_t expected = remaining < kCompressedBlockSize ? remaining : kCompressedBlockSize;
   int produced = 0;
   int overflow = LZSDecode(block.data(), buffer.get(), static_cast<int>(length), produced, expected);
-  if (overflow || static_cast<uint32_t>(produced) != expected) Fail("bad compressed block");
+  if (overflow || static_cast<uint32_t>(produced) != expected) Damage("bad compressed block");
   end = position + expected;
 }
 

@@ -29,6 +29,21 @@ int CompressedHeaderVersion(const unsigned char stored[kCompressedHeaderSize]);
 // a correct check value, else 0. Always leaves the stream at offset 0.
 int CheckIfCompressed(FILE* stream);
 
+// Damage in a compressed file normally stops the program with its message.
+// While a CompressedDamageIsError object lives on this thread, the damage
+// throws CompressedDamage instead, for readers that treat a damaged file as
+// one more bad file (a digest check, which then fetches the file again).
+struct CompressedDamage {
+  const char* what;
+};
+class CompressedDamageIsError {
+ public:
+  CompressedDamageIsError();
+  ~CompressedDamageIsError();
+  CompressedDamageIsError(const CompressedDamageIsError&) = delete;
+  CompressedDamageIsError& operator=(const CompressedDamageIsError&) = delete;
+};
+
 // Reads a version-2 compressed file block by block. Damage ends the program
 // through Fail ("bad read of header", "bad header", "really bad header",
 // "bad compressed file", "bad buffer fill", "bad compressed block"); version 1

@@ -64,7 +64,8 @@ bool ReadWholeFile(const char* name, std::string* text) {
 bool WriteWholeFile(const char* name, const std::string& text) {
   OutputFile f;
   if (!f.Open(name, 0)) return false;
-  return f.Write(text.data(), 1, unsigned(text.size())) == text.size();
+  bool written = f.Write(text.data(), 1, unsigned(text.size())) == text.size();
+  return f.Close() && written;  // a short header sits in the buffer until the close
 }
 
 bool Concatenate(char* out, const char* a, const char* b, const char* c) {
@@ -260,8 +261,12 @@ void FileDownload::Reset(int removeTemp) {
   connection = nullptr;
   delete temp_file;
   temp_file = nullptr;
-  if (removeTemp && temp_name[0]) PlatRemoveFile(temp_name);
+  // Only a temp file this transfer made: one found in place belongs to
+  // another copy of the program, still writing it.
+  if (removeTemp && temp_name[0] && temp_is_ours_) PlatRemoveFile(temp_name);
+  temp_is_ours_ = false;
   header_.Reset();
+  interim_bytes_ = 0;
 }
 
 void FileDownload::WaitForActivity(int ms) {
@@ -338,11 +343,13 @@ int FileDownload::SendRequest() {
     return Failed(5, "Unable to open tmp file %s for output", temp_name);
   }
   temp_file = out;
+  temp_is_ours_ = true;
   connection->Send(request, std::strlen(request));
 
   state = 0;
   header_seen = 0;
   header_.Reset();
+  interim_bytes_ = 0;
   ContentLength = -1;
   TotalAmtRecieved = 0;
   last_data_time = GetTimerCount();
@@ -394,19 +401,39 @@ int FileDownload::ReceivePasses(int& percent) {
       TotalAmtRecieved += got;
     }
     if (!header_seen && got) {
-      size_t bodyStart = 0;
-      HttpHeaderAccumulator::Result r = header_.Feed(receive_buffer, got, &bodyStart);
-      if (r == HttpHeaderAccumulator::kTooLong) {
-        Failed(5, "The server's response header for %s is too long.", destination);
-        Log("%s", error_text);
-        return kDownloadFailed;
-      }
-      if (r == HttpHeaderAccumulator::kComplete) {
+      // Interim answers (100 Continue, 103 Early Hints) may come before the
+      // real one, several in one pass; each is skipped whole.
+      size_t offset = 0;
+      while (offset < got) {
+        size_t bodyStart = 0;
+        HttpHeaderAccumulator::Result r = header_.Feed(receive_buffer + offset, got - offset, &bodyStart);
+        if (r == HttpHeaderAccumulator::kTooLong) {
+          Failed(5, "The server's response header for %s is too long.", destination);
+          Log("%s", error_text);
+          return kDownloadFailed;
+        }
+        if (r != HttpHeaderAccumulator::kComplete) break;
+        offset += bodyStart;
+        HttpStatusLine interim;
+        if (ParseHttpStatusLine(header_.header(), &interim) && interim.code >= 100 && interim.code < 200 &&
+            interim.code != 101) {
+          interim_bytes_ += (long long)header_.header().size();
+          header_.Reset();
+          continue;
+        }
         header_seen = 1;
-        TotalAmtRecieved = got - bodyStart;
+        TotalAmtRecieved = got - offset;
         int result = OnHeader(percent);
         if (result != kDownloadFlowing) return result;
+        break;
       }
+    }
+    // More than the announced length is no longer this file: refuse it before
+    // it is written, however long the sender goes on.
+    if (header_seen && ContentLength >= 0 && TotalAmtRecieved > static_cast<unsigned long>(ContentLength)) {
+      Failed(5, "The server sent more than the announced length of %s.", destination);
+      Log("%s", error_text);
+      return kDownloadFailed;
     }
 
     if (ContentLength >= 1) percent = int(uint64_t(TotalAmtRecieved) * 100 / uint64_t(ContentLength));
@@ -454,6 +481,14 @@ int FileDownload::OnHeader(int& percent) {
   HttpStatusLine status;
   if (!ParseHttpStatusLine(header, &status)) status.code = 0;
   status_code_ = status.code;
+  // "Not modified" vouches for a copy that is there; without one it is an
+  // error like any other answer that brings no file.
+  if (status.code == 304 && !PlatFileExists(destination)) {
+    Failed(5, "HTTP error while trying to download %s: Code %i, %s.", temp_name, status.code,
+           HttpStatusText(status.code));
+    Log("%s", error_text);
+    return kDownloadFailed;
+  }
   if (status.code == 304) {
     FinishedState = kDownloadNotModified;
     state = 3;
@@ -462,6 +497,7 @@ int FileDownload::OnHeader(int& percent) {
   std::string value;
   response_has_date_ = FindHttpHeaderField(header, "Last-Modified", &value);
   bool failed = status.code >= 300 || status.code < 200;
+  long range_length = -1;  // the body a 206 announces in its Content-Range
   if (!failed && status.code == 206) {
     // Only the continuation of the leftover .res is acceptable.
     // It must also run to the end of the same file: the recorded length is
@@ -473,6 +509,7 @@ int FileDownload::OnHeader(int& percent) {
     if (ok) ok = last + 1 == end && (recorded_length <= 0 || end == recorded_length);
     long bodyLength = -1;
     if (ok && ParseContentLength(header, &bodyLength) == kContentLengthOk) ok = bodyLength == last - first + 1;
+    range_length = last - first + 1;
     if (!ok) {
       DeleteResultFiles();
       Failed(5, "Server sent the wrong part of %s.", destination);
@@ -510,8 +547,9 @@ int FileDownload::OnHeader(int& percent) {
       Log("%s", error_text);
       return kDownloadFailed;
     case kContentLengthAbsent:
-      // The body then ends where the server closes the connection.
-      ContentLength = -1;
+      // The body then ends where the server closes the connection, except
+      // for a range, whose length its Content-Range gives.
+      ContentLength = appending_ ? int(range_length) : -1;
       break;
   }
   (void)percent;
@@ -535,8 +573,8 @@ int FileDownload::Finish(bool suppressRename) {
   };
 
   // The body is copied by the system, in blocks, from behind the header.
-  PlatCopyResult copy = PlatCopyFileTail(PlatNativePath(temp_name), (long long)header_.header().size(),
-                                         PlatNativePath(result_name), appending_);
+  PlatCopyResult copy = PlatCopyFileTail(PlatNativePath(temp_name), BodyOffset(), PlatNativePath(result_name),
+                                         appending_);
   if (!copy.source_opened) return Failed(5, "Aborting download, failed to open tempfile %s.", temp_name);
   long bytesRead = long(copy.read), bytesWritten = long(copy.written);
   if (!copy.destination_opened) {
@@ -606,8 +644,8 @@ void FileDownload::SavePartial() {
   delete temp_file;
   temp_file = nullptr;
   if (!resumable) return;
-  PlatCopyResult copy = PlatCopyFileTail(PlatNativePath(temp_name), (long long)header_.header().size(),
-                                         PlatNativePath(result_name), appending_);
+  PlatCopyResult copy =
+      PlatCopyFileTail(PlatNativePath(temp_name), BodyOffset(), PlatNativePath(result_name), appending_);
   if (!copy.source_opened) return;  // nothing of this transfer to keep; an older leftover stays
   bool ok = copy.destination_opened && !copy.error && copy.written == copy.read;
   // A 206 continues the stored header; a fresh 200 brings its own.

@@ -137,4 +137,9 @@ class FileDownload {
   char* resume_validator_ = nullptr;  // the stored Last-Modified sent in If-Range
   bool appending_ = false;        // the body continues the .res (206 answer)
   bool response_has_date_ = false;  // the response carries Last-Modified
+  // Bytes of interim (1xx) answers before the real header in the .tmp, which
+  // holds the response exactly as received.
+  long long interim_bytes_ = 0;
+  bool temp_is_ours_ = false;  // this transfer created the .tmp
+  long long BodyOffset() const { return interim_bytes_ + (long long)header_.header().size(); }
 };

@@ -4,6 +4,9 @@
 #include <cstring>
 
 namespace {
+// The longest stored Last-Modified sent back (a real date has 29 characters).
+constexpr size_t kMaxStoredDate = 100;
+
 // Calls fn(line with its line end) for each line of text.
 template <typename Fn>
 void ForEachLine(const std::string& text, size_t from, Fn fn) {
@@ -45,11 +48,19 @@ HeaderFileInfo ParseHeaderFileText(const std::string& text) {
     std::string s = WithoutLineEnd(line);
     size_t lm = s.find("Last-Modified: ");
     if (!info.has_last_modified && lm != std::string::npos) {
-      info.has_last_modified = true;
-      info.last_modified = s.substr(lm + 15);
+      // A date goes back to the server in every later request: one that is
+      // overlong or carries control bytes would break (or bend) those
+      // requests for good, so it is not used, and the file is fetched whole.
+      std::string date = s.substr(lm + 15);
+      bool usable = date.size() <= kMaxStoredDate;
+      for (char c : date) usable = usable && static_cast<unsigned char>(c) >= 32;
+      if (usable) {
+        info.has_last_modified = true;
+        info.last_modified = date;
+      }
     }
     size_t cl = s.find("Content-Length: ");
-    if (cl != std::string::npos) {
+    if (!info.has_content_length && cl != std::string::npos) {
       const char* digits = s.c_str() + cl + 16;
       char* end = nullptr;
       long v = std::strtol(digits, &end, 10);

@@ -42,7 +42,11 @@ bool ParseHttpStatusLine(const std::string& header, HttpStatusLine* status) {
   return std::sscanf(first, "HTTP/%d.%d %d", &status->major, &status->minor, &status->code) == 3;
 }
 
-bool FindHttpHeaderField(const std::string& header, const char* name, std::string* value) {
+namespace {
+// Calls found(value) for each field of that name in order, until it returns
+// true; returns whether one did.
+template <class Found>
+bool EachHttpHeaderField(const std::string& header, const char* name, Found found) {
   size_t nameLen = std::strlen(name);
   size_t line = header.find('\n');  // the status line is not a field
   while (line != std::string::npos) {
@@ -55,23 +59,38 @@ bool FindHttpHeaderField(const std::string& header, const char* name, std::strin
       while (v < stop && (header[v] == ' ' || header[v] == '\t')) ++v;
       size_t e = stop;
       while (e > v && (header[e - 1] == '\r' || header[e - 1] == ' ' || header[e - 1] == '\t')) --e;
-      value->assign(header, v, e - v);
-      return true;
+      if (found(header.substr(v, e - v))) return true;
     }
     line = end;
   }
   return false;
 }
+}  // namespace
+
+bool FindHttpHeaderField(const std::string& header, const char* name, std::string* value) {
+  return EachHttpHeaderField(header, name, [&](const std::string& v) {
+    *value = v;
+    return true;
+  });
+}
 
 ContentLengthResult ParseContentLength(const std::string& header, long* value) {
-  std::string text;
-  if (!FindHttpHeaderField(header, "Content-Length", &text)) return kContentLengthAbsent;
-  if (text.empty() || text.size() > 10) return kContentLengthBad;
-  for (char c : text)
-    if (c < '0' || c > '9') return kContentLengthBad;
-  long v = std::strtol(text.c_str(), nullptr, 10);
-  if (v > INT_MAX) return kContentLengthBad;
-  *value = v;
+  // Every Content-Length field must be readable and all must agree: two
+  // different lengths leave the body's end unknown.
+  long first = -1;
+  bool seen = false, bad = false;
+  EachHttpHeaderField(header, "Content-Length", [&](const std::string& text) {
+    bool digits = !text.empty() && text.size() <= 10;
+    for (char c : text) digits = digits && c >= '0' && c <= '9';
+    long v = digits ? std::strtol(text.c_str(), nullptr, 10) : -1;
+    if (!digits || v > INT_MAX || (seen && v != first)) bad = true;
+    if (!seen) first = v;
+    seen = true;
+    return false;  // look at every field
+  });
+  if (!seen) return kContentLengthAbsent;
+  if (bad) return kContentLengthBad;
+  *value = first;
   return kContentLengthOk;
 }
 

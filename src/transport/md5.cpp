@@ -5,6 +5,7 @@
 #include <memory>
 
 #include "foundation/fail.h"
+#include "transport/compressed_file.h"
 #include "transport/file.h"
 
 namespace {
@@ -33,17 +34,24 @@ int HexValue(char c) {
 }  // namespace
 
 int GetMD5(const char* name, unsigned char digest[kMD5Size]) {
-  File file(name);
-  if (!file.IsOpen()) return 0;
-  Context ctx = NewContext();
-  unsigned char block[4096];
-  for (;;) {
-    unsigned got = file.Read(block, 1, sizeof block);
-    if (got) EVP_DigestUpdate(ctx.get(), block, got);
-    if (got < sizeof block) break;
+  // A damaged compressed file has no digest of its contents: it is reported
+  // like one that cannot be read, never by stopping the program.
+  CompressedDamageIsError damageIsError;
+  try {
+    File file(name);
+    if (!file.IsOpen()) return 0;
+    Context ctx = NewContext();
+    unsigned char block[4096];
+    for (;;) {
+      unsigned got = file.Read(block, 1, sizeof block);
+      if (got) EVP_DigestUpdate(ctx.get(), block, got);
+      if (got < sizeof block) break;
+    }
+    Finish(ctx.get(), digest);
+    return 1;
+  } catch (const CompressedDamage&) {
+    return 0;
   }
-  Finish(ctx.get(), digest);
-  return 1;
 }
 
 void MD5OfBytes(const void* data, size_t size, unsigned char digest[kMD5Size]) {

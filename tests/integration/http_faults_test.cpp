@@ -55,7 +55,11 @@ TEST_F(HttpFaults, TruncatedOrOverlongBodiesNeverReplaceTheDestination) {
     WriteBinary(Dest("file.bin"), "old contents");
     DownloadOutcome o = Get(path);
     EXPECT_EQ(o.result, 2);
-    EXPECT_EQ(o.error, "Lost connection to server before recieving entire file: " + Dest("file.bin") + ".");
+    // A short body is a lost connection; a longer one is refused as soon as
+    // it passes the announced length.
+    EXPECT_EQ(o.error, std::string(path) == "/truncated"
+                           ? "Lost connection to server before recieving entire file: " + Dest("file.bin") + "."
+                           : "The server sent more than the announced length of " + Dest("file.bin") + ".");
     EXPECT_EQ(ReadBinary(Dest("file.bin")), "old contents");
     EXPECT_FALSE(Exists(Dest("file.bin.res")));
   }

@@ -13,6 +13,7 @@
 #include "foundation/program_clock.h"
 #include "platform/clock_source.h"
 #include "support/process.h"
+#include "transport/compressed_file.h"
 #include "transport/http_download.h"
 #include "transport/md5.h"
 #include "transport/real_tcp_connection.h"
@@ -36,9 +37,9 @@ class ScriptedServer : public testing::Test {
   std::string Url(const std::string& path) {
     return "http://127.0.0.1:" + std::to_string(listener_.LocalPort()) + path;
   }
-  std::unique_ptr<FileDownload> Start(const std::string& path, int flags = 0) {
+  std::unique_ptr<FileDownload> Start(const std::string& path, int flags = 0, unsigned char* digest = nullptr) {
     auto d = std::make_unique<FileDownload>(Url(path).c_str(), "f.bin", flags, nullptr, (dir_.path() + "/").c_str(),
-                                            nullptr);
+                                            digest);
     EXPECT_EQ(d->State(), 2) << d->ErrorString();
     return d;
   }
@@ -352,6 +353,12 @@ TEST_F(ScriptedServer, UnreadableAnswersFail) {
        "HTTP error while trying to download "},
       {"closed before the header ended", "HTTP/1.1 200 OK\r\nContent-Len",
        "Lost connection to server before recieving entire file: "},
+      {"two different lengths", "HTTP/1.1 200 OK\r\nContent-Length: 3\r\nContent-Length: 1000\r\n\r\nabc",
+       "Bad ContentLength Header Information."},
+      {"more than announced", "HTTP/1.1 200 OK\r\nContent-Length: 3\r\n\r\nabcdef",
+       "The server sent more than the announced length of "},
+      {"not modified, with nothing here", "HTTP/1.1 304 Not Modified\r\n\r\n",
+       "HTTP error while trying to download "},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.what);
@@ -364,6 +371,50 @@ TEST_F(ScriptedServer, UnreadableAnswersFail) {
     EXPECT_FALSE(Exists(Dest()));
     d->Reset(1);
   }
+}
+
+TEST_F(ScriptedServer, InterimAnswersBeforeTheRealOneAreSkipped) {
+  auto d = Start("/a");
+  AcceptRequest(*d);
+  Send("HTTP/1.1 100 Continue\r\n\r\nHTTP/1.1 103 Early Hints\r\nLink: </x>\r\n\r\n");
+  int percent = 0;
+  EXPECT_EQ(Pump(*d, &percent), 1);
+  Send("HTTP/1.1 200 OK\r\nContent-Length: 5\r\nLast-Modified: D\r\n\r\nhello");
+  peer_.reset();
+  EXPECT_EQ(Settle(*d), 0) << d->ErrorString();
+  EXPECT_EQ(Read(Dest()), "hello");
+  EXPECT_EQ(Read(Dest(".hdr")), "Content-Length: 5\nLast-Modified: D\n");
+}
+
+TEST_F(ScriptedServer, ARangeWithoutContentLengthIsHeldToItsRange) {
+  for (const char* body : {"567", "5678901"}) {
+    SCOPED_TRACE(body);
+    Write(Dest(".res"), "01234");
+    Write(Dest(".hdr"), "Content-Length: 10\nLast-Modified: D\n");
+    auto d = Start("/a");
+    AcceptRequest(*d);
+    Send(std::string("HTTP/1.1 206 Partial Content\r\nContent-Range: bytes 5-9/10\r\n\r\n") + body);
+    peer_.reset();
+    EXPECT_EQ(Settle(*d), 2);
+    EXPECT_FALSE(Exists(Dest()));
+    d->Reset(1);
+  }
+  Write(Dest(".res"), "01234");
+  auto d = Start("/a");
+  AcceptRequest(*d);
+  Send("HTTP/1.1 206 Partial Content\r\nContent-Range: bytes 5-9/10\r\n\r\n56789");
+  peer_.reset();
+  EXPECT_EQ(Settle(*d), 0) << d->ErrorString();
+  EXPECT_EQ(Read(Dest()), "0123456789");
+}
+
+TEST_F(ScriptedServer, AStoredDateThatCannotGoBackIsNotUsed) {
+  Write(Dest(), "current");
+  Write(Dest(".hdr"), "Content-Length: 7\nLast-Modified: " + std::string(3000, 'x') + "\n");
+  auto d = Start("/a");
+  std::string request = AcceptRequest(*d);
+  EXPECT_NE(request.find("If-Modified-Since: Thu, 28 Apr 1994 14:00:00 GMT\n"), std::string::npos) << request;
+  d->Reset(1);
 }
 
 TEST_F(ScriptedServer, TempFileOfAnotherCopyIsNotOverwritten) {
@@ -382,4 +433,26 @@ TEST_F(ScriptedServer, TempFileOfAnotherCopyIsNotOverwritten) {
   EXPECT_EQ(std::string(d->ErrorString()), "Temp file " + std::string(d->TempName()) +
                                                " exists, make sure you do not have two copies of the program running.");
   EXPECT_EQ(Read(d->TempName()), "someone else's");
+  d->Reset(1);
+  EXPECT_EQ(Read(d->TempName()), "someone else's") << "the other copy's file stays after a reset";
+}
+
+// A file in the compressed format that arrives damaged fails its digest
+// check like any other damaged file; the program goes on.
+TEST_F(ScriptedServer, ADamagedCompressedFileFailsItsDigestCheck) {
+  std::vector<unsigned char> plain(40000);
+  for (size_t i = 0; i < plain.size(); ++i) plain[i] = static_cast<unsigned char>(i * 7 % 251);
+  std::vector<unsigned char> packed;
+  ASSERT_TRUE(BuildCompressedFile(plain.data(), plain.size(), packed));
+  std::string cut(packed.begin(), packed.end() - 300);
+  unsigned char digest[kMD5Size];
+  MD5OfBytes(plain.data(), plain.size(), digest);
+  auto d = Start("/a", 0, digest);
+  AcceptRequest(*d);
+  Send("HTTP/1.1 200 OK\r\nContent-Length: " + std::to_string(cut.size()) + "\r\n\r\n" + cut);
+  peer_.reset();
+  EXPECT_EQ(Settle(*d), 2);
+  EXPECT_EQ(std::string(d->ErrorString()), "Error opening file " + Dest() + " for checksum read.");
+  EXPECT_FALSE(Exists(Dest()));
+  EXPECT_FALSE(Exists(Dest(".res")));
 }
