@@ -198,7 +198,8 @@ TEST_F(ScriptedServer, NotModifiedLeavesEverythingInPlace) {
   EXPECT_NE(request.find("\nIf-Modified-Since: Sat, 01 Jan 2000 00:00:00 GMT\n\n"), std::string::npos) << request;
   Send("HTTP/1.1 304 Not Modified\r\n\r\n");
   EXPECT_EQ(Settle(*d), 4);
-  EXPECT_EQ(d->Update(*new int), 4);
+  int again = 0;
+  EXPECT_EQ(d->Update(again), 4);
   EXPECT_EQ(Read(Dest()), "current");
   EXPECT_FALSE(Exists(Dest(".res")));
 }
