@@ -236,7 +236,7 @@ void TextLayout::Run(const char* text, size_t end) {
       Flush();
       uint32_t s;
       while (next(&s) && s != '}') {
-        if (s < 32 || s > 128) Fail("unrecognized symbol font char %d %x", int(s), unsigned(s));
+        if (!IsSymbolCharacter(s)) Fail("unrecognized symbol font char %d %x", int(s), unsigned(s));
         Symbol(int(s));
       }
       continue;

@@ -110,6 +110,10 @@ extern Font2* CurFont;
 // The shared glyph bitmap, kGlyphBitmapWidth bytes a row, rows top to bottom;
 // a non-zero byte is a lit pixel.
 extern uint8_t* GlyphBitmap;
+// The characters a symbol group ("{...}") may hold; any other stops the
+// program when drawn.
+inline bool IsSymbolCharacter(unsigned c) { return c >= 32 && c <= 128; }
+
 // Text from outside (typed, pasted, file names) made safe to Print as it
 // stands: "@" becomes "@@" and "{" becomes "@{", so no part of it is read as
 // a text code or a symbol group. Single-byte text only.

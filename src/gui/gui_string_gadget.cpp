@@ -28,7 +28,7 @@ int SymbolGroupEnd(const char* text, int i) {
   for (int j = i + 1; text[j]; ++j) {
     unsigned char c = static_cast<unsigned char>(text[j]);
     if (c == '}') return j;
-    if (c < 32 || c > 128) return -1;
+    if (!IsSymbolCharacter(c)) return -1;
   }
   return -1;
 }

@@ -61,12 +61,7 @@ bool ReadWholeFile(const char* name, std::string* text) {
   return true;
 }
 
-bool WriteWholeFile(const char* name, const std::string& text) {
-  OutputFile f;
-  if (!f.Open(name, 0)) return false;
-  bool written = f.Write(text.data(), 1, unsigned(text.size())) == text.size();
-  return f.Close() && written;  // a short header sits in the buffer until the close
-}
+bool WriteWholeFile(const char* name, const std::string& text) { return ::WriteWholeFile(name, text.data(), text.size()); }
 
 bool Concatenate(char* out, const char* a, const char* b, const char* c) {
   size_t la = std::strlen(a), lb = std::strlen(b), lc = std::strlen(c);
