@@ -20,6 +20,7 @@
 #include "transport/http_download.h"
 #include "transport/md5.h"
 #include "transport/socks5.h"
+#include "transport/transport_globals.h"
 
 namespace {
 
@@ -119,11 +120,7 @@ int Run(int argc, char** argv) {
   download->Reset(1);
   download.reset();
 
-  GRTFree(ProxyServer);
-  ProxyServer = nullptr;
-  GRTFree(ProxyAuthentication);
-  ProxyAuthentication = nullptr;
-  SetSocksProxy(nullptr, 0);
+  ResetTransportGlobals();
   return result == kDownloadFailed ? 1 : 0;
 }
 

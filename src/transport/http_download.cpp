@@ -24,13 +24,6 @@
 #include "transport/md5.h"
 #include "transport/real_tcp_connection.h"
 
-char* ProxyServer = nullptr;
-int ProxyPort = 0;
-char* ProxyAuthentication = nullptr;
-unsigned long TotalAmtRecieved = 0;
-int ContentLength = -1;
-int FinishedState = 0;
-
 const char kDefaultModifiedSince[] = "Thu, 28 Apr 1994 14:00:00 GMT";
 
 namespace {
@@ -100,7 +93,7 @@ void FileDownload::SetError(const char* englishFormat, ...) {
   va_end(args);
 }
 
-int FileDownload::Failed(int newState, const char* englishFormat, ...) {
+int FileDownload::Failed(DownloadState newState, const char* englishFormat, ...) {
   std::string format = FormatOfTranslation(englishFormat);
   va_list args;
   va_start(args, englishFormat);
@@ -116,7 +109,7 @@ FileDownload::FileDownload(const char* urlText, const char* name, int flagBits, 
   flags = flagBits;
   receive_buffer[0] = header_copy[0] = host[0] = request_path[0] = request[0] = '\0';
   directory[0] = result_name[0] = temp_name[0] = header_name[0] = destination[0] = error_text[0] = '\0';
-  state = 4;
+  state = kDownloadStateSetupFailed;
 
   // 1-2. Digest, directory and the four local names.
   if (digest) {
@@ -133,7 +126,7 @@ FileDownload::FileDownload(const char* urlText, const char* name, int flagBits, 
       !Concatenate(header_name, directoryText, name, ".hdr") ||
       !Concatenate(temp_name, directoryText, name, tmpSuffix.c_str())) {
     std::string whole = std::string(directoryText) + name;
-    Failed(4, "Local file name %s is too long.", whole.c_str());
+    Failed(kDownloadStateSetupFailed, "Local file name %s is too long.", whole.c_str());
     return;
   }
   std::strcpy(directory, directoryText);
@@ -176,14 +169,14 @@ FileDownload::FileDownload(const char* urlText, const char* name, int flagBits, 
   GRTFree(url);
   url = split;
   if (!splitOk) {
-    Failed(4, "URL %s is too long or has too many parts.", urlText ? urlText : "");
+    Failed(kDownloadStateSetupFailed, "URL %s is too long or has too many parts.", urlText ? urlText : "");
     return;
   }
   const char* hostPart = url_parts.parts[url_parts.host_index];
   char hostName[256];
   uint16_t serverPort = 80;
   if (std::strlen(hostPart) >= sizeof host || !SplitHostPort(hostPart, hostName, sizeof hostName, &serverPort)) {
-    Failed(4, "Bad server address in URL %s.", urlText ? urlText : "");
+    Failed(kDownloadStateSetupFailed, "Bad server address in URL %s.", urlText ? urlText : "");
     return;
   }
 
@@ -192,14 +185,14 @@ FileDownload::FileDownload(const char* urlText, const char* name, int flagBits, 
   if (viaProxy) {
     server_address = GetAddressFromName(ProxyServer);
     if (server_address.IsZero()) {
-      Failed(4, "Could not resolve proxy server address %s, please ensure your connection settings are correct.",
+      Failed(kDownloadStateSetupFailed, "Could not resolve proxy server address %s, please ensure your connection settings are correct.",
            ProxyServer);
       return;
     }
   } else {
     server_address = GetAddressFromName(hostName);
     if (server_address.IsZero()) {
-      Failed(4,
+      Failed(kDownloadStateSetupFailed,
            "Could not resolve server address %s, the server may be down or you may be having problems with your "
            "connection to the Internet.",
            urlText ? urlText : "");
@@ -213,20 +206,20 @@ FileDownload::FileDownload(const char* urlText, const char* name, int flagBits, 
   if (!connection->socket) {
     unsigned f = connection->flags;
     if (f & sockflags_hostlookup_failed)
-      Failed(4, "Could not get host by name.");
+      Failed(kDownloadStateSetupFailed, "Could not get host by name.");
     else if (f & sockflags_bind_failed)
-      Failed(4, "Could not initialize a connection: Failed to bind socket.");
+      Failed(kDownloadStateSetupFailed, "Could not initialize a connection: Failed to bind socket.");
     else if (f & sockflags_connect_failed)
-      Failed(4, "Could not initialize a connection: Could not connect.");
+      Failed(kDownloadStateSetupFailed, "Could not initialize a connection: Could not connect.");
     else if (f & sockflags_listen_failed)
-      Failed(4, "Could not initialize a connection: Listen failed.");
+      Failed(kDownloadStateSetupFailed, "Could not initialize a connection: Listen failed.");
     else
-      Failed(4, "Unknown connection initialization error, flags: %i", int(f));
+      Failed(kDownloadStateSetupFailed, "Unknown connection initialization error, flags: %i", int(f));
     return;
   }
 
   // 10. Ready to send.
-  state = 2;
+  state = kDownloadStateReadyToSend;
   if (!(flags & kDownloadUnconditional) && (!last_modified || partial)) {
     GRTFree(last_modified);
     last_modified = StrDup(kDefaultModifiedSince, "FileDownload last-modified");
@@ -265,12 +258,12 @@ void FileDownload::Reset(int removeTemp) {
 }
 
 void FileDownload::WaitForActivity(int ms) {
-  if (!connection || !connection->socket || state == 3 || state == 4 || state == 5) return;
+  if (!connection || !connection->socket || state == kDownloadStateEnded || state == kDownloadStateSetupFailed || state == kDownloadStateFailed) return;
   // A SOCKS step that sends is due at once.
   if ((connection->flags & sockflags_proxy_tcp_connected) &&
-      (connection->socks_state == 1 || connection->socks_state == 3))
+      (connection->socks_state == kSocksSendGreeting || connection->socks_state == kSocksSendConnect))
     return;
-  PlatPollItem item = {connection->socket, true, !(connection->flags & sockflags_connected) || state == 2, false,
+  PlatPollItem item = {connection->socket, true, !(connection->flags & sockflags_connected) || state == kDownloadStateReadyToSend, false,
                        false, false};
   if (connection->flags & sockflags_proxy_tcp_connected) item.wantWrite = false;
   PlatSocketPoll(&item, 1, ms);
@@ -278,9 +271,9 @@ void FileDownload::WaitForActivity(int ms) {
 
 int FileDownload::Update(int& percent) {
   switch (state) {
-    case 3: return FinishedState;
-    case 4:
-    case 5: return kDownloadFailed;
+    case kDownloadStateEnded: return FinishedState;
+    case kDownloadStateSetupFailed:
+    case kDownloadStateFailed: return kDownloadFailed;
     default: break;
   }
   if (!connection) return kDownloadFailed;
@@ -295,8 +288,8 @@ int FileDownload::Update(int& percent) {
       SetError("Server is unavailable.");
     else
       SetError("Connection timed out, please check your connection to the Internet.");
-    if (state == 0) SavePartial();
-    state = 5;
+    if (state == kDownloadStateReceiving) SavePartial();
+    state = kDownloadStateFailed;
     FinishedState = kDownloadFailed;
     return kDownloadFailed;
   }
@@ -304,9 +297,9 @@ int FileDownload::Update(int& percent) {
   // 3. Connected.
   last_connect_time = GetTimerCount();
   switch (state) {
-    case 2: return SendRequest();
-    case 0: return ReceivePasses(percent);
-    case 1: return Finish(false);
+    case kDownloadStateReadyToSend: return SendRequest();
+    case kDownloadStateReceiving: return ReceivePasses(percent);
+    case kDownloadStateAllIn: return Finish(false);
     default: return kDownloadFailed;
   }
 }
@@ -314,7 +307,7 @@ int FileDownload::Update(int& percent) {
 int FileDownload::SendRequest() {
   bool viaProxy = ProxyServer != nullptr;
   if (!BuildRequestPath(url_parts, viaProxy, request_path, sizeof request_path))
-    return Failed(5, "URL %s is too long or has too many parts.", destination);
+    return Failed(kDownloadStateFailed, "URL %s is too long or has too many parts.", destination);
   std::strcpy(host, url_parts.parts[url_parts.host_index]);
   HttpRequestFields fields;
   fields.path = request_path;
@@ -327,21 +320,21 @@ int FileDownload::SendRequest() {
     fields.if_range = resume_validator_;
   }
   if (FormatHttpRequest(request, sizeof request, fields) < 0)
-    return Failed(5, "URL %s is too long or has too many parts.", destination);
+    return Failed(kDownloadStateFailed, "URL %s is too long or has too many parts.", destination);
 
   if (PlatFileExists(temp_name))
-    return Failed(5, "Temp file %s exists, make sure you do not have two copies of the program running.", temp_name);
+    return Failed(kDownloadStateFailed, "Temp file %s exists, make sure you do not have two copies of the program running.", temp_name);
   OutputFile* out = new OutputFile();
   if (!out->Open(temp_name, 0)) {
     delete out;
     Log("Unable to open tmp file %s for output", temp_name);
-    return Failed(5, "Unable to open tmp file %s for output", temp_name);
+    return Failed(kDownloadStateFailed, "Unable to open tmp file %s for output", temp_name);
   }
   temp_file = out;
   temp_is_ours_ = true;
   connection->Send(request, std::strlen(request));
 
-  state = 0;
+  state = kDownloadStateReceiving;
   header_seen = 0;
   header_.Reset();
   interim_bytes_ = 0;
@@ -383,7 +376,7 @@ int FileDownload::ReceivePasses(int& percent) {
     if (got == 0 && !closed) {
       if (GetTimerCount() - last_data_time > static_cast<unsigned long>(kDownloadTimeoutSeconds) * Second) {
         SavePartial();
-        Failed(5, "Receiving file %s has timed out, please check your connection.", temp_name);
+        Failed(kDownloadStateFailed, "Receiving file %s has timed out, please check your connection.", temp_name);
         Log("%s", error_text);
         return kDownloadFailed;
       }
@@ -403,7 +396,7 @@ int FileDownload::ReceivePasses(int& percent) {
         size_t bodyStart = 0;
         HttpHeaderAccumulator::Result r = header_.Feed(receive_buffer + offset, got - offset, &bodyStart);
         if (r == HttpHeaderAccumulator::kTooLong) {
-          Failed(5, "The server's response header for %s is too long.", destination);
+          Failed(kDownloadStateFailed, "The server's response header for %s is too long.", destination);
           Log("%s", error_text);
           return kDownloadFailed;
         }
@@ -426,7 +419,7 @@ int FileDownload::ReceivePasses(int& percent) {
     // More than the announced length is no longer this file: refuse it before
     // it is written, however long the sender goes on.
     if (header_seen && ContentLength >= 0 && TotalAmtRecieved > static_cast<unsigned long>(ContentLength)) {
-      Failed(5, "The server sent more than the announced length of %s.", destination);
+      Failed(kDownloadStateFailed, "The server sent more than the announced length of %s.", destination);
       Log("%s", error_text);
       return kDownloadFailed;
     }
@@ -442,23 +435,23 @@ int FileDownload::ReceivePasses(int& percent) {
         delete temp_file;
         temp_file = nullptr;
         if (!closed) {
-          Failed(5,
+          Failed(kDownloadStateFailed,
                  "Error writing file %s for download, you could be out of disk space or the file is currently in use.",
                  destination);
           Log("%s", error_text);
           return kDownloadFailed;
         }
-        state = 1;
+        state = kDownloadStateAllIn;
         if (ContentLength == -1) percent = 100;
         return kDownloadFlowing;
       }
       SavePartial();
-      Failed(5, "Lost connection to server before recieving entire file: %s.", destination);
+      Failed(kDownloadStateFailed, "Lost connection to server before recieving entire file: %s.", destination);
       Log("%s", error_text);
       return kDownloadFailed;
     }
     if (!WriteTemp(receive_buffer, got)) {
-      Failed(5, "Error writing file %s for download, you could be out of disk space or the file is currently in use.",
+      Failed(kDownloadStateFailed, "Error writing file %s for download, you could be out of disk space or the file is currently in use.",
            destination);
       Log("%s", error_text);
       return kDownloadFailed;
@@ -479,14 +472,14 @@ int FileDownload::OnHeader(int& percent) {
   // "Not modified" vouches for a copy that is there; without one it is an
   // error like any other answer that brings no file.
   if (status.code == 304 && !PlatFileExists(destination)) {
-    Failed(5, "HTTP error while trying to download %s: Code %i, %s.", temp_name, status.code,
+    Failed(kDownloadStateFailed, "HTTP error while trying to download %s: Code %i, %s.", temp_name, status.code,
            HttpStatusText(status.code));
     Log("%s", error_text);
     return kDownloadFailed;
   }
   if (status.code == 304) {
     FinishedState = kDownloadNotModified;
-    state = 3;
+    state = kDownloadStateEnded;
     return kDownloadNotModified;
   }
   std::string value;
@@ -507,14 +500,14 @@ int FileDownload::OnHeader(int& percent) {
     range_length = last - first + 1;
     if (!ok) {
       DeleteResultFiles();
-      Failed(5, "Server sent the wrong part of %s.", destination);
+      Failed(kDownloadStateFailed, "Server sent the wrong part of %s.", destination);
       Log("%s", error_text);
       return kDownloadFailed;
     }
     appending_ = true;
   }
   if (failed) {
-    Failed(5, "HTTP error while trying to download %s: Code %i, %s.", temp_name, status.code,
+    Failed(kDownloadStateFailed, "HTTP error while trying to download %s: Code %i, %s.", temp_name, status.code,
          HttpStatusText(status.code));
     Log("%s", error_text);
     if (status.code == 407) Log("Proxy Authentication is being requested");
@@ -530,7 +523,7 @@ int FileDownload::OnHeader(int& percent) {
     partial = 0;
   }
   if (FindHttpHeaderField(header, "Transfer-Encoding", &value) && value != "identity") {
-    Failed(5, "Server sent %s in an encoding this program cannot read.", destination);
+    Failed(kDownloadStateFailed, "Server sent %s in an encoding this program cannot read.", destination);
     Log("%s", error_text);
     return kDownloadFailed;
   }
@@ -538,7 +531,7 @@ int FileDownload::OnHeader(int& percent) {
   switch (ParseContentLength(header, &length)) {
     case kContentLengthOk: ContentLength = int(length); break;
     case kContentLengthBad:
-      Failed(5, "Bad ContentLength Header Information.");
+      Failed(kDownloadStateFailed, "Bad ContentLength Header Information.");
       Log("%s", error_text);
       return kDownloadFailed;
     case kContentLengthAbsent:
@@ -570,7 +563,7 @@ int FileDownload::Finish(bool suppressRename) {
   // The body is copied by the system, in blocks, from behind the header.
   PlatCopyResult copy = PlatCopyFileTail(PlatNativePath(temp_name), BodyOffset(), PlatNativePath(result_name),
                                          appending_);
-  if (!copy.source_opened) return Failed(5, "Aborting download, failed to open tempfile %s.", temp_name);
+  if (!copy.source_opened) return Failed(kDownloadStateFailed, "Aborting download, failed to open tempfile %s.", temp_name);
   long bytesRead = long(copy.read), bytesWritten = long(copy.written);
   if (!copy.destination_opened) {
     keep("Unable to open destination file %s for output.", result_name);
@@ -604,7 +597,7 @@ int FileDownload::Finish(bool suppressRename) {
   if (firstError[0]) {
     DeleteResultFiles();
     SetErrorString(firstError);
-    state = 5;
+    state = kDownloadStateFailed;
     FinishedState = kDownloadFailed;
     return kDownloadFailed;
   }
@@ -612,7 +605,7 @@ int FileDownload::Finish(bool suppressRename) {
     PlatRemoveFile(destination);
     if (!PlatRenameFile(result_name, destination)) {
       DeleteResultFiles();
-      Failed(5,
+      Failed(kDownloadStateFailed,
            "%s is either open by another application or is write protected. Please ensure all applications that may "
            "be using this file have closed and that you have permission to write to this file.",
            destination);
@@ -626,7 +619,7 @@ int FileDownload::Finish(bool suppressRename) {
   if (!suppressRename && n > 4 && strcasecmp(destination + n - 4, ".exe") == 0)
     PlatMakeExecutable(PlatNativePath(destination));
   FinishedState = kDownloadFinished;
-  state = 3;
+  state = kDownloadStateEnded;
   return kDownloadFinished;
 }
 

@@ -20,17 +20,10 @@
 #include "transport/http_response.h"
 #include "transport/http_url.h"
 #include "transport/node_address.h"
+#include "transport/transport_globals.h"
 
 class File;
 class RealTCPConnection;
-
-// Process-wide settings and state (one transfer runs at a time).
-extern char* ProxyServer;             // HTTP proxy host, or null for direct connections
-extern int ProxyPort;
-extern char* ProxyAuthentication;     // Base64 "user:password" for the proxy, or null
-extern unsigned long TotalAmtRecieved;  // body bytes received in the current transfer
-extern int ContentLength;             // announced body length, -1 when unknown
-extern int FinishedState;             // result kept after the transfer ended
 
 // Option bits of FileDownload.
 enum : int {
@@ -38,13 +31,23 @@ enum : int {
   kDownloadNoPartial = 2,      // a leftover .res is never resumed
 };
 
-// Results of Update.
-enum : int {
+// Results of Update (also kept in FinishedState).
+enum DownloadResult : int {
   kDownloadFinished = 0,     // the destination is in place
   kDownloadFlowing = 1,      // data flowing, or all in (call again to finish)
   kDownloadFailed = 2,       // the error text says why
   kDownloadWaiting = 3,      // connecting, or the request has just been sent
   kDownloadNotModified = 4,  // 304: the local file is current
+};
+
+// The transfer's own state; the numbers are what State() reports.
+enum DownloadState : int {
+  kDownloadStateReceiving = 0,    // request sent and temp file created
+  kDownloadStateAllIn = 1,        // the connection closed with complete data; finishing pending
+  kDownloadStateReadyToSend = 2,  // connection open (or connecting), request not sent
+  kDownloadStateEnded = 3,        // ended; FinishedState holds the result
+  kDownloadStateSetupFailed = 4,  // address or socket failure during construction
+  kDownloadStateFailed = 5,       // any error after construction
 };
 
 // Both time-outs, in seconds of the program clock.
@@ -63,7 +66,7 @@ class FileDownload {
   // relative to directory (which may be null or empty and is used as a plain
   // prefix); flags: the bits above; credential: kept, not sent; digest: the
   // 16-byte MD5 the file must have, or null. Starts the connection; leaves
-  // state 2, or state 4 with the error text set. Large: create on the heap.
+  // kDownloadStateReadyToSend, or kDownloadStateSetupFailed with the error text set. Large: create on the heap.
   FileDownload(const char* url, const char* name, int flags, const char* credential, const char* directory,
                const unsigned char* digest);
   ~FileDownload();
@@ -72,8 +75,8 @@ class FileDownload {
 
   // Advances the transfer without blocking: reads what the socket holds (in
   // passes of up to 64000 bytes) and returns one of the results above; sets
-  // percent on every receiving pass. After a final 0, 2 or 4 every further
-  // call returns the same value.
+  // percent on every receiving pass. After a final kDownloadFinished,
+  // kDownloadFailed or kDownloadNotModified every further call returns the same value.
   int Update(int& percent);
   // Releases the connection, the temp file and the texts; removeTemp also
   // deletes the temp file from disk. The object is then only good for
@@ -86,12 +89,12 @@ class FileDownload {
   // milliseconds for the connection to have something for Update.
   void WaitForActivity(int ms);
 
-  int State() const { return state; }
+  DownloadState State() const { return state; }
   const char* TempName() const { return temp_name; }
   const char* Request() const { return request; }
 
  private:
-  int Failed(int newState, const char* englishFormat, ...);
+  int Failed(DownloadState newState, const char* englishFormat, ...);
   void SetError(const char* englishFormat, ...);
   int SendRequest();
   int ReceivePasses(int& percent);
@@ -114,7 +117,7 @@ class FileDownload {
   File* temp_file = nullptr;
   char request[2048];
   int flags = 0;
-  int state = 4;
+  DownloadState state = kDownloadStateSetupFailed;
   char directory[kLocalNameSize];
   char result_name[kLocalNameSize];
   char temp_name[kLocalNameSize];

@@ -71,7 +71,7 @@ PlatSocket RealTCPConnection::InitSocket(uint16_t toPort, const NodeAddress& add
   if (socket) PlatSocketClose(socket);
   socket = 0;
   flags = 0;
-  socks_state = 0;
+  socks_state = kSocksNone;
   socks_have_ = 0;
   uses_socks_ = false;
   remote_address = address;
@@ -116,9 +116,9 @@ PlatSocket RealTCPConnection::InitSocket(uint16_t toPort, const NodeAddress& add
       return 0;
     }
     if (!uses_socks_) {
-      socks_state = 5;
+      socks_state = kSocksDone;
     } else {
-      socks_state = 1;
+      socks_state = kSocksSendGreeting;
       if (blocking) {
         // Run the negotiation here, waiting for each reply.
         while (!(flags & (sockflags_connected | sockflags_fatal_error))) {
@@ -156,7 +156,7 @@ PlatSocket RealTCPConnection::InitSocket(uint16_t toPort, const NodeAddress& add
     return 0;
   }
   flags |= sockflags_connected;
-  socks_state = 5;
+  socks_state = kSocksDone;
   return socket;
 }
 
@@ -189,19 +189,19 @@ bool RealTCPConnection::SocksReceive(int need) {
 
 bool RealTCPConnection::SocksStep() {
   switch (socks_state) {
-    case 1: {
+    case kSocksSendGreeting: {
       unsigned char greeting[kSocks5GreetingSize];
       Socks5Greeting(greeting);
       if (Send(greeting, sizeof greeting) != long(sizeof greeting)) {
         NetLog("proxy couldn't connect! %x %d", flags, last_error);
         return false;
       }
-      socks_state = 2;
+      socks_state = kSocksAwaitMethod;
       socks_have_ = 0;
       socks_wait_start_ = GetTimerCount();
       return true;
     }
-    case 2: {
+    case kSocksAwaitMethod: {
       bool complete = SocksReceive(kSocks5MethodReplySize);
       if (!complete) {
         if (flags & sockflags_fatal_error) {
@@ -220,22 +220,22 @@ bool RealTCPConnection::SocksStep() {
         return false;
       }
       NetLog("Proxy got methods(%d) ver %d using method %d", socks_have_, socks_buffer_[0], socks_buffer_[1]);
-      socks_state = 3;
+      socks_state = kSocksSendConnect;
       return true;
     }
-    case 3: {
+    case kSocksSendConnect: {
       unsigned char request[kSocks5ConnectRequestSize];
       Socks5ConnectRequest(socks_destination, socks_destination_port, request);
       if (Send(request, sizeof request) != long(sizeof request)) {
         NetLog("proxy couldn't negotiate! %x %d", flags, last_error);
         return false;
       }
-      socks_state = 4;
+      socks_state = kSocksAwaitReply;
       socks_have_ = 0;
       socks_wait_start_ = GetTimerCount();
       return true;
     }
-    case 4: {
+    case kSocksAwaitReply: {
       int need = Socks5ReplyLength(socks_buffer_, socks_have_);
       if (need < 0) {
         NetLog("unknown address type %d in ProxyReceiveBuffered", socks_buffer_[3]);
@@ -272,12 +272,12 @@ bool RealTCPConnection::SocksStep() {
       const unsigned char* b = socks_buffer_;
       NetLog("Socks5ProxyConnected received(%d) socks connect ver. %d add %d.%d.%d.%d port %d", socks_have_, b[0],
              b[4], b[5], b[6], b[7], (b[8] << 8) | b[9]);
-      socks_state = 5;
+      socks_state = kSocksDone;
       flags &= ~sockflags_proxy_tcp_connected;
       flags |= sockflags_connected;
       return true;
     }
-    case 5:
+    case kSocksDone:
       return true;
     default:
       Fail("TCPConnection: Bad connection state");
@@ -373,7 +373,7 @@ RealTCPConnection* RealTCPConnection::Accept(NodeAddress* address) {
   std::memcpy(client->remote_address.bytes, peer, 4);
   client->remote_port = peerPort;
   client->flags = sockflags_connected;
-  client->socks_state = 5;
+  client->socks_state = kSocksDone;
   client->ResetTransferStats();
   return client;
 }

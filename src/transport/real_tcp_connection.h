@@ -67,9 +67,8 @@ class RealTCPConnection : public SocketConnection {
   unsigned long bytes_sent = 0, bytes_received = 0;
   int last_error = 0;  // last socket error number (platform/sockets.h)
 
-  // SOCKS state: 0 none, 1 send greeting, 2 await method reply, 3 send
-  // connect request, 4 await connect reply, 5 done.
-  int socks_state = 0;
+  // The SOCKS negotiation step (transport/socks5.h).
+  SocksState socks_state = kSocksNone;
   NodeAddress remote_address{};   // where the socket connects (the proxy with SOCKS)
   uint16_t remote_port = 0;       // host order
   NodeAddress socks_destination{};  // the real destination with SOCKS

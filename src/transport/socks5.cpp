@@ -2,9 +2,6 @@
 
 #include "foundation/runtime.h"
 
-NodeAddress SocksProxyAddress;
-uint16_t SocksProxyPort = 0;
-
 void SetSocksProxy(const char* host, uint16_t port) {
   if (!host) {
     SocksProxyAddress = NodeAddress{};

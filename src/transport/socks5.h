@@ -6,11 +6,19 @@
 #include <cstdint>
 
 #include "transport/node_address.h"
+#include "transport/transport_globals.h"
 
-// All zero when no SOCKS proxy is set.
-extern NodeAddress SocksProxyAddress;
-extern uint16_t SocksProxyPort;  // host byte order
+// The steps of the negotiation as RealTCPConnection::socks_state holds them.
+enum SocksState : int {
+  kSocksNone = 0,          // not started
+  kSocksSendGreeting = 1,  // the greeting is due
+  kSocksAwaitMethod = 2,   // waiting for the method reply
+  kSocksSendConnect = 3,   // the connect request is due
+  kSocksAwaitReply = 4,    // waiting for the connect reply
+  kSocksDone = 5,          // connected to the destination (or no SOCKS at all)
+};
 
+// The proxy itself is SocksProxyAddress and SocksProxyPort (transport/transport_globals.h).
 // Resolves host and makes it the proxy of every later client connection that
 // does not ask to bypass it; a null host clears it. A host that does not
 // resolve leaves no proxy set.

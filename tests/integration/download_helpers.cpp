@@ -17,7 +17,7 @@ DownloadOutcome RunDownload(const std::string& url, const std::string& name, con
   int percent = -1;
   for (;;) {
     int r = d->Update(percent);
-    if (r == 0 || r == 2 || r == 4) {
+    if (r == kDownloadFinished || r == kDownloadFailed || r == kDownloadNotModified) {
       o.result = r;
       break;
     }

@@ -202,7 +202,7 @@ TEST_F(FetchTool, LeftoverResultIsCompletedWithARangeFromNginx) {
   WriteBinary(out_ / "game.dat", "older");
   WriteBinary(out_ / "game.dat.res", full.substr(0, 1000000));
   DownloadOutcome o = RunDownload(Url("game.dat"), "game.dat", out_.path() + "/");
-  ASSERT_EQ(o.result, 0) << o.error;
+  ASSERT_EQ(o.result, kDownloadFinished) << o.error;
   EXPECT_NE(o.request.find("\nRange: bytes=1000000-\nIf-Range: "), std::string::npos) << o.request;
   EXPECT_TRUE(Out("game.dat") == full);
 
@@ -214,7 +214,7 @@ TEST_F(FetchTool, LeftoverResultIsCompletedWithARangeFromNginx) {
   WriteBinary(out_ / "game.dat.hdr", hdr);
   WriteBinary(out_ / "game.dat.res", std::string(5000, 'x'));
   DownloadOutcome whole = RunDownload(Url("game.dat"), "game.dat", out_.path() + "/");
-  ASSERT_EQ(whole.result, 0) << whole.error;
+  ASSERT_EQ(whole.result, kDownloadFinished) << whole.error;
   EXPECT_NE(whole.request.find("If-Range: Mon, 01 Jan 2001 00:00:00 GMT"), std::string::npos);
   EXPECT_TRUE(Out("game.dat") == full);
 }
@@ -246,7 +246,7 @@ TEST_F(FetchTool, BlockingConnectNegotiatesWithMicrosocksInPlace) {
   RealTCPConnection c(nginx_->port(), NodeAddress::FromBytes(127, 0, 0, 1), 1);
   SetSocksProxy(nullptr, 0);
   ASSERT_TRUE(c.flags & sockflags_connected) << std::hex << c.flags;
-  EXPECT_EQ(c.socks_state, 5);
+  EXPECT_EQ(c.socks_state, kSocksDone);
   const char request[] = "GET /small.txt HTTP/1.1\r\nHost: x\r\nConnection: close\r\n\r\n";
   EXPECT_EQ(c.Send(request, sizeof request - 1), long(sizeof request - 1));
   std::string got;

@@ -41,7 +41,7 @@ std::string HttpFaults::start_error_;
 
 TEST_F(HttpFaults, DirectRequestBytesAndPortInHost) {
   DownloadOutcome o = Get("/echo/a b", "echo.txt");
-  ASSERT_EQ(o.result, 0) << o.error;
+  ASSERT_EQ(o.result, kDownloadFinished) << o.error;
   const std::string expected = "GET /echo/a%20b HTTP/1.1\nHost: 127.0.0.1:" + std::to_string(server_->port()) +
                                "\nConnection: close\nUser-Agent: QuorvelOnline/1.0\n"
                                "If-Modified-Since: Thu, 28 Apr 1994 14:00:00 GMT\n\n";
@@ -54,7 +54,7 @@ TEST_F(HttpFaults, TruncatedOrOverlongBodiesNeverReplaceTheDestination) {
     SCOPED_TRACE(path);
     WriteBinary(Dest("file.bin"), "old contents");
     DownloadOutcome o = Get(path);
-    EXPECT_EQ(o.result, 2);
+    EXPECT_EQ(o.result, kDownloadFailed);
     // A short body is a lost connection; a longer one is refused as soon as
     // it passes the announced length.
     EXPECT_EQ(o.error, std::string(path) == "/truncated"
@@ -74,7 +74,7 @@ TEST_F(HttpFaults, RedirectAndServerErrorFailWithTheirCodes) {
   for (const Case& c : cases) {
     SCOPED_TRACE(c.path);
     DownloadOutcome o = Get(c.path);
-    EXPECT_EQ(o.result, 2);
+    EXPECT_EQ(o.result, kDownloadFailed);
     EXPECT_EQ(o.error.rfind("HTTP error while trying to download " + Dest("file.bin.tmp"), 0), 0u) << o.error;
     EXPECT_NE(o.error.find(c.code_text), std::string::npos) << o.error;
     EXPECT_FALSE(Exists(Dest("file.bin")));
@@ -83,7 +83,7 @@ TEST_F(HttpFaults, RedirectAndServerErrorFailWithTheirCodes) {
 
 TEST_F(HttpFaults, HeaderSplitOverManyPassesIsAccepted) {
   DownloadOutcome o = Get("/split");
-  ASSERT_EQ(o.result, 0) << o.error;
+  ASSERT_EQ(o.result, kDownloadFinished) << o.error;
   EXPECT_EQ(ReadBinary(Dest("file.bin")), FaultBody("split", 3000));
   EXPECT_EQ(ReadBinary(Dest("file.bin.hdr")),
             "Content-Length: 3000\nLast-Modified: Tue, 08 Dec 2026 10:00:00 GMT\n");
@@ -92,20 +92,20 @@ TEST_F(HttpFaults, HeaderSplitOverManyPassesIsAccepted) {
 
 TEST_F(HttpFaults, OversizedHeaderIsRefused) {
   DownloadOutcome o = Get("/bigheader");
-  EXPECT_EQ(o.result, 2);
+  EXPECT_EQ(o.result, kDownloadFailed);
   EXPECT_EQ(o.error, "The server's response header for " + Dest("file.bin") + " is too long.");
 }
 
 TEST_F(HttpFaults, BodyWithoutLengthEndsWithTheConnection) {
   DownloadOutcome o = Get("/nolength");
-  ASSERT_EQ(o.result, 0) << o.error;
+  ASSERT_EQ(o.result, kDownloadFinished) << o.error;
   EXPECT_EQ(ReadBinary(Dest("file.bin")), FaultBody("nolength", 200000));
   EXPECT_EQ(o.percent, 100);
 }
 
 TEST_F(HttpFaults, ChunkedTransferEncodingIsRefusedNotStoredRaw) {
   DownloadOutcome o = Get("/encoded");
-  EXPECT_EQ(o.result, 2);
+  EXPECT_EQ(o.result, kDownloadFailed);
   EXPECT_FALSE(Exists(Dest("file.bin")));
 }
 
@@ -116,7 +116,7 @@ TEST_F(HttpFaults, ResponsesInRandomPiecesArriveWholeAndVerified) {
     unsigned char digest[kMD5Size];
     MD5OfBytes(body.data(), body.size(), digest);
     DownloadOutcome o = Get("/chunked/" + std::to_string(seed), "f" + std::to_string(seed), 0, digest);
-    ASSERT_EQ(o.result, 0) << o.error;
+    ASSERT_EQ(o.result, kDownloadFinished) << o.error;
     EXPECT_TRUE(ReadBinary(Dest("f" + std::to_string(seed))) == body);
     EXPECT_EQ(o.percent, 100);
   }
@@ -129,12 +129,12 @@ TEST_F(HttpFaults, InterruptedTransferResumesWithARangedRequest) {
   WriteBinary(Dest("file.bin"), "old version");
 
   DownloadOutcome first = Get("/resumable/7", "file.bin", 0, digest);
-  EXPECT_EQ(first.result, 2);
+  EXPECT_EQ(first.result, kDownloadFailed);
   EXPECT_EQ(ReadBinary(Dest("file.bin")), "old version");
   EXPECT_TRUE(ReadBinary(Dest("file.bin.res")) == body.substr(0, 80000));
 
   DownloadOutcome second = Get("/resumable/7", "file.bin", 0, digest);
-  ASSERT_EQ(second.result, 0) << second.error;
+  ASSERT_EQ(second.result, kDownloadFinished) << second.error;
   EXPECT_NE(second.request.find("\nRange: bytes=80000-\nIf-Range: Tue, 08 Dec 2026 10:00:00 GMT\n"),
             std::string::npos)
       << second.request;
@@ -150,7 +150,7 @@ TEST_F(HttpFaults, UnvalidatedLeftoverIsFetchedWhole) {
   WriteBinary(Dest("file.bin.res"), "partial");
   WriteBinary(Dest("file.bin.hdr"), "Content-Length: 5000\n");
   DownloadOutcome o = Get("/ok/w");
-  ASSERT_EQ(o.result, 0) << o.error;
+  ASSERT_EQ(o.result, kDownloadFinished) << o.error;
   EXPECT_EQ(o.request.find("Range:"), std::string::npos);
   EXPECT_TRUE(ReadBinary(Dest("file.bin")) == FaultBody("w", 5000));
 }
@@ -161,21 +161,21 @@ TEST_F(HttpFaults, StallLongerThanTheTimeOutFails) {
   auto d = std::make_unique<FileDownload>(Url("/stall").c_str(), "file.bin", 0, nullptr, (dir_.path() + "/").c_str(),
                                           nullptr);
   int percent = 0;
-  int r = 3;
+  int r = kDownloadWaiting;
   // Real time passes (the data arrives), program time stands still.
-  for (int i = 0; i < 2000 && !(r == 1 && TotalAmtRecieved == 100); ++i) {
+  for (int i = 0; i < 2000 && !(r == kDownloadFlowing && TotalAmtRecieved == 100); ++i) {
     r = d->Update(percent);
     d->WaitForActivity(5);
   }
   ASSERT_EQ(TotalAmtRecieved, 100u);
   EXPECT_EQ(percent, 10);
   PlatAdvanceManualClock(359ull * 1000000000ull);
-  EXPECT_EQ(d->Update(percent), 1);
+  EXPECT_EQ(d->Update(percent), kDownloadFlowing);
   PlatAdvanceManualClock(2ull * 1000000000ull);
-  EXPECT_EQ(d->Update(percent), 2);
+  EXPECT_EQ(d->Update(percent), kDownloadFailed);
   EXPECT_EQ(std::string(d->ErrorString()),
             "Receiving file " + std::string(d->TempName()) + " has timed out, please check your connection.");
-  EXPECT_EQ(d->Update(percent), 2);  // the end is final
+  EXPECT_EQ(d->Update(percent), kDownloadFailed);  // the end is final
   d->Reset(1);
   PlatSetClockOverride(nullptr);
   ResetTimer();

@@ -14,6 +14,7 @@
 #include "platform/clock_source.h"
 #include "support/process.h"
 #include "transport/compressed_file.h"
+#include "transport/download_support.h"
 #include "transport/http_download.h"
 #include "transport/md5.h"
 #include "transport/real_tcp_connection.h"
@@ -40,7 +41,7 @@ class ScriptedServer : public testing::Test {
   std::unique_ptr<FileDownload> Start(const std::string& path, int flags = 0, unsigned char* digest = nullptr) {
     auto d = std::make_unique<FileDownload>(Url(path).c_str(), "f.bin", flags, nullptr, (dir_.path() + "/").c_str(),
                                             digest);
-    EXPECT_EQ(d->State(), 2) << d->ErrorString();
+    EXPECT_EQ(d->State(), kDownloadStateReadyToSend) << d->ErrorString();
     return d;
   }
   // Updates until the request has arrived at the server; returns it.
@@ -63,12 +64,12 @@ class ScriptedServer : public testing::Test {
     return request;
   }
   void Send(const std::string& bytes) { peer_->Send(bytes.data(), bytes.size()); }
-  // Updates until the result is not 1 or 3 (or a second passes); returns it.
+  // Updates until the result is neither kDownloadFlowing nor kDownloadWaiting (or a second passes); returns it.
   int Settle(FileDownload& d, int* percent = nullptr) {
-    int p = 0, r = 3;
-    for (int i = 0; i < 1000 && (r == 1 || r == 3); ++i) {
+    int p = 0, r = kDownloadWaiting;
+    for (int i = 0; i < 1000 && (r == kDownloadFlowing || r == kDownloadWaiting); ++i) {
       r = d.Update(p);
-      if (r == 1 || r == 3) d.WaitForActivity(1);
+      if (r == kDownloadFlowing || r == kDownloadWaiting) d.WaitForActivity(1);
     }
     if (percent) *percent = p;
     return r;
@@ -109,15 +110,15 @@ TEST(FileDownloadSetup, RefusedBeforeAnyConnection) {
   for (const Case& c : cases) {
     SCOPED_TRACE(c.url);
     FileDownload fd(c.url.c_str(), c.name.c_str(), 0, nullptr, d.c_str(), nullptr);
-    EXPECT_EQ(fd.State(), 4);
+    EXPECT_EQ(fd.State(), kDownloadStateSetupFailed);
     EXPECT_EQ(std::string(fd.ErrorString()), c.error);
     int percent = 0;
-    EXPECT_EQ(fd.Update(percent), 2);
-    EXPECT_EQ(fd.Update(percent), 2);
+    EXPECT_EQ(fd.Update(percent), kDownloadFailed);
+    EXPECT_EQ(fd.Update(percent), kDownloadFailed);
   }
-  ProxyServer = const_cast<char*>("no-such-proxy.invalid");
+  ProxyServer = StrDup("no-such-proxy.invalid", "test proxy");
   FileDownload viaProxy("http://127.0.0.1/x", "f", 0, nullptr, d.c_str(), nullptr);
-  ProxyServer = nullptr;
+  ResetTransportGlobals();
   EXPECT_EQ(std::string(viaProxy.ErrorString()),
             "Could not resolve proxy server address no-such-proxy.invalid, please ensure your connection settings "
             "are correct.");
@@ -133,12 +134,12 @@ TEST(FileDownloadSetup, ClosedPortIsUnavailableAndConnectTimesOut) {
   }
   std::string url = "http://127.0.0.1:" + std::to_string(closed) + "/x";
   FileDownload refused(url.c_str(), "f", 0, nullptr, (dir.path() + "/").c_str(), nullptr);
-  int percent, r = 3;
-  for (int i = 0; i < 1000 && r == 3; ++i) {
+  int percent, r = kDownloadWaiting;
+  for (int i = 0; i < 1000 && r == kDownloadWaiting; ++i) {
     r = refused.Update(percent);
     refused.WaitForActivity(2);
   }
-  EXPECT_EQ(r, 2);
+  EXPECT_EQ(r, kDownloadFailed);
   EXPECT_STREQ(refused.ErrorString(), "Server is unavailable.");
 
   // A listener whose queue is full drops further connection attempts, which
@@ -151,15 +152,15 @@ TEST(FileDownloadSetup, ClosedPortIsUnavailableAndConnectTimesOut) {
   ResetTimer();
   std::string hung = "http://127.0.0.1:" + std::to_string(full.LocalPort()) + "/x";
   FileDownload pending(hung.c_str(), "f", 0, nullptr, (dir.path() + "/").c_str(), nullptr);
-  EXPECT_EQ(pending.Update(percent), 3);
+  EXPECT_EQ(pending.Update(percent), kDownloadWaiting);
   PlatAdvanceManualClock(359ull * 1000000000ull);
   int before = pending.Update(percent);
   PlatAdvanceManualClock(2ull * 1000000000ull);
   int after = pending.Update(percent);
   PlatSetClockOverride(nullptr);
   ResetTimer();
-  ASSERT_EQ(before, 3) << "the connect should still be pending: " << pending.ErrorString();
-  EXPECT_EQ(after, 2);
+  ASSERT_EQ(before, kDownloadWaiting) << "the connect should still be pending: " << pending.ErrorString();
+  EXPECT_EQ(after, kDownloadFailed);
   EXPECT_STREQ(pending.ErrorString(), "Connection timed out, please check your connection to the Internet.");
 }
 
@@ -169,21 +170,21 @@ TEST_F(ScriptedServer, HeaderEndSplitBetweenPassesAndDataOfTheClosingPass) {
   EXPECT_EQ(request.rfind("GET /a HTTP/1.1\nHost: 127.0.0.1:", 0), 0u) << request;
   Send("HTTP/1.1 200 OK\r\nContent-Length: 10\r\nLast-Modified: D1\r\n\r");
   int percent = -1;
-  EXPECT_EQ(Pump(*d, &percent), 1);
+  EXPECT_EQ(Pump(*d, &percent), kDownloadFlowing);
   EXPECT_EQ(percent, 0);  // no length known yet
   Send("\nabcd");
-  EXPECT_EQ(Pump(*d, &percent), 1);
+  EXPECT_EQ(Pump(*d, &percent), kDownloadFlowing);
   EXPECT_EQ(TotalAmtRecieved, 4u);
   EXPECT_EQ(ContentLength, 10);
   EXPECT_EQ(percent, 40);
   // The rest and the close arrive together.
   Send("efghij");
   peer_.reset();
-  EXPECT_EQ(Settle(*d, &percent), 0);
+  EXPECT_EQ(Settle(*d, &percent), kDownloadFinished);
   EXPECT_EQ(percent, 100);
   EXPECT_EQ(Read(Dest()), "abcdefghij");
   EXPECT_EQ(Read(Dest(".hdr")), "Content-Length: 10\nLast-Modified: D1\n");
-  EXPECT_EQ(d->Update(percent), 0);
+  EXPECT_EQ(d->Update(percent), kDownloadFinished);
   std::string temp = d->TempName();
   EXPECT_TRUE(Exists(temp));  // until Reset removes it
   d->Reset(1);
@@ -197,9 +198,9 @@ TEST_F(ScriptedServer, NotModifiedLeavesEverythingInPlace) {
   std::string request = AcceptRequest(*d);
   EXPECT_NE(request.find("\nIf-Modified-Since: Sat, 01 Jan 2000 00:00:00 GMT\n\n"), std::string::npos) << request;
   Send("HTTP/1.1 304 Not Modified\r\n\r\n");
-  EXPECT_EQ(Settle(*d), 4);
+  EXPECT_EQ(Settle(*d), kDownloadNotModified);
   int again = 0;
-  EXPECT_EQ(d->Update(again), 4);
+  EXPECT_EQ(d->Update(again), kDownloadNotModified);
   EXPECT_EQ(Read(Dest()), "current");
   EXPECT_FALSE(Exists(Dest(".res")));
 }
@@ -229,7 +230,7 @@ TEST_F(ScriptedServer, UnconditionalRequestCarriesNoDate) {
   EXPECT_EQ(request.find("If-Modified-Since"), std::string::npos) << request;
   Send("HTTP/1.1 200 OK\r\nContent-Length: 3\r\nLast-Modified: new\r\n\r\nnew");
   peer_.reset();
-  EXPECT_EQ(Settle(*d), 0);
+  EXPECT_EQ(Settle(*d), kDownloadFinished);
   EXPECT_EQ(Read(Dest()), "new");
   EXPECT_EQ(Read(Dest(".hdr")), "Last-Modified: Sat, 01 Jan 2000 00:00:00 GMT\n");  // not rewritten
 }
@@ -257,7 +258,7 @@ TEST_F(ScriptedServer, WrongRangeOrRefusedRangeDropsTheLeftover) {
     EXPECT_NE(request.find("\nRange: bytes=5-\nIf-Range: D\n"), std::string::npos) << request;
     Send(c.response);
     peer_.reset();
-    EXPECT_EQ(Settle(*d), 2);
+    EXPECT_EQ(Settle(*d), kDownloadFailed);
     EXPECT_FALSE(Exists(Dest(".res")));
     EXPECT_FALSE(Exists(Dest(".hdr")));
     EXPECT_FALSE(Exists(Dest()));
@@ -275,7 +276,7 @@ TEST_F(ScriptedServer, PassingErrorsKeepTheLeftoverForTheNextAttempt) {
     AcceptRequest(*d);
     Send(response);
     peer_.reset();
-    EXPECT_EQ(Settle(*d), 2);
+    EXPECT_EQ(Settle(*d), kDownloadFailed);
     EXPECT_EQ(Read(Dest(".res")), "01234");
     EXPECT_EQ(Read(Dest(".hdr")), "Content-Length: 10\nLast-Modified: D\n");
     d->Reset(1);
@@ -285,7 +286,7 @@ TEST_F(ScriptedServer, PassingErrorsKeepTheLeftoverForTheNextAttempt) {
   AcceptRequest(*d);
   Send("HTTP/1.1 206 Partial Content\r\nContent-Length: 5\r\nContent-Range: bytes 5-9/10\r\n\r\n56789");
   peer_.reset();
-  EXPECT_EQ(Settle(*d), 0);
+  EXPECT_EQ(Settle(*d), kDownloadFinished);
   EXPECT_EQ(Read(Dest()), "0123456789");
 }
 
@@ -302,7 +303,7 @@ TEST_F(ScriptedServer, ResumeInterruptedAgainKeepsGrowingTheLeftover) {
   auto startWithDigest = [&] {
     auto d = std::make_unique<FileDownload>(Url("/a").c_str(), "f.bin", 0, nullptr, (dir_.path() + "/").c_str(),
                                             digest);
-    EXPECT_EQ(d->State(), 2) << d->ErrorString();
+    EXPECT_EQ(d->State(), kDownloadStateReadyToSend) << d->ErrorString();
     return d;
   };
 
@@ -310,10 +311,10 @@ TEST_F(ScriptedServer, ResumeInterruptedAgainKeepsGrowingTheLeftover) {
   std::string request = AcceptRequest(*second);
   EXPECT_NE(request.find("\nRange: bytes=10-\nIf-Range: D\n"), std::string::npos) << request;
   Send("HTTP/1.1 206 Partial Content\r\nContent-Length: 20\r\nContent-Range: bytes 10-29/30\r\n\r\nabcdefg");
-  EXPECT_EQ(Pump(*second), 1);
+  EXPECT_EQ(Pump(*second), kDownloadFlowing);
   Send("hij");
   peer_.reset();
-  EXPECT_EQ(Settle(*second), 2);
+  EXPECT_EQ(Settle(*second), kDownloadFailed);
   EXPECT_EQ(std::string(second->ErrorString()).rfind("Lost connection to server before recieving entire file: ", 0),
             0u)
       << second->ErrorString();
@@ -328,7 +329,7 @@ TEST_F(ScriptedServer, ResumeInterruptedAgainKeepsGrowingTheLeftover) {
   Send("HTTP/1.1 206 Partial Content\r\nContent-Length: 10\r\nContent-Range: bytes 20-29/30\r\n\r\n" +
        whole.substr(20));
   peer_.reset();
-  EXPECT_EQ(Settle(*third), 0) << third->ErrorString();
+  EXPECT_EQ(Settle(*third), kDownloadFinished) << third->ErrorString();
   EXPECT_EQ(Read(Dest()), whole);
   EXPECT_FALSE(Exists(Dest(".res")));
   EXPECT_EQ(Read(Dest(".hdr")), hdr);
@@ -367,7 +368,7 @@ TEST_F(ScriptedServer, UnreadableAnswersFail) {
     AcceptRequest(*d);
     Send(c.response);
     peer_.reset();
-    EXPECT_EQ(Settle(*d), 2);
+    EXPECT_EQ(Settle(*d), kDownloadFailed);
     EXPECT_EQ(std::string(d->ErrorString()).rfind(c.error_start, 0), 0u) << d->ErrorString();
     EXPECT_FALSE(Exists(Dest()));
     d->Reset(1);
@@ -379,10 +380,10 @@ TEST_F(ScriptedServer, InterimAnswersBeforeTheRealOneAreSkipped) {
   AcceptRequest(*d);
   Send("HTTP/1.1 100 Continue\r\n\r\nHTTP/1.1 103 Early Hints\r\nLink: </x>\r\n\r\n");
   int percent = 0;
-  EXPECT_EQ(Pump(*d, &percent), 1);
+  EXPECT_EQ(Pump(*d, &percent), kDownloadFlowing);
   Send("HTTP/1.1 200 OK\r\nContent-Length: 5\r\nLast-Modified: D\r\n\r\nhello");
   peer_.reset();
-  EXPECT_EQ(Settle(*d), 0) << d->ErrorString();
+  EXPECT_EQ(Settle(*d), kDownloadFinished) << d->ErrorString();
   EXPECT_EQ(Read(Dest()), "hello");
   EXPECT_EQ(Read(Dest(".hdr")), "Content-Length: 5\nLast-Modified: D\n");
 }
@@ -396,7 +397,7 @@ TEST_F(ScriptedServer, ARangeWithoutContentLengthIsHeldToItsRange) {
     AcceptRequest(*d);
     Send(std::string("HTTP/1.1 206 Partial Content\r\nContent-Range: bytes 5-9/10\r\n\r\n") + body);
     peer_.reset();
-    EXPECT_EQ(Settle(*d), 2);
+    EXPECT_EQ(Settle(*d), kDownloadFailed);
     EXPECT_FALSE(Exists(Dest()));
     d->Reset(1);
   }
@@ -405,7 +406,7 @@ TEST_F(ScriptedServer, ARangeWithoutContentLengthIsHeldToItsRange) {
   AcceptRequest(*d);
   Send("HTTP/1.1 206 Partial Content\r\nContent-Range: bytes 5-9/10\r\n\r\n56789");
   peer_.reset();
-  EXPECT_EQ(Settle(*d), 0) << d->ErrorString();
+  EXPECT_EQ(Settle(*d), kDownloadFinished) << d->ErrorString();
   EXPECT_EQ(Read(Dest()), "0123456789");
 }
 
@@ -423,14 +424,14 @@ TEST_F(ScriptedServer, TempFileOfAnotherCopyIsNotOverwritten) {
   ResetTimer();
   auto d = Start("/a");
   Write(d->TempName(), "someone else's");
-  int percent, r = 3;
-  for (int i = 0; i < 1000 && r == 3; ++i) {
+  int percent, r = kDownloadWaiting;
+  for (int i = 0; i < 1000 && r == kDownloadWaiting; ++i) {
     r = d->Update(percent);
     d->WaitForActivity(1);
   }
   PlatSetClockOverride(nullptr);
   ResetTimer();
-  EXPECT_EQ(r, 2);
+  EXPECT_EQ(r, kDownloadFailed);
   EXPECT_EQ(std::string(d->ErrorString()), "Temp file " + std::string(d->TempName()) +
                                                " exists, make sure you do not have two copies of the program running.");
   EXPECT_EQ(Read(d->TempName()), "someone else's");
@@ -452,7 +453,7 @@ TEST_F(ScriptedServer, ADamagedCompressedFileFailsItsDigestCheck) {
   AcceptRequest(*d);
   Send("HTTP/1.1 200 OK\r\nContent-Length: " + std::to_string(cut.size()) + "\r\n\r\n" + cut);
   peer_.reset();
-  EXPECT_EQ(Settle(*d), 2);
+  EXPECT_EQ(Settle(*d), kDownloadFailed);
   EXPECT_EQ(std::string(d->ErrorString()), "Error opening file " + Dest() + " for checksum read.");
   EXPECT_FALSE(Exists(Dest()));
   EXPECT_FALSE(Exists(Dest(".res")));

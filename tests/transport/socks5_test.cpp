@@ -10,6 +10,7 @@
 #include "platform/clock_source.h"
 #include "transport/real_tcp_connection.h"
 #include "transport/socks5.h"
+#include "transport/transport_globals.h"
 
 namespace {
 const NodeAddress kLoopback = NodeAddress::FromBytes(127, 0, 0, 1);
@@ -24,7 +25,7 @@ struct FakeProxy {
   std::unique_ptr<RealTCPConnection> client;
 
   FakeProxy() { SetSocksProxy("127.0.0.1", listener.LocalPort()); }
-  ~FakeProxy() { SetSocksProxy(nullptr, 0); }
+  ~FakeProxy() { ResetTransportGlobals(); }
 
   // Drives the client until the proxy has received n bytes; returns them.
   Bytes Expect(size_t n) {
@@ -132,7 +133,7 @@ TEST(Socks5Negotiation, IPv6ReplyInRandomPiecesLeavesTheTunnelBytes) {
     proxy.Settle();
     ASSERT_TRUE(proxy.client->flags & sockflags_connected);
     EXPECT_FALSE(proxy.client->flags & sockflags_fatal_error);
-    EXPECT_EQ(proxy.client->socks_state, 5);
+    EXPECT_EQ(proxy.client->socks_state, kSocksDone);
     std::string got;
     char buf[64];
     for (int i = 0; i < 1000 && got.size() < tunnel.size(); ++i) {
@@ -201,7 +202,7 @@ TEST(Socks5Negotiation, BypassAndClearedProxyConnectDirectly) {
   FakeProxy proxy;
   RealTCPConnection bypass(target.LocalPort(), kLoopback, 1, 1);
   EXPECT_TRUE(bypass.flags & sockflags_connected);
-  EXPECT_EQ(bypass.socks_state, 5);
+  EXPECT_EQ(bypass.socks_state, kSocksDone);
   SetSocksProxy(nullptr, 0);
   EXPECT_FALSE(SocksProxyInUse());
   RealTCPConnection direct(target.LocalPort(), kLoopback, 1);

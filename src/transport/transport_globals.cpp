@@ -1,0 +1,27 @@
+#include "transport/transport_globals.h"
+
+#include "foundation/alloc.h"
+
+char* ProxyServer = nullptr;
+int ProxyPort = 0;
+char* ProxyAuthentication = nullptr;
+
+NodeAddress SocksProxyAddress;
+uint16_t SocksProxyPort = 0;
+
+unsigned long TotalAmtRecieved = 0;
+int ContentLength = -1;
+int FinishedState = 0;
+
+void ResetTransportGlobals() {
+  GRTFree(ProxyServer);
+  ProxyServer = nullptr;
+  ProxyPort = 0;
+  GRTFree(ProxyAuthentication);
+  ProxyAuthentication = nullptr;
+  SocksProxyAddress = NodeAddress{};
+  SocksProxyPort = 0;
+  TotalAmtRecieved = 0;
+  ContentLength = -1;
+  FinishedState = 0;
+}

@@ -1,0 +1,27 @@
+// The transport layer's process-wide settings and state, in one place: the
+// connection settings write the proxy settings, the transfers read them. One
+// transfer runs at a time, so the progress values describe the current one.
+#pragma once
+
+#include <cstdint>
+
+#include "transport/node_address.h"
+
+// HTTP proxy: host (heap text from StrDup, freed by ResetTransportGlobals), or
+// null for direct connections; its port; Base64 "user:password", or null.
+extern char* ProxyServer;
+extern int ProxyPort;
+extern char* ProxyAuthentication;
+
+// SOCKS5 proxy of outgoing stream connections, set through SetSocksProxy
+// (transport/socks5.h). All zero when none is set; the port in host byte order.
+extern NodeAddress SocksProxyAddress;
+extern uint16_t SocksProxyPort;
+
+// The current transfer (transport/http_download.h).
+extern unsigned long TotalAmtRecieved;  // body bytes received in the current transfer
+extern int ContentLength;               // announced body length, -1 when unknown
+extern int FinishedState;               // result kept after the transfer ended (a DownloadResult)
+
+// Back to the values at load: no proxy of either kind, no transfer.
+void ResetTransportGlobals();
