@@ -93,14 +93,28 @@ void FileDownload::SetError(const char* englishFormat, ...) {
   va_end(args);
 }
 
-int FileDownload::Failed(DownloadState newState, const char* englishFormat, ...) {
+int FileDownload::VFailed(DownloadState newState, const char* englishFormat, va_list args) {
   std::string format = FormatOfTranslation(englishFormat);
-  va_list args;
-  va_start(args, englishFormat);
   VSNPrintF(error_text, sizeof error_text, format.c_str(), args);
-  va_end(args);
   state = newState;
   FinishedState = kDownloadFailed;
+  return kDownloadFailed;
+}
+
+int FileDownload::Failed(DownloadState newState, const char* englishFormat, ...) {
+  va_list args;
+  va_start(args, englishFormat);
+  VFailed(newState, englishFormat, args);
+  va_end(args);
+  return kDownloadFailed;
+}
+
+int FileDownload::FailAndLog(const char* englishFormat, ...) {
+  va_list args;
+  va_start(args, englishFormat);
+  VFailed(kDownloadStateFailed, englishFormat, args);
+  va_end(args);
+  Log("%s", error_text);
   return kDownloadFailed;
 }
 
@@ -110,14 +124,36 @@ FileDownload::FileDownload(const char* urlText, const char* name, int flagBits, 
   receive_buffer[0] = header_copy[0] = host[0] = request_path[0] = request[0] = '\0';
   directory[0] = result_name[0] = temp_name[0] = header_name[0] = destination[0] = error_text[0] = '\0';
   state = kDownloadStateSetupFailed;
-
-  // 1-2. Digest, directory and the four local names.
   if (digest) {
     expected_digest = static_cast<unsigned char*>(MustAlloc(kMD5Size));
     std::memcpy(expected_digest, digest, kMD5Size);
   }
-  if (!directoryText) directoryText = "";
-  if (!name) name = "";
+  if (!SetLocalNames(directoryText ? directoryText : "", name ? name : "")) return;
+  MakeDirLevels(destination);
+  url = StrDup(urlText ? urlText : "", "FileDownload URL");
+  for (char* p = url; *p; ++p)
+    if (*p == '\\') *p = '/';
+  credential = StrDup(credentialText, "FileDownload credential");
+  PlanFromLeftovers();
+
+  const char* shownUrl = urlText ? urlText : "";
+  char hostName[256];
+  uint16_t serverPort = 80;
+  if (!SplitTheUrl(shownUrl, hostName, sizeof hostName, &serverPort)) return;
+  if (!ResolveServer(shownUrl, hostName)) return;
+  // A SOCKS proxy carries only direct connections.
+  bool viaProxy = ProxyServer != nullptr;
+  if (!OpenConnection(viaProxy ? uint16_t(ProxyPort) : serverPort, viaProxy)) return;
+
+  state = kDownloadStateReadyToSend;
+  if (!(flags & kDownloadUnconditional) && (!last_modified || partial)) {
+    GRTFree(last_modified);
+    last_modified = StrDup(kDefaultModifiedSince, "FileDownload last-modified");
+  }
+  last_connect_time = GetTimerCount();
+}
+
+bool FileDownload::SetLocalNames(const char* directoryText, const char* name) {
   char stamp[16];
   std::snprintf(stamp, sizeof stamp, "%lu", GetTimerCount());
   std::string tmpSuffix = std::string(".tmp") + stamp;
@@ -127,18 +163,13 @@ FileDownload::FileDownload(const char* urlText, const char* name, int flagBits, 
       !Concatenate(temp_name, directoryText, name, tmpSuffix.c_str())) {
     std::string whole = std::string(directoryText) + name;
     Failed(kDownloadStateSetupFailed, "Local file name %s is too long.", whole.c_str());
-    return;
+    return false;
   }
   std::strcpy(directory, directoryText);
+  return true;
+}
 
-  // 3-4. Directories, URL and credential.
-  MakeDirLevels(destination);
-  url = StrDup(urlText ? urlText : "", "FileDownload URL");
-  for (char* p = url; *p; ++p)
-    if (*p == '\\') *p = '/';
-  credential = StrDup(credentialText, "FileDownload credential");
-
-  // 5-6. A leftover .res and the header of the last good response.
+void FileDownload::PlanFromLeftovers() {
   long resSize = RawFileSize(result_name);
   leftover_size = resSize > 0 ? resSize : 0;
   HeaderFileInfo stored;
@@ -161,70 +192,63 @@ FileDownload::FileDownload(const char* urlText, const char* name, int flagBits, 
       last_modified = StrDup(stored.last_modified.c_str(), "FileDownload last-modified");
   }
   if (!partial) leftover_size = 0;
+}
 
-  // 7. The URL's parts and host.
+bool FileDownload::SplitTheUrl(const char* shownUrl, char* hostName, size_t hostNameSize, uint16_t* serverPort) {
   char* split = StrDup(url, "FileDownload URL parts");
   bool splitOk = SplitUrl(split, &url_parts);
   // The parts point into split, which lives as long as the URL copy does.
   GRTFree(url);
   url = split;
   if (!splitOk) {
-    Failed(kDownloadStateSetupFailed, "URL %s is too long or has too many parts.", urlText ? urlText : "");
-    return;
+    Failed(kDownloadStateSetupFailed, "URL %s is too long or has too many parts.", shownUrl);
+    return false;
   }
   const char* hostPart = url_parts.parts[url_parts.host_index];
-  char hostName[256];
-  uint16_t serverPort = 80;
-  if (std::strlen(hostPart) >= sizeof host || !SplitHostPort(hostPart, hostName, sizeof hostName, &serverPort)) {
-    Failed(kDownloadStateSetupFailed, "Bad server address in URL %s.", urlText ? urlText : "");
-    return;
+  if (std::strlen(hostPart) >= sizeof host || !SplitHostPort(hostPart, hostName, hostNameSize, serverPort)) {
+    Failed(kDownloadStateSetupFailed, "Bad server address in URL %s.", shownUrl);
+    return false;
   }
+  return true;
+}
 
-  // 8. The address of the server or the proxy.
-  bool viaProxy = ProxyServer != nullptr;
-  if (viaProxy) {
+bool FileDownload::ResolveServer(const char* shownUrl, const char* hostName) {
+  if (ProxyServer) {
     server_address = GetAddressFromName(ProxyServer);
     if (server_address.IsZero()) {
-      Failed(kDownloadStateSetupFailed, "Could not resolve proxy server address %s, please ensure your connection settings are correct.",
-           ProxyServer);
-      return;
-    }
-  } else {
-    server_address = GetAddressFromName(hostName);
-    if (server_address.IsZero()) {
       Failed(kDownloadStateSetupFailed,
+             "Could not resolve proxy server address %s, please ensure your connection settings are correct.",
+             ProxyServer);
+      return false;
+    }
+    return true;
+  }
+  server_address = GetAddressFromName(hostName);
+  if (server_address.IsZero()) {
+    Failed(kDownloadStateSetupFailed,
            "Could not resolve server address %s, the server may be down or you may be having problems with your "
            "connection to the Internet.",
-           urlText ? urlText : "");
-      return;
-    }
+           shownUrl);
+    return false;
   }
+  return true;
+}
 
-  // 9. The connection (a SOCKS proxy carries only direct connections).
-  uint16_t connectPort = viaProxy ? uint16_t(ProxyPort) : serverPort;
-  connection = new RealTCPConnection(connectPort, server_address, 0, viaProxy ? 1 : 0);
-  if (!connection->socket) {
-    unsigned f = connection->flags;
-    if (f & sockflags_hostlookup_failed)
-      Failed(kDownloadStateSetupFailed, "Could not get host by name.");
-    else if (f & sockflags_bind_failed)
-      Failed(kDownloadStateSetupFailed, "Could not initialize a connection: Failed to bind socket.");
-    else if (f & sockflags_connect_failed)
-      Failed(kDownloadStateSetupFailed, "Could not initialize a connection: Could not connect.");
-    else if (f & sockflags_listen_failed)
-      Failed(kDownloadStateSetupFailed, "Could not initialize a connection: Listen failed.");
-    else
-      Failed(kDownloadStateSetupFailed, "Unknown connection initialization error, flags: %i", int(f));
-    return;
-  }
-
-  // 10. Ready to send.
-  state = kDownloadStateReadyToSend;
-  if (!(flags & kDownloadUnconditional) && (!last_modified || partial)) {
-    GRTFree(last_modified);
-    last_modified = StrDup(kDefaultModifiedSince, "FileDownload last-modified");
-  }
-  last_connect_time = GetTimerCount();
+bool FileDownload::OpenConnection(uint16_t port, bool viaProxy) {
+  connection = new RealTCPConnection(port, server_address, 0, viaProxy ? 1 : 0);
+  if (connection->socket) return true;
+  unsigned f = connection->flags;
+  if (f & sockflags_hostlookup_failed)
+    Failed(kDownloadStateSetupFailed, "Could not get host by name.");
+  else if (f & sockflags_bind_failed)
+    Failed(kDownloadStateSetupFailed, "Could not initialize a connection: Failed to bind socket.");
+  else if (f & sockflags_connect_failed)
+    Failed(kDownloadStateSetupFailed, "Could not initialize a connection: Could not connect.");
+  else if (f & sockflags_listen_failed)
+    Failed(kDownloadStateSetupFailed, "Could not initialize a connection: Listen failed.");
+  else
+    Failed(kDownloadStateSetupFailed, "Unknown connection initialization error, flags: %i", int(f));
+  return false;
 }
 
 FileDownload::~FileDownload() {
@@ -351,113 +375,112 @@ bool FileDownload::WriteTemp(const char* data, unsigned long length) {
 
 int FileDownload::ReceivePasses(int& percent) {
   for (int pass = 0; pass < kMaxPassesPerUpdate; ++pass) {
-    RealTCPConnection* list[1] = {connection};
-    SelectSocket(list, 1, -1, 0, 0);
-    unsigned long got = 0;
     bool closed = false;
-    while (got < static_cast<unsigned long>(kReceivePassSize)) {
-      long n = connection->Receive(receive_buffer + got, kReceivePassSize - got);
-      if (n > 0) got += static_cast<unsigned long>(n);
-      if (connection->flags & sockflags_fatal_error) {
-        Log("Recieve response got a sockflags_fatal_error, errno=%s, recsize=%d", InterpretErrNo(errno), int(got));
-        closed = true;
-        break;
-      }
-      if (!(connection->flags & sockflags_connected)) {
-        Log("Recieve response got a sockflags_connected, NOT connected!, errno=%s, recsize=%d",
-            InterpretErrNo(errno), int(got));
-        closed = true;
-        break;
-      }
-      if (n <= 0) break;
-    }
-    receive_buffer[got] = '\0';
-
-    if (got == 0 && !closed) {
-      if (GetTimerCount() - last_data_time > static_cast<unsigned long>(kDownloadTimeoutSeconds) * Second) {
-        SavePartial();
-        Failed(kDownloadStateFailed, "Receiving file %s has timed out, please check your connection.", temp_name);
-        Log("%s", error_text);
-        return kDownloadFailed;
-      }
-      if (ContentLength >= 1) percent = int(uint64_t(TotalAmtRecieved) * 100 / uint64_t(ContentLength));
-      return kDownloadFlowing;
-    }
-
+    unsigned long got = ReceivePass(&closed);
+    if (got == 0 && !closed) return OnQuietPass(percent);
     if (got) {
       last_data_time = GetTimerCount();
       TotalAmtRecieved += got;
     }
     if (!header_seen && got) {
-      // Interim answers (100 Continue, 103 Early Hints) may come before the
-      // real one, several in one pass; each is skipped whole.
-      size_t offset = 0;
-      while (offset < got) {
-        size_t bodyStart = 0;
-        HttpHeaderAccumulator::Result r = header_.Feed(receive_buffer + offset, got - offset, &bodyStart);
-        if (r == HttpHeaderAccumulator::kTooLong) {
-          Failed(kDownloadStateFailed, "The server's response header for %s is too long.", destination);
-          Log("%s", error_text);
-          return kDownloadFailed;
-        }
-        if (r != HttpHeaderAccumulator::kComplete) break;
-        offset += bodyStart;
-        HttpStatusLine interim;
-        if (ParseHttpStatusLine(header_.header(), &interim) && interim.code >= 100 && interim.code < 200 &&
-            interim.code != 101) {
-          interim_bytes_ += (long long)header_.header().size();
-          header_.Reset();
-          continue;
-        }
-        header_seen = 1;
-        TotalAmtRecieved = got - offset;
-        int result = OnHeader(percent);
-        if (result != kDownloadFlowing) return result;
-        break;
-      }
+      int result = ScanForHeader(got, percent);
+      if (result != kDownloadFlowing) return result;
     }
     // More than the announced length is no longer this file: refuse it before
     // it is written, however long the sender goes on.
-    if (header_seen && ContentLength >= 0 && TotalAmtRecieved > static_cast<unsigned long>(ContentLength)) {
-      Failed(kDownloadStateFailed, "The server sent more than the announced length of %s.", destination);
-      Log("%s", error_text);
-      return kDownloadFailed;
-    }
-
-    if (ContentLength >= 1) percent = int(uint64_t(TotalAmtRecieved) * 100 / uint64_t(ContentLength));
-
-    if (closed) {
-      // The data of the closing pass belongs to the body as much as any other.
-      bool written = WriteTemp(receive_buffer, got);
-      if (header_seen && written && (ContentLength == -1 || static_cast<unsigned long>(ContentLength) == TotalAmtRecieved)) {
-        // A full disk may show only when the last buffered bytes are flushed.
-        bool closed = temp_file->Close();
-        delete temp_file;
-        temp_file = nullptr;
-        if (!closed) {
-          Failed(kDownloadStateFailed,
-                 "Error writing file %s for download, you could be out of disk space or the file is currently in use.",
-                 destination);
-          Log("%s", error_text);
-          return kDownloadFailed;
-        }
-        state = kDownloadStateAllIn;
-        if (ContentLength == -1) percent = 100;
-        return kDownloadFlowing;
-      }
-      SavePartial();
-      Failed(kDownloadStateFailed, "Lost connection to server before recieving entire file: %s.", destination);
-      Log("%s", error_text);
-      return kDownloadFailed;
-    }
-    if (!WriteTemp(receive_buffer, got)) {
-      Failed(kDownloadStateFailed, "Error writing file %s for download, you could be out of disk space or the file is currently in use.",
-           destination);
-      Log("%s", error_text);
-      return kDownloadFailed;
-    }
+    if (header_seen && ContentLength >= 0 && TotalAmtRecieved > static_cast<unsigned long>(ContentLength))
+      return FailAndLog("The server sent more than the announced length of %s.", destination);
+    UpdatePercent(percent);
+    if (closed) return OnClosed(got, percent);
+    if (!WriteTemp(receive_buffer, got))
+      return FailAndLog(
+          "Error writing file %s for download, you could be out of disk space or the file is currently in use.",
+          destination);
   }
   return kDownloadFlowing;
+}
+
+unsigned long FileDownload::ReceivePass(bool* closed) {
+  RealTCPConnection* list[1] = {connection};
+  SelectSocket(list, 1, -1, 0, 0);
+  unsigned long got = 0;
+  while (got < static_cast<unsigned long>(kReceivePassSize)) {
+    long n = connection->Receive(receive_buffer + got, kReceivePassSize - got);
+    if (n > 0) got += static_cast<unsigned long>(n);
+    if (connection->flags & sockflags_fatal_error) {
+      Log("Recieve response got a sockflags_fatal_error, errno=%s, recsize=%d", InterpretErrNo(errno), int(got));
+      *closed = true;
+      break;
+    }
+    if (!(connection->flags & sockflags_connected)) {
+      Log("Recieve response got a sockflags_connected, NOT connected!, errno=%s, recsize=%d", InterpretErrNo(errno),
+          int(got));
+      *closed = true;
+      break;
+    }
+    if (n <= 0) break;
+  }
+  receive_buffer[got] = '\0';
+  return got;
+}
+
+void FileDownload::UpdatePercent(int& percent) const {
+  if (ContentLength >= 1) percent = int(uint64_t(TotalAmtRecieved) * 100 / uint64_t(ContentLength));
+}
+
+int FileDownload::OnQuietPass(int& percent) {
+  if (GetTimerCount() - last_data_time > static_cast<unsigned long>(kDownloadTimeoutSeconds) * Second) {
+    SavePartial();
+    return FailAndLog("Receiving file %s has timed out, please check your connection.", temp_name);
+  }
+  UpdatePercent(percent);
+  return kDownloadFlowing;
+}
+
+int FileDownload::ScanForHeader(unsigned long got, int& percent) {
+  // Interim answers (100 Continue, 103 Early Hints) may come before the real
+  // one, several in one pass; each is skipped whole.
+  size_t offset = 0;
+  while (offset < got) {
+    size_t bodyStart = 0;
+    HttpHeaderAccumulator::Result r = header_.Feed(receive_buffer + offset, got - offset, &bodyStart);
+    if (r == HttpHeaderAccumulator::kTooLong)
+      return FailAndLog("The server's response header for %s is too long.", destination);
+    if (r != HttpHeaderAccumulator::kComplete) break;
+    offset += bodyStart;
+    HttpStatusLine interim;
+    if (ParseHttpStatusLine(header_.header(), &interim) && interim.code >= 100 && interim.code < 200 &&
+        interim.code != 101) {
+      interim_bytes_ += (long long)header_.header().size();
+      header_.Reset();
+      continue;
+    }
+    header_seen = 1;
+    TotalAmtRecieved = got - offset;
+    return OnHeader(percent);
+  }
+  return kDownloadFlowing;
+}
+
+int FileDownload::OnClosed(unsigned long got, int& percent) {
+  // The data of the closing pass belongs to the body as much as any other.
+  bool written = WriteTemp(receive_buffer, got);
+  if (header_seen && written &&
+      (ContentLength == -1 || static_cast<unsigned long>(ContentLength) == TotalAmtRecieved)) {
+    // A full disk may show only when the last buffered bytes are flushed.
+    bool flushed = temp_file->Close();
+    delete temp_file;
+    temp_file = nullptr;
+    if (!flushed)
+      return FailAndLog(
+          "Error writing file %s for download, you could be out of disk space or the file is currently in use.",
+          destination);
+    state = kDownloadStateAllIn;
+    if (ContentLength == -1) percent = 100;
+    return kDownloadFlowing;
+  }
+  SavePartial();
+  return FailAndLog("Lost connection to server before recieving entire file: %s.", destination);
 }
 
 int FileDownload::OnHeader(int& percent) {
@@ -472,10 +495,8 @@ int FileDownload::OnHeader(int& percent) {
   // "Not modified" vouches for a copy that is there; without one it is an
   // error like any other answer that brings no file.
   if (status.code == 304 && !PlatFileExists(destination)) {
-    Failed(kDownloadStateFailed, "HTTP error while trying to download %s: Code %i, %s.", temp_name, status.code,
-           HttpStatusText(status.code));
-    Log("%s", error_text);
-    return kDownloadFailed;
+    return FailAndLog("HTTP error while trying to download %s: Code %i, %s.", temp_name, status.code,
+                      HttpStatusText(status.code));
   }
   if (status.code == 304) {
     FinishedState = kDownloadNotModified;
@@ -500,16 +521,13 @@ int FileDownload::OnHeader(int& percent) {
     range_length = last - first + 1;
     if (!ok) {
       DeleteResultFiles();
-      Failed(kDownloadStateFailed, "Server sent the wrong part of %s.", destination);
-      Log("%s", error_text);
-      return kDownloadFailed;
+      return FailAndLog("Server sent the wrong part of %s.", destination);
     }
     appending_ = true;
   }
   if (failed) {
-    Failed(kDownloadStateFailed, "HTTP error while trying to download %s: Code %i, %s.", temp_name, status.code,
-         HttpStatusText(status.code));
-    Log("%s", error_text);
+    FailAndLog("HTTP error while trying to download %s: Code %i, %s.", temp_name, status.code,
+               HttpStatusText(status.code));
     if (status.code == 407) Log("Proxy Authentication is being requested");
     // A range the server cannot serve must not be asked for again; any other
     // error (a busy server, a proxy asking for credentials) keeps the part
@@ -523,17 +541,13 @@ int FileDownload::OnHeader(int& percent) {
     partial = 0;
   }
   if (FindHttpHeaderField(header, "Transfer-Encoding", &value) && value != "identity") {
-    Failed(kDownloadStateFailed, "Server sent %s in an encoding this program cannot read.", destination);
-    Log("%s", error_text);
-    return kDownloadFailed;
+    return FailAndLog("Server sent %s in an encoding this program cannot read.", destination);
   }
   long length = -1;
   switch (ParseContentLength(header, &length)) {
     case kContentLengthOk: ContentLength = int(length); break;
     case kContentLengthBad:
-      Failed(kDownloadStateFailed, "Bad ContentLength Header Information.");
-      Log("%s", error_text);
-      return kDownloadFailed;
+      return FailAndLog("Bad ContentLength Header Information.");
     case kContentLengthAbsent:
       // The body then ends where the server closes the connection, except
       // for a range, whose length its Content-Range gives.
@@ -605,12 +619,10 @@ int FileDownload::Finish(bool suppressRename) {
     PlatRemoveFile(destination);
     if (!PlatRenameFile(result_name, destination)) {
       DeleteResultFiles();
-      Failed(kDownloadStateFailed,
-           "%s is either open by another application or is write protected. Please ensure all applications that may "
-           "be using this file have closed and that you have permission to write to this file.",
-           destination);
-      Log("%s", error_text);
-      return kDownloadFailed;
+      return FailAndLog(
+          "%s is either open by another application or is write protected. Please ensure all applications that may "
+          "be using this file have closed and that you have permission to write to this file.",
+          destination);
     }
   }
   // Programs that the release carries keep their Windows names; on this

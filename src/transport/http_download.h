@@ -15,6 +15,8 @@
 // when the server sends the whole file instead.
 #pragma once
 
+#include <cstdarg>
+#include <cstddef>
 #include <cstdint>
 
 #include "transport/http_response.h"
@@ -94,10 +96,30 @@ class FileDownload {
   const char* Request() const { return request; }
 
  private:
+  // Set the error text (a catalogue key and its arguments), newState and
+  // FinishedState; return kDownloadFailed. FailAndLog also logs the text and
+  // leaves kDownloadStateFailed.
+  int VFailed(DownloadState newState, const char* englishFormat, va_list args);
   int Failed(DownloadState newState, const char* englishFormat, ...);
+  int FailAndLog(const char* englishFormat, ...);
   void SetError(const char* englishFormat, ...);
   int SendRequest();
+  // Construction steps; each false leaves kDownloadStateSetupFailed.
+  bool SetLocalNames(const char* directoryText, const char* name);
+  void PlanFromLeftovers();  // resume a leftover .res, or condition on the stored date
+  bool SplitTheUrl(const char* shownUrl, char* hostName, size_t hostNameSize, uint16_t* serverPort);
+  bool ResolveServer(const char* shownUrl, const char* hostName);
+  bool OpenConnection(uint16_t port, bool viaProxy);
+
+  // Receiving: ReceivePasses runs up to kMaxPassesPerUpdate passes, each one
+  // ReceivePass (fills receive_buffer, sets *closed when the peer has gone)
+  // and what its data calls for.
   int ReceivePasses(int& percent);
+  unsigned long ReceivePass(bool* closed);
+  int OnQuietPass(int& percent);
+  int ScanForHeader(unsigned long got, int& percent);
+  int OnClosed(unsigned long got, int& percent);
+  void UpdatePercent(int& percent) const;
   int OnHeader(int& percent);
   int Finish(bool suppressRename);
   void SavePartial();
