@@ -1,7 +1,5 @@
 #include "tool/release_publisher.h"
 
-#include <openssl/evp.h>
-
 #include <algorithm>
 #include <atomic>
 #include <cerrno>
@@ -15,6 +13,7 @@
 #include <system_error>
 #include <thread>
 
+#include "tool/copy_digest.h"
 #include "tool/kind_rules.h"
 #include "tool/raw_file.h"
 #include "tool/release_list.h"
@@ -80,56 +79,6 @@ void RunParallel(size_t count, int threads, Work work) {
   for (int t = 1; t < threads && size_t(t) < count; ++t) pool.emplace_back(loop);
   loop();
   for (std::thread& t : pool) t.join();
-}
-
-// Copies from to to in one pass, taking the digest of the bytes written, so
-// the digest describes exactly the published copy.
-bool CopyAndDigest(SourceFile& f, const fs::path& to, std::vector<unsigned char>& buffer) {
-  FILE* in = std::fopen(f.source.c_str(), "rb");
-  if (!in) {
-    f.error = f.name + ": cannot be read: " + std::strerror(errno);
-    return false;
-  }
-  std::error_code ec;
-  fs::create_directories(to.parent_path(), ec);
-  FILE* out = std::fopen(to.c_str(), "wb");
-  if (!out) {
-    f.error = to.string() + ": cannot be written: " + std::strerror(errno);
-    std::fclose(in);
-    return false;
-  }
-  std::unique_ptr<EVP_MD_CTX, void (*)(EVP_MD_CTX*)> ctx(EVP_MD_CTX_new(), EVP_MD_CTX_free);
-  EVP_DigestInit_ex(ctx.get(), EVP_md5(), nullptr);
-  bool ok = true;
-  bool first = true;
-  size_t n;
-  f.size = 0;
-  while ((n = std::fread(buffer.data(), 1, buffer.size(), in)) > 0) {
-    if (first && n >= size_t(kCompressedHeaderSize)) f.compressed = CompressedHeaderVersion(buffer.data()) != 0;
-    first = false;
-    EVP_DigestUpdate(ctx.get(), buffer.data(), n);
-    if (std::fwrite(buffer.data(), 1, n, out) != n) {
-      f.error = to.string() + ": cannot be written: " + std::strerror(errno);
-      ok = false;
-      break;
-    }
-    f.size += (long long)n;
-  }
-  if (ok && std::ferror(in)) {
-    f.error = f.name + ": read error: " + std::strerror(errno);
-    ok = false;
-  }
-  std::fclose(in);
-  if (std::fclose(out) != 0 && ok) {
-    f.error = to.string() + ": cannot be written: " + std::strerror(errno);
-    ok = false;
-  }
-  unsigned int length = 0;
-  EVP_DigestFinal_ex(ctx.get(), f.digest, &length);
-  if (ok) {
-    fs::permissions(to, fs::status(f.source, ec).permissions(), ec);
-  }
-  return ok;
 }
 
 // Every file under root, as list names. Symbolic links are taken for the
@@ -365,7 +314,13 @@ bool PublishRelease(const PublishOptions& o, PublishSummary* summary, std::strin
   // The files, copied and digested on every core.
   RunParallel(files.size(), threads, [&](size_t i) {
     thread_local std::vector<unsigned char> buffer(kCopyBlock);
-    CopyAndDigest(files[i], out / files[i].name, buffer);
+    SourceFile& f = files[i];
+    CopyResult copy;
+    if (CopyWithDigest(f.source.string(), f.name, (out / f.name).string(), &copy, buffer, &f.error)) {
+      std::memcpy(f.digest, copy.digest, 16);
+      f.size = copy.size;
+      f.compressed = copy.compressed;
+    }
   });
   for (SourceFile& f : files) {
     if (!f.error.empty()) {
