@@ -1,0 +1,68 @@
+#include "launcher/uninstallation.h"
+
+#include <cctype>
+#include <cstring>
+
+#include "foundation/intrusive_list.h"
+#include "platform/directory_maintenance.h"
+#include "platform/filesystem.h"
+#include "update/file_list.h"
+
+bool ReadInstalledLists(const char* directory, unsigned char ignoreQuorvelFiles) {
+  WipeList(InstallFileList);
+  const std::string dir = directory ? directory : "";
+  // ReadFileList treats a missing list as fatal, so absence is tested first.
+  if (!PlatFileExists(dir + masterlistname)) return false;
+  ReadFileList(masterlistname, 0, &InstallFileList, dir.c_str(), ignoreQuorvelFiles, 0);
+  if (PlatFileExists(dir + updatedlistname)) {
+    ZindleFileListEntry* updated = nullptr;
+    ReadFileList(updatedlistname, 0, &updated, dir.c_str(), ignoreQuorvelFiles, 0);
+    IntegrateFilesLists(InstallFileList, updated);
+    WipeList(updated);
+  }
+  return true;
+}
+
+bool IsPlayerFile(const char* name) {
+  static const char kKept[] = "decks";
+  const size_t n = std::strlen(name);
+  for (size_t i = 0; i + 5 <= n; ++i) {
+    size_t k = 0;
+    while (k < 5 && std::tolower(static_cast<unsigned char>(name[i + k])) == kKept[k]) ++k;
+    if (k == 5) return true;
+  }
+  return false;
+}
+
+namespace {
+
+// Removes the folders above path that are now empty, from the innermost out,
+// stopping at the first that is not and never going above root.
+void RemoveEmptiedFolders(std::string path, const std::string& root) {
+  std::string top = root;
+  while (!top.empty() && top.back() == kPathSeparator) top.pop_back();
+  for (;;) {
+    const size_t cut = path.find_last_of(kPathSeparator);
+    if (cut == std::string::npos) return;
+    path.resize(cut);
+    if (path.size() < top.size() || path.compare(0, top.size(), top) != 0) return;
+    if (!PlatRemoveEmptyDirectory(path)) return;
+    if (path.size() == top.size()) return;
+  }
+}
+
+}  // namespace
+
+void DeleteInstalledFiles(ZindleFileListEntry* first, const char* directory, const UninstallHooks& hooks) {
+  const std::string root = PlatNativePath(directory ? directory : "");
+  for (ZindleFileListEntry* e = first; e; e = e->next) {
+    while (hooks.held && hooks.held())
+      if (hooks.pump) hooks.pump(true);
+    if (IsPlayerFile(e->name)) continue;
+    const std::string path = PlatNativePath(root + e->name);
+    if (hooks.finishedFile) hooks.finishedFile(path.c_str());
+    PlatRemoveFile(path);
+    if (hooks.pump) hooks.pump(false);
+    RemoveEmptiedFolders(path, root);
+  }
+}
