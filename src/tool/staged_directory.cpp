@@ -50,6 +50,7 @@ bool StagedDirectory::Begin(const std::string& target, const std::string& marker
     }
   }
   const fs::path parent = t.parent_path();
+  fs::create_directories(parent, ec);
   if (!fs::is_directory(parent, ec)) {
     *error = "no directory " + parent.string() + " to put " + t.filename().string() + " in";
     return false;

@@ -14,7 +14,8 @@ class StagedDirectory {
   StagedDirectory(const StagedDirectory&) = delete;
   StagedDirectory& operator=(const StagedDirectory&) = delete;
 
-  // Creates the staging folder ".NAME.staging-RANDOM" beside target. An existing
+  // Creates the staging folder ".NAME.staging-RANDOM" beside target (and the
+  // folders above it when missing). An existing
   // target must be a directory that is empty or holds the file marker (what
   // this command writes, "master.lst" or "files.ins"): any other directory is
   // refused rather than replaced. False with the reason.
