@@ -5,9 +5,6 @@
 
 #include "gfx/gfx_device.h"
 
-DamageRegion DamageRegions[kMaxDamageRegions];
-int NDamageRegions = 0;
-
 void ClearDamageRegions() { NDamageRegions = 0; }
 
 void AddDamageRegion(int x1, int y1, int x2, int y2) {

@@ -36,10 +36,10 @@ GUIFolderPicker::GUIFolderPicker(const char* title, GUIObject* recipient, const 
   AddChild(PathField);
   List = new GUITextBox(0, 0, 10, 10, 235, 235, 240);
   AddChild(List);
-  UpButton = new GUIButton(0, 0, 70, "Up", MsgUp, 0);
-  OpenButton = new GUIButton(0, 0, 70, "Open", MsgOpen, 0);
-  OkButton = new GUIButton(0, 0, 80, "OK", MsgOK, 1);
-  CancelButton = new GUIButton(0, 0, 80, "Cancel", MsgCancel, 2);
+  UpButton = new GUIButton(0, 0, 70, "Up", MsgPickerUp, 0);
+  OpenButton = new GUIButton(0, 0, 70, "Open", MsgPickerOpen, 0);
+  OkButton = new GUIButton(0, 0, 80, "OK", MsgPickerOK, 1);
+  CancelButton = new GUIButton(0, 0, 80, "Cancel", MsgPickerCancel, 2);
   for (GUIButton* b : {UpButton, OpenButton, OkButton, CancelButton}) AddChild(b);
   std::string start = startPath && *startPath ? PlatNativePath(startPath) : std::string();
   if (start.empty()) start = PlatResolvedPath(".");
@@ -136,10 +136,10 @@ void GUIFolderPicker::Finish(bool ok) {
 
 int GUIFolderPicker::HandleMessage(int msg, int a, int b, void* p, void* q) {
   switch (msg) {
-    case MsgUp:
+    case MsgPickerUp:
       GoUp();
       return 0;
-    case MsgOpen: {
+    case MsgPickerOpen: {
       std::string target = SelectedFolderPath();
       if (!target.empty()) ChangeTo(target);
       return 0;
@@ -159,10 +159,10 @@ int GUIFolderPicker::HandleMessage(int msg, int a, int b, void* p, void* q) {
       // A typed path: go there when it is a folder.
       if (p == PathField && !ChangeTo(PathField->Text())) PathField->Set(Path.c_str());
       return 1;
-    case MsgOK:
+    case MsgPickerOK:
       Finish(true);
       return 1;
-    case MsgCancel:
+    case MsgPickerCancel:
     case MsgCloseGadget:
       Finish(false);
       return 1;

@@ -17,7 +17,6 @@ class GUITextBox;
 
 class GUIFolderPicker : public GUIFramedWindow {
  public:
-  enum : int { MsgUp = 7001, MsgOpen = 7002, MsgOK = 7003, MsgCancel = 7004 };
 
   GUIObject* Recipient = nullptr;
   int OkMessage = 0, CancelMessage = 0;

@@ -13,7 +13,6 @@ enum ButtonDrawMode : unsigned char {
   ButtonDrawThreePiece = 4,
 };
 
-enum : int { MsgToggleReleased = 4008 };
 
 class GUIButton : public GUIObject {
  public:

@@ -9,7 +9,6 @@
 
 class GUIButton;
 
-enum : int { MsgDragging = 5000, MsgCloseGadget = 6001, MsgMinimizeGadget = 6002, MsgTitleBarButton = 6004 };
 
 class GUIDragBar : public GUIObject {
  public:

@@ -22,8 +22,6 @@
 
 // Defined with the launcher's window set-up.
 
-unsigned char DontAllowWindowResize = 0;
-int CurMouseX = 0, CurMouseY = 0;
 
 namespace {
 HWND GUIWindow() { return hMainWindow; }

@@ -3,6 +3,7 @@
 // points, the GUI's message pump, the clipboard and window activation.
 #pragma once
 
+#include "gui/gui_globals.h"
 #include "platform/window.h"
 
 // Size limits that WM_GETMINMAXINFO carries (lParam points to one).
@@ -13,10 +14,6 @@ struct MINMAXINFO {
   POINT ptReserved, ptMaxSize, ptMaxPosition, ptMinTrackSize, ptMaxTrackSize;
 };
 
-// When set, the window keeps the outer size FixedWidth x FixedHeight (the
-// launcher's start-up computes them).
-extern unsigned char DontAllowWindowResize;
-extern int CurMouseX, CurMouseY;
 
 // Translates one message; 1 for key-downs passed to the toolkit and for
 // WM_GETMINMAXINFO, else 0.

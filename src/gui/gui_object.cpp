@@ -10,21 +10,6 @@
 #include "gui/damage.h"
 #include "gui/gui_lists.h"
 
-GUIObject* GUIObjList = nullptr;
-GUIObject* MouseOwner = nullptr;
-GUIObject* KeyOwner = nullptr;
-GUIObject* Modal = nullptr;
-GUIObject* BalloonHelpObject = nullptr;
-GUIObject* LastMouseWindow = nullptr;
-int MouseIdleCount = 0;
-unsigned char Need_Redraw = 0;
-int AnimAgainDelay = 0;
-int mymousex = 0, mymousey = 0;
-Font2* BalloonHelpFont = nullptr;
-char HelpBuffer[1024];
-unsigned char TimerisHalted = 0;
-unsigned char GUISoundEnabled = 0;
-
 void GUIEnableSoundEffects() { GUISoundEnabled = 1; }
 void GUIDisableSoundEffects() { GUISoundEnabled = 0; }
 

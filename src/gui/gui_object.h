@@ -11,6 +11,9 @@
 
 #include <cstdint>
 
+#include "gui/gui_globals.h"
+#include "gui/gui_messages.h"
+
 class TextureMap;
 class Font2;
 
@@ -57,8 +60,6 @@ constexpr int kDrawOverhang = 4;
 // Modifier bits of mouse events.
 enum : unsigned long { MouseShift = 4, MouseControl = 8 };
 
-// Message ids the toolkit itself sends.
-enum : int { MsgChildDestroyed = 5001, MsgRightClick = 5014 };
 
 class GUIObject {
  public:
@@ -176,22 +177,7 @@ class GUIObject {
   bool IsWithin(const GUIObject* ancestor) const;
 };
 
-// Toolkit-wide state.
-extern GUIObject* GUIObjList;
-extern GUIObject* MouseOwner;
-extern GUIObject* KeyOwner;
-extern GUIObject* Modal;
-extern GUIObject* BalloonHelpObject;
-extern GUIObject* LastMouseWindow;
-extern int MouseIdleCount;
-extern unsigned char Need_Redraw;
-extern int AnimAgainDelay;
-extern int mymousex, mymousey;
-extern Font2* BalloonHelpFont;
-extern char HelpBuffer[1024];
-extern unsigned char TimerisHalted;
-extern unsigned char GUISoundEnabled;
-
+// Toolkit-wide state is in gui_globals.h.
 void GUIEnableSoundEffects();
 void GUIDisableSoundEffects();
 

@@ -7,7 +7,6 @@
 #include "gui/damage.h"
 #include "gui/gui_object.h"
 
-unsigned long GUIFullPresents = 0, GUIPartialPresents = 0;
 
 namespace {
 void DrawAllTopLevel() {

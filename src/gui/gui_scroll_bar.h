@@ -8,10 +8,6 @@
 
 #include "gui/gui_object.h"
 
-enum : int {
-  MsgScrollUp = 4000, MsgScrollDown = 4001, MsgScrollLeft = 4002, MsgScrollRight = 4003,
-  MsgScrollToV = 4004, MsgScrollToH = 4005,
-};
 
 class GUIScrollBar : public GUIObject {
  public:

@@ -21,7 +21,6 @@
 
 const char* SimpleButtonHelpStrs[10] = {"Help", "Cancel", "No", "OK", "Yes", "Ignore", "Delete", "Respond", "No", "Yes"};
 const int SimpleButtonStyles[10] = {3, 2, 2, 1, 1, 0, 0, 0, 7, 6};
-TextureMap* SimpleButtonIcons[10];
 
 namespace {
 constexpr int kMargin = 12;
@@ -56,17 +55,33 @@ GUISimpleDialogBox::GUISimpleDialogBox(const char* title, GUIObject* recipient, 
                                        const char* message, int width, int height, int button1, int button1Msg,
                                        int button2, int button2Msg, int withEntry, const char* prompt,
                                        const char* entryText)
-    : GUIFramedWindow(0, 0, std::max(width, 160), std::max(height, 80), title, 1, 0, 0, 0, nullptr) {
-  Recipient = recipient;
-  InteriorTexture = background;
-  Message = GUIStrDup(message ? message : "");
-  if (button1 >= 0) AddButton(button1, button1Msg);
-  if (button2 >= 0) AddButton(button2, button2Msg);
-  if (withEntry) {
-    std::snprintf(Prompt, sizeof Prompt, "%.127s", prompt ? prompt : "");
+    : GUISimpleDialogBox(SimpleDialogSettings{.Title = title,
+                                              .Recipient = recipient,
+                                              .Background = background,
+                                              .Message = message,
+                                              .Width = width,
+                                              .Height = height,
+                                              .Button1 = button1,
+                                              .Button1Msg = button1Msg,
+                                              .Button2 = button2,
+                                              .Button2Msg = button2Msg,
+                                              .WithEntry = withEntry != 0,
+                                              .Prompt = prompt,
+                                              .EntryText = entryText}) {}
+
+GUISimpleDialogBox::GUISimpleDialogBox(const SimpleDialogSettings& settings)
+    : GUIFramedWindow(0, 0, std::max(settings.Width, 160), std::max(settings.Height, 80),
+                      settings.Title, 1, 0, 0, 0, nullptr) {
+  Recipient = settings.Recipient;
+  InteriorTexture = settings.Background;
+  Message = GUIStrDup(settings.Message ? settings.Message : "");
+  if (settings.Button1 >= 0) AddButton(settings.Button1, settings.Button1Msg);
+  if (settings.Button2 >= 0) AddButton(settings.Button2, settings.Button2Msg);
+  if (settings.WithEntry) {
+    std::snprintf(Prompt, sizeof Prompt, "%.127s", settings.Prompt ? settings.Prompt : "");
     Entry = new GUIStringGadget(30, 0, Width - 58, 20);
     Entry->MaxLength = kStringGadgetCapacity;
-    if (entryText) Entry->Set(entryText);
+    if (settings.EntryText) Entry->Set(settings.EntryText);
     AddChild(Entry);
     KeyOwner = Entry;
   }

@@ -27,6 +27,28 @@ enum : int {
 // A dialog button of table index `kind` sending messageId.
 GUIButton* NewSimpleDialogButton(int kind, int messageId);
 
+// What a dialog box is built from; written with designated initialisers,
+// e.g. {.Title = "Q", .Recipient = w, .Message = "Sure?", .Button1 = DialogYes,
+// .Button1Msg = 1, .Button2 = DialogNo, .Button2Msg = 2}.
+struct SimpleDialogSettings {
+  const char* Title = "";
+  GUIObject* Recipient = nullptr;  // null: the parent
+  TextureMap* Background = nullptr;
+  const char* Message = nullptr;
+  // The starting size (at least 160 by 80); the box grows to fit the message.
+  int Width = 0;
+  int Height = 0;
+  // Table indices (-1 for none) with the message ids their buttons send.
+  int Button1 = -1;
+  int Button1Msg = 0;
+  int Button2 = -1;
+  int Button2Msg = 0;
+  // An entry field, with its prompt and starting text.
+  bool WithEntry = false;
+  const char* Prompt = nullptr;
+  const char* EntryText = nullptr;
+};
+
 class GUISimpleDialogBox : public GUIFramedWindow {
  public:
   GUIButton* Buttons[10] = {};
@@ -43,13 +65,13 @@ class GUISimpleDialogBox : public GUIFramedWindow {
   int Tag = 0;
   int MessageHeight = 0;  // pixels of the wrapped message
 
-  // width, height: the box's starting size (it grows to fit the message).
-  // button1/button2: table indices (-1 for none) with their message ids.
-  // withEntry: non-zero for an entry field, with its prompt and starting text.
   // The box starts centred on the screen, becomes Modal and, with an entry
   // field, gives it the keyboard. The caller attaches it (AddChild or
   // AddTopLevelObject); Place () then centres it in its parent and keeps it
   // inside.
+  explicit GUISimpleDialogBox(const SimpleDialogSettings& settings);
+  // The same by position, in the order of SimpleDialogSettings; withEntry
+  // non-zero for an entry field.
   GUISimpleDialogBox(const char* title, GUIObject* recipient, TextureMap* background, const char* message,
                      int width, int height, int button1, int button1Msg, int button2, int button2Msg,
                      int withEntry, const char* prompt, const char* entryText);

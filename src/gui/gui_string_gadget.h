@@ -10,7 +10,6 @@
 
 #include "gui/gui_object.h"
 
-enum : int { MsgEnterPressed = 2000, MsgEntryRightClick = 6063 };
 
 constexpr int kStringGadgetCapacity = 1024;
 

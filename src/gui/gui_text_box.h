@@ -10,7 +10,6 @@
 
 class GUIScrollBar;
 
-enum : int { MsgLineSelected = 5002, MsgLineDoubleClicked = 5003 };
 
 class TextLine {
  public:

@@ -8,10 +8,6 @@
 #include "gui/gui_object.h"
 #include "gui/mouse_dispatch.h"
 
-unsigned char AnimTimerSet = 0;
-unsigned long LastTimerCallTime = 0;
-int GUITickIntervalMs = kGUITickIntervalMs;
-
 void SetGUITickInterval(int ms) {
   GUITickIntervalMs = ms;
   if (hMainWindow) SetTimer(hMainWindow, kGUITickTimerId, unsigned(ms));

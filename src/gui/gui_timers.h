@@ -6,14 +6,12 @@
 // objects get a tick.
 #pragma once
 
+#include "gui/gui_globals.h"
+
 constexpr unsigned kGUITickTimerId = 3;
 constexpr unsigned kGUIAnimTimerId = 2;
 constexpr int kGUITickIntervalMs = 500;
 
-extern unsigned char AnimTimerSet;
-extern unsigned long LastTimerCallTime;
-// The interval timer 3 was last set to, in milliseconds.
-extern int GUITickIntervalMs;
 
 // Sets window timer 3 of the GUI's window to ms milliseconds.
 void SetGUITickInterval(int ms);

@@ -3,7 +3,6 @@
 #include "gui/balloon_help.h"
 #include "gfx/display_device.h"
 
-int GUICursor = 1;
 
 namespace {
 

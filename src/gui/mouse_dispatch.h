@@ -27,5 +27,3 @@ GUIObject* GUIObjectUnderCursor(int x, int y, GUIObject* list, GUIObject* skip);
 // The same search with HelpHitTest: the object whose help applies at (x, y).
 GUIObject* GUIHelpObjectUnderCursor(int x, int y, GUIObject* list);
 
-// The pointer shape last set (1 arrow, 2 cross, 3 hourglass, 0x100 | edges).
-extern int GUICursor;

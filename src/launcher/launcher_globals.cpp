@@ -31,6 +31,14 @@ ArrayCollection<ShortcutInfoStruct>* DesktopShortcuts = &desktop_shortcuts;
 ArrayCollection<ShortcutInfoStruct>* StartMenuShortcuts = &start_menu_shortcuts;
 ZindleFileListEntry* listindexptr = nullptr;
 
+WindozeMessageHandler MessageHandlers[kMaxMessageHandlers];
+HWND WindowForMessageHandlers[kMaxMessageHandlers];
+MSG CurrentMSG;
+const char* IconResourceName = "zindle";
+int CustomWinWidth = kDefaultCustomWinWidth, CustomWinHeight = kDefaultCustomWinHeight;
+int MainWindowWidth, MainWindowHeight, MainWindowLeft, MainWindowTop;
+unsigned long MainWindowStyle;
+
 void ResetLauncherGlobals() {
   MainWin = nullptr;
   tosname = "tos.txt";
@@ -47,4 +55,14 @@ void ResetLauncherGlobals() {
   FreeShortcuts(*DesktopShortcuts);
   FreeShortcuts(*StartMenuShortcuts);
   listindexptr = nullptr;
+  for (int i = 0; i < kMaxMessageHandlers; ++i) {
+    MessageHandlers[i] = nullptr;
+    WindowForMessageHandlers[i] = nullptr;
+  }
+  CurrentMSG = MSG{};
+  IconResourceName = "zindle";
+  CustomWinWidth = kDefaultCustomWinWidth;
+  CustomWinHeight = kDefaultCustomWinHeight;
+  MainWindowWidth = MainWindowHeight = MainWindowLeft = MainWindowTop = 0;
+  MainWindowStyle = 0;
 }

@@ -1,9 +1,11 @@
-// The launcher flow's global state. Defined in launcher_globals.cpp with their
-// load-time values; ResetLauncherGlobals puts them back (test fixtures call
-// it).
+// The launcher's global state: the flow's, the window message handlers, the
+// message being dispatched, and the main window's size, place and style.
+// Defined in launcher_globals.cpp with their load-time values;
+// ResetLauncherGlobals puts them back (test fixtures call it).
 #pragma once
 
 #include "foundation/array_collection.h"
+#include "platform/window.h"
 
 class ZindleWindow;
 struct ShortcutInfoStruct;
@@ -42,5 +44,23 @@ extern ArrayCollection<ShortcutInfoStruct>* StartMenuShortcuts;
 // The next entry to delete during uninstallation (an InstallFileList entry).
 struct ZindleFileListEntry;
 extern ZindleFileListEntry* listindexptr;
+
+typedef int (*WindozeMessageHandler)(unsigned message, unsigned long wParam, long lParam);
+
+constexpr int kMaxMessageHandlers = 10;
+
+// Registered handlers and the window each one is for; a free slot is null.
+extern WindozeMessageHandler MessageHandlers[kMaxMessageHandlers];
+extern HWND WindowForMessageHandlers[kMaxMessageHandlers];
+// The message the pump is dispatching.
+extern MSG CurrentMSG;
+extern const char* IconResourceName;
+// The client area the launcher asks for.
+constexpr int kDefaultCustomWinWidth = 720;
+constexpr int kDefaultCustomWinHeight = 505;
+extern int CustomWinWidth, CustomWinHeight;
+// The framed main window, as SetMainWindowVars computes it.
+extern int MainWindowWidth, MainWindowHeight, MainWindowLeft, MainWindowTop;
+extern unsigned long MainWindowStyle;
 
 void ResetLauncherGlobals();

@@ -165,11 +165,17 @@ class DemoWindow : public GUIBackdropWindow {
       case MsgItemChosen: Report("picked %s %d", Drop->GetSelectedText() ? Drop->GetSelectedText() : "", a); return 0;
       case MsgDialog: {
         if (CurrentDialog) return 0;
-        auto* box = new GUISimpleDialogBox("Confirmation Window", this, CurGfxDevice->LoadTexture("zindimgs/menublue.tga", 0),
-                                           "Do you like this dialog box? It wraps its message to its width "
-                                           "and grows to fit it.",
-                                           (kWidth - 30) / 2, (kHeight - 20) / 2, DialogYes, MsgYes, DialogNo, MsgNo,
-                                           0, nullptr, nullptr);
+        auto* box = new GUISimpleDialogBox({.Title = "Confirmation Window",
+                                            .Recipient = this,
+                                            .Background = CurGfxDevice->LoadTexture("zindimgs/menublue.tga", 0),
+                                            .Message = "Do you like this dialog box? It wraps its message to its "
+                                                       "width and grows to fit it.",
+                                            .Width = (kWidth - 30) / 2,
+                                            .Height = (kHeight - 20) / 2,
+                                            .Button1 = DialogYes,
+                                            .Button1Msg = MsgYes,
+                                            .Button2 = DialogNo,
+                                            .Button2Msg = MsgNo});
         box->CloseResult = MsgClosed;
         AddTopLevelObject(box);
         box->Place();

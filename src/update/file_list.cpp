@@ -9,16 +9,6 @@
 #include "transport/file.h"
 #include "update/file_list_parser.h"
 
-const char* masterlistname = "master.lst";
-const char* updatedlistname = "updated.lst";
-const char* installfname = "files.ins";
-
-ZindlePatchEntry* PatchList = nullptr;
-unsigned char PatchesEnabled = 1;
-ZindleFileListEntry* ZindleList = nullptr;
-ZindleFileListEntry* InstallFileList = nullptr;
-unsigned char IgnoreQuorvelFiles = 0;
-
 namespace {
 constexpr int kLineBuffer = 256;
 }  // namespace

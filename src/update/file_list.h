@@ -4,21 +4,9 @@
 #pragma once
 
 #include "update/file_list_entry.h"
+#include "update/update_globals.h"
 
-// The lists known by name.
-extern const char* masterlistname;   // "master.lst": the full list
-extern const char* updatedlistname;  // "updated.lst": the changes since the master list
-extern const char* installfname;     // "files.ins": the files of an installation package
-
-// Every patch entry read so far in this run, newest first.
-extern ZindlePatchEntry* PatchList;
-// 1 at start; while 0, patch lines are skipped and no patch is used.
-extern unsigned char PatchesEnabled;
-// The working list of the update check, and the installer's list.
-extern ZindleFileListEntry* ZindleList;
-extern ZindleFileListEntry* InstallFileList;
-// Passed to ReadFileList as dropExistingCreateOnce by the update check.
-extern unsigned char IgnoreQuorvelFiles;
+// The lists and list names are in update_globals.h.
 
 // Reads the list file dir + listName (plain concatenation; dir ends with a
 // separator, null means listName alone) as a RequiredFile: a missing list

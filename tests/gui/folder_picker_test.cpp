@@ -89,9 +89,9 @@ TEST_F(FolderPickerTest, DoubleClickGoesInUpComesBackAndOkReportsTheSelection) {
   ClickLine(p, 2, false);  // beta selected: the path field follows
   EXPECT_EQ(std::string(p->PathField->Text()), top + "/beta");
   ClickButton(p->OkButton);
-  // The picker is destroyed (5001 to its parent) before it reports.
+  // The picker is destroyed (MsgChildDestroyed to its parent) before it reports.
   ASSERT_EQ(screen->messages.size(), 2u);
-  EXPECT_EQ(screen->messages[0].msg, 5001);
+  EXPECT_EQ(screen->messages[0].msg, MsgChildDestroyed);
   EXPECT_EQ(screen->messages[1].msg, 105);
   EXPECT_EQ(screen->chosen, top + "/beta");
   EXPECT_EQ(Modal, nullptr);

@@ -10,6 +10,7 @@
 
 #include "gfx/gfx_device.h"
 #include "gui/damage.h"
+#include "gui/gui_globals.h"
 #include "gui/gui_object.h"
 #include "gui/gui_timers.h"
 #include "gui/mouse_dispatch.h"
@@ -78,14 +79,6 @@ class GUITest : public ::testing::Test {
     }
   }
   virtual GfxDevice* MakeDevice() { return new GfxDevice(640, 480); }
-  static void ResetGUIState() {
-    KillAllGUIObjects();
-    MouseOwner = KeyOwner = Modal = BalloonHelpObject = LastMouseWindow = nullptr;
-    MouseIdleCount = 0;
-    Need_Redraw = 0;
-    TimerisHalted = 0;
-    ClearDamageRegions();
-    GUITickIntervalMs = kGUITickIntervalMs;
-  }
+  static void ResetGUIState() { ResetGuiGlobals(); }
   GfxDevice* ownDevice_ = nullptr;
 };

@@ -85,7 +85,7 @@ TEST_F(ButtonTest, RightClickReports5014WithoutFlipping) {
   RightDown(110, 105);
   GUIMessageHandler(WM_RBUTTONUP, 0, PackXY(110, 105));
   ASSERT_EQ(screen->messages.size(), 1u);
-  EXPECT_EQ(screen->messages[0].msg, 5014);
+  EXPECT_EQ(screen->messages[0].msg, MsgRightClick);
   EXPECT_EQ(screen->messages[0].p, b);
   EXPECT_EQ(b->State, 0);
 }
@@ -142,7 +142,7 @@ TEST_F(ButtonTest, ToggleReportsClickThen4008) {
   ASSERT_EQ(screen->messages.size(), 2u);
   EXPECT_EQ(screen->messages[0].msg, 130);
   EXPECT_EQ(screen->messages[0].a, 0);
-  EXPECT_EQ(screen->messages[1].msg, 4008);
+  EXPECT_EQ(screen->messages[1].msg, MsgToggleReleased);
   EXPECT_EQ(bound, 0);
 }
 
@@ -187,7 +187,7 @@ TEST_F(EntryTest, ClickTakesFocusAndTypingEditsWithBackspaceAndEnter) {
   PressBackspace();
   EXPECT_STREQ(field->Text(), "hell");
   PressEnter();
-  ASSERT_EQ(screen->CountMessages(2000), 1);
+  ASSERT_EQ(screen->CountMessages(MsgEnterPressed), 1);
   EXPECT_EQ(screen->messages.back().p, field);
   // A click elsewhere ends editing.
   MouseDown(500, 400);
@@ -327,7 +327,7 @@ TEST_F(EntryTest, CapacityStopsTypingAndEnterMovesFocusAlongTabOrder) {
 
 TEST_F(EntryTest, RightClickReports6063AndTickBlinksTheCursor) {
   RightDown(30, 25);
-  EXPECT_EQ(screen->CountMessages(6063), 1);
+  EXPECT_EQ(screen->CountMessages(MsgEntryRightClick), 1);
   unsigned char before = field->CursorVisible;
   GUIMessageHandler(WM_TIMER, 3, 0);
   EXPECT_NE(field->CursorVisible, before);
@@ -336,8 +336,17 @@ TEST_F(EntryTest, RightClickReports6063AndTickBlinksTheCursor) {
 class DialogTest : public WidgetTest {
  protected:
   GUISimpleDialogBox* MakeDialog(bool entry) {
-    auto* box = new GUISimpleDialogBox("Question", screen, nullptr, "Name?", 300, 150, DialogOK, 131, DialogCancel,
-                                       132, entry, "Your name", nullptr);
+    auto* box = new GUISimpleDialogBox({.Title = "Question",
+                                        .Recipient = screen,
+                                        .Message = "Name?",
+                                        .Width = 300,
+                                        .Height = 150,
+                                        .Button1 = DialogOK,
+                                        .Button1Msg = 131,
+                                        .Button2 = DialogCancel,
+                                        .Button2Msg = 132,
+                                        .WithEntry = entry,
+                                        .Prompt = "Your name"});
     box->UserValue = 5;
     box->Tag = 6;
     box->UserData = 7;
@@ -510,7 +519,7 @@ TEST_F(DropDownTest, OpenPickAndReport) {
   MouseDown(60, itemY);
   MouseUp(60, itemY);
   EXPECT_EQ(box->List, nullptr);
-  ASSERT_EQ(screen->CountMessages(60000), 1);
+  ASSERT_EQ(screen->CountMessages(MsgItemChosen), 1);
   EXPECT_EQ(screen->messages.back().a, 2);
   EXPECT_EQ(screen->messages.back().q, box);
   // Two items share the value: the last one is selected.
@@ -527,7 +536,7 @@ TEST_F(DropDownTest, ClickOutsideClosesWithoutAChoice) {
   ASSERT_NE(box->List, nullptr);
   Click(400, 400);
   EXPECT_EQ(box->List, nullptr);
-  EXPECT_EQ(screen->CountMessages(60000), 0);
+  EXPECT_EQ(screen->CountMessages(MsgItemChosen), 0);
   EXPECT_EQ(box->GetSelectedValue(), 1);
   EXPECT_EQ(box->SelectItem(5), 0);
   box->ResetBox();
@@ -606,7 +615,7 @@ TEST_F(DropDownTest, ADialogAppearingClosesAListOpenOutsideIt) {
   EXPECT_EQ(drop->GetSelectedValue(), -1);
   Click(box->Buttons[0]->AbsoluteX() + 5, box->Buttons[0]->AbsoluteY() + 5);
   EXPECT_EQ(screen->CountMessages(131), 1);
-  EXPECT_EQ(screen->CountMessages(60000), 0);
+  EXPECT_EQ(screen->CountMessages(MsgItemChosen), 0);
 }
 
 TEST_F(DropDownTest, AModalObjectSetByOtherCodeEndsTheListAtTheNextPress) {
@@ -627,7 +636,16 @@ TEST_F(DropDownTest, AModalObjectSetByOtherCodeEndsTheListAtTheNextPress) {
 }
 
 TEST_F(DropDownTest, KeysReachAListOpenInADialogBeforeItsFocusedField) {
-  auto* box = new GUISimpleDialogBox("Pick", screen, nullptr, "", 300, 260, DialogOK, 131, -1, 0, 1, "Name", "Ann");
+  auto* box = new GUISimpleDialogBox({.Title = "Pick",
+                                      .Recipient = screen,
+                                      .Message = "",
+                                      .Width = 300,
+                                      .Height = 260,
+                                      .Button1 = DialogOK,
+                                      .Button1Msg = 131,
+                                      .WithEntry = true,
+                                      .Prompt = "Name",
+                                      .EntryText = "Ann"});
   box->EnterResult = 141;
   AddTopLevelObject(box);
   box->Place();
@@ -668,7 +686,7 @@ TEST_F(DropDownTest, ResettingTheBoxClosesItsOpenList) {
   EXPECT_EQ(drop->List, nullptr);
   EXPECT_EQ(MouseOwner, nullptr);
   Click(itemX, itemY);
-  EXPECT_EQ(screen->CountMessages(60000), 0) << "no value of the old items is reported";
+  EXPECT_EQ(screen->CountMessages(MsgItemChosen), 0) << "no value of the old items is reported";
   EXPECT_EQ(drop->GetSelectedValue(), -1);
 }
 
@@ -683,7 +701,7 @@ TEST_F(DropDownTest, HidingTheBoxsWindowClosesTheOpenList) {
   MouseMove(60, 80);
   EXPECT_EQ(drop->List, nullptr);
   EXPECT_EQ(MouseOwner, nullptr);
-  EXPECT_EQ(panel->CountMessages(60000), 0);
+  EXPECT_EQ(panel->CountMessages(MsgItemChosen), 0);
 }
 
 using TextBoxTest = WidgetTest;
@@ -711,7 +729,7 @@ TEST_F(TextBoxTest, LinesScrollBarAndSelection) {
   EXPECT_EQ(box->FirstLine, 2);
   // A click on the first shown line selects it.
   Click(20, 10 + 2 + 1);
-  ASSERT_EQ(screen->CountMessages(5002), 1);
+  ASSERT_EQ(screen->CountMessages(MsgLineSelected), 1);
   EXPECT_EQ(screen->messages.back().a, 2);
   EXPECT_EQ(box->Selected, box->LineAt(2));
   box->DeleteLine(box->LineAt(2));
@@ -734,7 +752,7 @@ TEST_F(FramedTest, DragMinimiseAndResize) {
   MouseUp(tx + 30, ty + 10);
   EXPECT_EQ(w->X, 130);
   EXPECT_EQ(w->Y, 110);
-  EXPECT_EQ(w->HandleMessage(6001, 0, 0, nullptr, nullptr), 0);  // closing is the derived window's
+  EXPECT_EQ(w->HandleMessage(MsgCloseGadget, 0, 0, nullptr, nullptr), 0);  // closing is the derived window's
   GUIButton* min = w->TitleBar->MinGadget;
   Click(min->AbsoluteX() + 1, min->AbsoluteY() + 1);
   EXPECT_EQ(w->Minimized, 1);

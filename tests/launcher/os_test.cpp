@@ -16,12 +16,7 @@ int H1(unsigned, unsigned long, long) { return g_order.push_back(1), 0; }
 int H2(unsigned, unsigned long, long) { return g_order.push_back(2), 0; }
 
 struct HandlerScope {
-  ~HandlerScope() {
-    for (int i = 0; i < kMaxMessageHandlers; ++i) {
-      MessageHandlers[i] = nullptr;
-      WindowForMessageHandlers[i] = nullptr;
-    }
-  }
+  ~HandlerScope() { ResetLauncherGlobals(); }
 };
 
 // Runs fn with the current directory set to dir.
@@ -62,7 +57,7 @@ TEST(MainWindowVars, CentreTheFramedWindowOnTheScreen) {
   EXPECT_EQ(MainWindowTop, 119);
   EXPECT_EQ(FixedWidth, 728);
   EXPECT_EQ(FixedHeight, 532);
-  EXPECT_EQ(MainWindowStyle, 0x12CF0000UL);
+  EXPECT_EQ(MainWindowStyle, kMainWindowStyle);
 }
 
 TEST(MessageHandlers, AllRunInSlotOrderOnlyForTheirWindowAndAnEleventhFails) {

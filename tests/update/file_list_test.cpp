@@ -30,13 +30,11 @@ class FileListTest : public ::testing::Test {
     ASSERT_NE(mkdtemp(pattern), nullptr);
     root_ = pattern;
     dir_ = root_ + std::string(1, kPathSeparator);
-    PatchesEnabled = 1;
-    WipeList(PatchList);
+    ResetUpdateGlobals();
   }
   void TearDown() override {
     WipeList(list_);
-    WipeList(PatchList);
-    PatchesEnabled = 1;
+    ResetUpdateGlobals();
     std::filesystem::remove_all(root_);
   }
   void Write(const std::string& name, const std::string& text) {

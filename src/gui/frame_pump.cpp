@@ -1,0 +1,1 @@
+#include "gui/frame_pump.h"
