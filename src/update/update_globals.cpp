@@ -1,5 +1,7 @@
 #include "update/update_globals.h"
 
+#include <cstring>
+
 #include "foundation/intrusive_list.h"
 
 const char* masterlistname = "master.lst";
@@ -11,6 +13,14 @@ unsigned char PatchesEnabled = 1;
 ZindleFileListEntry* ZindleList = nullptr;
 ZindleFileListEntry* InstallFileList = nullptr;
 unsigned char IgnoreQuorvelFiles = 0;
+unsigned char NewMasterList = 0;
+int ZindleNoUpdateFlag = 0;
+unsigned char DoneChecksumming = 0;
+int FullFileVerify = 0;
+unsigned long TotalDownloads = 0;
+unsigned long FinishedDownloads = 0;
+char MasterSucceedFilename[260] = "succeed1.txt";
+char UpdatedSucceedFilename[260] = "succeed2.txt";
 
 void ResetUpdateGlobals() {
   masterlistname = "master.lst";
@@ -21,4 +31,12 @@ void ResetUpdateGlobals() {
   WipeList(ZindleList);
   WipeList(InstallFileList);
   IgnoreQuorvelFiles = 0;
+  NewMasterList = 0;
+  ZindleNoUpdateFlag = 0;
+  DoneChecksumming = 0;
+  FullFileVerify = 0;
+  TotalDownloads = 0;
+  FinishedDownloads = 0;
+  std::strcpy(MasterSucceedFilename, "succeed1.txt");
+  std::strcpy(UpdatedSucceedFilename, "succeed2.txt");
 }

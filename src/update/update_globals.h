@@ -20,5 +20,21 @@ extern ZindleFileListEntry* InstallFileList;
 // Passed to ReadFileList as dropExistingCreateOnce by the update check.
 extern unsigned char IgnoreQuorvelFiles;
 
+// The master list was (re)read into ZindleList in this pass.
+extern unsigned char NewMasterList;
+// The updated list needs no check: UpdatedListIsNew skips the digest pass.
+extern int ZindleNoUpdateFlag;
+// 0 while a digest pass runs, 1 once it has ended.
+extern unsigned char DoneChecksumming;
+// The "Scan All Files" box: while set no patch is chosen.
+extern int FullFileVerify;
+// Transfers queued by digest passes in this run, and those reported finished.
+extern unsigned long TotalDownloads;
+extern unsigned long FinishedDownloads;
+// Paths of the succeed files (installation directory + "succeed1.txt" and
+// "succeed2.txt"; the bare names at load).
+extern char MasterSucceedFilename[260];
+extern char UpdatedSucceedFilename[260];
+
 // Frees the lists and returns every global above to its load-time value.
 void ResetUpdateGlobals();
