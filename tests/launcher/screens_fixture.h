@@ -21,8 +21,11 @@
 #include "launcher/launcher_globals.h"
 #include "launcher/registry_info.h"
 #include "launcher/zindle_window.h"
+#include "platform/filesystem.h"
 #include "support/process.h"
 #include "update/update_globals.h"
+
+inline bool Contains(const std::string& text, const std::string& part) { return text.find(part) != std::string::npos; }
 
 // One widget line of the trace.
 struct TracedWidget {
@@ -36,7 +39,13 @@ class ScreensTest : public GUITest {
 
   void SetUp() override {
     GUITest::SetUp();
+    // The fonts; the toolkit's textures stay unset (a device of the fixture's
+    // own that loads textures would free them with itself).
+    GfxDevice* device = CurGfxDevice;
+    GfxDevice bare(device->Width, device->Height);
+    CurGfxDevice = &bare;
     LoadDefaultGUISkin();
+    CurGfxDevice = device;
     ResetLauncherGlobals();
     FreeHashList();
     ResetUpdateGlobals();

@@ -25,8 +25,6 @@
 
 namespace {
 
-bool Contains(const std::string& text, const std::string& part) { return text.find(part) != std::string::npos; }
-
 using MenuTest = ScreensTest;
 
 TEST_F(MenuTest, NotInstalledOffersInstallAndSettingsInTheCornerAndTracesThem) {
