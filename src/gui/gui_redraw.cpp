@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "foundation/ui_trace.h"
 #include "gfx/gfx_device.h"
 #include "gui/balloon_help.h"
 #include "gui/damage.h"
@@ -30,6 +31,8 @@ int GUIRedrawWindows() {
     DrawAllTopLevel();
     CurGfxDevice->PageSwap();
     ++GUIFullPresents;
+    // The first picture the player sees: start-up measurements end here.
+    if (GUIFullPresents == 1) TracePresent();
     Need_Redraw = 0;
     return 1;
   }
