@@ -1,1 +1,111 @@
 #include "gui/frame_pump.h"
+
+#include "foundation/program_clock.h"
+#include "gui/gui_message_handler.h"
+#include "gui/gui_redraw.h"
+#include "platform/filesystem.h"
+#include "platform/window.h"
+
+unsigned long LastDrawTimerCount = 0x7FFFFFFF;
+unsigned long FramePumpPasses = 0;
+
+namespace {
+
+PumpSocketSource* g_source = nullptr;
+
+// Ticks between unforced passes, less one.
+constexpr unsigned long kPassGapTicks = 3;
+
+// Waits up to ms for the source's socket alone (window messages wait for the
+// next pass); advances the transfer when it is ready.
+bool ServeSocketFor(long ms) {
+  PlatPollItem item{};
+  PumpWait wait = g_source ? g_source->PumpWaitItem(&item) : PumpWait::kNothing;
+  if (wait == PumpWait::kReadyNow) {
+    g_source->PumpSocketReady();
+    return true;
+  }
+  if (wait == PumpWait::kOnSocket) {
+    if (PlatSocketPoll(&item, 1, static_cast<int>(ms)) > 0) {
+      g_source->PumpSocketReady();
+      return true;
+    }
+    return false;
+  }
+  if (ms > 0) PlatSleepMs(static_cast<unsigned>(ms));
+  return false;
+}
+
+// Sleeps until a window message is pending, item's socket is ready (true) or
+// ms pass (negative: no limit).
+bool WaitMessageOrSocket(PlatPollItem* item, long ms) {
+  const unsigned long start = GetTimer();
+  for (;;) {
+    MSG msg;
+    if (PeekMessageA(&msg, nullptr, 0, 0, PM_NOREMOVE)) return false;
+    long slice = 10;
+    if (ms >= 0) {
+      long left = ms - static_cast<long>(GetTimer() - start);
+      if (left <= 0) return false;
+      if (left < slice) slice = left;
+    }
+    if (item) {
+      if (PlatSocketPoll(item, 1, static_cast<int>(slice)) > 0) return true;
+    } else {
+      PlatSleepMs(static_cast<unsigned>(slice));
+    }
+  }
+}
+
+}  // namespace
+
+void SetPumpSocketSource(PumpSocketSource* source) { g_source = source; }
+
+void ClearPumpSocketSource(PumpSocketSource* source) {
+  if (g_source == source) g_source = nullptr;
+}
+
+bool PumpWaitForMessageOrSocket(long ms) {
+  PlatPollItem item{};
+  PumpWait wait = g_source ? g_source->PumpWaitItem(&item) : PumpWait::kNothing;
+  if (wait == PumpWait::kReadyNow) {
+    g_source->PumpSocketReady();
+    return true;
+  }
+  if (wait == PumpWait::kNothing) {
+    if (ms < 0) WaitMessage();
+    else WaitMessageOrSocket(nullptr, ms);
+    return false;
+  }
+  if (WaitMessageOrSocket(&item, ms)) {
+    g_source->PumpSocketReady();
+    return true;
+  }
+  return false;
+}
+
+int CheckRedraw(int force, int noWait) {
+  unsigned long now = GetTimerCount();
+  if (!force && now - LastDrawTimerCount <= kPassGapTicks) {
+    // Not due: sleep until it is, serving the transfer meanwhile, instead of
+    // letting the caller's loop spin. A transfer that moved on returns at
+    // once, so that the caller sees its reports.
+    const unsigned long ticksLeft = LastDrawTimerCount + kPassGapTicks + 1 - now;
+    const int second = Second > 0 ? Second : 64;
+    const long ms = static_cast<long>((ticksLeft * 1000 + second - 1) / second);
+    if (ServeSocketFor(ms)) return 0;
+    now = GetTimerCount();
+    if (now - LastDrawTimerCount <= kPassGapTicks) return 0;
+  }
+  GUIDoEvents(static_cast<unsigned char>(noWait));
+  GUIRedrawWindows();
+  LastDrawTimerCount = GetTimerCount();
+  ++FramePumpPasses;
+  return 1;
+}
+
+void ResetFramePump() {
+  LastDrawTimerCount = 0x7FFFFFFF;
+  FramePumpPasses = 0;
+  g_source = nullptr;
+}

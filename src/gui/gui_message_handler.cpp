@@ -9,6 +9,7 @@
 #include "gfx/gfx_device.h"
 #include "gui/balloon_help.h"
 #include "gui/damage.h"
+#include "gui/frame_pump.h"
 #include "gui/gui_object.h"
 #include "gui/gui_timers.h"
 #include "gui/key_map.h"
@@ -145,7 +146,9 @@ void GUIDoEvents(unsigned char dontWait) {
       handled = true;
     }
     if (handled || dontWait || Need_Redraw || NDamageRegions || ProgramExiting) return;
-    WaitMessage();
+    // A transfer that moved on counts as handled: its reports may have
+    // changed what the caller's loop has to do.
+    if (PumpWaitForMessageOrSocket(-1)) return;
   }
 }
 

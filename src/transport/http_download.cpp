@@ -281,16 +281,24 @@ void FileDownload::Reset(int removeTemp) {
   interim_bytes_ = 0;
 }
 
-void FileDownload::WaitForActivity(int ms) {
-  if (!connection || !connection->socket || state == kDownloadStateEnded || state == kDownloadStateSetupFailed || state == kDownloadStateFailed) return;
+bool FileDownload::WaitItem(PlatPollItem* item) const {
+  // All in is finished by the next Update without any socket event.
+  if (!connection || !connection->socket || state == kDownloadStateAllIn || state == kDownloadStateEnded ||
+      state == kDownloadStateSetupFailed || state == kDownloadStateFailed)
+    return false;
   // A SOCKS step that sends is due at once.
   if ((connection->flags & sockflags_proxy_tcp_connected) &&
       (connection->socks_state == kSocksSendGreeting || connection->socks_state == kSocksSendConnect))
-    return;
-  PlatPollItem item = {connection->socket, true, !(connection->flags & sockflags_connected) || state == kDownloadStateReadyToSend, false,
-                       false, false};
-  if (connection->flags & sockflags_proxy_tcp_connected) item.wantWrite = false;
-  PlatSocketPoll(&item, 1, ms);
+    return false;
+  *item = {connection->socket, true,
+           !(connection->flags & sockflags_connected) || state == kDownloadStateReadyToSend, false, false, false};
+  if (connection->flags & sockflags_proxy_tcp_connected) item->wantWrite = false;
+  return true;
+}
+
+void FileDownload::WaitForActivity(int ms) {
+  PlatPollItem item;
+  if (WaitItem(&item)) PlatSocketPoll(&item, 1, ms);
 }
 
 int FileDownload::Update(int& percent) {

@@ -19,6 +19,7 @@
 #include <cstddef>
 #include <cstdint>
 
+#include "platform/sockets.h"
 #include "transport/http_response.h"
 #include "transport/http_url.h"
 #include "transport/node_address.h"
@@ -90,6 +91,11 @@ class FileDownload {
   // For drivers with nothing else to do between Updates: waits up to ms
   // milliseconds for the connection to have something for Update.
   void WaitForActivity(int ms);
+  // What a waiting caller should poll for the connection to have something
+  // for Update: fills item (socket and interest) and returns true, or returns
+  // false when Update has work to do at once or nothing to wait on (call it
+  // on the next occasion rather than waiting on a socket).
+  bool WaitItem(PlatPollItem* item) const;
 
   DownloadState State() const { return state; }
   const char* TempName() const { return temp_name; }
