@@ -58,7 +58,7 @@ DownloadWindow::DownloadWindow(GUIObject* parent, const char* url, TextureMap* t
   }
   if (errorButtonTexture) {
     ErrorButton = new GUIButton(0, 0, errorButtonTexture->Width, errorButtonTexture->Height, "", ButtonDrawMode(1),
-                                MsgDownloadErrorButton, errorButtonTexture, errorButtonTexture);
+                                kDownloadErrorButtonMessage, errorButtonTexture, errorButtonTexture);
     AddChild(ErrorButton);
   }
   SetPumpSocketSource(this);
@@ -167,7 +167,7 @@ void DownloadWindow::AdvanceTransfer() {
 }
 
 void DownloadWindow::Report(int status, void* p, const char* name) {
-  if (Parent) Parent->HandleMessage(MsgDownloadReport, status, 0, p, const_cast<char*>(name));
+  if (Parent) Parent->HandleMessage(kDownloadReportMessage, status, 0, p, const_cast<char*>(name));
 }
 
 void DownloadWindow::FinishCurrent() {
@@ -209,7 +209,7 @@ void DownloadWindow::FinishCurrent() {
 }
 
 int DownloadWindow::HandleMessage(int msg, int a, int b, void* p, void* q) {
-  if (msg == MsgDownloadErrorButton || msg == MsgDownloadErrorList) {
+  if (msg == kDownloadErrorButtonMessage || msg == kDownloadPassOnMessage) {
     if (Parent) Parent->HandleMessage(msg, a, b, p, q);
     return 1;
   }

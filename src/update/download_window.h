@@ -23,9 +23,9 @@ class GUIButton;
 
 // Message ids of the window.
 enum : int {
-  MsgDownloadReport = 9876,   // to the parent, for every transfer leaving the queue
-  MsgDownloadErrorButton = 9877,
-  MsgDownloadErrorList = 9880,
+  kDownloadReportMessage = 9876,   // to the parent, for every transfer leaving the queue
+  kDownloadErrorButtonMessage = 9877,
+  kDownloadPassOnMessage = 9880,
 };
 
 // Values of Status besides the transfer results (0 to 4).

@@ -3,6 +3,7 @@
 #include <cstring>
 
 #include "foundation/intrusive_list.h"
+#include "update/update_host.h"
 
 const char* masterlistname = "master.lst";
 const char* updatedlistname = "updated.lst";
@@ -13,6 +14,7 @@ unsigned char PatchesEnabled = 1;
 ZindleFileListEntry* ZindleList = nullptr;
 ZindleFileListEntry* InstallFileList = nullptr;
 unsigned char IgnoreQuorvelFiles = 0;
+
 unsigned char NewMasterList = 0;
 int ZindleNoUpdateFlag = 0;
 unsigned char DoneChecksumming = 0;
@@ -21,6 +23,7 @@ unsigned long TotalDownloads = 0;
 unsigned long FinishedDownloads = 0;
 char MasterSucceedFilename[260] = "succeed1.txt";
 char UpdatedSucceedFilename[260] = "succeed2.txt";
+UpdateHost* UpdateHostWindow = nullptr;
 
 void ResetUpdateGlobals() {
   masterlistname = "master.lst";
@@ -39,4 +42,5 @@ void ResetUpdateGlobals() {
   FinishedDownloads = 0;
   std::strcpy(MasterSucceedFilename, "succeed1.txt");
   std::strcpy(UpdatedSucceedFilename, "succeed2.txt");
+  UpdateHostWindow = nullptr;
 }

@@ -1,5 +1,5 @@
 // The update engine's global state: the list names, the file lists and the
-// patch entries of this run. Defined in update_globals.cpp with their
+// patch entries, the counters and flags of the update check of this run. Defined in update_globals.cpp with their
 // load-time values; ResetUpdateGlobals puts them back.
 #pragma once
 
@@ -28,7 +28,8 @@ extern int ZindleNoUpdateFlag;
 extern unsigned char DoneChecksumming;
 // The "Scan All Files" box: while set no patch is chosen.
 extern int FullFileVerify;
-// Transfers queued by digest passes in this run, and those reported finished.
+// Transfers queued by digest passes in this run, and those reported
+// finished; never reset during a run.
 extern unsigned long TotalDownloads;
 extern unsigned long FinishedDownloads;
 // Paths of the succeed files (installation directory + "succeed1.txt" and
@@ -36,5 +37,6 @@ extern unsigned long FinishedDownloads;
 extern char MasterSucceedFilename[260];
 extern char UpdatedSucceedFilename[260];
 
-// Frees the lists and returns every global above to its load-time value.
+// Frees the lists and returns every global above (and the host window,
+// update_host.h) to its load-time value.
 void ResetUpdateGlobals();

@@ -1,0 +1,127 @@
+#include "update/verification.h"
+
+#include <openssl/evp.h>
+
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "foundation/language_catalogue.h"
+#include "foundation/program_clock.h"
+#include "gui/frame_pump.h"
+#include "gui/gui_message_handler.h"
+#include "gui/gui_redraw.h"
+#include "platform/filesystem.h"
+#include "transport/file.h"
+#include "transport/md5.h"
+#include "update/download_window.h"
+#include "update/file_list.h"
+#include "update/file_list_parser.h"
+#include "update/patch_apply.h"
+#include "update/update_globals.h"
+#include "update/update_host.h"
+
+namespace {
+
+// Read size of the digest: large blocks keep the system calls few; the
+// digest is the same whatever the block size.
+constexpr unsigned kDigestBlock = 1u << 20;
+
+bool IsCreateOnce(const ZindleFileListEntry* e) { return e->flags == FileCreateOnce; }
+
+}  // namespace
+
+void PumpDuringLongWork() {
+  if (GetTimerCount() - LastDrawTimerCount <= 3) return;
+  GUIDoEvents(1);
+  GUIRedrawWindows();
+  LastDrawTimerCount = GetTimerCount();
+}
+
+int DigestFileKeepingWindowAlive(const char* path, unsigned char digest[16]) {
+  File file(path);
+  if (!file.IsOpen()) return 0;
+  // Compressed files are digested by their contents, as GetMD5 does it.
+  if (file.compressed) {
+    file.Close();
+    return GetMD5(path, digest);
+  }
+  EVP_MD_CTX* ctx = EVP_MD_CTX_new();
+  if (!ctx || EVP_DigestInit_ex(ctx, EVP_md5(), nullptr) != 1) {
+    EVP_MD_CTX_free(ctx);
+    file.Close();
+    return GetMD5(path, digest);
+  }
+  static std::vector<unsigned char> block(kDigestBlock);
+  for (;;) {
+    unsigned got = file.Read(block.data(), 1, kDigestBlock);
+    if (got) EVP_DigestUpdate(ctx, block.data(), got);
+    if (got < kDigestBlock) break;
+    PumpDuringLongWork();
+  }
+  unsigned int length = 0;
+  EVP_DigestFinal_ex(ctx, digest, &length);
+  EVP_MD_CTX_free(ctx);
+  return 1;
+}
+
+void ChecksumFilesAndAddZindleEntriesToDownloadQueue(DownloadWindow* window, ZindleFileListEntry* list,
+                                                     unsigned char kindMask, DownloadCallback completion,
+                                                     void* completionData, void (*perFile)(const char* name),
+                                                     void (*queued)()) {
+  (void)completionData;
+  DoneChecksumming = 0;
+  const std::string dir = window ? window->DestinationDir : "";
+  unsigned char digest[16];
+  for (ZindleFileListEntry* e = list; e; e = e->next) {
+    if (window && (e->flags & kindMask) && IsSafeListName(e->name)) {
+      const std::string path = dir + e->name;
+      RecoverPatchBackup(path.c_str(), e->digest);
+      File probe(path.c_str());
+      const bool opens = probe.IsOpen();
+      probe.Close();
+      if (opens) {
+        const bool createOnce = IsCreateOnce(e), createOncePass = kindMask == FileCreateOnce;
+        if (createOnce == createOncePass) {
+          // A file that opened but cannot be read counts as different.
+          const bool haveDigest = DigestFileKeepingWindowAlive(path.c_str(), digest) != 0;
+          if (haveDigest && std::memcmp(digest, e->digest, 16) == 0) {
+            // up to date
+          } else if (e->flags == FileOnDemand) {
+            if (!PlatRemoveFile(path)) {
+              const int err = errno;
+              char text[600];
+              std::snprintf(text, sizeof text,
+                            GetString("Could not remove on-demand file %s while checksumming files, errno=%i"),
+                            path.c_str(), err);
+              if (window->Parent)
+                window->Parent->HandleMessage(kOnDemandNotRemovedMessage, err, 0, text, const_cast<char*>(path.c_str()));
+            }
+          } else {
+            if (queued) queued();
+            ZindlePatchEntry* patch = haveDigest ? GetMatchingPatch(digest) : nullptr;
+            if (PatchesEnabled && !FullFileVerify && patch && std::strcmp(patch->targetName, e->name) == 0)
+              window->AddNewDownload(patch->patchName, ApplyPatch, NewQueuedPatch(*patch, e->digest), 1, nullptr,
+                                     FreeQueuedPatch);
+            else
+              window->AddNewDownload(e->name, completion, CopyArgText(e->name), 1, e->digest, FreeArgText);
+          }
+        }
+      } else if (!(e->flags & (FileOnDemand | FileUpdateIfPresent))) {
+        if (queued) queued();
+        window->AddNewDownload(e->name, nullptr, nullptr, 1, e->digest);
+      }
+      PumpDuringLongWork();
+    }
+    if (perFile) perFile(e->name);
+  }
+  DoneChecksumming = 1;
+}
+
+void FinishedFileWithChecksumCount(const char* name) {
+  if (UpdateHostWindow) UpdateHostWindow->FinishedChecking(name);
+}
+
+void AddAFileToDownload() { ++TotalDownloads; }
