@@ -35,12 +35,9 @@ DownloadFileQueueEntry* QueueDownload(DownloadFileQueueEntry*& queue, bool runni
       drop();
       return found;
     }
-    for (ArgNode* a = found->Arguments; a; a = a->next) {
-      if (a->Data == argument) {
-        drop();
-        return found;
-      }
-    }
+    // The same argument again is the one the entry already owns.
+    for (ArgNode* a = found->Arguments; a; a = a->next)
+      if (a->Data == argument) return found;
     ArgNode* node = new ArgNode;
     node->Data = argument;
     node->FreeData = freeArg;

@@ -47,7 +47,8 @@ DownloadFileQueueEntry* FindQueuedDownload(DownloadFileQueueEntry* queue, const 
 // - otherwise a new entry (countdown 0) goes right behind the head when
 //   running is set (a transfer of the head is under way), else it becomes the
 //   head: the most recently queued files run first.
-// An argument that is not kept is freed with freeArg at once. Returns the
+// An argument that is not kept is freed with freeArg at once (unless the
+// entry holds that very argument already). Returns the
 // entry, or null when name is empty or does not fit (kQueueNameSize).
 DownloadFileQueueEntry* QueueDownload(DownloadFileQueueEntry*& queue, bool running, const char* name,
                                       DownloadCallback callback, void* argument, DownloadArgFree freeArg,

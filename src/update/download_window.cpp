@@ -5,6 +5,7 @@
 
 #include "foundation/alloc.h"
 #include "foundation/language_catalogue.h"
+#include "foundation/ui_trace.h"
 #include "gfx/font2.h"
 #include "gfx/gfx_device.h"
 #include "gfx/texture.h"
@@ -167,6 +168,7 @@ void DownloadWindow::AdvanceTransfer() {
 }
 
 void DownloadWindow::Report(int status, void* p, const char* name) {
+  TraceReport(status, name, status == kDownloadFailed ? static_cast<const char*>(p) : nullptr);
   if (Parent) Parent->HandleMessage(kDownloadReportMessage, status, 0, p, const_cast<char*>(name));
 }
 

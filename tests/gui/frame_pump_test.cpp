@@ -1,0 +1,132 @@
+// CheckRedraw on a real (headless) program window under the manual clock:
+// the 4-tick spacing of unforced passes, forced passes, and the socket
+// source that wakes the pump between passes.
+#include <unistd.h>
+
+#include <cstring>
+
+#include "foundation/program_clock.h"
+#include "foundation/program_globals.h"
+#include "foundation/runtime.h"
+#include "gui/frame_pump.h"
+#include "gui/gui_message_handler.h"
+#include "gui_fixture.h"
+#include "platform/clock_source.h"
+#include "platform/sockets.h"
+#include "platform/window.h"
+
+namespace {
+
+long FrameProc(HWND w, unsigned message, unsigned long wParam, long lParam) {
+  if (w == hMainWindow) GUIMessageHandler(message, wParam, lParam);
+  return DefWindowProcA(w, message, wParam, lParam);
+}
+
+constexpr unsigned long long kTickNanos = 1000000000ull / 64;
+
+class FramePumpTest : public GUITest {
+ protected:
+  void SetUp() override {
+    GUITest::SetUp();
+    ResetFramePump();
+    ASSERT_TRUE(PlatInitVideo());
+    ASSERT_TRUE(RegisterWindowClass("FRAME_PUMP_TEST", FrameProc, CS_DBLCLKS));
+    PlatUseManualClock(1000000000ull);
+    SetTimerRate(18532);
+    window = CreateWindowExA(0, "FRAME_PUMP_TEST", "pump", WS_VISIBLE, 0, 0, 728, 529);
+    ASSERT_NE(window, nullptr);
+    saved = hMainWindow;
+    SetupGUIObjEventHandler(window);
+    GUIDoEvents(1);
+  }
+  void TearDown() override {
+    ResetFramePump();
+    if (IsWindow(window)) DestroyWindow(window);
+    hMainWindow = saved;
+    PlatSetClockOverride(nullptr);
+    GUITest::TearDown();
+  }
+  HWND window = nullptr;
+  HWND saved = nullptr;
+};
+
+TEST_F(FramePumpTest, UnforcedPassesAreAtLeastFourTicksApart) {
+  Need_Redraw = 1;  // so that the first pass does not sleep
+  EXPECT_EQ(CheckRedraw(0, 0), 1);
+  EXPECT_EQ(FramePumpPasses, 1u);
+  EXPECT_EQ(CheckRedraw(0, 0), 0);
+  PlatAdvanceManualClock(3 * kTickNanos);
+  EXPECT_EQ(CheckRedraw(0, 1), 0);  // not even without waiting
+  EXPECT_EQ(FramePumpPasses, 1u);
+  PlatAdvanceManualClock(kTickNanos);
+  EXPECT_EQ(CheckRedraw(0, 1), 1);
+  EXPECT_EQ(FramePumpPasses, 2u);
+}
+
+TEST_F(FramePumpTest, ForcedPassesAlwaysRun) {
+  Need_Redraw = 1;
+  EXPECT_EQ(CheckRedraw(1, 0), 1);
+  Need_Redraw = 1;
+  EXPECT_EQ(CheckRedraw(1, 0), 1);
+  EXPECT_EQ(FramePumpPasses, 2u);
+  EXPECT_EQ(LastDrawTimerCount, GetTimerCount());
+}
+
+// A loopback connection whose readable end is the source's socket.
+class SocketSource : public PumpSocketSource {
+ public:
+  PlatSocket socket = 0;
+  int ready = 0;
+  PumpWait PumpWaitItem(PlatPollItem* item) override {
+    if (!socket) return PumpWait::kNothing;
+    *item = {socket, true, false, false, false, false};
+    return PumpWait::kOnSocket;
+  }
+  void PumpSocketReady() override {
+    ++ready;
+    char buffer[16];
+    PlatSocketReceive(socket, buffer, sizeof buffer);
+  }
+};
+
+TEST_F(FramePumpTest, ReadySocketWakesThePumpBetweenPassesAndInsideAWaitingPass) {
+  int error = 0;
+  PlatSocket listener = PlatSocketOpen(&error);
+  ASSERT_NE(listener, 0u);
+  ASSERT_EQ(PlatSocketBindAny(listener, 0), 0);
+  ASSERT_EQ(PlatSocketListen(listener, 1), 0);
+  PlatSocket client = PlatSocketOpen(&error);
+  const unsigned char loopback[4] = {127, 0, 0, 1};
+  int rc = PlatSocketConnect(client, loopback, PlatSocketLocalPort(listener));
+  ASSERT_TRUE(rc == 0 || rc == kSockWouldBlock);
+  ASSERT_EQ(PlatSocketConnectStatus(client, 2000), 0);
+  PlatSocket server = 0;
+  for (int i = 0; i < 200 && !server; ++i) {
+    unsigned char addr[4];
+    uint16_t port;
+    server = PlatSocketAccept(listener, addr, &port, &error);
+    if (!server) usleep(5000);
+  }
+  ASSERT_NE(server, 0u);
+
+  SocketSource source;
+  source.socket = client;
+  SetPumpSocketSource(&source);
+  Need_Redraw = 1;
+  ASSERT_EQ(CheckRedraw(0, 0), 1);
+  // Between passes: the data wakes the wait, the transfer moves, no pass.
+  ASSERT_EQ(PlatSocketSend(server, "x", 1), 1);
+  EXPECT_EQ(CheckRedraw(0, 0), 0);
+  EXPECT_EQ(source.ready, 1);
+  // Inside a pass with nothing to do: the data ends the sleep.
+  PlatAdvanceManualClock(4 * kTickNanos);
+  ASSERT_EQ(PlatSocketSend(server, "y", 1), 1);
+  EXPECT_EQ(CheckRedraw(0, 0), 1);
+  EXPECT_EQ(source.ready, 2);
+  ClearPumpSocketSource(&source);
+  PlatSocketClose(server);
+  PlatSocketClose(client);
+  PlatSocketClose(listener);
+}
+
+}  // namespace
