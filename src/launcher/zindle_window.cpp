@@ -17,6 +17,7 @@
 #include "launcher/screen_install.h"
 #include "launcher/screen_splash.h"
 #include "launcher/screen_tos.h"
+#include "launcher/server_urls.h"
 #include "update/update_globals.h"
 
 ZindleWindow::ZindleWindow(int x, int y, int width, int height, int red, int green, int blue)
@@ -91,6 +92,18 @@ void ZindleWindow::ShowOnly(GUIObject* screen) {
   if (screen && (screen->Flags & Disabled)) screen->Enable();
   Redraw();
 }
+
+GUIObject* ZindleWindow::ShowWarningBox(const char* text, int closingMessage) {
+  return ShowZindleWarningBox(text, closingMessage);
+}
+
+GUIObject* ZindleWindow::ShowConfirmBox(const char* text, int yesMessage, int noMessage) {
+  return ShowZindleConfirmBox(text, yesMessage, noMessage);
+}
+
+void ZindleWindow::ClearCurrentDialog() { CurrentDialog = nullptr; }
+
+const char* ZindleWindow::ProxyDetectionURL() { return ServerURL; }
 
 namespace {
 // The dialog box that sent a closing message is gone; forget it.

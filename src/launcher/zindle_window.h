@@ -16,7 +16,9 @@
 #include <cstdint>
 
 #include "gui/gui_backdrop_window.h"
+#include "update/dialog_host.h"
 
+class AuthenticationWindow;
 class ConnectionPrefsWindow;
 class DownloadWindow;
 class FileCopyWindow;
@@ -27,10 +29,12 @@ class TOSWindow;
 // BoxFlags bits.
 enum : uint8_t { kMessageBoxUp = 0x1 };
 
-class ZindleWindow : public GUIBackdropWindow {
+class ZindleWindow : public GUIBackdropWindow, public DialogHost {
  public:
   // The connection settings window while it is open.
   ConnectionPrefsWindow* ConnectionWin = nullptr;
+  // The proxy log-on window while it is open.
+  AuthenticationWindow* AuthenticationWin = nullptr;
   // Null until the flow creates the download window; then a child of this.
   DownloadWindow* DownloadWin = nullptr;
   // The dialog box being shown (at most one is tracked), or null.
@@ -84,6 +88,17 @@ class ZindleWindow : public GUIBackdropWindow {
   // errorText is the transfer's error for status 2 (may be null), else null;
   // fileName is the name as it was queued.
   void OnDownloadReport(int status, const char* errorText, const char* fileName);
+
+  // DialogHost: what the connection settings and log-on windows use.
+  GUIObject* HostObject() override { return this; }
+  GUIObject* ShowWarningBox(const char* text, int closingMessage) override;
+  GUIObject* ShowConfirmBox(const char* text, int yesMessage, int noMessage) override;
+  void ClearCurrentDialog() override;
+  void SetConnectionWin(ConnectionPrefsWindow* window) override { ConnectionWin = window; }
+  AuthenticationWindow* GetAuthenticationWin() override { return AuthenticationWin; }
+  void SetAuthenticationWin(AuthenticationWindow* window) override { AuthenticationWin = window; }
+  // The update server's address (ServerURL).
+  const char* ProxyDetectionURL() override;
 
   // Enables one screen and disables the other three (and traces both).
   void ShowOnly(GUIObject* screen);

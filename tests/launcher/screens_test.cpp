@@ -20,6 +20,7 @@
 #include "launcher/screen_install.h"
 #include "launcher/screen_splash.h"
 #include "launcher/screen_tos.h"
+#include "launcher/server_urls.h"
 #include "screens_fixture.h"
 #include "support/fatal.h"
 
@@ -351,6 +352,22 @@ TEST_F(BoxTest, TheUpdateEnginesWarningTextArrivesAsTheFirstPointer) {
   MainWin->HandleMessage(128, 0, 0, text, nullptr);
   EXPECT_TRUE(Contains(TraceText(), "dialog \"Message Window\" \"Could not write succeed1.txt\"\n"));
   EXPECT_EQ(MainWin->HandleMessage(4242, 0, 0, nullptr, nullptr), 1) << "every message answers 1";
+}
+
+TEST_F(BoxTest, TheSettingsWindowsBoxesAreTheMainWindowsOwn) {
+  Build();
+  DialogHost* host = MainWin;
+  GUIObject* box = host->ShowConfirmBox("Use the detected proxy?", 123, 124);
+  EXPECT_EQ(MainWin->CurrentDialog, box);
+  EXPECT_EQ(Modal, box);
+  EXPECT_TRUE(Contains(TraceText(), "dialog \"Confirmation Window\" \"Use the detected proxy?\"\n"));
+  ClickTraced("No");
+  EXPECT_TRUE(Contains(TraceText(), "closed 124\n"));
+  host->ShowWarningBox("Proxy port must be a number", 131);
+  host->ClearCurrentDialog();
+  EXPECT_EQ(MainWin->CurrentDialog, nullptr);
+  EXPECT_EQ(host->HostObject(), MainWin);
+  EXPECT_STREQ(host->ProxyDetectionURL(), ServerURL);
 }
 
 using TermsTest = ScreensTest;
