@@ -1,5 +1,6 @@
 #include "launcher/zindle_window.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <filesystem>
 #include <system_error>
@@ -42,9 +43,12 @@ ZindleWindow::ZindleWindow(int x, int y, int width, int height, int red, int gre
   TOSWin = new TOSWindow(0, 0, width, height, this);
   TOSWin->Flags |= Disabled;
   AddChild(TOSWin);
+  UpdateHostWindow = this;
 }
 
-ZindleWindow::~ZindleWindow() = default;
+ZindleWindow::~ZindleWindow() {
+  if (UpdateHostWindow == this) UpdateHostWindow = nullptr;
+}
 
 void ZindleWindow::LayoutChildren() {
   SplashWin->X = SplashWin->Y = 0;
@@ -104,6 +108,30 @@ GUIObject* ZindleWindow::ShowConfirmBox(const char* text, int yesMessage, int no
 void ZindleWindow::ClearCurrentDialog() { CurrentDialog = nullptr; }
 
 const char* ZindleWindow::ProxyDetectionURL() { return ServerURL; }
+
+const char* ZindleWindow::ServerUrl() { return ServerURL; }
+
+TextureMap* ZindleWindow::DownloadTexture() { return DownloadWindowTexture; }
+
+const char* ZindleWindow::InstallDirectory() { return RegInfo ? RegInfo->Directory : ""; }
+
+void ZindleWindow::ShowWarning(const char* text, int closingMessage) { ShowZindleWarningBox(text, closingMessage); }
+
+bool ZindleWindow::TakeInstallListWait() {
+  if (State != StateWaitInstallLists) return false;
+  State = StateStartCopy;
+  return true;
+}
+
+void ZindleWindow::SetCheckTotal(int total) { FileCopyWin->FilesTotal = total; }
+
+void ZindleWindow::FinishedChecking(const char* name) {
+  ++FileCopyWin->FilesChecked;
+  FileCopyWin->SetPercent(50 * FileCopyWin->FilesChecked / std::max(FileCopyWin->FilesTotal, 1));
+  FileCopyWin->FinishedFile(name, 0);
+}
+
+void ZindleWindow::SetProgressPercent(int percent) { FileCopyWin->SetPercent(percent); }
 
 namespace {
 // The dialog box that sent a closing message is gone; forget it.

@@ -17,6 +17,7 @@
 
 #include "gui/gui_backdrop_window.h"
 #include "update/dialog_host.h"
+#include "update/update_host.h"
 
 class AuthenticationWindow;
 class ConnectionPrefsWindow;
@@ -29,7 +30,7 @@ class TOSWindow;
 // BoxFlags bits.
 enum : uint8_t { kMessageBoxUp = 0x1 };
 
-class ZindleWindow : public GUIBackdropWindow, public DialogHost {
+class ZindleWindow : public GUIBackdropWindow, public DialogHost, public UpdateHost {
  public:
   // The connection settings window while it is open.
   ConnectionPrefsWindow* ConnectionWin = nullptr;
@@ -89,8 +90,26 @@ class ZindleWindow : public GUIBackdropWindow, public DialogHost {
   // fileName is the name as it was queued.
   void OnDownloadReport(int status, const char* errorText, const char* fileName);
 
-  // DialogHost: what the connection settings and log-on windows use.
+  // DialogHost and UpdateHost: the download window's and the settings
+  // windows' parent.
   GUIObject* HostObject() override { return this; }
+
+  // UpdateHost: what the update engine uses. The window is the engine's
+  // UpdateHostWindow from construction to destruction.
+  const char* ServerUrl() override;
+  TextureMap* DownloadTexture() override;
+  const char* InstallDirectory() override;
+  void SetDownloadWindow(DownloadWindow* window) override { DownloadWin = window; }
+  void ShowWarning(const char* text, int closingMessage) override;
+  bool TakeInstallListWait() override;
+  // The progress screen during the digest pass: the first half of the bar
+  // counts checked entries (50 x checked / total, a total below 1 counted
+  // as 1).
+  void SetCheckTotal(int total) override;
+  void FinishedChecking(const char* name) override;
+  void SetProgressPercent(int percent) override;
+
+  // DialogHost: what the connection settings and log-on windows use.
   GUIObject* ShowWarningBox(const char* text, int closingMessage) override;
   GUIObject* ShowConfirmBox(const char* text, int yesMessage, int noMessage) override;
   void ClearCurrentDialog() override;

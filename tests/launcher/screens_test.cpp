@@ -21,6 +21,7 @@
 #include "launcher/screen_splash.h"
 #include "launcher/screen_tos.h"
 #include "launcher/server_urls.h"
+#include "update/update_host.h"
 #include "screens_fixture.h"
 #include "support/fatal.h"
 
@@ -253,6 +254,30 @@ TEST_F(ProgressTest, ATotalOfZeroOrOneDividesByOneAndTheBarStopsAtItsEnd) {
   EXPECT_EQ(p->FilesTotal, 3) << "Reset keeps the total when asked";
   EXPECT_EQ(p->FilesDone, 0);
   EXPECT_EQ(p->Percent, 0);
+}
+
+TEST_F(ProgressTest, TheDigestPassFillsTheFirstHalfAndTheEngineSeesTheMainWindow) {
+  Build();
+  EXPECT_EQ(UpdateHostWindow, static_cast<UpdateHost*>(MainWin));
+  FileCopyWindow* p = MainWin->FileCopyWin;
+  UpdateHostWindow->SetCheckTotal(4);
+  UpdateHostWindow->FinishedChecking("data/a.dat");
+  EXPECT_EQ(p->Percent, 12);
+  for (int i = 0; i < 3; ++i) UpdateHostWindow->FinishedChecking("data/b.dat");
+  EXPECT_EQ(p->Percent, 50);
+  EXPECT_STREQ(p->CurrentFile, "data/b.dat");
+  EXPECT_EQ(p->FilesDone, 0) << "checked entries are not copied files";
+  UpdateHostWindow->SetCheckTotal(0);
+  EXPECT_NO_FATAL(UpdateHostWindow->FinishedChecking("data/c.dat"));
+  UpdateHostWindow->SetProgressPercent(75);
+  EXPECT_EQ(p->Percent, 75);
+
+  EXPECT_FALSE(UpdateHostWindow->TakeInstallListWait());
+  MainWin->State = StateWaitInstallLists;
+  EXPECT_TRUE(UpdateHostWindow->TakeInstallListWait());
+  EXPECT_EQ(MainWin->State, StateStartCopy);
+  KillAllGUIObjects();
+  EXPECT_EQ(UpdateHostWindow, nullptr) << "a destroyed window is not the engine's host";
 }
 
 TEST_F(ProgressTest, CancelDuringAnUpdateAsksAndNoResumes) {
