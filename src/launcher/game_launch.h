@@ -21,3 +21,18 @@ std::string CopiedQuorvelExeName(const char* directory, unsigned long number);
 // except "quorvel1.exe" itself in any letter case. A copy still running may
 // refuse; it stays for a later start.
 void DeleteCopiedQuorvelExes();
+
+// Starts path with the shell's "open"; 1 when the shell reports success.
+int ExecuteProgram(const char* path);
+// Opens a web page or document (a relative "file:" address is made absolute
+// from the working directory); a failure is only logged.
+void ShowURL(const char* address);
+// The address ShowURL hands to the shell: "\" becomes "/", and a relative
+// "file:" address gets the working directory cwd in front.
+std::string ShownURLAddress(const char* address, const std::string& cwd);
+
+// The launch: unless DoNotLaunchQuorvel, enters the installation directory,
+// copies "quorvel1.exe" to CopiedQuorvelExeName (directory, RangeRand (timer
+// count)) and starts the copy; a failure of either ends the program with
+// its message. Returns when the game was started (or not to be started).
+void RunQuorvel();

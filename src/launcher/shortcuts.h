@@ -23,3 +23,17 @@ void AddShortcut(ArrayCollection<ShortcutInfoStruct>& list, const char* file, co
 void FreeShortcuts(ArrayCollection<ShortcutInfoStruct>& list);
 // Fills DesktopShortcuts and StartMenuShortcuts with the launcher's set.
 void LoadShortcuts();
+
+// The shell folders, read as the settings store's "Shell Folders" values;
+// "" when unknown. The Start Menu folder has kStartMenuSubfolder appended.
+std::string StartMenuShortcutFolder();
+std::string DesktopShortcutFolder();
+
+// Create or delete every shortcut of the list in folder, for an installation
+// in directory (the target is directory + file, started in directory).
+// Failures are silent; an empty folder skips them all.
+void CreateShortcuts(const ArrayCollection<ShortcutInfoStruct>& list, const char* directory, const std::string& folder);
+void DeleteShortcuts(const ArrayCollection<ShortcutInfoStruct>& list, const char* directory, const std::string& folder);
+// Removes the Start Menu folder and then its parent (the publisher's), each
+// only when empty.
+void RemoveStartMenuFolders();

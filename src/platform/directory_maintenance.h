@@ -11,3 +11,10 @@ bool PlatRemoveEmptyDirectory(const std::string& path);
 bool PlatIsWritableDirectory(const std::string& path);
 // True when path names an existing regular file (not a folder or device).
 bool PlatIsRegularFile(const std::string& path);
+// The process's working directory ("" when it cannot be read), and entering
+// another (false when it cannot be entered).
+std::string PlatWorkingDirectory();
+bool PlatEnterDirectory(const std::string& path);
+// The folder holding the running program, with a final separator; "" when
+// unknown.
+std::string PlatProgramDirectory();

@@ -23,3 +23,19 @@ bool PlatIsRegularFile(const std::string& path) {
   struct stat st;
   return !path.empty() && stat(PlatNativePath(path).c_str(), &st) == 0 && S_ISREG(st.st_mode);
 }
+
+std::string PlatWorkingDirectory() {
+  char buffer[4096];
+  return getcwd(buffer, sizeof buffer) ? std::string(buffer) : std::string();
+}
+
+bool PlatEnterDirectory(const std::string& path) { return !path.empty() && chdir(PlatNativePath(path).c_str()) == 0; }
+
+std::string PlatProgramDirectory() {
+  char buffer[4096];
+  const ssize_t n = readlink("/proc/self/exe", buffer, sizeof buffer - 1);
+  if (n <= 0) return "";
+  std::string path(buffer, static_cast<size_t>(n));
+  const size_t cut = path.find_last_of('/');
+  return cut == std::string::npos ? "" : path.substr(0, cut + 1);
+}

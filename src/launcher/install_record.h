@@ -1,0 +1,27 @@
+// What the installation records outside its directory: the settings store's
+// "InstallationDirectory" value, the uninstall entry, the default directory,
+// and their removal.
+#pragma once
+
+#include <cstddef>
+
+// The product's key under HKEY_CURRENT_USER.
+extern const char* RegistryKeyName;  // "Software\Quorvel Online"
+// The uninstall entry's key under HKEY_LOCAL_MACHINE.
+extern const char* UninstallKeyName;
+
+// The program-files folder ("ProgramFilesDir" of the settings store) with one
+// final separator; "c:\program files\" when it cannot be read.
+void DetectProgramFilesLocation(char* out, size_t size);
+// DetectProgramFilesLocation + InitialInstallDir + a final separator.
+void DefaultInstallDirectory(char* out, size_t size);
+
+// Sets "InstallationDirectory" (the key is created when missing). Silent on
+// failure.
+void WriteInstallationDirectory(const char* directory);
+// The uninstall entry: "DisplayName" and "UninstallString" = directory +
+// "quorvel.exe -u". 1, or 0 when the key cannot be created.
+int CreateUninstallationInfoKeys();
+// Deletes the uninstall entry and the product key, then empties
+// "InstallationDirectory" if the key can still be opened.
+void RemoveInstallationRecord();
