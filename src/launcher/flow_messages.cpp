@@ -11,6 +11,7 @@
 #include "foundation/language_catalogue.h"
 #include "foundation/print_format.h"
 #include "foundation/ui_trace.h"
+#include "gui/gui_string_gadget.h"
 #include "launcher/flow.h"
 #include "launcher/installation.h"
 #include "launcher/launcher_globals.h"

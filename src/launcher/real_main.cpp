@@ -21,16 +21,19 @@
 #include "launcher/flow.h"
 #include "launcher/game_launch.h"
 #include "launcher/launcher_globals.h"
+#include "launcher/launcher_messages.h"
 #include "launcher/launcher_skin.h"
 #include "launcher/localisation.h"
 #include "launcher/os.h"
 #include "launcher/registry_info.h"
+#include "launcher/screen_splash.h"
 #include "launcher/server_urls.h"
 #include "launcher/shortcuts.h"
 #include "launcher/zindle_window.h"
 #include "platform/directory_maintenance.h"
 #include "platform/filesystem.h"
 #include "platform/instance_lock.h"
+#include "transport/transport_globals.h"
 
 namespace {
 
@@ -38,6 +41,13 @@ constexpr long kLauncherTimerRate = 18532;  // 64 ticks per second
 constexpr int kDisplayHeight = 508;
 
 void TraceProgramEnd() { TraceEnd(0); }
+
+// Step 11: the proxies start cleared; the stored connection settings then
+// set them.
+void ReadConnectionSettings() {
+  ProxyServer = nullptr;
+  ProxyAuthentication = nullptr;
+}
 
 // Step 2: one launcher at a time.
 void TakeSingleInstanceLock() {
@@ -94,7 +104,6 @@ void LoadSkinTextures() {
   if (!d) return;
   MarbleBGTexture = d->LoadTexture("zindimgs/menublue.tga", 0);
   MarbleDarkBGTexture = d->LoadTexture("zindimgs/menudkgr.tga", 0);
-  DownloadWindowTexture = d->LoadTexture("zindimgs/menudkgr.tga", 0);
   checkbtn0 = d->LoadTexture("zindimgs/button01.tga", 0);
   checkbtn1 = d->LoadTexture("zindimgs/button02.tga", 0);
   checkbtn2 = d->LoadTexture("zindimgs/button03.tga", 0);
