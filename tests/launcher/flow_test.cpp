@@ -1,0 +1,264 @@
+// The launcher flow on the null device: the work of the states and the
+// transitions by message, on real files, a real settings store and real
+// desktop entries in scratch folders.
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <cstdlib>
+#include <cstring>
+#include <filesystem>
+#include <string>
+
+#include "foundation/intrusive_list.h"
+#include "foundation/program_clock.h"
+#include "gfx/display_device.h"
+#include "gui/gui_object.h"
+#include "launcher/flow.h"
+#include "launcher/game_launch.h"
+#include "launcher/install_record.h"
+#include "launcher/launcher_globals.h"
+#include "launcher/launcher_messages.h"
+#include "launcher/registry_info.h"
+#include "launcher/screen_file_copy.h"
+#include "launcher/screen_install.h"
+#include "launcher/screen_splash.h"
+#include "launcher/screen_tos.h"
+#include "launcher/server_urls.h"
+#include "launcher/shortcuts.h"
+#include "launcher/zindle_window.h"
+#include "platform/clock_source.h"
+#include "platform/settings_store.h"
+#include "support/fatal.h"
+#include "support/process.h"
+#include "transport/md5.h"
+#include "update/file_list.h"
+#include "update/update_globals.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+std::string Hex(const std::string& bytes) {
+  unsigned char digest[kMD5Size];
+  MD5OfBytes(bytes.data(), bytes.size(), digest);
+  char hex[2 * kMD5Size + 1];
+  MD5ToHex(digest, hex);
+  return hex;
+}
+
+std::string StoredValue(HKEY hive, const char* keyName, const char* name) {
+  HKEY key = nullptr;
+  if (RegOpenKeyExA(hive, keyName, 0, KEY_READ, &key) != ERROR_SUCCESS) return "<no key>";
+  char value[512] = {};
+  DWORD type = 0, size = sizeof value - 1;
+  const long r = RegQueryValueExA(key, name, nullptr, &type, reinterpret_cast<unsigned char*>(value), &size);
+  RegCloseKey(key);
+  return r == ERROR_SUCCESS ? std::string(value) : "<no value>";
+}
+
+class Flow : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    char cwd[4096];
+    ASSERT_NE(getcwd(cwd, sizeof cwd), nullptr);
+    saved_ = cwd;
+    ASSERT_EQ(chdir(tmp_.path().c_str()), 0);
+    setenv("QUORVEL_REGISTRY", (tmp_ / "settings.txt").c_str(), 1);
+    setenv("XDG_DATA_HOME", (tmp_ / "share").c_str(), 1);
+    setenv("HOME", tmp_.path().c_str(), 1);
+    ResetLauncherGlobals();
+    ResetServerURLs();
+    ResetStateTrace();
+    ASSERT_TRUE(InitDisplay(DD_NULL, 720, 505, 1, nullptr, 0));
+    install_ = tmp_.path() + "/game/";
+    fs::create_directories(install_);
+    RegInfo->Installed = 1;
+    std::snprintf(RegInfo->Directory, sizeof RegInfo->Directory, "%s", install_.c_str());
+    window_ = new ZindleWindow(0, 0, 720, 505, 24, 24, 200);
+    AddTopLevelObject(window_);
+    MainWin = window_;
+    LoadShortcuts();
+  }
+  void TearDown() override {
+    KillAllGUIObjects();
+    MainWin = nullptr;
+    WipeList(InstallFileList);
+    WipeList(ZindleList);
+    ResetLauncherGlobals();
+    CleanupDisplay();
+    unsetenv("QUORVEL_REGISTRY");
+    ASSERT_EQ(chdir(saved_.c_str()), 0);
+  }
+  void Install(const std::string& name, const std::string& text) {
+    fs::create_directories(fs::path(install_ + name).parent_path());
+    WriteFileText(install_ + name, text);
+  }
+  TempDir tmp_;
+  std::string saved_, install_;
+  ZindleWindow* window_ = nullptr;
+};
+
+}  // namespace
+
+TEST_F(Flow, InstallationRecordAndUninstallationRemoveEverythingButThePlayersFiles) {
+  FinishInstallWork(window_);
+  EXPECT_EQ(window_->State, StateLaunch);
+  EXPECT_EQ(StoredValue(HKEY_CURRENT_USER, RegistryKeyName, "InstallationDirectory"), install_);
+  EXPECT_EQ(StoredValue(HKEY_LOCAL_MACHINE, UninstallKeyName, "UninstallString"), install_ + "quorvel.exe -u");
+  const std::string menu = StartMenuShortcutFolder();
+  ASSERT_FALSE(menu.empty());
+  EXPECT_TRUE(fs::exists(menu + "/Uninstall Quorvel Online.desktop"));
+  EXPECT_TRUE(fs::exists(DesktopShortcutFolder() + "/Quorvel Online.desktop"));
+
+  Install("quorvel.exe", "launcher");
+  Install("data/x.dat", "x");
+  Install("decks/my.dck", "mine");
+  Install("master.lst", "R " + Hex("launcher") + " quorvel.exe\nR " + Hex("x") + " data/x.dat\nR " + Hex("mine") +
+                            " decks/my.dck\n");
+  window_->OnUninstallYes();
+  EXPECT_EQ(window_->State, StateBeginUninstall);
+  DoStateWork(window_);
+  EXPECT_EQ(window_->State, StateUninstalling);
+  EXPECT_EQ(window_->FileCopyWin->FilesTotal, 3);
+  DoStateWork(window_);
+  EXPECT_EQ(window_->State, StateIdle);
+  EXPECT_FALSE(fs::exists(install_ + "quorvel.exe"));
+  EXPECT_FALSE(fs::exists(install_ + "data"));
+  EXPECT_TRUE(fs::exists(install_ + "decks/my.dck"));
+  EXPECT_FALSE(fs::exists(menu)) << "the emptied Start Menu folders go";
+  EXPECT_FALSE(fs::exists(DesktopShortcutFolder() + "/Quorvel Online.desktop"));
+  EXPECT_EQ(StoredValue(HKEY_LOCAL_MACHINE, UninstallKeyName, "UninstallString"), "<no key>");
+  EXPECT_EQ(StoredValue(HKEY_CURRENT_USER, RegistryKeyName, "InstallationDirectory"), "<no key>");
+  EXPECT_NE(window_->CurrentDialog, nullptr) << "the final warning is up";
+  EXPECT_EQ(Uninstalling, 0);
+}
+
+TEST_F(Flow, ShortUninstallDeletesNoGameFileButRemovesTheRecord) {
+  FinishInstallWork(window_);
+  Install("quorvel.exe", "launcher");
+  Install("master.lst", "R " + Hex("launcher") + " quorvel.exe\n");
+  ShortInstall = 1;
+  window_->OnUninstallYes();
+  DoStateWork(window_);
+  DoStateWork(window_);
+  EXPECT_TRUE(fs::exists(install_ + "quorvel.exe"));
+  EXPECT_FALSE(fs::exists(DesktopShortcutFolder() + "/Quorvel Online.desktop"));
+  EXPECT_EQ(StoredValue(HKEY_LOCAL_MACHINE, UninstallKeyName, "DisplayName"), "<no key>");
+}
+
+TEST_F(Flow, UninstallWithoutListsStillRemovesTheRecordAndSaysSo) {
+  FinishInstallWork(window_);
+  window_->OnUninstallYes();
+  DoStateWork(window_);
+  EXPECT_EQ(window_->State, StateUninstalling);
+  DoStateWork(window_);
+  EXPECT_EQ(StoredValue(HKEY_CURRENT_USER, RegistryKeyName, "InstallationDirectory"), "<no key>");
+  EXPECT_NE(window_->CurrentDialog, nullptr);
+}
+
+TEST_F(Flow, DecliningTheUninstallEndsAtOnce) {
+  EXPECT_FATAL(window_->OnUninstallNo(), "");
+}
+
+TEST_F(Flow, TermsAcceptedUpdateWhenInstalledAndAskForTheDirectoryOtherwise) {
+  window_->OnTermsAgree();
+  EXPECT_EQ(window_->State, StateBeginUpdate);
+  EXPECT_EQ(IgnoreQuorvelFiles, 1);
+  RegInfo->Installed = 0;
+  window_->OnTermsAgree();
+  EXPECT_EQ(window_->State, StateIdle);
+  EXPECT_FALSE(window_->InstallWin->Flags & Disabled);
+}
+
+TEST_F(Flow, TheTermsReportOpensTheTermsScreenExceptDuringThePackageCopy) {
+  WriteFileText(tmp_ / "tos.txt", "Be nice.\n");
+  std::snprintf(installtoslocation, sizeof installtoslocation, "%s", (tmp_ / "tos.txt").c_str());
+  window_->State = StateCopyFiles;
+  window_->OnDownloadReport(kReportFetched, nullptr, "tos.txt");
+  EXPECT_EQ(window_->State, StateCopyFiles);
+  EXPECT_TRUE(window_->TOSWin->Flags & Disabled);
+  window_->State = StateWaitTermsForInstall;
+  window_->OnDownloadReport(kReportFetched, nullptr, "tos.txt");
+  EXPECT_EQ(window_->State, StateIdle);
+  EXPECT_FALSE(window_->TOSWin->Flags & Disabled);
+  EXPECT_EQ(AlreadyGrabbedTos, 1);
+
+  // Unreadable terms: the warning, and the flow waits.
+  std::snprintf(installtoslocation, sizeof installtoslocation, "%s", (tmp_ / "missing.txt").c_str());
+  window_->CurrentDialog = nullptr;
+  window_->State = StateWaitTermsForInstall;
+  window_->OnDownloadReport(kReportFetched, nullptr, "tos.txt");
+  EXPECT_EQ(window_->State, StateIdle);
+  EXPECT_NE(window_->CurrentDialog, nullptr);
+}
+
+TEST_F(Flow, AFailedListAsksWithGiveUpAndAFailedGameFileWithTheCriticalWarning) {
+  window_->State = StateUpdating;
+  downloaded = 1;
+  window_->OnDownloadReport(kReportFailed, "Code 404, Not Found", "data/x.dat");
+  ASSERT_NE(window_->CurrentDialog, nullptr);
+  EXPECT_EQ(downloaded, 0);
+  window_->OnCriticalFilesMissing();
+  EXPECT_EQ(window_->State, StateIdle);
+  EXPECT_FALSE(window_->SplashWin->Flags & Disabled);
+
+  window_->CurrentDialog = nullptr;
+  window_->State = StateUpdating;
+  window_->OnDownloadReport(kReportFailed, nullptr, "master.lst");
+  ASSERT_NE(window_->CurrentDialog, nullptr);
+  window_->OnRetryNo();
+  EXPECT_EQ(window_->State, StateIdle);
+  EXPECT_EQ(window_->CurrentDialog, nullptr);
+  EXPECT_EQ(window_->DownloadWin, nullptr);
+  EXPECT_EQ(CancelInstall, 1);
+}
+
+TEST_F(Flow, AnEmptiedQueueWritesTheSucceedFilesAndRunsExactlyOneSecondPass) {
+  RecomputeSucceedFileNames();
+  window_->State = StateUpdating;
+  GrabbedNewFiles = 1;
+  DoStateWork(window_);
+  EXPECT_EQ(window_->State, StateBeginUpdate) << "a list changed: one more pass";
+  EXPECT_TRUE(fs::exists(install_ + "succeed1.txt"));
+  EXPECT_TRUE(fs::exists(install_ + "succeed2.txt"));
+  window_->State = StateUpdating;
+  GrabbedNewFiles = 1;
+  DoStateWork(window_);
+  EXPECT_EQ(window_->State, StateLaunch) << "never a third";
+
+  window_->State = StateInstallDownloads;
+  LoopedAtLeastOnce = 0;
+  GrabbedNewFiles = 0;
+  DoStateWork(window_);
+  EXPECT_EQ(window_->State, StateFinishInstall);
+}
+
+TEST_F(Flow, LaunchAfterScanAllFilesDeletesTheSucceedFiles) {
+  RecomputeSucceedFileNames();
+  Install("succeed1.txt", "x");
+  Install("succeed2.txt", "x");
+  FullFileVerify = 1;
+  window_->OnLaunch();
+  FullFileVerify = 0;
+  EXPECT_EQ(window_->State, StateFetchTerms);
+  EXPECT_FALSE(fs::exists(install_ + "succeed1.txt"));
+  EXPECT_FALSE(fs::exists(install_ + "succeed2.txt"));
+}
+
+TEST_F(Flow, TheGameCopyAtTimerCountZeroIsQuorvel101AndIsStartedInTheInstallation) {
+  Install("quorvel1.exe", "#!/bin/sh\npwd > \"$0.ran\"\n");
+  PlatUseManualClock(1000000000ull);
+  ResetTimer();
+  RunQuorvel();
+  PlatSetClockOverride(nullptr);
+  EXPECT_TRUE(fs::exists(install_ + "quorvel101.exe"));
+  for (int i = 0; i < 200 && !fs::exists(install_ + "quorvel101.exe.ran"); ++i) usleep(10000);
+  EXPECT_EQ(ReadFileText(install_ + "quorvel101.exe.ran"), fs::canonical(install_).string() + "\n");
+
+  Install("quorvel1.exe", "");
+  EXPECT_FATAL(RunQuorvel(),
+               "Copy of quorvel1.exe to temp executing file failed, please ensure you are not running low on disk "
+               "space.");
+  DoNotLaunchQuorvel = 1;
+  EXPECT_NO_FATAL(RunQuorvel());
+}
