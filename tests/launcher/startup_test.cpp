@@ -9,6 +9,7 @@
 #include <thread>
 
 #include "support/process.h"
+#include "launcher_scratch.h"
 
 namespace {
 // True once the process catches SIGTERM, which the platform layer sets up when
@@ -55,7 +56,8 @@ TEST(Startup, TwentyOneArgumentsAreRefusedWithAMessageAndResultOne) {
 TEST(Startup, ClosingTheWindowEndsCleanlyRunningEachExitFunctionOnce) {
   for (int argCount : {0, 20}) {
     TempDir dir;
-    std::vector<std::string> env = kHeadless;
+    std::vector<std::string> env = ScratchLauncherEnv(dir);
+    env.insert(env.end(), kHeadless.begin(), kHeadless.end());
     env.push_back("QUORVEL_EXIT_TRACE=" + dir / "trace");
     pid_t pid = StartProcess(Args(argCount), env, dir.path(), dir / "out", dir / "err");
     ASSERT_GT(pid, 0);

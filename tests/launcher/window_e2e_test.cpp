@@ -7,12 +7,15 @@
 
 #include "support/process.h"
 #include "support/xvfb.h"
+#include "launcher_scratch.h"
 
 TEST(WindowUnderX, OpensAtTheFixedSizeAndClosesCleanly) {
   Xvfb x;
   ASSERT_TRUE(x.running()) << "Xvfb did not start";
   TempDir dir;
-  pid_t pid = StartProcess({QUORVEL_EXE}, {x.displayEnv(), "SDL_VIDEODRIVER=x11", "QUORVEL_EXIT_TRACE=" + dir / "trace"}, dir.path(),
+  std::vector<std::string> env = ScratchLauncherEnv(dir);
+  env.insert(env.end(), {x.displayEnv(), "SDL_VIDEODRIVER=x11", "QUORVEL_EXIT_TRACE=" + dir / "trace"});
+  pid_t pid = StartProcess({QUORVEL_EXE}, env, dir.path(),
                            dir / "out", dir / "err");
   ASSERT_GT(pid, 0);
   // A loaded machine can take a while to start the server and the program.
