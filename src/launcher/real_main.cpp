@@ -4,16 +4,19 @@
 #include <string>
 
 #include "foundation/fail.h"
+#include "foundation/intrusive_list.h"
 #include "foundation/log.h"
 #include "foundation/program_clock.h"
 #include "foundation/runtime.h"
 #include "foundation/ui_trace.h"
 #include "gfx/display_device.h"
+#include "gfx/font2.h"
 #include "gfx/gfx_device.h"
 #include "gfx/texture.h"
 #include "gfx/texture_control_file.h"
 #include "gfx/true_color_bitmap.h"
 #include "gfx/vga565_device.h"
+#include "gui/balloon_help.h"
 #include "gui/gui_message_handler.h"
 #include "gui/gui_object.h"
 #include "gui/gui_skin.h"
@@ -30,6 +33,7 @@
 #include "launcher/server_urls.h"
 #include "launcher/shortcuts.h"
 #include "launcher/zindle_window.h"
+#include "update/file_list.h"
 #include "platform/directory_maintenance.h"
 #include "platform/filesystem.h"
 #include "platform/instance_lock.h"
@@ -41,6 +45,26 @@ constexpr long kLauncherTimerRate = 18532;  // 64 ticks per second
 constexpr int kDisplayHeight = 508;
 
 void TraceProgramEnd() { TraceEnd(0); }
+
+// At the end: the window tree, the lists and the drawing device with its
+// textures go, so nothing of the run is left allocated.
+void FreeLauncher() {
+  KillAllGUIObjects();
+  MainWin = nullptr;
+  WipeList(ZindleList);
+  WipeList(InstallFileList);
+  FreeShortcuts(*DesktopShortcuts);
+  FreeShortcuts(*StartMenuShortcuts);
+  CleanupDisplay();
+  FreeTextureControls();
+  // The fonts of the skin; the other font globals point at these.
+  delete SmallFont;
+  delete MedFont;
+  delete DefaultDropDownMenuFont;
+  SmallFont = MedFont = DefaultDropDownMenuFont = nullptr;
+  DefaultSpreadsheetFont = DefaultGUIObjFont = DefaultSimpleDialogButtonFont = DefaultStringInputFont = nullptr;
+  WindowTitleBarFont = BalloonHelpFont = nullptr;
+}
 
 // Step 11: the proxies start cleared; the stored connection settings then
 // set them.
@@ -123,6 +147,7 @@ int RealMain(int argc, char** argv) {
   ReadServerURLOverrides();
   TakeSingleInstanceLock();                         // 2
   SetUpGraphics();                                  // 3
+  AtExit(FreeLauncher);
   ReadRegistryInfo(*RegInfo);                       // 4
   EnterSkinDirectory();                             // 5
   LoadSkinTextures();                               // 6, 7
