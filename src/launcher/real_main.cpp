@@ -22,6 +22,7 @@
 #include "gui/gui_skin.h"
 #include "launcher/command_line_switches.h"
 #include "launcher/flow.h"
+#include "launcher/flow_update_host.h"
 #include "launcher/game_launch.h"
 #include "launcher/launcher_globals.h"
 #include "launcher/launcher_messages.h"
@@ -51,6 +52,7 @@ void TraceProgramEnd() { TraceEnd(0); }
 void FreeLauncher() {
   KillAllGUIObjects();
   MainWin = nullptr;
+  ConnectUpdateHost();
   WipeList(ZindleList);
   WipeList(InstallFileList);
   FreeShortcuts(*DesktopShortcuts);
@@ -161,6 +163,7 @@ int RealMain(int argc, char** argv) {
   MainWin = new ZindleWindow(0, 0, CustomWinWidth, CustomWinHeight, 24, 24, 200);
   MainWin->State = StateIdle;
   AddTopLevelObject(MainWin);
+  ConnectUpdateHost();
   if (d) d->ResizeToWidthHeight(CustomWinWidth, CustomWinHeight);
   SetMainWindowVars();
 

@@ -14,6 +14,7 @@
 #include "gfx/display_device.h"
 #include "gui/gui_object.h"
 #include "launcher/flow.h"
+#include "launcher/flow_update_host.h"
 #include "launcher/game_launch.h"
 #include "launcher/install_record.h"
 #include "launcher/launcher_globals.h"
@@ -77,11 +78,13 @@ class Flow : public ::testing::Test {
     window_ = new ZindleWindow(0, 0, 720, 505, 24, 24, 200);
     AddTopLevelObject(window_);
     MainWin = window_;
+    ConnectUpdateHost();
     LoadShortcuts();
   }
   void TearDown() override {
     KillAllGUIObjects();
     MainWin = nullptr;
+    ConnectUpdateHost();
     WipeList(InstallFileList);
     WipeList(ZindleList);
     ResetLauncherGlobals();
