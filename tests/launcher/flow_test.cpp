@@ -32,6 +32,9 @@
 #include "support/fatal.h"
 #include "support/process.h"
 #include "transport/md5.h"
+#include "gui/gui_string_gadget.h"
+#include "update/download_queue.h"
+#include "update/download_window.h"
 #include "update/file_list.h"
 #include "update/update_globals.h"
 
@@ -264,4 +267,36 @@ TEST_F(Flow, TheGameCopyAtTimerCountZeroIsQuorvel101AndIsStartedInTheInstallatio
                "space.");
   DoNotLaunchQuorvel = 1;
   EXPECT_NO_FATAL(RunQuorvel());
+}
+
+TEST_F(Flow, InstallFetchesTheTermsIntoAWritableTemporaryFolderOrWarns) {
+  RegInfo->Installed = 0;
+  setenv("TMPDIR", (tmp_ / "no-such-folder").c_str(), 1);
+  window_->OnInstall();
+  EXPECT_EQ(window_->State, StateIdle);
+  EXPECT_NE(window_->CurrentDialog, nullptr) << "no temporary folder: the warning";
+
+  window_->CurrentDialog = nullptr;
+  setenv("TMPDIR", tmp_.path().c_str(), 1);
+  window_->OnInstall();
+  unsetenv("TMPDIR");
+  EXPECT_EQ(window_->State, StateWaitTermsForInstall);
+  EXPECT_EQ(std::string(installtoslocation), tmp_.path() + "/tos.txt");
+  ASSERT_NE(window_->DownloadWin, nullptr);
+  EXPECT_STREQ(window_->DownloadWin->DestinationDir, (tmp_.path() + "/").c_str());
+  ASSERT_NE(window_->DownloadWin->Queue, nullptr);
+  EXPECT_STREQ(window_->DownloadWin->Queue->Name, "tos.txt");
+}
+
+TEST_F(Flow, BeginInstallTakesTheTypedDirectoryAndQueuesTheMasterList) {
+  RegInfo->Installed = 0;
+  const std::string typed = tmp_.path() + "\\typed\\dir";
+  window_->InstallWin->DirectoryField->Set(typed.c_str());
+  DoStateWork((window_->State = StateBeginInstall, window_));
+  EXPECT_EQ(window_->State, StateWaitInstallLists);
+  EXPECT_EQ(std::string(RegInfo->Directory), tmp_.path() + "/typed/dir/");
+  ASSERT_NE(window_->DownloadWin, nullptr);
+  ASSERT_NE(window_->DownloadWin->Queue, nullptr);
+  EXPECT_STREQ(window_->DownloadWin->Queue->Name, "master.lst");
+  EXPECT_EQ(std::string(MasterSucceedFilename), tmp_.path() + "/typed/dir/succeed1.txt");
 }
