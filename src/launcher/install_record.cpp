@@ -7,7 +7,6 @@
 #include "launcher/registry_info.h"
 #include "platform/settings_store.h"
 
-const char* RegistryKeyName = "Software\\Quorvel Online";
 const char* UninstallKeyName = "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Quorvel Online";
 
 namespace {

@@ -5,8 +5,8 @@
 
 #include <cstddef>
 
-// The product's key under HKEY_CURRENT_USER.
-extern const char* RegistryKeyName;  // "Software\Quorvel Online"
+#include "update/product_key.h"  // RegistryKeyName
+
 // The uninstall entry's key under HKEY_LOCAL_MACHINE.
 extern const char* UninstallKeyName;
 

@@ -38,7 +38,7 @@
 #include "platform/directory_maintenance.h"
 #include "platform/filesystem.h"
 #include "platform/instance_lock.h"
-#include "transport/transport_globals.h"
+#include "update/proxy_settings.h"
 
 namespace {
 
@@ -68,12 +68,7 @@ void FreeLauncher() {
   WindowTitleBarFont = BalloonHelpFont = nullptr;
 }
 
-// Step 11: the proxies start cleared; the stored connection settings then
-// set them.
-void ReadConnectionSettings() {
-  ProxyServer = nullptr;
-  ProxyAuthentication = nullptr;
-}
+
 
 // Step 2: one launcher at a time.
 void TakeSingleInstanceLock() {
@@ -156,7 +151,7 @@ int RealMain(int argc, char** argv) {
   DeleteCopiedQuorvelExes();                        // 8
   ReadLanguageChoice();                             // 9
   ApplyCommandLineSwitches(ParseCommandLineSwitches(argc, argv), RegInfo->Installed != 0);  // 10
-  ReadConnectionSettings();                         // 11
+  LoadProxySettingsAtStartup();                     // 11
 
   GfxDevice* d = CurGfxDevice;                      // 12
   if (d) d->DisableZBuffer();
