@@ -3,6 +3,7 @@
 #include <cstdio>
 
 #include "launcher/launcher_globals.h"
+#include "platform/directory_maintenance.h"
 #include "platform/filesystem.h"
 #include "platform/settings_store.h"
 #include "platform/shell.h"
@@ -82,7 +83,7 @@ void DeleteShortcuts(const ArrayCollection<ShortcutInfoStruct>& list, const char
 void RemoveStartMenuFolders() {
   std::string folder = StartMenuShortcutFolder();
   if (folder.empty()) return;
-  if (!RemoveFolderIfEmpty(folder)) return;
+  if (!PlatRemoveEmptyDirectory(folder)) return;
   const size_t cut = folder.find_last_of(kPathSeparator);
-  if (cut != std::string::npos && cut > 0) RemoveFolderIfEmpty(folder.substr(0, cut));
+  if (cut != std::string::npos && cut > 0) PlatRemoveEmptyDirectory(folder.substr(0, cut));
 }
