@@ -43,7 +43,6 @@
 namespace {
 
 constexpr long kLauncherTimerRate = 18532;  // 64 ticks per second
-constexpr int kDisplayHeight = 508;
 
 void TraceProgramEnd() { TraceEnd(0); }
 
@@ -89,7 +88,7 @@ void SetUpGraphics() {
   GUISoundEnabled = 0;
   int format = GetScreenPixelFormat();
   if (format != PF_RGB565 && format != PF_RGB24 && format != PF_RGB32) format = PF_RGB565;
-  InitDisplay(DD_VGA565, CustomWinWidth, kDisplayHeight, format, nullptr, 0);
+  InitDisplay(DD_VGA565, CustomWinWidth, CustomWinHeight, format, nullptr, 0);
 }
 
 // Step 5: the folder with the skin becomes the working directory: the
