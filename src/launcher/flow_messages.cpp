@@ -203,7 +203,6 @@ void ZindleWindow::OnCriticalFilesMissing() {
 
 void ZindleWindow::OnDownloadReport(int status, const char* errorText, const char* fileName) {
   const char* f = fileName ? fileName : "";
-  TraceReport(status, f, status == kReportFailed ? errorText : nullptr);
   downloaded = 1;
 
   if (status != kReportFailed) {
