@@ -1,6 +1,6 @@
 #include "foundation/log.h"
 
-#include <pthread.h>
+#include "platform/mutex.h"
 
 #include <cstdarg>
 #include <cstdio>

@@ -7,7 +7,7 @@
 // from several threads are each a distinct step of the one sequence.
 #pragma once
 
-#include <pthread.h>
+#include "platform/mutex.h"
 
 #include <cstddef>
 #include <cstdint>

@@ -8,7 +8,7 @@
 // destructors run on the way.
 #pragma once
 
-#include <pthread.h>
+#include "platform/mutex.h"
 
 #include "platform/window.h"
 

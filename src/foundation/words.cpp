@@ -3,7 +3,8 @@
 #include <cstdio>
 #include <cstring>
 #include <string_view>
-#include <strings.h>
+
+#include "foundation/case_compare.h"
 
 int WhichWord(const char* list, const char* word) {
   while (*word == ' ') ++word;
@@ -51,7 +52,7 @@ time_t ParseTimeString(const char* s) {
   } else {
     return -1;
   }
-  if (!strcasecmp(suffix, "pm") && hour < 12) hour += 12;
+  if (!CaseCompare(suffix, "pm") && hour < 12) hour += 12;
   if (hour < 0 || hour > 23 || minute < 0 || minute > 59) return -1;
   time_t now = std::time(nullptr);
   struct tm t;

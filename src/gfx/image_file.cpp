@@ -3,8 +3,7 @@
 #include <cctype>
 #include <cstdio>
 
-#include <strings.h>
-
+#include "foundation/case_compare.h"
 #include "platform/filesystem.h"
 #include "transport/file.h"
 
@@ -40,7 +39,7 @@ std::string FindImageFile(const char* name) {
     std::vector<std::string> names;
     if (!PlatListDirectory(dir.empty() ? "." : dir, names)) continue;
     for (const std::string& n : names)
-      if (!strcasecmp(n.c_str(), base.c_str()) && Exists(dir + n)) return dir + n;
+      if (!CaseCompare(n.c_str(), base.c_str()) && Exists(dir + n)) return dir + n;
   }
   return "";
 }

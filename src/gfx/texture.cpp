@@ -1,7 +1,5 @@
 #include "gfx/texture.h"
 
-#include <strings.h>
-
 #include <algorithm>
 #include <cctype>
 #include <cstdio>
@@ -10,6 +8,7 @@
 #include <string>
 
 #include "foundation/alloc.h"
+#include "foundation/case_compare.h"
 #include "foundation/fail.h"
 #include "foundation/log.h"
 #include "gfx/image_file.h"
@@ -320,7 +319,7 @@ TextureMap* MemoryDevice::LoadTexture(const char* name, unsigned long flags) {
   char full[260], base[260];
   ProcessFilename(name, full, base);
   for (TextureMap* t = TextureList; t; t = t->NextTexture) {
-    if (strcasecmp(t->Name, base) != 0) continue;
+    if (CaseCompare(t->Name, base) != 0) continue;
     TextureMap* last = t;
     while (last->NextFrame) last = last->NextFrame;
     last->PullIntoMainMemory();

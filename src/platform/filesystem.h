@@ -29,6 +29,11 @@ bool PlatMakeDirectory(const std::string& path);    // true also when it exists 
 bool PlatRemoveFile(const std::string& path);
 bool PlatRenameFile(const std::string& from, const std::string& to);
 
+// The process's working directory ("" when it cannot be read), and a change
+// of it (false when the directory cannot be entered).
+std::string PlatCurrentDirectory();
+bool PlatChangeDirectory(const std::string& path);
+
 // Blocks the calling thread for the given number of milliseconds.
 void PlatSleepMs(unsigned milliseconds);
 // An audible signal of about the given pitch and length where the platform

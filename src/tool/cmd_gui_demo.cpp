@@ -10,8 +10,6 @@
 //   dialog open / dialog result ID
 //   folder PATH / folder cancelled
 //   closed
-#include <unistd.h>
-
 #include <cstdarg>
 #include <cstdio>
 #include <cstring>
@@ -196,8 +194,8 @@ class DemoWindow : public GUIBackdropWindow {
         Report("dialog result %s", msg == MsgYes ? "yes" : msg == MsgNo ? "no" : "closed");
         return 1;
       case MsgBrowse: {
-        char cwd[4096];
-        auto* picker = new GUIFolderPicker("Select directory", this, getcwd(cwd, sizeof cwd) ? cwd : ".",
+        std::string cwd = PlatCurrentDirectory();
+        auto* picker = new GUIFolderPicker("Select directory", this, cwd.empty() ? "." : cwd.c_str(),
                                            MsgFolderOK, MsgFolderCancel);
         AddChild(picker);
         picker->Place();
@@ -230,7 +228,7 @@ int Run(int argc, char** argv) {
                                    "show every GUI widget on the skin in ASSETDIR/zindimgs (default: here) and report each action", Run};
   if (WantsHelp(argc, argv)) return ToolHelp(self);
   if (argc > 2) return ToolError("usage: quorvel-tool %s", self.usage);
-  if (argc == 2 && chdir(argv[1]) != 0) return ToolError("cannot enter %s", argv[1]);
+  if (argc == 2 && !PlatChangeDirectory(argv[1])) return ToolError("cannot enter %s", argv[1]);
   // Missing images would quietly draw as nothing: say so instead.
   if (!PlatFileExists("zindimgs/menublue.tga"))
     return ToolError("no skin in %s (zindimgs/menublue.tga is missing)", argc == 2 ? argv[1] : "the current directory");

@@ -1,7 +1,5 @@
 #include "transport/http_download.h"
 
-#include <strings.h>
-
 #include <cerrno>
 #include <cstdarg>
 #include <cstring>
@@ -10,6 +8,7 @@
 #include <system_error>
 
 #include "foundation/alloc.h"
+#include "foundation/case_compare.h"
 #include "foundation/language_catalogue.h"
 #include "foundation/log.h"
 #include "foundation/print_format.h"
@@ -636,7 +635,7 @@ int FileDownload::Finish(bool suppressRename) {
   // Programs that the release carries keep their Windows names; on this
   // platform they also need the permission to run.
   size_t n = std::strlen(destination);
-  if (!suppressRename && n > 4 && strcasecmp(destination + n - 4, ".exe") == 0)
+  if (!suppressRename && n > 4 && CaseCompare(destination + n - 4, ".exe") == 0)
     PlatMakeExecutable(PlatNativePath(destination));
   FinishedState = kDownloadFinished;
   state = kDownloadStateEnded;

@@ -1,7 +1,6 @@
 #include "transport/http_response.h"
 
-#include <strings.h>
-
+#include "foundation/case_compare.h"
 #include <climits>
 #include <cstdio>
 #include <cstdlib>
@@ -53,7 +52,7 @@ bool EachHttpHeaderField(const std::string& header, const char* name, Found foun
     size_t start = line + 1;
     size_t end = header.find('\n', start);
     size_t stop = end == std::string::npos ? header.size() : end;
-    if (stop - start > nameLen && strncasecmp(header.c_str() + start, name, nameLen) == 0 &&
+    if (stop - start > nameLen && CaseCompareN(header.c_str() + start, name, nameLen) == 0 &&
         header[start + nameLen] == ':') {
       size_t v = start + nameLen + 1;
       while (v < stop && (header[v] == ' ' || header[v] == '\t')) ++v;

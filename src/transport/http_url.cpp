@@ -1,7 +1,6 @@
 #include "transport/http_url.h"
 
-#include <strings.h>
-
+#include "foundation/case_compare.h"
 #include <cstdlib>
 #include <cstring>
 #include <string>
@@ -21,7 +20,7 @@ bool SplitUrl(char* url, HttpUrlParts* out) {
   }
   out->parts[out->count] = nullptr;
   if (out->count == 0) return false;
-  if (strcasecmp(out->parts[0], "http:") == 0) out->host_index = 1;
+  if (CaseCompare(out->parts[0], "http:") == 0) out->host_index = 1;
   return out->host_index < out->count;
 }
 

@@ -4,7 +4,7 @@
 // Accept. Nothing here reconnects; the owner destroys a broken connection.
 #pragma once
 
-#include <pthread.h>
+#include "platform/mutex.h"
 
 #include <cstdint>
 

@@ -3,7 +3,7 @@
 // SocketList (guarded by SocketListMutex) for as long as it exists.
 #pragma once
 
-#include <pthread.h>
+#include "platform/mutex.h"
 
 #include "platform/sockets.h"
 #include "transport/node_address.h"

@@ -1,7 +1,6 @@
 #include "transport/udp_connection.h"
 
-#include <arpa/inet.h>
-
+#include "foundation/byte_order.h"
 #include "foundation/log.h"
 #include "platform/udp_sockets.h"
 
@@ -28,7 +27,7 @@ TCPConnection::TCPConnection(uint16_t bindPort) {
     return;
   }
   uint16_t bound = PlatSocketLocalPort(socket);
-  port = htons(bound);
+  port = HostToNetwork16(bound);
   remote_port = bound;
   if (!LookUpOwnAddresses()) flags |= sockflags_hostlookup_failed;
   flags |= sockflags_connected;
@@ -39,7 +38,7 @@ TCPConnection::~TCPConnection() {
   socket = 0;
 }
 
-uint16_t TCPConnection::LocalPort() const { return ntohs(port); }
+uint16_t TCPConnection::LocalPort() const { return NetworkToHost16(port); }
 
 int TCPConnection::SendTo(const void* data, unsigned length, const NodeAddress& to, const char* failure) {
   if (length > kMaxUdpDatagram) {

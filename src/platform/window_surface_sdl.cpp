@@ -6,7 +6,7 @@
 #include <cstring>
 #include <vector>
 
-#include "platform/window_internal.h"
+#include "platform/window_sdl_internal.h"
 
 bool PlatGetWindowPixelLayout(HWND window, PlatPixelLayout* layout) {
   SDL_Window* sdl = PlatSdlWindow(window);

@@ -60,6 +60,13 @@ bool PlatRenameFile(const std::string& from, const std::string& to) {
   return std::rename(PlatNativePath(from).c_str(), PlatNativePath(to).c_str()) == 0;
 }
 
+std::string PlatCurrentDirectory() {
+  char buffer[4096];
+  return getcwd(buffer, sizeof buffer) ? std::string(buffer) : std::string();
+}
+
+bool PlatChangeDirectory(const std::string& path) { return chdir(path.c_str()) == 0; }
+
 void PlatSleepMs(unsigned milliseconds) {
   timespec ts{static_cast<time_t>(milliseconds / 1000), static_cast<long>(milliseconds % 1000) * 1000000L};
   while (nanosleep(&ts, &ts) != 0 && errno == EINTR) {

@@ -1,6 +1,6 @@
 #include "platform/window_focus.h"
 
-#include "platform/window_internal.h"
+#include "platform/window_sdl_internal.h"
 
 bool PlatIsWindowMinimized(HWND window) {
   SDL_Window* sdl = PlatSdlWindow(window);

@@ -13,7 +13,7 @@
 #include "platform/clock_source.h"
 #include "platform/keymap.h"
 #include "platform/text_encoding.h"
-#include "platform/window_internal.h"
+#include "platform/window_sdl_internal.h"
 
 namespace {
 
