@@ -1,11 +1,10 @@
 #include "launcher/localisation.h"
 
-#include <strings.h>
-
 #include <cstdio>
 #include <cstring>
 #include <string>
 
+#include "foundation/case_compare.h"
 #include "launcher/launcher_globals.h"
 #include "transport/file.h"
 #include "transport/language_file.h"
@@ -20,7 +19,7 @@ std::string FindCatalogue(const char* name) {
   for (StrNode* n = list; n; n = n->next) exact |= std::strcmp(n->name, name) == 0;
   if (!exact) {
     for (StrNode* n = list; n; n = n->next) {
-      if (strcasecmp(n->name, name) == 0) {
+      if (CaseCompare(n->name, name) == 0) {
         found = n->name;
         break;
       }

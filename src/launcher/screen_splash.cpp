@@ -1,9 +1,8 @@
 #include "launcher/screen_splash.h"
 
-#include <strings.h>
-
 #include <algorithm>
 
+#include "foundation/case_compare.h"
 #include "foundation/language_catalogue.h"
 #include "gfx/font2.h"
 #include "gui/gui_button.h"
@@ -70,7 +69,7 @@ SplashScreen::SplashScreen(int x, int y, int width, int height, ZindleWindow* ow
     for (const std::string& f : CatalogFiles) LanguageBox->AddItem(LanguageNameOfCatalogue(f).c_str(), value++);
     if (ZindleLanguageID[0]) {
       for (size_t i = 0; i < LanguageBox->Items.size(); ++i) {
-        if (strcasecmp(LanguageBox->Items[i].text.c_str(), ZindleLanguageID) == 0) {
+        if (CaseCompare(LanguageBox->Items[i].text.c_str(), ZindleLanguageID) == 0) {
           LanguageBox->SelectItem(int(i));
           break;
         }

@@ -1,11 +1,10 @@
 #include "update/download_queue.h"
 
-#include <strings.h>
-
 #include <climits>
 #include <cstring>
 
 #include "foundation/alloc.h"
+#include "foundation/case_compare.h"
 #include "foundation/intrusive_list.h"
 
 ArgNode::~ArgNode() {
@@ -16,7 +15,7 @@ DownloadFileQueueEntry::~DownloadFileQueueEntry() { WipeList(Arguments); }
 
 DownloadFileQueueEntry* FindQueuedDownload(DownloadFileQueueEntry* queue, const char* name) {
   for (DownloadFileQueueEntry* e = queue; e; e = e->next)
-    if (strcasecmp(e->Name, name) == 0) return e;
+    if (CaseCompare(e->Name, name) == 0) return e;
   return nullptr;
 }
 
