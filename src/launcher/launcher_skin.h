@@ -7,7 +7,6 @@ class TextureMap;
 
 extern TextureMap* MarbleBGTexture;      // "zindimgs/menublue.tga": the Terms screen, message boxes
 extern TextureMap* MarbleDarkBGTexture;  // "zindimgs/menudkgr.tga": the retry question
-extern TextureMap* DownloadWindowTexture;  // "zindimgs/menudkgr.tga" again: the download window
 extern TextureMap* ZindleBGTexture;      // "zindimgs/signin.tga": the main window and its screens
 extern TextureMap* DropDownTexture;      // "zindimgs/arromenu.tga": the language box
 // The "Scan All Files" box: raised, pressed, and the tick.

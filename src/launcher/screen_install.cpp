@@ -11,6 +11,7 @@
 #include "gui/gui_messages.h"
 #include "gui/gui_skin.h"
 #include "gui/gui_string_gadget.h"
+#include "launcher/flow.h"
 #include "launcher/launcher_globals.h"
 #include "launcher/launcher_messages.h"
 #include "launcher/launcher_skin.h"
@@ -127,7 +128,7 @@ void InstallWindow::CheckDirectoryAndGoOn() {
       Owner->FileCopyWin->Redraw();
     }
     Disable();
-    if (Owner) Owner->State = StateBeginInstall;
+    if (Owner) SetState(Owner, StateBeginInstall);
   }
 }
 

@@ -8,6 +8,7 @@
 #include "foundation/fail.h"
 #include "foundation/language_catalogue.h"
 #include "gui/gui_object.h"
+#include "launcher/flow.h"
 #include "launcher/launcher_globals.h"
 #include "launcher/launcher_messages.h"
 #include "launcher/launcher_skin.h"
@@ -111,7 +112,8 @@ const char* ZindleWindow::ProxyDetectionURL() { return ServerURL; }
 
 const char* ZindleWindow::ServerUrl() { return ServerURL; }
 
-TextureMap* ZindleWindow::DownloadTexture() { return DownloadWindowTexture; }
+// The download panel shares the retry question's dark background.
+TextureMap* ZindleWindow::DownloadTexture() { return MarbleDarkBGTexture; }
 
 const char* ZindleWindow::InstallDirectory() { return RegInfo ? RegInfo->Directory : ""; }
 
@@ -119,11 +121,14 @@ void ZindleWindow::ShowWarning(const char* text, int closingMessage) { ShowZindl
 
 bool ZindleWindow::TakeInstallListWait() {
   if (State != StateWaitInstallLists) return false;
-  State = StateStartCopy;
+  SetState(this, StateStartCopy);
   return true;
 }
 
-void ZindleWindow::SetCheckTotal(int total) { FileCopyWin->FilesTotal = total; }
+void ZindleWindow::SetCheckTotal(int total) {
+  FileCopyWin->FilesTotal = total;
+  FileCopyWin->FilesChecked = 0;
+}
 
 void ZindleWindow::FinishedChecking(const char* name) {
   ++FileCopyWin->FilesChecked;
@@ -151,7 +156,7 @@ void ZindleWindow::OnCancelUninstallYes() {
   ForgetDialog(this);
   ShowZindleWarningBox(GetString("Uninstall Cancelled"), kWarningClosesBox);
   FileCopyWin->Disable();
-  State = StateIdle;
+  SetState(this, StateIdle);
   SplashWin->Enable();
   SplashWin->LayoutChildren();
   Redraw();
