@@ -29,10 +29,13 @@ void InitializeTimerInt();
 // Registered exit function; nothing to release.
 void CleanupTimerInt();
 
-// rate divides the 1.19 MHz interval-timer clock (16 bits; 18532 gives 64
-// ticks per second, 0 stands for 65536): Second = 1186048 / rate, TickDivisor
-// = CPUSpeed / Second, HalfSecond = Second / 2, QuarterSecond = Second / 4.
+// rate divides the 1.19 MHz interval-timer clock (16 bits; kTimerRate64Hz
+// gives 64 ticks per second, 0 stands for 65536): Second = 1186048 / rate,
+// TickDivisor = CPUSpeed / Second, HalfSecond = Second / 2, QuarterSecond =
+// Second / 4.
 void SetTimerRate(long rate);
+// The launcher's rate: 64 ticks per second.
+constexpr long kTimerRate64Hz = 18532;
 
 // Ticks since tick 0. Before SetTimerRate it counts at 18 per second.
 unsigned long GetTimerCount();

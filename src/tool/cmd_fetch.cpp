@@ -32,9 +32,6 @@ const ToolCommand kCommand = {
     "download one file as the launcher does; prints the result", Run};
 ToolCommandRegistration reg(kCommand);
 
-// The launcher's rate: 64 ticks per second.
-constexpr long kLauncherTimerRate = 18532;
-
 bool SplitHostPortArg(const char* text, std::string* host, int* port) {
   const char* colon = std::strrchr(text, ':');
   if (!colon || colon == text) return false;
@@ -86,7 +83,7 @@ int Run(int argc, char** argv) {
   if (digestHex && !HexToMD5(digestHex, digest)) return ToolError("--digest needs 32 hexadecimal digits");
   if (proxyAuth && !std::strchr(proxyAuth, ':')) return ToolError("--proxy-auth needs USER:PASS");
 
-  SetTimerRate(kLauncherTimerRate);
+  SetTimerRate(kTimerRate64Hz);
   std::string proxyHost;
   if (proxy) {
     if (!SplitHostPortArg(proxy, &proxyHost, &ProxyPort)) return ToolError("--proxy needs HOST:PORT");

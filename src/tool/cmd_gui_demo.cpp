@@ -15,13 +15,12 @@
 #include <cstring>
 #include <string>
 
-#include "foundation/program_clock.h"
 #include "foundation/runtime.h"
-#include "gfx/display_device.h"
 #include "gfx/font2.h"
 #include "gfx/texture.h"
 #include "gfx/vga565_device.h"
 #include "gui/damage.h"
+#include "gui/display_startup.h"
 #include "gui/folder_picker.h"
 #include "gui/gui_backdrop_window.h"
 #include "gui/gui_button.h"
@@ -30,17 +29,18 @@
 #include "gui/gui_message_handler.h"
 #include "gui/gui_redraw.h"
 #include "gui/gui_simple_dialog_box.h"
-#include "platform/filesystem.h"
 #include "gui/gui_skin.h"
 #include "gui/gui_string_gadget.h"
 #include "gui/gui_text_box.h"
 #include "gui/gui_toggle_button.h"
+#include "launcher/launcher_globals.h"
+#include "platform/filesystem.h"
 #include "platform/window.h"
 #include "tool/tool_command.h"
 
 namespace {
 
-constexpr int kWidth = 720, kHeight = 505;
+constexpr int kWidth = kDefaultCustomWinWidth, kHeight = kDefaultCustomWinHeight;
 enum : int {
   MsgPress = 1, MsgToggle = 2, MsgDialog = 3, MsgBrowse = 4, MsgQuit = 5,
   MsgYes = 10, MsgNo = 11, MsgClosed = 12, MsgFolderOK = 20, MsgFolderCancel = 21,
@@ -232,19 +232,12 @@ int Run(int argc, char** argv) {
   // Missing images would quietly draw as nothing: say so instead.
   if (!PlatFileExists("zindimgs/menublue.tga"))
     return ToolError("no skin in %s (zindimgs/menublue.tga is missing)", argc == 2 ? argv[1] : "the current directory");
-  if (!PlatInitVideo()) return ToolError("no video");
-  if (!RegisterWindowClass("QuorvelGuiDemo", DemoWindowProc, CS_DBLCLKS)) return ToolError("cannot register window");
-  hMainWindow = CreateWindowExA(WS_EX_APPWINDOW, "QuorvelGuiDemo", "Quorvel GUI Demo", WS_OVERLAPPEDWINDOW | WS_VISIBLE,
-                                50, 50, kWidth + kWindowFrameWidth, kHeight + kWindowFrameHeight);
-  if (!hMainWindow) return ToolError("cannot create the window");
-  SetTimerRate(18532);
-  notgahook = CheckMissingFilename;
-  SetWindowedMode(1);
-  int format = GetScreenPixelFormat();
-  if (format != PF_RGB565 && format != PF_RGB24 && format != PF_RGB32) format = PF_RGB565;
-  if (!InitDisplay(DD_VGA565, kWidth, kHeight, format, nullptr, 0)) return ToolError("no drawing device");
-  LoadDefaultGUISkin();
-  SetupGUIObjEventHandler(hMainWindow);
+  DisplayStartError error = CreateProgramWindow(
+      {.ClassName = "QuorvelGuiDemo", .Title = "Quorvel GUI Demo", .Proc = DemoWindowProc,
+       .ClientWidth = kWidth, .ClientHeight = kHeight});
+  if (error == DisplayStartError::kNone) error = StartWindowedDisplay(kWidth, kHeight);
+  if (error != DisplayStartError::kNone) return ToolError("%s", DisplayStartErrorText(error));
+  StartGUI();
 
   auto* demo = new DemoWindow(CurGfxDevice->LoadTexture("zindimgs/menublue.tga", 0));
   AddTopLevelObject(demo);
@@ -278,10 +271,7 @@ int Run(int argc, char** argv) {
     }
   }
   Report("closed");
-  KillAllGUIObjects();
-  if (IsWindow(hMainWindow)) DestroyWindow(hMainWindow);
-  hMainWindow = nullptr;
-  CleanupDisplay();
+  StopDisplay();
   return 0;
 }
 

@@ -50,7 +50,7 @@ TEST_F(ProgramClock, RatesGiveTheirTickCounts) {
     long rate;
     int second, half, quarter;
   } cases[] = {
-      {18532, 64, 32, 16}, {65535, 18, 9, 4}, {0, 18, 9, 4}, {1, 1186048, 593024, 296512}, {11862, 99, 49, 24},
+      {kTimerRate64Hz, 64, 32, 16}, {65535, 18, 9, 4}, {0, 18, 9, 4}, {1, 1186048, 593024, 296512}, {11862, 99, 49, 24},
   };
   for (const Case& c : cases) {
     SetTimerRate(c.rate);
@@ -64,7 +64,7 @@ TEST_F(ProgramClock, RatesGiveTheirTickCounts) {
 }
 
 TEST_F(ProgramClock, CountsTicksOfTheManualClock) {
-  SetTimerRate(18532);
+  SetTimerRate(kTimerRate64Hz);
   ResetTimer();
   EXPECT_EQ(GetTimerCount(), 0u);
   PlatAdvanceManualClock(kSecondNs / 64 - 1);
@@ -80,14 +80,14 @@ TEST_F(ProgramClock, CountsTicksOfTheManualClock) {
 }
 
 TEST_F(ProgramClock, ElapsedTimeIsInSixtyFifthThousandthsOfASecond) {
-  SetTimerRate(18532);
+  SetTimerRate(kTimerRate64Hz);
   ResetTimer();
   PlatAdvanceManualClock(kSecondNs);  // 64 ticks
   EXPECT_EQ(GetElapsedTime(), 65536u);
   EXPECT_EQ(GetElapsedTime(), 0u);
   PlatAdvanceManualClock(kSecondNs / 2);  // 32 ticks
   EXPECT_EQ(GetElapsedTime(), 32768u);
-  PlatAdvanceManualClock(kSecondNs / 64 * 3);  // 3 ticks: 3 × 256 × 18532 / 4633
+  PlatAdvanceManualClock(kSecondNs / 64 * 3);  // 3 ticks: 3 × 256 × kTimerRate64Hz / 4633
   EXPECT_EQ(GetElapsedTime(), 3072u);
   SetTimerRate(11862);  // 99 per second
   ResetTimer();
@@ -96,7 +96,7 @@ TEST_F(ProgramClock, ElapsedTimeIsInSixtyFifthThousandthsOfASecond) {
 }
 
 TEST_F(ProgramClock, NeverGoesBackwardsWhenTheSourceDoes) {
-  SetTimerRate(18532);
+  SetTimerRate(kTimerRate64Hz);
   ResetTimer();
   PlatAdvanceManualClock(10 * kSecondNs);
   EXPECT_EQ(GetTimerCount(), 640u);
@@ -107,7 +107,7 @@ TEST_F(ProgramClock, NeverGoesBackwardsWhenTheSourceDoes) {
 }
 
 TEST_F(ProgramClock, DelayWaitsForTheTicks) {
-  SetTimerRate(18532);
+  SetTimerRate(kTimerRate64Hz);
   ResetTimer();
   std::thread mover([] {
     for (int i = 0; i < 40; ++i) {
@@ -130,7 +130,7 @@ TEST_F(ProgramClock, GetTimerIsTheMillisecondClock) {
 
 TEST(ProgramClockReal, CountsOnTheMonotonicClock) {
   long savedRate = RateCounter;
-  SetTimerRate(18532);
+  SetTimerRate(kTimerRate64Hz);
   ResetTimer();
   unsigned long a = GetTimerCount();
   std::this_thread::sleep_for(std::chrono::milliseconds(100));

@@ -27,7 +27,7 @@ class PumpTest : public GUITest {
     ASSERT_TRUE(PlatInitVideo());
     ASSERT_TRUE(RegisterWindowClass("GUI_PUMP_TEST", PumpProc, CS_DBLCLKS));
     PlatUseManualClock(1000000000ull);
-    SetTimerRate(18532);
+    SetTimerRate(kTimerRate64Hz);
     window = CreateWindowExA(0, "GUI_PUMP_TEST", "pump", WS_VISIBLE, 0, 0, 728, 529);
     ASSERT_NE(window, nullptr);
     saved = hMainWindow;

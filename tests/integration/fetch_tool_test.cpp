@@ -34,7 +34,7 @@ std::string Hex(const std::string& data) {
 class FetchTool : public testing::Test {
  protected:
   static void SetUpTestSuite() {
-    SetTimerRate(18532);
+    SetTimerRate(kTimerRate64Hz);
     site_ = new TempDir;
     WriteBinary(*site_ / "game.dat", RandomBytes(3 * 1024 * 1024 + 17, 1));
     WriteBinary(*site_ / "small.txt", "hello from nginx\n");

@@ -15,7 +15,7 @@ namespace {
 class HttpFaults : public testing::Test {
  protected:
   static void SetUpTestSuite() {
-    SetTimerRate(18532);
+    SetTimerRate(kTimerRate64Hz);
     server_ = new FaultServerPeer;
     start_error_ = server_->Start();
   }

@@ -34,7 +34,7 @@ bool Exists(const std::string& path) { return std::ifstream(path).good(); }
 
 class ScriptedServer : public testing::Test {
  protected:
-  void SetUp() override { SetTimerRate(18532); }
+  void SetUp() override { SetTimerRate(kTimerRate64Hz); }
   std::string Url(const std::string& path) {
     return "http://127.0.0.1:" + std::to_string(listener_.LocalPort()) + path;
   }
@@ -91,7 +91,7 @@ class ScriptedServer : public testing::Test {
 }  // namespace
 
 TEST(FileDownloadSetup, RefusedBeforeAnyConnection) {
-  SetTimerRate(18532);
+  SetTimerRate(kTimerRate64Hz);
   TempDir dir;
   std::string d = dir.path() + "/";
   std::string deep = "http://127.0.0.1";
@@ -125,7 +125,7 @@ TEST(FileDownloadSetup, RefusedBeforeAnyConnection) {
 }
 
 TEST(FileDownloadSetup, ClosedPortIsUnavailableAndConnectTimesOut) {
-  SetTimerRate(18532);
+  SetTimerRate(kTimerRate64Hz);
   TempDir dir;
   uint16_t closed;
   {
