@@ -160,6 +160,11 @@ int RealMain(int argc, char** argv) {
   ConnectUpdateHost();
   if (d) d->ResizeToWidthHeight(CustomWinWidth, CustomWinHeight);
   SetMainWindowVars();
+#ifndef _WIN32
+  // The window is held at exactly its drawing area: the three rows of slack
+  // a Windows frame needs would show here as an undrawn strip.
+  FixedHeight = MainWindowHeight;
+#endif
 
   LoadShortcuts();                                  // 13
 

@@ -217,6 +217,9 @@ SDL_Window* PlatSdlWindow(HWND window) { return IsWindow(window) ? window->sdl :
 bool PlatInitVideo() {
   if (g_videoUp) return true;
   SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "0");
+  // The back buffer is drawn in software and copied to the window surface:
+  // no GPU renderer (and its driver's memory) is wanted for that copy.
+  SDL_SetHint(SDL_HINT_FRAMEBUFFER_ACCELERATION, "0");
   if (SDL_Init(SDL_INIT_VIDEO | SDL_INIT_EVENTS | SDL_INIT_TIMER) != 0) {
     // No display: run on the headless driver, and say so, since the player
     // would otherwise wait for a window that never comes.
