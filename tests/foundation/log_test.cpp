@@ -6,7 +6,8 @@
 #include <string>
 
 #include "foundation/log.h"
-#include "support/process.h"
+#include "support/files.h"
+#include "support/temp_dir.h"
 
 namespace {
 // Runs the log in a temporary directory with the given environment, then

@@ -1,9 +1,10 @@
 #include <gtest/gtest.h>
 
+#include <optional>
 #include <thread>
 
 #include "foundation/program_clock.h"
-#include "platform/clock_source.h"
+#include "support/manual_clock.h"
 
 namespace {
 constexpr uint64_t kSecondNs = 1000000000ull;
@@ -17,10 +18,10 @@ class ProgramClock : public testing::Test {
     savedHalf = HalfSecond;
     savedQuarter = QuarterSecond;
     savedDivisor = TickDivisor;
-    PlatUseManualClock(1000 * kSecondNs);
+    clock.emplace(1000 * kSecondNs);
   }
   void TearDown() override {
-    PlatSetClockOverride(nullptr);
+    clock.reset();
     RateCounter = savedRate;
     Second = savedSecond;
     HalfSecond = savedHalf;
@@ -31,6 +32,7 @@ class ProgramClock : public testing::Test {
   long savedRate;
   int savedSecond, savedHalf, savedQuarter;
   unsigned long savedDivisor;
+  std::optional<ScopedManualClock> clock;
 };
 }  // namespace
 
@@ -41,7 +43,7 @@ TEST_F(ProgramClock, BeforeSetTimerRateItCountsEighteenPerSecond) {
   EXPECT_EQ(TickDivisor, 0u);
   ResetTimer();
   EXPECT_EQ(GetTimerCount(), 0u);
-  PlatAdvanceManualClock(kSecondNs);
+  clock->Advance(kSecondNs);
   EXPECT_EQ(GetTimerCount(), 18u);
 }
 
@@ -67,12 +69,12 @@ TEST_F(ProgramClock, CountsTicksOfTheManualClock) {
   SetTimerRate(kTimerRate64Hz);
   ResetTimer();
   EXPECT_EQ(GetTimerCount(), 0u);
-  PlatAdvanceManualClock(kSecondNs / 64 - 1);
+  clock->Advance(kSecondNs / 64 - 1);
   EXPECT_EQ(GetTimerCount(), 0u);
-  PlatAdvanceManualClock(1);
+  clock->Advance(1);
   EXPECT_EQ(GetTimerCount(), 1u);
   // Six minutes pass at once.
-  PlatAdvanceManualClock(360 * kSecondNs);
+  clock->Advance(360 * kSecondNs);
   EXPECT_EQ(GetTimerCount(), 1u + 360u * 64u);
   EXPECT_EQ(LastTimerValue, 1u + 360u * 64u);
   ResetTimer();
@@ -82,37 +84,37 @@ TEST_F(ProgramClock, CountsTicksOfTheManualClock) {
 TEST_F(ProgramClock, ElapsedTimeIsInSixtyFifthThousandthsOfASecond) {
   SetTimerRate(kTimerRate64Hz);
   ResetTimer();
-  PlatAdvanceManualClock(kSecondNs);  // 64 ticks
+  clock->Advance(kSecondNs);  // 64 ticks
   EXPECT_EQ(GetElapsedTime(), 65536u);
   EXPECT_EQ(GetElapsedTime(), 0u);
-  PlatAdvanceManualClock(kSecondNs / 2);  // 32 ticks
+  clock->Advance(kSecondNs / 2);  // 32 ticks
   EXPECT_EQ(GetElapsedTime(), 32768u);
-  PlatAdvanceManualClock(kSecondNs / 64 * 3);  // 3 ticks: 3 × 256 × kTimerRate64Hz / 4633
+  clock->Advance(kSecondNs / 64 * 3);  // 3 ticks: 3 × 256 × kTimerRate64Hz / 4633
   EXPECT_EQ(GetElapsedTime(), 3072u);
   SetTimerRate(11862);  // 99 per second
   ResetTimer();
-  PlatAdvanceManualClock(kSecondNs);
+  clock->Advance(kSecondNs);
   EXPECT_EQ(GetElapsedTime(), 99ul * 256 * 11862 / 4633);
 }
 
 TEST_F(ProgramClock, NeverGoesBackwardsWhenTheSourceDoes) {
   SetTimerRate(kTimerRate64Hz);
   ResetTimer();
-  PlatAdvanceManualClock(10 * kSecondNs);
+  clock->Advance(10 * kSecondNs);
   EXPECT_EQ(GetTimerCount(), 640u);
-  PlatUseManualClock(1 * kSecondNs);  // the source jumps back 9 s
+  clock->Set(1 * kSecondNs);  // the source jumps back 9 s
   EXPECT_EQ(GetTimerCount(), 640u);
-  PlatAdvanceManualClock(kSecondNs);
+  clock->Advance(kSecondNs);
   EXPECT_EQ(GetTimerCount(), 704u);
 }
 
 TEST_F(ProgramClock, DelayWaitsForTheTicks) {
   SetTimerRate(kTimerRate64Hz);
   ResetTimer();
-  std::thread mover([] {
+  std::thread mover([this] {
     for (int i = 0; i < 40; ++i) {
       std::this_thread::sleep_for(std::chrono::milliseconds(1));
-      PlatAdvanceManualClock(kSecondNs / 64);
+      clock->Advance(kSecondNs / 64);
     }
   });
   Delay(20);
@@ -124,7 +126,7 @@ TEST_F(ProgramClock, DelayWaitsForTheTicks) {
 
 TEST_F(ProgramClock, GetTimerIsTheMillisecondClock) {
   unsigned long before = GetTimer();
-  PlatAdvanceManualClock(1500 * 1000000ull);
+  clock->Advance(1500 * 1000000ull);
   EXPECT_EQ(GetTimer() - before, 1500u);
 }
 

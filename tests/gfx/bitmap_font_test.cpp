@@ -9,6 +9,7 @@
 
 #include "gfx/font2.h"
 #include "gfx_test_support.h"
+#include "support/files.h"
 
 namespace {
 
@@ -65,7 +66,7 @@ TEST(BitmapFont, ARasterFontFileBesideTheProgramIsUsed) {
   char cwd[1024];
   ASSERT_NE(getcwd(cwd, sizeof cwd), nullptr);
   std::string dir = ScratchDir("raster-font");
-  WriteBytes(dir + "/tiny.fnt", RasterFont());
+  WriteFileBytes(dir + "/tiny.fnt", RasterFont());
   ASSERT_EQ(chdir(dir.c_str()), 0);
   VGA565Device* dev = MakeDevice(PF_RGB565, 100, 40);
   {

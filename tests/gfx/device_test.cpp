@@ -6,6 +6,7 @@
 #include "gfx/texture.h"
 #include "gfx_test_support.h"
 #include "support/fatal.h"
+#include "support/files.h"
 
 namespace {
 
@@ -148,7 +149,7 @@ TEST_P(DeviceFormat, ScreenshotWritesTheBackBufferAsPng) {
   dev->ClearRegion(255, 255, 0, 8, 8, 9, 9);
   std::string path = ScratchDir(std::string("shot-") + FormatName(GetParam())) + "/shot.png";
   ASSERT_TRUE(WriteBackBufferPng(*dev, path.c_str()));
-  std::vector<uint8_t> bytes = ReadBytes(path);
+  std::vector<uint8_t> bytes = ReadFileBytes(path);
   TrueColorBitmap image;
   ASSERT_TRUE(DecodePng(bytes.data(), bytes.size(), &image, nullptr));
   EXPECT_EQ(image.Width, 64);

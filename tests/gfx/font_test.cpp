@@ -13,6 +13,7 @@
 #include "gfx/texture.h"
 #include "gfx_test_support.h"
 #include "support/fatal.h"
+#include "support/files.h"
 
 namespace {
 
@@ -318,8 +319,8 @@ TEST_P(Text, SymbolGroupsDrawTexturesCentredOnTheLine) {
   char cwd[1024];
   ASSERT_NE(getcwd(cwd, sizeof cwd), nullptr);
   std::string dir = ScratchDir(std::string("symbols-") + FormatName(GetParam()));
-  WriteBytes(dir + "/sym_A.tga", EncodeTga(SolidImage(6, 4, 255, 0, 255)));
-  WriteBytes(dir + "/low_b.tga", EncodeTga(SolidImage(3, 4, 0, 255, 0)));
+  WriteFileBytes(dir + "/sym_A.tga", EncodeTga(SolidImage(6, 4, 255, 0, 255)));
+  WriteFileBytes(dir + "/low_b.tga", EncodeTga(SolidImage(3, 4, 0, 255, 0)));
   ASSERT_EQ(chdir(dir.c_str()), 0);
   font->SetSymbolNameFormats("sym_%c.tga", "low_%c.tga");
   EXPECT_EQ(Width("x{Ab}y"), Width("xy") + 9);
@@ -343,12 +344,12 @@ TEST(FontResolution, AFileBesideTheProgramWinsOverTheFaceName) {
   char cwd[1024];
   ASSERT_NE(getcwd(cwd, sizeof cwd), nullptr);
   std::string dir = ScratchDir("font-beside");
-  WriteBytes(dir + "/ourfont.ttf", ReadBytes(resolved));
+  WriteFileBytes(dir + "/ourfont.ttf", ReadFileBytes(resolved));
   ASSERT_EQ(chdir(dir.c_str()), 0);
   Font2 beside("a face nobody has", "OURFONT.TTF", 32, 1, 7, 18);
   EXPECT_EQ(beside.ResolvedFile(), "ourfont.ttf");
   EXPECT_EQ(beside.LineHeight, 18);
-  WriteBytes(dir + "/broken.fon", {'M', 'Z', 0, 0});
+  WriteFileBytes(dir + "/broken.fon", {'M', 'Z', 0, 0});
   Font2 fallback("ms sans serif", "broken.fon", 32, 0, 6, 16);  // not a font: the face name decides
   EXPECT_EQ(fallback.ResolvedFile(), resolved);
   ASSERT_EQ(chdir(cwd), 0);

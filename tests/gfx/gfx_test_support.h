@@ -38,5 +38,3 @@ inline TrueColorBitmap SolidImage(int w, int h, uint8_t r, uint8_t g, uint8_t b,
 
 // A fresh scratch directory under the build tree for one test.
 std::string ScratchDir(const std::string& name);
-void WriteBytes(const std::string& path, const std::vector<uint8_t>& bytes);
-std::vector<uint8_t> ReadBytes(const std::string& path);

@@ -5,6 +5,7 @@
 #include <string>
 
 #include "gfx_test_support.h"
+#include "support/files.h"
 
 namespace {
 
@@ -105,7 +106,7 @@ TEST(TgaReader, RefusesWhatItCannotRead) {
 
 TEST(LibraryDecoders, ReadPngJpegAndTiffFiles) {
   TrueColorBitmap image;
-  std::vector<uint8_t> png = ReadBytes(Data("rgba.png"));
+  std::vector<uint8_t> png = ReadFileBytes(Data("rgba.png"));
   ASSERT_TRUE(DecodePng(png.data(), png.size(), &image, nullptr));
   EXPECT_EQ(image.Width, 3);
   EXPECT_EQ(image.Height, 2);
@@ -115,20 +116,20 @@ TEST(LibraryDecoders, ReadPngJpegAndTiffFiles) {
   EXPECT_EQ(image.RGB[0], 1);
   EXPECT_EQ(image.RGB[2], 3);
 
-  std::vector<uint8_t> jpg = ReadBytes(Data("red_green.jpg"));
+  std::vector<uint8_t> jpg = ReadFileBytes(Data("red_green.jpg"));
   ASSERT_TRUE(DecodeJpeg(jpg.data(), jpg.size(), &image, nullptr));
   EXPECT_EQ(image.Width, 8);
   EXPECT_FALSE(image.HasAlpha());
   EXPECT_NEAR(image.RGB[0], 200, 12);                  // left: red
   EXPECT_NEAR(image.RGB[(6 * 1 + 7) * 3 + 1], 200, 12);  // right: green
 
-  std::vector<uint8_t> tif = ReadBytes(Data("blue.tif"));
+  std::vector<uint8_t> tif = ReadFileBytes(Data("blue.tif"));
   ASSERT_TRUE(DecodeTiff(tif.data(), tif.size(), &image, nullptr));
   EXPECT_EQ(image.Width, 5);
   EXPECT_EQ(image.Height, 4);
   EXPECT_FALSE(image.HasAlpha());
   EXPECT_EQ(image.RGB[2], 250);
-  std::vector<uint8_t> tifAlpha = ReadBytes(Data("blue_alpha.tif"));
+  std::vector<uint8_t> tifAlpha = ReadFileBytes(Data("blue_alpha.tif"));
   ASSERT_TRUE(DecodeTiff(tifAlpha.data(), tifAlpha.size(), &image, nullptr));
   ASSERT_TRUE(image.HasAlpha());
   EXPECT_NEAR(image.Alpha[7], 128, 1);
@@ -145,14 +146,14 @@ TEST(LibraryDecoders, TruncatedOrForeignDataIsRefused) {
       {"not_an_image.txt", DecodeTga},     {"red_green.jpg", DecodePng},      {"rgba.png", DecodeTiff},
   };
   for (const Case& c : cases) {
-    std::vector<uint8_t> bytes = ReadBytes(Data(c.file));
+    std::vector<uint8_t> bytes = ReadFileBytes(Data(c.file));
     ASSERT_FALSE(bytes.empty()) << c.file;
     TrueColorBitmap image;
     EXPECT_FALSE(c.decode(bytes.data(), bytes.size(), &image, nullptr)) << c.file;
     EXPECT_TRUE(image.Empty()) << c.file;
   }
   // Every prefix of a good PNG is refused, never read past its end.
-  std::vector<uint8_t> png = ReadBytes(Data("rgba.png"));
+  std::vector<uint8_t> png = ReadFileBytes(Data("rgba.png"));
   for (size_t n = 0; n < png.size() - 12; n += 7) {
     std::vector<uint8_t> cut(png.begin(), png.begin() + n);
     TrueColorBitmap image;
@@ -162,12 +163,12 @@ TEST(LibraryDecoders, TruncatedOrForeignDataIsRefused) {
 
 TEST(TrueColorBitmapLoading, CheckTgaJpegTriesPngTgaJpgTifInTurn) {
   std::string dir = ScratchDir("checktgajpeg");
-  WriteBytes(dir + "/pic.tga", EncodeTga(SolidImage(2, 2, 9, 9, 9)));
-  std::vector<uint8_t> png = ReadBytes(Data("rgba.png"));
-  WriteBytes(dir + "/pic.png", png);
-  WriteBytes(dir + "/only.jpg", ReadBytes(Data("red_green.jpg")));
-  WriteBytes(dir + "/broken.png", ReadBytes(Data("truncated.png")));
-  WriteBytes(dir + "/broken.tif", ReadBytes(Data("blue.tif")));
+  WriteFileBytes(dir + "/pic.tga", EncodeTga(SolidImage(2, 2, 9, 9, 9)));
+  std::vector<uint8_t> png = ReadFileBytes(Data("rgba.png"));
+  WriteFileBytes(dir + "/pic.png", png);
+  WriteFileBytes(dir + "/only.jpg", ReadFileBytes(Data("red_green.jpg")));
+  WriteFileBytes(dir + "/broken.png", ReadFileBytes(Data("truncated.png")));
+  WriteFileBytes(dir + "/broken.tif", ReadFileBytes(Data("blue.tif")));
   CheckTgaJpeg = 1;
   TrueColorBitmap a((dir + "/pic.tga").c_str(), 0);
   EXPECT_EQ(a.Width, 3);  // the PNG wins

@@ -11,6 +11,7 @@
 #include "gfx/texture_control_file.h"
 #include "gfx_test_support.h"
 #include "sample_screen.h"
+#include "support/files.h"
 
 namespace {
 
@@ -24,12 +25,12 @@ std::string Assets() { return std::string(QUORVEL_SOURCE_DIR) + "/assets"; }
 
 TEST(DefaultSkin, EveryLauncherImageDecodesWithTheExpectedShape) {
   for (const char* name : kLauncherImages) {
-    std::vector<uint8_t> bytes = ReadBytes(Assets() + "/zindimgs/" + name + ".tga");
+    std::vector<uint8_t> bytes = ReadFileBytes(Assets() + "/zindimgs/" + name + ".tga");
     TrueColorBitmap image;
     ASSERT_TRUE(DecodeTga(bytes.data(), bytes.size(), &image, nullptr)) << name;
   }
   auto size = [](const char* name) {
-    std::vector<uint8_t> bytes = ReadBytes(Assets() + "/zindimgs/" + name + ".tga");
+    std::vector<uint8_t> bytes = ReadFileBytes(Assets() + "/zindimgs/" + name + ".tga");
     TrueColorBitmap image;
     DecodeTga(bytes.data(), bytes.size(), &image, nullptr);
     return std::pair<int, int>(image.Width, image.Height);
@@ -43,7 +44,7 @@ TEST(DefaultSkin, EveryLauncherImageDecodesWithTheExpectedShape) {
   EXPECT_EQ(size("bottom").second, 6);
   EXPECT_EQ(size("signin"), (std::pair<int, int>(720, 505)));
   // The control file reads without complaint.
-  std::vector<uint8_t> ctl = ReadBytes(Assets() + "/zindimgs/txtr.ctl");
+  std::vector<uint8_t> ctl = ReadFileBytes(Assets() + "/zindimgs/txtr.ctl");
   ReadTextureControlText(reinterpret_cast<const char*>(ctl.data()), ctl.size());
   EXPECT_NE(FindTControl("signin.tga"), nullptr);
   FreeTextureControls();
@@ -56,11 +57,11 @@ TEST(DefaultSkin, TheGeneratorReproducesTheCommittedImages) {
   // Everything but the lettered backdrop is independent of the installed fonts.
   for (const char* name : kLauncherImages) {
     if (std::string(name) == "signin") continue;
-    EXPECT_EQ(ReadBytes(out + "/" + name + ".tga"), ReadBytes(Assets() + "/zindimgs/" + name + ".tga")) << name;
+    EXPECT_EQ(ReadFileBytes(out + "/" + name + ".tga"), ReadFileBytes(Assets() + "/zindimgs/" + name + ".tga")) << name;
   }
-  std::vector<uint8_t> tile = ReadBytes(out + "/back/galvtile.tga");
+  std::vector<uint8_t> tile = ReadFileBytes(out + "/back/galvtile.tga");
   EXPECT_FALSE(tile.empty());
-  EXPECT_EQ(tile, ReadBytes(Assets() + "/backgrnd/galvtile.tga"));
+  EXPECT_EQ(tile, ReadFileBytes(Assets() + "/backgrnd/galvtile.tga"));
 }
 
 class SampleScreen : public ::testing::TestWithParam<PixelFormat> {
@@ -152,7 +153,7 @@ TEST_P(SampleScreen, ShowsTheSkinAndTextAtKnownPlaces) {
   EXPECT_GT(br, 150);  // the title bar's gold rim continues the corner's
 
   // The screenshot holds the same picture.
-  std::vector<uint8_t> png = ReadBytes(shot);
+  std::vector<uint8_t> png = ReadFileBytes(shot);
   TrueColorBitmap image;
   ASSERT_TRUE(DecodePng(png.data(), png.size(), &image, nullptr));
   ASSERT_EQ(image.Width, 720);

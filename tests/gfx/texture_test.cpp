@@ -9,6 +9,7 @@
 #include "gfx/texture_control_file.h"
 #include "gfx_test_support.h"
 #include "support/fatal.h"
+#include "support/files.h"
 
 namespace {
 
@@ -45,7 +46,7 @@ class Textures : public ::testing::TestWithParam<PixelFormat> {
     CheckTgaJpeg = 0;
     ASSERT_EQ(chdir(oldDir.c_str()), 0);
   }
-  void Put(const std::string& name, const TrueColorBitmap& image) { WriteBytes(dir + "/" + name, EncodeTga(image)); }
+  void Put(const std::string& name, const TrueColorBitmap& image) { WriteFileBytes(dir + "/" + name, EncodeTga(image)); }
   uint32_t Screen(uint8_t r, uint8_t g, uint8_t b) { return PackRGB(GfxDevice::ScreenFormat, r, g, b); }
   uint32_t At(int x, int y) { return dev->RawPixel(x, y) & (GfxDevice::ScreenFormat == MPF_RGB888_32 ? 0xFFFFFF : 0xFFFF); }
 
@@ -102,8 +103,8 @@ TEST_P(Textures, PureMagentaIsTransparentOnSixteenBitScreens) {
 
 TEST_P(Textures, APngOfTheSameNameIsPreferred) {
   Put("zindimgs/signin.tga", SolidImage(2, 2, 1, 1, 1));
-  std::vector<uint8_t> png = ReadBytes(std::string(QUORVEL_SOURCE_DIR) + "/tests/gfx/data/rgba.png");
-  WriteBytes(dir + "/zindimgs/signin.png", png);
+  std::vector<uint8_t> png = ReadFileBytes(std::string(QUORVEL_SOURCE_DIR) + "/tests/gfx/data/rgba.png");
+  WriteFileBytes(dir + "/zindimgs/signin.png", png);
   TextureMap* t = dev->LoadTexture("zindimgs/signin.tga", 0);
   EXPECT_EQ(t->Width, 3);
 }
@@ -111,10 +112,10 @@ TEST_P(Textures, APngOfTheSameNameIsPreferred) {
 TEST_P(Textures, AMissingOrUnreadableImageBecomesOneTransparentPixel) {
   std::vector<uint8_t> colourMapped(18 + 3, 0);
   colourMapped[1] = 1, colourMapped[2] = 1, colourMapped[12] = 1, colourMapped[14] = 1, colourMapped[16] = 8;
-  WriteBytes(dir + "/zindimgs/cmap.tga", colourMapped);
+  WriteFileBytes(dir + "/zindimgs/cmap.tga", colourMapped);
   std::vector<uint8_t> sixteen(18 + 2, 0);
   sixteen[2] = 2, sixteen[12] = 1, sixteen[14] = 1, sixteen[16] = 16;
-  WriteBytes(dir + "/zindimgs/sixteen.tga", sixteen);
+  WriteFileBytes(dir + "/zindimgs/sixteen.tga", sixteen);
   dev->ClearRegion(10, 20, 30, 0, 0, 63, 47);
   for (const char* name : {"zindimgs/absent.tga", "zindimgs/cmap.tga", "zindimgs/sixteen.tga"}) {
     TextureMap* t = dev->LoadTexture(name, 0);
@@ -130,10 +131,10 @@ TEST_P(Textures, AMissingOrUnreadableImageBecomesOneTransparentPixel) {
   EXPECT_STREQ(dev->LoadTexture("zindimgs/absent.tga", 0)->PathName, "zindimgs\\absent.tga");
   // Damaged or foreign files under the other extensions take the same path.
   std::string data = std::string(QUORVEL_SOURCE_DIR) + "/tests/gfx/data/";
-  WriteBytes(dir + "/zindimgs/cutpng.png", ReadBytes(data + "truncated.png"));
-  WriteBytes(dir + "/zindimgs/cutjpg.jpg", ReadBytes(data + "truncated.jpg"));
-  WriteBytes(dir + "/zindimgs/cuttif.tif", ReadBytes(data + "truncated.tif"));
-  WriteBytes(dir + "/zindimgs/text.tga", ReadBytes(data + "not_an_image.txt"));
+  WriteFileBytes(dir + "/zindimgs/cutpng.png", ReadFileBytes(data + "truncated.png"));
+  WriteFileBytes(dir + "/zindimgs/cutjpg.jpg", ReadFileBytes(data + "truncated.jpg"));
+  WriteFileBytes(dir + "/zindimgs/cuttif.tif", ReadFileBytes(data + "truncated.tif"));
+  WriteFileBytes(dir + "/zindimgs/text.tga", ReadFileBytes(data + "not_an_image.txt"));
   for (const char* name : {"zindimgs/cutpng.tga", "zindimgs/cutjpg.tga", "zindimgs/cuttif.tga", "zindimgs/text.tga"}) {
     TextureMap* t = dev->LoadTexture(name, 0);
     EXPECT_TRUE(t->Flags & TEXTURE_MISSING) << name;

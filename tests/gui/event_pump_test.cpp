@@ -1,17 +1,18 @@
 // The GUI's message pump on a real (headless) program window: window timers
 // become ticks and animation passes, WakeUpGUIMessageHandler ends a wait,
 // and the catch-up rule keeps ticks coming while the queue is busy.
+#include <optional>
 #include <thread>
 
 #include "foundation/program_clock.h"
 #include "foundation/runtime.h"
 #include "gui/gui_message_handler.h"
 #include "gui_fixture.h"
-#include "platform/clock_source.h"
 #include "platform/window.h"
 #include "platform/window_focus.h"
 
 #include "foundation/program_globals.h"
+#include "support/manual_clock.h"
 
 namespace {
 
@@ -26,7 +27,7 @@ class PumpTest : public GUITest {
     GUITest::SetUp();
     ASSERT_TRUE(PlatInitVideo());
     ASSERT_TRUE(RegisterWindowClass("GUI_PUMP_TEST", PumpProc, CS_DBLCLKS));
-    PlatUseManualClock(1000000000ull);
+    clock.emplace(1000000000ull);
     SetTimerRate(kTimerRate64Hz);
     window = CreateWindowExA(0, "GUI_PUMP_TEST", "pump", WS_VISIBLE, 0, 0, 728, 529);
     ASSERT_NE(window, nullptr);
@@ -41,22 +42,23 @@ class PumpTest : public GUITest {
     KillAllGUIObjects();
     if (IsWindow(window)) DestroyWindow(window);
     hMainWindow = saved;
-    PlatSetClockOverride(nullptr);
+    clock.reset();
     GUITest::TearDown();
   }
   HWND window = nullptr;
   HWND saved = nullptr;
+  std::optional<ScopedManualClock> clock;
   Probe* root = nullptr;
 };
 
 TEST_F(PumpTest, TimerThreeTicksEveryHalfSecond) {
   GUIDoEvents(1);
   EXPECT_EQ(root->ticks, 0);
-  PlatAdvanceManualClock(510000000ull);
+  clock->Advance(510000000ull);
   GUIDoEvents(1);
   EXPECT_EQ(root->ticks, 1);
   EXPECT_EQ(MouseIdleCount, 1);
-  PlatAdvanceManualClock(510000000ull);
+  clock->Advance(510000000ull);
   GUIDoEvents(1);
   EXPECT_EQ(root->ticks, 2);
 }
@@ -65,7 +67,7 @@ TEST_F(PumpTest, CatchUpTickAfterMoreThanASecondOfBusyQueue) {
   TimerisHalted = 0;
   // No timer message, but a mouse move more than a second after the last tick.
   KillTimer(window, 3);
-  PlatAdvanceManualClock(1100000000ull);
+  clock->Advance(1100000000ull);
   PostMessageA(window, WM_MOUSEMOVE, 0, 0);
   GUIDoEvents(1);
   EXPECT_EQ(root->ticks, 1);
@@ -73,7 +75,7 @@ TEST_F(PumpTest, CatchUpTickAfterMoreThanASecondOfBusyQueue) {
   GUIDoEvents(1);
   EXPECT_EQ(root->ticks, 1);  // the stamp was renewed
   TimerisHalted = 1;
-  PlatAdvanceManualClock(1100000000ull);
+  clock->Advance(1100000000ull);
   PostMessageA(window, WM_MOUSEMOVE, 0, 0);
   GUIDoEvents(1);
   EXPECT_EQ(root->ticks, 1);
@@ -93,14 +95,14 @@ TEST_F(PumpTest, AnimationRequestsSetTimerTwo) {
   GUIAnimateWindows();
   EXPECT_EQ(anim->passes, 1);
   EXPECT_EQ(AnimTimerSet, 1);
-  PlatAdvanceManualClock(70000000ull);
+  clock->Advance(70000000ull);
   GUIDoEvents(1);
   EXPECT_EQ(anim->passes, 2);
-  PlatAdvanceManualClock(70000000ull);
+  clock->Advance(70000000ull);
   GUIDoEvents(1);
   EXPECT_EQ(anim->passes, 3);
   EXPECT_EQ(AnimTimerSet, 0);
-  PlatAdvanceManualClock(70000000ull);
+  clock->Advance(70000000ull);
   GUIDoEvents(1);
   EXPECT_EQ(anim->passes, 3);
 }

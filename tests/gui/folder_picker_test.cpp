@@ -9,7 +9,8 @@
 #include "gui/gui_text_box.h"
 #include "gui_fixture.h"
 #include "gui_input.h"
-#include "support/process.h"
+#include "support/files.h"
+#include "support/temp_dir.h"
 
 namespace {
 

@@ -8,7 +8,9 @@
 #include <string>
 #include <thread>
 
+#include "support/files.h"
 #include "support/process.h"
+#include "support/temp_dir.h"
 #include "support/xvfb.h"
 
 namespace {

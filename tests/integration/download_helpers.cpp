@@ -31,14 +31,3 @@ DownloadOutcome RunDownload(const std::string& url, const std::string& name, con
   return o;
 }
 
-std::string ReadBinary(const std::string& path) {
-  std::ifstream f(path, std::ios::binary);
-  return std::string(std::istreambuf_iterator<char>(f), std::istreambuf_iterator<char>());
-}
-
-void WriteBinary(const std::string& path, const std::string& data) {
-  std::ofstream f(path, std::ios::binary);
-  f.write(data.data(), std::streamsize(data.size()));
-}
-
-bool Exists(const std::string& path) { return access(path.c_str(), F_OK) == 0; }

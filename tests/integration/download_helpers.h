@@ -14,7 +14,3 @@ struct DownloadOutcome {
 // of real time pass: result -1), then resets it with its temp file removed.
 DownloadOutcome RunDownload(const std::string& url, const std::string& name, const std::string& dir, int flags = 0,
                             const unsigned char* digest = nullptr);
-
-std::string ReadBinary(const std::string& path);
-void WriteBinary(const std::string& path, const std::string& data);
-bool Exists(const std::string& path);

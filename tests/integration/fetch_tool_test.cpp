@@ -10,6 +10,9 @@
 #include "foundation/program_clock.h"
 #include "integration/download_helpers.h"
 #include "integration/peers.h"
+#include "support/files.h"
+#include "support/process.h"
+#include "support/temp_dir.h"
 #include "transport/http_download.h"
 #include "transport/md5.h"
 #include "transport/real_tcp_connection.h"
@@ -36,9 +39,9 @@ class FetchTool : public testing::Test {
   static void SetUpTestSuite() {
     SetTimerRate(kTimerRate64Hz);
     site_ = new TempDir;
-    WriteBinary(*site_ / "game.dat", RandomBytes(3 * 1024 * 1024 + 17, 1));
-    WriteBinary(*site_ / "small.txt", "hello from nginx\n");
-    WriteBinary(*site_ / "quorvel1.exe", "MZ not really a program");
+    WriteFileText(*site_ / "game.dat", RandomBytes(3 * 1024 * 1024 + 17, 1));
+    WriteFileText(*site_ / "small.txt", "hello from nginx\n");
+    WriteFileText(*site_ / "quorvel1.exe", "MZ not really a program");
     nginx_ = new NginxPeer;
     nginx_error_ = nginx_->Start(site_->path());
   }
@@ -52,12 +55,12 @@ class FetchTool : public testing::Test {
     return "http://127.0.0.1:" + std::to_string(nginx_->port()) + "/" + name;
   }
   ProcessResult Fetch(std::vector<std::string> extra, const std::string& name = "game.dat") {
-    std::vector<std::string> argv = {QUORVEL_TOOL, "fetch", Url(name), name, out_.path()};
-    argv.insert(argv.end(), extra.begin(), extra.end());
-    return RunProcess(argv, {}, "", 60000);
+    std::vector<std::string> args = {"fetch", Url(name), name, out_.path()};
+    args.insert(args.end(), extra.begin(), extra.end());
+    return RunTool(args);
   }
-  std::string Site(const std::string& name) { return ReadBinary(*site_ / name); }
-  std::string Out(const std::string& name) { return ReadBinary(out_ / name); }
+  std::string Site(const std::string& name) { return ReadFileText(*site_ / name); }
+  std::string Out(const std::string& name) { return ReadFileText(out_ / name); }
 
   static TempDir* site_;
   static NginxPeer* nginx_;
@@ -90,21 +93,21 @@ TEST_F(FetchTool, DirectFetchThenNotModifiedLeavesTheFileUntouched) {
   EXPECT_EQ(before.st_mtim.tv_nsec, after.st_mtim.tv_nsec);
 
   // Unconditional: fetched again, the header file left as it was.
-  WriteBinary(out_ / "game.dat.hdr", "Last-Modified: kept\n");
+  WriteFileText(out_ / "game.dat.hdr", "Last-Modified: kept\n");
   ProcessResult third = Fetch({"--unconditional"});
   EXPECT_EQ(third.out, "result 0\n");
   EXPECT_EQ(Out("game.dat.hdr"), "Last-Modified: kept\n");
 }
 
 TEST_F(FetchTool, DigestMismatchKeepsTheOldFileAndDropsTheResult) {
-  WriteBinary(out_ / "game.dat", "the old release");
+  WriteFileText(out_ / "game.dat", "the old release");
   ProcessResult r = Fetch({"--digest", std::string(32, '0')});
   EXPECT_EQ(r.exitCode, 1);
   EXPECT_EQ(r.out, "result 2\nChecksum failure while downloading " + out_.path() + "/game.dat" +
                        ", file may have been corrupted during transfer.\n");
   EXPECT_EQ(Out("game.dat"), "the old release");
-  EXPECT_FALSE(Exists(out_ / "game.dat.res"));
-  EXPECT_FALSE(Exists(out_ / "game.dat.hdr"));  // no date that would vouch for the old file
+  EXPECT_FALSE(FileExists(out_ / "game.dat.res"));
+  EXPECT_FALSE(FileExists(out_ / "game.dat.hdr"));  // no date that would vouch for the old file
 
   ProcessResult good = Fetch({"--digest", Hex(Site("game.dat"))});
   EXPECT_EQ(good.out, "result 0\n");
@@ -134,7 +137,7 @@ TEST_F(FetchTool, ThroughTinyproxyWithBasicAuthentication) {
   EXPECT_NE(none.out.find("Code 407, Proxy Authentication Required."), std::string::npos) << none.out;
   ProcessResult wrong = Fetch({"--proxy", p, "--proxy-auth", "alice:wrong"});
   EXPECT_NE(wrong.out.find("Code 401, Unauthorized."), std::string::npos) << wrong.out;
-  EXPECT_FALSE(Exists(out_ / "game.dat"));
+  EXPECT_FALSE(FileExists(out_ / "game.dat"));
 
   ProcessResult right = Fetch({"--proxy", p, "--proxy-auth", "alice:s3cret"});
   ASSERT_EQ(right.out, "result 0\n") << right.err << proxy.Log();
@@ -199,8 +202,8 @@ TEST_F(FetchTool, LeftoverResultIsCompletedWithARangeFromNginx) {
   // A first fetch leaves the header; then an interrupted one is simulated.
   ASSERT_EQ(Fetch({}).out, "result 0\n");
   std::string full = Site("game.dat");
-  WriteBinary(out_ / "game.dat", "older");
-  WriteBinary(out_ / "game.dat.res", full.substr(0, 1000000));
+  WriteFileText(out_ / "game.dat", "older");
+  WriteFileText(out_ / "game.dat.res", full.substr(0, 1000000));
   DownloadOutcome o = RunDownload(Url("game.dat"), "game.dat", out_.path() + "/");
   ASSERT_EQ(o.result, kDownloadFinished) << o.error;
   EXPECT_NE(o.request.find("\nRange: bytes=1000000-\nIf-Range: "), std::string::npos) << o.request;
@@ -211,8 +214,8 @@ TEST_F(FetchTool, LeftoverResultIsCompletedWithARangeFromNginx) {
   size_t lm = hdr.find("Last-Modified: ");
   ASSERT_NE(lm, std::string::npos);
   hdr.replace(lm, hdr.find('\n', lm) - lm, "Last-Modified: Mon, 01 Jan 2001 00:00:00 GMT");
-  WriteBinary(out_ / "game.dat.hdr", hdr);
-  WriteBinary(out_ / "game.dat.res", std::string(5000, 'x'));
+  WriteFileText(out_ / "game.dat.hdr", hdr);
+  WriteFileText(out_ / "game.dat.res", std::string(5000, 'x'));
   DownloadOutcome whole = RunDownload(Url("game.dat"), "game.dat", out_.path() + "/");
   ASSERT_EQ(whole.result, kDownloadFinished) << whole.error;
   EXPECT_NE(whole.request.find("If-Range: Mon, 01 Jan 2001 00:00:00 GMT"), std::string::npos);

@@ -7,7 +7,8 @@
 #include "foundation/program_clock.h"
 #include "integration/download_helpers.h"
 #include "integration/peers.h"
-#include "platform/clock_source.h"
+#include "support/files.h"
+#include "support/manual_clock.h"
 #include "transport/http_download.h"
 #include "transport/md5.h"
 
@@ -45,14 +46,14 @@ TEST_F(HttpFaults, DirectRequestBytesAndPortInHost) {
   const std::string expected = "GET /echo/a%20b HTTP/1.1\nHost: 127.0.0.1:" + std::to_string(server_->port()) +
                                "\nConnection: close\nUser-Agent: QuorvelOnline/1.0\n"
                                "If-Modified-Since: Thu, 28 Apr 1994 14:00:00 GMT\n\n";
-  EXPECT_EQ(ReadBinary(Dest("echo.txt")), expected);
+  EXPECT_EQ(ReadFileText(Dest("echo.txt")), expected);
   EXPECT_EQ(o.request, expected);
 }
 
 TEST_F(HttpFaults, TruncatedOrOverlongBodiesNeverReplaceTheDestination) {
   for (const char* path : {"/truncated", "/longer"}) {
     SCOPED_TRACE(path);
-    WriteBinary(Dest("file.bin"), "old contents");
+    WriteFileText(Dest("file.bin"), "old contents");
     DownloadOutcome o = Get(path);
     EXPECT_EQ(o.result, kDownloadFailed);
     // A short body is a lost connection; a longer one is refused as soon as
@@ -60,8 +61,8 @@ TEST_F(HttpFaults, TruncatedOrOverlongBodiesNeverReplaceTheDestination) {
     EXPECT_EQ(o.error, std::string(path) == "/truncated"
                            ? "Lost connection to server before recieving entire file: " + Dest("file.bin") + "."
                            : "The server sent more than the announced length of " + Dest("file.bin") + ".");
-    EXPECT_EQ(ReadBinary(Dest("file.bin")), "old contents");
-    EXPECT_FALSE(Exists(Dest("file.bin.res")));
+    EXPECT_EQ(ReadFileText(Dest("file.bin")), "old contents");
+    EXPECT_FALSE(FileExists(Dest("file.bin.res")));
   }
 }
 
@@ -77,15 +78,15 @@ TEST_F(HttpFaults, RedirectAndServerErrorFailWithTheirCodes) {
     EXPECT_EQ(o.result, kDownloadFailed);
     EXPECT_EQ(o.error.rfind("HTTP error while trying to download " + Dest("file.bin.tmp"), 0), 0u) << o.error;
     EXPECT_NE(o.error.find(c.code_text), std::string::npos) << o.error;
-    EXPECT_FALSE(Exists(Dest("file.bin")));
+    EXPECT_FALSE(FileExists(Dest("file.bin")));
   }
 }
 
 TEST_F(HttpFaults, HeaderSplitOverManyPassesIsAccepted) {
   DownloadOutcome o = Get("/split");
   ASSERT_EQ(o.result, kDownloadFinished) << o.error;
-  EXPECT_EQ(ReadBinary(Dest("file.bin")), FaultBody("split", 3000));
-  EXPECT_EQ(ReadBinary(Dest("file.bin.hdr")),
+  EXPECT_EQ(ReadFileText(Dest("file.bin")), FaultBody("split", 3000));
+  EXPECT_EQ(ReadFileText(Dest("file.bin.hdr")),
             "Content-Length: 3000\nLast-Modified: Tue, 08 Dec 2026 10:00:00 GMT\n");
   EXPECT_EQ(o.percent, 100);
 }
@@ -99,14 +100,14 @@ TEST_F(HttpFaults, OversizedHeaderIsRefused) {
 TEST_F(HttpFaults, BodyWithoutLengthEndsWithTheConnection) {
   DownloadOutcome o = Get("/nolength");
   ASSERT_EQ(o.result, kDownloadFinished) << o.error;
-  EXPECT_EQ(ReadBinary(Dest("file.bin")), FaultBody("nolength", 200000));
+  EXPECT_EQ(ReadFileText(Dest("file.bin")), FaultBody("nolength", 200000));
   EXPECT_EQ(o.percent, 100);
 }
 
 TEST_F(HttpFaults, ChunkedTransferEncodingIsRefusedNotStoredRaw) {
   DownloadOutcome o = Get("/encoded");
   EXPECT_EQ(o.result, kDownloadFailed);
-  EXPECT_FALSE(Exists(Dest("file.bin")));
+  EXPECT_FALSE(FileExists(Dest("file.bin")));
 }
 
 TEST_F(HttpFaults, ResponsesInRandomPiecesArriveWholeAndVerified) {
@@ -117,7 +118,7 @@ TEST_F(HttpFaults, ResponsesInRandomPiecesArriveWholeAndVerified) {
     MD5OfBytes(body.data(), body.size(), digest);
     DownloadOutcome o = Get("/chunked/" + std::to_string(seed), "f" + std::to_string(seed), 0, digest);
     ASSERT_EQ(o.result, kDownloadFinished) << o.error;
-    EXPECT_TRUE(ReadBinary(Dest("f" + std::to_string(seed))) == body);
+    EXPECT_TRUE(ReadFileText(Dest("f" + std::to_string(seed))) == body);
     EXPECT_EQ(o.percent, 100);
   }
 }
@@ -126,12 +127,12 @@ TEST_F(HttpFaults, InterruptedTransferResumesWithARangedRequest) {
   std::string body = FaultBody("resumable7", 200000);
   unsigned char digest[kMD5Size];
   MD5OfBytes(body.data(), body.size(), digest);
-  WriteBinary(Dest("file.bin"), "old version");
+  WriteFileText(Dest("file.bin"), "old version");
 
   DownloadOutcome first = Get("/resumable/7", "file.bin", 0, digest);
   EXPECT_EQ(first.result, kDownloadFailed);
-  EXPECT_EQ(ReadBinary(Dest("file.bin")), "old version");
-  EXPECT_TRUE(ReadBinary(Dest("file.bin.res")) == body.substr(0, 80000));
+  EXPECT_EQ(ReadFileText(Dest("file.bin")), "old version");
+  EXPECT_TRUE(ReadFileText(Dest("file.bin.res")) == body.substr(0, 80000));
 
   DownloadOutcome second = Get("/resumable/7", "file.bin", 0, digest);
   ASSERT_EQ(second.result, kDownloadFinished) << second.error;
@@ -140,23 +141,23 @@ TEST_F(HttpFaults, InterruptedTransferResumesWithARangedRequest) {
       << second.request;
   // The default date keeps the server from answering 304 for the old file.
   EXPECT_NE(second.request.find("If-Modified-Since: Thu, 28 Apr 1994 14:00:00 GMT\n"), std::string::npos);
-  EXPECT_TRUE(ReadBinary(Dest("file.bin")) == body);
-  EXPECT_FALSE(Exists(Dest("file.bin.res")));
-  EXPECT_NE(ReadBinary(Dest("file.bin.hdr")).find("Content-Length: 200000\n"), std::string::npos);
+  EXPECT_TRUE(ReadFileText(Dest("file.bin")) == body);
+  EXPECT_FALSE(FileExists(Dest("file.bin.res")));
+  EXPECT_NE(ReadFileText(Dest("file.bin.hdr")).find("Content-Length: 200000\n"), std::string::npos);
 }
 
 TEST_F(HttpFaults, UnvalidatedLeftoverIsFetchedWhole) {
   // A leftover whose stored header has no date cannot be validated: no range.
-  WriteBinary(Dest("file.bin.res"), "partial");
-  WriteBinary(Dest("file.bin.hdr"), "Content-Length: 5000\n");
+  WriteFileText(Dest("file.bin.res"), "partial");
+  WriteFileText(Dest("file.bin.hdr"), "Content-Length: 5000\n");
   DownloadOutcome o = Get("/ok/w");
   ASSERT_EQ(o.result, kDownloadFinished) << o.error;
   EXPECT_EQ(o.request.find("Range:"), std::string::npos);
-  EXPECT_TRUE(ReadBinary(Dest("file.bin")) == FaultBody("w", 5000));
+  EXPECT_TRUE(ReadFileText(Dest("file.bin")) == FaultBody("w", 5000));
 }
 
 TEST_F(HttpFaults, StallLongerThanTheTimeOutFails) {
-  PlatUseManualClock(5000000000ull);
+  ScopedManualClock clock(5000000000ull);
   ResetTimer();
   auto d = std::make_unique<FileDownload>(Url("/stall").c_str(), "file.bin", 0, nullptr, (dir_.path() + "/").c_str(),
                                           nullptr);
@@ -169,15 +170,15 @@ TEST_F(HttpFaults, StallLongerThanTheTimeOutFails) {
   }
   ASSERT_EQ(TotalAmtRecieved, 100u);
   EXPECT_EQ(percent, 10);
-  PlatAdvanceManualClock(359ull * 1000000000ull);
+  clock.Advance(359ull * 1000000000ull);
   EXPECT_EQ(d->Update(percent), kDownloadFlowing);
-  PlatAdvanceManualClock(2ull * 1000000000ull);
+  clock.Advance(2ull * 1000000000ull);
   EXPECT_EQ(d->Update(percent), kDownloadFailed);
   EXPECT_EQ(std::string(d->ErrorString()),
             "Receiving file " + std::string(d->TempName()) + " has timed out, please check your connection.");
   EXPECT_EQ(d->Update(percent), kDownloadFailed);  // the end is final
   d->Reset(1);
-  PlatSetClockOverride(nullptr);
+  clock.Restore();
   ResetTimer();
-  EXPECT_FALSE(Exists(Dest("file.bin")));
+  EXPECT_FALSE(FileExists(Dest("file.bin")));
 }

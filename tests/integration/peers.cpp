@@ -13,6 +13,8 @@
 #include <sstream>
 #include <thread>
 
+#include "support/files.h"
+#include "support/process.h"
 #include "transport/md5.h"
 
 std::string FindProgram(const std::string& name) {

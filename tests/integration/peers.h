@@ -12,7 +12,7 @@
 #include <string>
 #include <vector>
 
-#include "support/process.h"
+#include "support/temp_dir.h"
 
 // The full path of an installed program (PATH, then the sbin directories), or "".
 std::string FindProgram(const std::string& name);

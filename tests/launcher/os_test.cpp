@@ -7,7 +7,8 @@
 #include "foundation/runtime.h"
 #include "launcher/os.h"
 #include "support/fatal.h"
-#include "support/process.h"
+#include "support/files.h"
+#include "support/temp_dir.h"
 
 namespace {
 std::vector<int> g_order;

@@ -8,8 +8,10 @@
 #include <string>
 #include <thread>
 
+#include "support/files.h"
 #include "support/process.h"
 #include "launcher_scratch.h"
+#include "support/temp_dir.h"
 
 namespace {
 // True once the process catches SIGTERM, which the platform layer sets up when

@@ -5,7 +5,9 @@
 #include <sstream>
 #include <string>
 
+#include "support/files.h"
 #include "support/process.h"
+#include "support/temp_dir.h"
 #include "support/xvfb.h"
 #include "launcher_scratch.h"
 

@@ -5,9 +5,9 @@
 #include <thread>
 #include <vector>
 
-#include "platform/clock_source.h"
 #include "platform/keymap.h"
 #include "platform/window.h"
+#include "support/manual_clock.h"
 
 namespace {
 std::vector<MSG> g_seen;
@@ -33,7 +33,6 @@ class PlatformWindow : public testing::Test {
     g_seen.clear();
   }
   void TearDown() override {
-    PlatSetClockOverride(nullptr);
     if (IsWindow(window)) DestroyWindow(window);
   }
   // Dispatches everything pending; returns the messages dispatched.
@@ -89,21 +88,21 @@ TEST_F(PlatformWindow, PostFromAnotherThreadWakesWaitMessage) {
 }
 
 TEST_F(PlatformWindow, TimersFireByIdAtTheirIntervalAndCoalesce) {
-  PlatUseManualClock(1000000000ull);
+  ScopedManualClock clock(1000000000ull);
   SetTimer(window, 2, 100);
   SetTimer(window, 3, 250);
   EXPECT_EQ(Count(Drain(), WM_TIMER), 0);
-  PlatAdvanceManualClock(100000000ull);
+  clock.Advance(100000000ull);
   std::vector<MSG> got = Drain();
   ASSERT_EQ(Count(got, WM_TIMER), 1);
   EXPECT_EQ(got[0].wParam, 2u);
   // A late pump gets one message per timer, not one per missed interval.
-  PlatAdvanceManualClock(1000000000ull);
+  clock.Advance(1000000000ull);
   got = Drain();
   EXPECT_EQ(Count(got, WM_TIMER), 2);
   EXPECT_TRUE(KillTimer(window, 2));
   EXPECT_FALSE(KillTimer(window, 2));
-  PlatAdvanceManualClock(1000000000ull);
+  clock.Advance(1000000000ull);
   got = Drain();
   ASSERT_EQ(Count(got, WM_TIMER), 1);
   EXPECT_EQ(got[0].wParam, 3u);

@@ -14,33 +14,28 @@ struct ProcessResult {
   std::string out, err;
 };
 
+// Where a run's output goes. By default both streams are captured apart.
+struct ProcessStreams {
+  std::string outFile;      // non-empty: standard output goes to this file (say "/dev/full") and out stays ""
+  bool errIntoOut = false;  // standard error joins the captured standard output, in order (as 2>&1)
+};
+
 // Runs a program to its end (or kills it after timeoutMs) with extra
 // environment variables ("NAME=value") and the given working directory
-// (empty: inherit). Standard input is /dev/null.
+// (empty: inherit). Standard input is /dev/null. A program name without a
+// slash is looked up in PATH.
 ProcessResult RunProcess(const std::vector<std::string>& argv, const std::vector<std::string>& env = {},
-                         const std::string& cwd = "", int timeoutMs = 30000);
+                         const std::string& cwd = "", int timeoutMs = 30000, const ProcessStreams& streams = {});
+
+// Runs quorvel-tool with the arguments, each passed as it is (no shell).
+ProcessResult RunTool(const std::vector<std::string>& args, const std::string& cwd = "",
+                      const ProcessStreams& streams = {});
 
 // Starts a program in the background; standard output and error go to the
-// given files (empty: /dev/null). Returns its pid, or -1.
+// given files (empty: /dev/null; errFile equal to outFile: one stream, in
+// order). Returns its pid, or -1.
 pid_t StartProcess(const std::vector<std::string>& argv, const std::vector<std::string>& env = {},
                    const std::string& cwd = "", const std::string& outFile = "",
                    const std::string& errFile = "");
 // Waits up to timeoutMs for a started process; kills it after that.
 ProcessResult WaitProcess(pid_t pid, int timeoutMs);
-
-// A fresh temporary directory, removed with its contents when destroyed.
-class TempDir {
- public:
-  TempDir();
-  ~TempDir();
-  TempDir(const TempDir&) = delete;
-  TempDir& operator=(const TempDir&) = delete;
-  const std::string& path() const { return path_; }
-  std::string operator/(const std::string& name) const { return path_ + "/" + name; }
-
- private:
-  std::string path_;
-};
-
-std::string ReadFileText(const std::string& path);
-void WriteFileText(const std::string& path, const std::string& text);

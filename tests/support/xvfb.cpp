@@ -12,6 +12,7 @@
 #include <sstream>
 #include <thread>
 
+#include "support/files.h"
 #include "support/process.h"
 
 namespace {

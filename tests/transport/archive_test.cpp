@@ -7,6 +7,8 @@
 #include <vector>
 
 #include "support/fatal.h"
+#include "support/files.h"
+#include "support/temp_dir.h"
 #include "transport/archive.h"
 #include "transport/compressed_file.h"
 #include "transport/file.h"
@@ -23,24 +25,18 @@ ArchiveMember Member(const std::string& name, const std::string& data, bool pres
 class ArchiveTest : public testing::Test {
  protected:
   void SetUp() override {
-    dir = fs::temp_directory_path() /
-          (std::string("quorvel-archive-test-") + testing::UnitTest::GetInstance()->current_test_info()->name());
-    fs::remove_all(dir);
-    fs::create_directories(dir);
     ResetCDPathForTests();
     LanguageTrack = 0;
   }
   void TearDown() override {
-    fs::remove_all(dir);
     LanguageTrack = 0;
     std::strcpy(LanguageString, "English");
     ResetCDPathForTests();
   }
   std::string Write(const std::string& name, const Bytes& bytes) {
-    fs::path p = dir / name;
-    fs::create_directories(p.parent_path());
-    std::ofstream(p, std::ios::binary).write(reinterpret_cast<const char*>(bytes.data()), bytes.size());
-    return p.string();
+    std::string p = dir / name;
+    WriteFileBytes(p, bytes);
+    return p;
   }
   std::string WriteArchive(const std::string& name, const std::vector<ArchiveMember>& members) {
     Bytes bytes;
@@ -57,7 +53,7 @@ class ArchiveTest : public testing::Test {
     f->MustRead(s.data(), 1, length);
     return s;
   }
-  fs::path dir;
+  TempDir dir;
 };
 
 void PutLE32(Bytes& b, size_t at, uint32_t v) {
@@ -114,7 +110,7 @@ TEST_F(ArchiveTest, LanguageArchiveComesFirst) {
   EXPECT_EQ(chain->next, nullptr);
   EXPECT_EQ(Fetch(chain, "both.tga"), "general both");
   FreeArchiveList(chain);
-  EXPECT_EQ(LoadArchiveList((dir / "absent.pig").string().c_str()), nullptr);
+  EXPECT_EQ(LoadArchiveList((dir / "absent.pig").c_str()), nullptr);
 }
 
 // A name stored twice: the first occurrence decides. When it is a hole

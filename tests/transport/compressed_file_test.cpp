@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "support/fatal.h"
+#include "support/files.h"
 #include "transport/compressed_file.h"
 #include "transport/lzs.h"
 
@@ -192,13 +193,7 @@ TEST(CompressedFile, BitFlipsNeverReadOutOfBounds) {
 // all part of the stored format.
 TEST(CompressedFile, StoredFixturesStayReadable) {
   auto load = [](const char* name) {
-    std::string path = std::string(QUORVEL_SOURCE_DIR) + "/tests/transport/data/" + name;
-    FILE* f = std::fopen(path.c_str(), "rb");
-    Bytes b;
-    if (!f) return b;
-    for (int c; (c = std::fgetc(f)) != EOF;) b.push_back(static_cast<unsigned char>(c));
-    std::fclose(f);
-    return b;
+    return ReadFileBytes(std::string(QUORVEL_SOURCE_DIR) + "/tests/transport/data/" + name);
   };
   Bytes text = load("sample_text.txt"), lzs = load("sample_text.lzs"), container = load("sample_text.cmp");
   ASSERT_EQ(text.size(), 17175u);

@@ -16,7 +16,8 @@
 #include "foundation/log.h"
 #include "foundation/random.h"
 #include "support/fatal.h"
-#include "support/process.h"
+#include "support/files.h"
+#include "support/temp_dir.h"
 #include "transport/datagram_framing.h"
 #include "transport/real_tcp_connection.h"
 

@@ -9,7 +9,8 @@
 #include <vector>
 
 #include "foundation/log.h"
-#include "support/process.h"
+#include "support/files.h"
+#include "support/temp_dir.h"
 #include "transport/udp_connection.h"
 
 namespace {

@@ -6,6 +6,7 @@
 #include <string>
 
 #include "foundation/alloc.h"
+#include "support/temp_dir.h"
 #include "transport/base64.h"
 #include "transport/download_support.h"
 
@@ -37,9 +38,8 @@ TEST(DownloadSupport, ErrnoTexts) {
 }
 
 TEST(DownloadSupport, MakeDirLevelsCreatesDirectoriesButNotTheFileName) {
-  char tmpl[] = "/tmp/qdirXXXXXX";
-  ASSERT_NE(mkdtemp(tmpl), nullptr);
-  std::string root = tmpl;
+  TempDir dir;
+  const std::string& root = dir.path();
   MakeDirLevels((root + "/a/b\\c/file.txt").c_str());
   struct stat st;
   EXPECT_EQ(stat((root + "/a/b/c").c_str(), &st), 0);
@@ -47,7 +47,6 @@ TEST(DownloadSupport, MakeDirLevelsCreatesDirectoriesButNotTheFileName) {
   EXPECT_NE(stat((root + "/a/b/c/file.txt").c_str(), &st), 0);
   MakeDirLevels((root + "/d//e/").c_str());
   EXPECT_EQ(stat((root + "/d/e").c_str(), &st), 0);
-  std::system(("rm -rf " + root).c_str());
 }
 
 TEST(DownloadSupport, StrDupCopies) {

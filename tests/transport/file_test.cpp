@@ -9,6 +9,8 @@
 #include <vector>
 
 #include "support/fatal.h"
+#include "support/files.h"
+#include "support/temp_dir.h"
 #include "transport/compressed_file.h"
 #include "transport/file.h"
 #include "transport/md5.h"
@@ -17,11 +19,6 @@ namespace fs = std::filesystem;
 
 namespace {
 const std::string kApp = "Quorvel Online Install/Update Agent";
-
-void WriteBytes(const fs::path& path, const std::string& bytes) {
-  fs::create_directories(path.parent_path().empty() ? fs::path(".") : path.parent_path());
-  std::ofstream(path, std::ios::binary) << bytes;
-}
 
 std::string ReadAll(File& f) {
   std::string s;
@@ -42,11 +39,7 @@ class FileTest : public testing::Test {
  protected:
   void SetUp() override {
     saved = fs::current_path();
-    dir = fs::temp_directory_path() / ("quorvel-file-test-" + std::to_string(::testing::UnitTest::GetInstance()->random_seed()) +
-                                       "-" + testing::UnitTest::GetInstance()->current_test_info()->name());
-    fs::remove_all(dir);
-    fs::create_directories(dir);
-    fs::current_path(dir);
+    fs::current_path(dir.path());
     unsetenv("FAKECD");
     LanguageTrack = 0;
     std::strcpy(LanguageString, "English");
@@ -55,14 +48,14 @@ class FileTest : public testing::Test {
   }
   void TearDown() override {
     fs::current_path(saved);
-    fs::remove_all(dir);
     unsetenv("FAKECD");
     LanguageTrack = 0;
     ProgramDataDir[0] = 0;
     ResetCDPathForTests();
     File::PushedBackInt = -1;
   }
-  fs::path saved, dir;
+  fs::path saved;
+  TempDir dir;
 };
 
 class NoCDFile : public File {
@@ -80,10 +73,10 @@ class MustBeCompressedFile : public File {
 }  // namespace
 
 TEST_F(FileTest, LanguageVariantIsPreferredAndFallsBack) {
-  WriteBytes("zindimgs/back.tga", "general");
-  WriteBytes("zindimgs/fr/back.tga", "french");
-  WriteBytes("top.txt", "top");
-  WriteBytes("fr/top.txt", "top-fr");
+  WriteFileText("zindimgs/back.tga", "general");
+  WriteFileText("zindimgs/fr/back.tga", "french");
+  WriteFileText("top.txt", "top");
+  WriteFileText("fr/top.txt", "top-fr");
   LanguageTrack = 1;
   std::strcpy(LanguageString, "fr");
   {
@@ -101,7 +94,7 @@ TEST_F(FileTest, LanguageVariantIsPreferredAndFallsBack) {
     EXPECT_EQ(ReadAll(f), "general");
   }
   LanguageTrack = 0;
-  WriteBytes("zindimgs/fr/back.tga", "french");
+  WriteFileText("zindimgs/fr/back.tga", "french");
   File f("zindimgs/back.tga");
   EXPECT_EQ(ReadAll(f), "general");
 }
@@ -117,20 +110,20 @@ TEST_F(FileTest, MissingFilesAndTheRequiredPrefix) {
                "Cannot open file missing.dat. Please make sure the " + kApp + " CD-ROM is in the drive.");
   EXPECT_FATAL(RequiredTextFile r("missing.txt"),
                "Cannot open file missing.txt. Please make sure the " + kApp + " CD-ROM is in the drive.");
-  WriteBytes("there.dat", "x");
+  WriteFileText("there.dat", "x");
   EXPECT_NO_FATAL(RequiredFile r("there.dat"));
   EXPECT_EQ(FOPEN("missing.dat", "rb"), nullptr);
 }
 
 TEST_F(FileTest, CDPathFromFakecdTxt) {
-  WriteBytes("fakecd.txt", "D:\r\nignored\n");
+  WriteFileText("fakecd.txt", "D:\r\nignored\n");
   EXPECT_STREQ(GetCDPath("data/"), "D:data/");
   EXPECT_STREQ(GetCDPath("other/"), "D:data/") << "computed once";
   ResetCDPathForTests();
-  WriteBytes("fakecd.txt", "cdroot/games\n");
+  WriteFileText("fakecd.txt", "cdroot/games\n");
   EXPECT_STREQ(GetCDPath("data/"), "cdroot/games/data/");
   ResetCDPathForTests();
-  WriteBytes("fakecd.txt", std::string(100, 'a') + "\n");  // only 79 characters are read
+  WriteFileText("fakecd.txt", std::string(100, 'a') + "\n");  // only 79 characters are read
   EXPECT_EQ(std::string(GetCDPath("")), std::string(79, 'a') + "/");
   ResetCDPathForTests();
   setenv("FAKECD", "/mnt/cd/", 1);  // the environment wins
@@ -145,10 +138,10 @@ TEST_F(FileTest, CDPathFromFakecdTxt) {
 }
 
 TEST_F(FileTest, ReadModesFallBackToTheCDPath) {
-  WriteBytes("cd/data/only-on-cd.txt", "from cd");
-  WriteBytes("cd/data/both.txt", "cd copy");
-  WriteBytes("both.txt", "local copy");
-  WriteBytes("fakecd.txt", "cd\n");
+  WriteFileText("cd/data/only-on-cd.txt", "from cd");
+  WriteFileText("cd/data/both.txt", "cd copy");
+  WriteFileText("both.txt", "local copy");
+  WriteFileText("fakecd.txt", "cd\n");
   std::strcpy(ProgramDataDir, "data");
   {
     File f("only-on-cd.txt");
@@ -184,10 +177,10 @@ TEST_F(FileTest, ReadModesFallBackToTheCDPath) {
 // The probe for the language variant looks where a read looks, the CD path
 // included: a variant kept only on the CD beats the general file kept locally.
 TEST_F(FileTest, LanguageVariantOnTheCDPathBeatsTheLocalGeneralFile) {
-  WriteBytes("zindimgs/back.tga", "local general");
-  WriteBytes("cd/data/zindimgs/fr/back.tga", "cd french");
-  WriteBytes("cd/data/zindimgs/only.tga", "cd general");
-  WriteBytes("fakecd.txt", "cd\n");
+  WriteFileText("zindimgs/back.tga", "local general");
+  WriteFileText("cd/data/zindimgs/fr/back.tga", "cd french");
+  WriteFileText("cd/data/zindimgs/only.tga", "cd general");
+  WriteFileText("fakecd.txt", "cd\n");
   std::strcpy(ProgramDataDir, "data");
   LanguageTrack = 1;
   std::strcpy(LanguageString, "fr");
@@ -204,7 +197,7 @@ TEST_F(FileTest, LanguageVariantOnTheCDPathBeatsTheLocalGeneralFile) {
     NoCDFile noCD;
     noCD.Open("zindimgs/back.tga", 1);
     EXPECT_EQ(ReadAll(noCD), "local general");
-    WriteBytes("zindimgs/fr/only.tga", "local french");
+    WriteFileText("zindimgs/fr/only.tga", "local french");
     CDOnlyFile cdOnly;
     cdOnly.Open("zindimgs/only.tga", 1);
     EXPECT_EQ(ReadAll(cdOnly), "cd general");
@@ -245,7 +238,7 @@ TEST_F(FileTest, FGetsLineRules) {
       {"empty file", "", 100, {"", nullptr}},
   };
   for (const Case& c : cases) {
-    WriteBytes("lines.txt", c.bytes);
+    WriteFileText("lines.txt", c.bytes);
     File f("lines.txt");
     char buf[100];
     for (const char* expected : c.lines) {
@@ -260,7 +253,7 @@ TEST_F(FileTest, FGetsLineRules) {
     }
   }
   // Seek clears the at-end flag.
-  WriteBytes("lines.txt", "x\n");
+  WriteFileText("lines.txt", "x\n");
   File f("lines.txt");
   char buf[10];
   while (f.FGets(buf, 10)) {
@@ -292,7 +285,7 @@ TEST_F(FileTest, IntegersFloatsAndPushBack) {
 }
 
 TEST_F(FileTest, ReadsAndMustRead) {
-  WriteBytes("ten.bin", "0123456789");
+  WriteFileText("ten.bin", "0123456789");
   File f("ten.bin");
   EXPECT_EQ(f.FileLength(), 10);
   char buf[16] = {};
@@ -319,7 +312,7 @@ TEST_F(FileTest, CompressedFilesReadTransparently) {
   for (int i = 0; i < 3000; ++i) text += "line " + std::to_string(i) + "\r\n";
   std::vector<unsigned char> container;
   ASSERT_TRUE(BuildCompressedFile(reinterpret_cast<const unsigned char*>(text.data()), text.size(), container));
-  WriteBytes("packed.txt", std::string(container.begin(), container.end()));
+  WriteFileText("packed.txt", std::string(container.begin(), container.end()));
 
   File f("packed.txt");
   ASSERT_TRUE(f.IsOpen());
@@ -337,7 +330,7 @@ TEST_F(FileTest, CompressedFilesReadTransparently) {
 
   MustBeCompressedFile z;
   EXPECT_EQ(z.Open("packed.txt", 0), 1);
-  WriteBytes("plain.txt", "plain");
+  WriteFileText("plain.txt", "plain");
   EXPECT_EQ(z.Open("plain.txt", 0), 0) << "a plain file is refused under Z";
 
   File* viaFopen = FOPEN("packed.txt", "rb");
@@ -348,7 +341,7 @@ TEST_F(FileTest, CompressedFilesReadTransparently) {
 
   // A damaged container opened through File ends with the container's text.
   container.resize(container.size() - 3);
-  WriteBytes("damaged.txt", std::string(container.begin(), container.end()));
+  WriteFileText("damaged.txt", std::string(container.begin(), container.end()));
   EXPECT_FATAL(
       {
         File g("damaged.txt");
@@ -370,7 +363,7 @@ TEST_F(FileTest, FreeFunctionsAndDirectoryConstructor) {
   EXPECT_STREQ(buf, "cdef");
   FCLOSE(in);
 
-  WriteBytes("data/x.txt", "lower");
+  WriteFileText("data/x.txt", "lower");
   File joined("DATA", "X.TXT");
   EXPECT_EQ(ReadAll(joined), "lower");
   {
@@ -413,16 +406,16 @@ TEST_F(FileTest, DirectoriesPipesAndLateWriteErrors) {
 }
 
 TEST_F(FileTest, FindMatchingFileNames) {
-  for (const char* n : {"b.CAT", "a.cat", "c.txt", "quorvel1_77.exe", "quorvel1.exe", "quorvel.exe"}) WriteBytes(n, "");
-  WriteBytes("sub/one.dat", "");
+  for (const char* n : {"b.CAT", "a.cat", "c.txt", "quorvel1_77.exe", "quorvel1.exe", "quorvel.exe"}) WriteFileText(n, "");
+  WriteFileText("sub/one.dat", "");
   EXPECT_EQ(Names(FindMatchingFileNames("*.cat", 0)), (std::vector<std::string>{"a.cat", "b.CAT"}));
   EXPECT_EQ(Names(FindMatchingFileNames("quorvel1*.exe", 0)),
             (std::vector<std::string>{"quorvel1.exe", "quorvel1_77.exe"}));
   EXPECT_EQ(Names(FindMatchingFileNames("sub\\*.dat", 0)), (std::vector<std::string>{"one.dat"}));
   EXPECT_EQ(Names(FindMatchingFileNames("nothing*", 1)), std::vector<std::string>{});
 
-  WriteBytes("cd/d.cat", "");
-  WriteBytes("cd/a.cat", "");
+  WriteFileText("cd/d.cat", "");
+  WriteFileText("cd/a.cat", "");
   ResetCDPathForTests();
   setenv("FAKECD", "cd", 1);
   EXPECT_EQ(Names(FindMatchingFileNames("*.cat", 1)), (std::vector<std::string>{"a.cat", "b.CAT", "d.cat"}));

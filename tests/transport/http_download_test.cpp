@@ -11,8 +11,9 @@
 #include <vector>
 
 #include "foundation/program_clock.h"
-#include "platform/clock_source.h"
-#include "support/process.h"
+#include "support/files.h"
+#include "support/manual_clock.h"
+#include "support/temp_dir.h"
 #include "transport/compressed_file.h"
 #include "transport/download_support.h"
 #include "transport/http_download.h"
@@ -22,15 +23,6 @@
 namespace {
 const NodeAddress kLoopback = NodeAddress::FromBytes(127, 0, 0, 1);
 
-std::string Read(const std::string& path) {
-  std::ifstream f(path, std::ios::binary);
-  return std::string(std::istreambuf_iterator<char>(f), std::istreambuf_iterator<char>());
-}
-void Write(const std::string& path, const std::string& data) {
-  std::ofstream f(path, std::ios::binary);
-  f << data;
-}
-bool Exists(const std::string& path) { return std::ifstream(path).good(); }
 
 class ScriptedServer : public testing::Test {
  protected:
@@ -148,16 +140,16 @@ TEST(FileDownloadSetup, ClosedPortIsUnavailableAndConnectTimesOut) {
   std::vector<std::unique_ptr<RealTCPConnection>> queued;
   for (int i = 0; i < 12; ++i) queued.push_back(std::make_unique<RealTCPConnection>(full.LocalPort(), kLoopback, 0, 1));
   std::this_thread::sleep_for(std::chrono::milliseconds(100));
-  PlatUseManualClock(1000000000ull);
+  ScopedManualClock clock(1000000000ull);
   ResetTimer();
   std::string hung = "http://127.0.0.1:" + std::to_string(full.LocalPort()) + "/x";
   FileDownload pending(hung.c_str(), "f", 0, nullptr, (dir.path() + "/").c_str(), nullptr);
   EXPECT_EQ(pending.Update(percent), kDownloadWaiting);
-  PlatAdvanceManualClock(359ull * 1000000000ull);
+  clock.Advance(359ull * 1000000000ull);
   int before = pending.Update(percent);
-  PlatAdvanceManualClock(2ull * 1000000000ull);
+  clock.Advance(2ull * 1000000000ull);
   int after = pending.Update(percent);
-  PlatSetClockOverride(nullptr);
+  clock.Restore();
   ResetTimer();
   ASSERT_EQ(before, kDownloadWaiting) << "the connect should still be pending: " << pending.ErrorString();
   EXPECT_EQ(after, kDownloadFailed);
@@ -182,18 +174,18 @@ TEST_F(ScriptedServer, HeaderEndSplitBetweenPassesAndDataOfTheClosingPass) {
   peer_.reset();
   EXPECT_EQ(Settle(*d, &percent), kDownloadFinished);
   EXPECT_EQ(percent, 100);
-  EXPECT_EQ(Read(Dest()), "abcdefghij");
-  EXPECT_EQ(Read(Dest(".hdr")), "Content-Length: 10\nLast-Modified: D1\n");
+  EXPECT_EQ(ReadFileText(Dest()), "abcdefghij");
+  EXPECT_EQ(ReadFileText(Dest(".hdr")), "Content-Length: 10\nLast-Modified: D1\n");
   EXPECT_EQ(d->Update(percent), kDownloadFinished);
   std::string temp = d->TempName();
-  EXPECT_TRUE(Exists(temp));  // until Reset removes it
+  EXPECT_TRUE(FileExists(temp));  // until Reset removes it
   d->Reset(1);
-  EXPECT_FALSE(Exists(temp));
+  EXPECT_FALSE(FileExists(temp));
 }
 
 TEST_F(ScriptedServer, NotModifiedLeavesEverythingInPlace) {
-  Write(Dest(), "current");
-  Write(Dest(".hdr"), "Content-Length: 7\nLast-Modified: Sat, 01 Jan 2000 00:00:00 GMT\n");
+  WriteFileText(Dest(), "current");
+  WriteFileText(Dest(".hdr"), "Content-Length: 7\nLast-Modified: Sat, 01 Jan 2000 00:00:00 GMT\n");
   auto d = Start("/a");
   std::string request = AcceptRequest(*d);
   EXPECT_NE(request.find("\nIf-Modified-Since: Sat, 01 Jan 2000 00:00:00 GMT\n\n"), std::string::npos) << request;
@@ -201,20 +193,20 @@ TEST_F(ScriptedServer, NotModifiedLeavesEverythingInPlace) {
   EXPECT_EQ(Settle(*d), kDownloadNotModified);
   int again = 0;
   EXPECT_EQ(d->Update(again), kDownloadNotModified);
-  EXPECT_EQ(Read(Dest()), "current");
-  EXPECT_FALSE(Exists(Dest(".res")));
+  EXPECT_EQ(ReadFileText(Dest()), "current");
+  EXPECT_FALSE(FileExists(Dest(".res")));
 }
 
 TEST_F(ScriptedServer, StoredDateIsNotTrustedWithoutTheFileOrBesideALeftover) {
-  Write(Dest(".hdr"), "Content-Length: 7\nLast-Modified: Sat, 01 Jan 2000 00:00:00 GMT\n");
+  WriteFileText(Dest(".hdr"), "Content-Length: 7\nLast-Modified: Sat, 01 Jan 2000 00:00:00 GMT\n");
   {
     auto d = Start("/a");  // no destination file
     EXPECT_NE(AcceptRequest(*d).find("If-Modified-Since: Thu, 28 Apr 1994 14:00:00 GMT\n"), std::string::npos);
     d->Reset(1);
     peer_.reset();
   }
-  Write(Dest(), "current");
-  Write(Dest(".res"), "0123456789");  // longer than recorded: not a partial, still unfinished
+  WriteFileText(Dest(), "current");
+  WriteFileText(Dest(".res"), "0123456789");  // longer than recorded: not a partial, still unfinished
   auto d = Start("/a");
   std::string request = AcceptRequest(*d);
   EXPECT_NE(request.find("If-Modified-Since: Thu, 28 Apr 1994 14:00:00 GMT\n"), std::string::npos) << request;
@@ -223,16 +215,16 @@ TEST_F(ScriptedServer, StoredDateIsNotTrustedWithoutTheFileOrBesideALeftover) {
 }
 
 TEST_F(ScriptedServer, UnconditionalRequestCarriesNoDate) {
-  Write(Dest(), "current");
-  Write(Dest(".hdr"), "Last-Modified: Sat, 01 Jan 2000 00:00:00 GMT\n");
+  WriteFileText(Dest(), "current");
+  WriteFileText(Dest(".hdr"), "Last-Modified: Sat, 01 Jan 2000 00:00:00 GMT\n");
   auto d = Start("/a", kDownloadUnconditional);
   std::string request = AcceptRequest(*d);
   EXPECT_EQ(request.find("If-Modified-Since"), std::string::npos) << request;
   Send("HTTP/1.1 200 OK\r\nContent-Length: 3\r\nLast-Modified: new\r\n\r\nnew");
   peer_.reset();
   EXPECT_EQ(Settle(*d), kDownloadFinished);
-  EXPECT_EQ(Read(Dest()), "new");
-  EXPECT_EQ(Read(Dest(".hdr")), "Last-Modified: Sat, 01 Jan 2000 00:00:00 GMT\n");  // not rewritten
+  EXPECT_EQ(ReadFileText(Dest()), "new");
+  EXPECT_EQ(ReadFileText(Dest(".hdr")), "Last-Modified: Sat, 01 Jan 2000 00:00:00 GMT\n");  // not rewritten
 }
 
 TEST_F(ScriptedServer, WrongRangeOrRefusedRangeDropsTheLeftover) {
@@ -251,17 +243,17 @@ TEST_F(ScriptedServer, WrongRangeOrRefusedRangeDropsTheLeftover) {
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.what);
-    Write(Dest(".res"), "01234");
-    Write(Dest(".hdr"), "Content-Length: 10\nLast-Modified: D\n");
+    WriteFileText(Dest(".res"), "01234");
+    WriteFileText(Dest(".hdr"), "Content-Length: 10\nLast-Modified: D\n");
     auto d = Start("/a");
     std::string request = AcceptRequest(*d);
     EXPECT_NE(request.find("\nRange: bytes=5-\nIf-Range: D\n"), std::string::npos) << request;
     Send(c.response);
     peer_.reset();
     EXPECT_EQ(Settle(*d), kDownloadFailed);
-    EXPECT_FALSE(Exists(Dest(".res")));
-    EXPECT_FALSE(Exists(Dest(".hdr")));
-    EXPECT_FALSE(Exists(Dest()));
+    EXPECT_FALSE(FileExists(Dest(".res")));
+    EXPECT_FALSE(FileExists(Dest(".hdr")));
+    EXPECT_FALSE(FileExists(Dest()));
     d->Reset(1);
   }
 }
@@ -270,15 +262,15 @@ TEST_F(ScriptedServer, PassingErrorsKeepTheLeftoverForTheNextAttempt) {
   for (const char* response : {"HTTP/1.1 503 Service Unavailable\r\nContent-Length: 0\r\n\r\n",
                                "HTTP/1.1 407 Proxy Authentication Required\r\nContent-Length: 0\r\n\r\n"}) {
     SCOPED_TRACE(response);
-    Write(Dest(".res"), "01234");
-    Write(Dest(".hdr"), "Content-Length: 10\nLast-Modified: D\n");
+    WriteFileText(Dest(".res"), "01234");
+    WriteFileText(Dest(".hdr"), "Content-Length: 10\nLast-Modified: D\n");
     auto d = Start("/a");
     AcceptRequest(*d);
     Send(response);
     peer_.reset();
     EXPECT_EQ(Settle(*d), kDownloadFailed);
-    EXPECT_EQ(Read(Dest(".res")), "01234");
-    EXPECT_EQ(Read(Dest(".hdr")), "Content-Length: 10\nLast-Modified: D\n");
+    EXPECT_EQ(ReadFileText(Dest(".res")), "01234");
+    EXPECT_EQ(ReadFileText(Dest(".hdr")), "Content-Length: 10\nLast-Modified: D\n");
     d->Reset(1);
   }
   // And the next attempt completes it.
@@ -287,7 +279,7 @@ TEST_F(ScriptedServer, PassingErrorsKeepTheLeftoverForTheNextAttempt) {
   Send("HTTP/1.1 206 Partial Content\r\nContent-Length: 5\r\nContent-Range: bytes 5-9/10\r\n\r\n56789");
   peer_.reset();
   EXPECT_EQ(Settle(*d), kDownloadFinished);
-  EXPECT_EQ(Read(Dest()), "0123456789");
+  EXPECT_EQ(ReadFileText(Dest()), "0123456789");
 }
 
 // A resumed transfer that breaks off again keeps what it received: the ".res"
@@ -298,8 +290,8 @@ TEST_F(ScriptedServer, ResumeInterruptedAgainKeepsGrowingTheLeftover) {
   const std::string hdr = "Content-Length: 30\nLast-Modified: D\n";
   unsigned char digest[kMD5Size];
   MD5OfBytes(whole.data(), whole.size(), digest);
-  Write(Dest(".res"), whole.substr(0, 10));
-  Write(Dest(".hdr"), hdr);
+  WriteFileText(Dest(".res"), whole.substr(0, 10));
+  WriteFileText(Dest(".hdr"), hdr);
   auto startWithDigest = [&] {
     auto d = std::make_unique<FileDownload>(Url("/a").c_str(), "f.bin", 0, nullptr, (dir_.path() + "/").c_str(),
                                             digest);
@@ -318,9 +310,9 @@ TEST_F(ScriptedServer, ResumeInterruptedAgainKeepsGrowingTheLeftover) {
   EXPECT_EQ(std::string(second->ErrorString()).rfind("Lost connection to server before recieving entire file: ", 0),
             0u)
       << second->ErrorString();
-  EXPECT_EQ(Read(Dest(".res")), whole.substr(0, 20));
-  EXPECT_EQ(Read(Dest(".hdr")), hdr);
-  EXPECT_FALSE(Exists(Dest()));
+  EXPECT_EQ(ReadFileText(Dest(".res")), whole.substr(0, 20));
+  EXPECT_EQ(ReadFileText(Dest(".hdr")), hdr);
+  EXPECT_FALSE(FileExists(Dest()));
   second->Reset(1);
 
   auto third = startWithDigest();
@@ -330,9 +322,9 @@ TEST_F(ScriptedServer, ResumeInterruptedAgainKeepsGrowingTheLeftover) {
        whole.substr(20));
   peer_.reset();
   EXPECT_EQ(Settle(*third), kDownloadFinished) << third->ErrorString();
-  EXPECT_EQ(Read(Dest()), whole);
-  EXPECT_FALSE(Exists(Dest(".res")));
-  EXPECT_EQ(Read(Dest(".hdr")), hdr);
+  EXPECT_EQ(ReadFileText(Dest()), whole);
+  EXPECT_FALSE(FileExists(Dest(".res")));
+  EXPECT_EQ(ReadFileText(Dest(".hdr")), hdr);
   third->Reset(1);
 
   // The finished file is now current: the next request is conditional on its date.
@@ -370,7 +362,7 @@ TEST_F(ScriptedServer, UnreadableAnswersFail) {
     peer_.reset();
     EXPECT_EQ(Settle(*d), kDownloadFailed);
     EXPECT_EQ(std::string(d->ErrorString()).rfind(c.error_start, 0), 0u) << d->ErrorString();
-    EXPECT_FALSE(Exists(Dest()));
+    EXPECT_FALSE(FileExists(Dest()));
     d->Reset(1);
   }
 }
@@ -384,35 +376,35 @@ TEST_F(ScriptedServer, InterimAnswersBeforeTheRealOneAreSkipped) {
   Send("HTTP/1.1 200 OK\r\nContent-Length: 5\r\nLast-Modified: D\r\n\r\nhello");
   peer_.reset();
   EXPECT_EQ(Settle(*d), kDownloadFinished) << d->ErrorString();
-  EXPECT_EQ(Read(Dest()), "hello");
-  EXPECT_EQ(Read(Dest(".hdr")), "Content-Length: 5\nLast-Modified: D\n");
+  EXPECT_EQ(ReadFileText(Dest()), "hello");
+  EXPECT_EQ(ReadFileText(Dest(".hdr")), "Content-Length: 5\nLast-Modified: D\n");
 }
 
 TEST_F(ScriptedServer, ARangeWithoutContentLengthIsHeldToItsRange) {
   for (const char* body : {"567", "5678901"}) {
     SCOPED_TRACE(body);
-    Write(Dest(".res"), "01234");
-    Write(Dest(".hdr"), "Content-Length: 10\nLast-Modified: D\n");
+    WriteFileText(Dest(".res"), "01234");
+    WriteFileText(Dest(".hdr"), "Content-Length: 10\nLast-Modified: D\n");
     auto d = Start("/a");
     AcceptRequest(*d);
     Send(std::string("HTTP/1.1 206 Partial Content\r\nContent-Range: bytes 5-9/10\r\n\r\n") + body);
     peer_.reset();
     EXPECT_EQ(Settle(*d), kDownloadFailed);
-    EXPECT_FALSE(Exists(Dest()));
+    EXPECT_FALSE(FileExists(Dest()));
     d->Reset(1);
   }
-  Write(Dest(".res"), "01234");
+  WriteFileText(Dest(".res"), "01234");
   auto d = Start("/a");
   AcceptRequest(*d);
   Send("HTTP/1.1 206 Partial Content\r\nContent-Range: bytes 5-9/10\r\n\r\n56789");
   peer_.reset();
   EXPECT_EQ(Settle(*d), kDownloadFinished) << d->ErrorString();
-  EXPECT_EQ(Read(Dest()), "0123456789");
+  EXPECT_EQ(ReadFileText(Dest()), "0123456789");
 }
 
 TEST_F(ScriptedServer, AStoredDateThatCannotGoBackIsNotUsed) {
-  Write(Dest(), "current");
-  Write(Dest(".hdr"), "Content-Length: 7\nLast-Modified: " + std::string(3000, 'x') + "\n");
+  WriteFileText(Dest(), "current");
+  WriteFileText(Dest(".hdr"), "Content-Length: 7\nLast-Modified: " + std::string(3000, 'x') + "\n");
   auto d = Start("/a");
   std::string request = AcceptRequest(*d);
   EXPECT_NE(request.find("If-Modified-Since: Thu, 28 Apr 1994 14:00:00 GMT\n"), std::string::npos) << request;
@@ -420,23 +412,23 @@ TEST_F(ScriptedServer, AStoredDateThatCannotGoBackIsNotUsed) {
 }
 
 TEST_F(ScriptedServer, TempFileOfAnotherCopyIsNotOverwritten) {
-  PlatUseManualClock(1000000000ull);
+  ScopedManualClock clock(1000000000ull);
   ResetTimer();
   auto d = Start("/a");
-  Write(d->TempName(), "someone else's");
+  WriteFileText(d->TempName(), "someone else's");
   int percent, r = kDownloadWaiting;
   for (int i = 0; i < 1000 && r == kDownloadWaiting; ++i) {
     r = d->Update(percent);
     d->WaitForActivity(1);
   }
-  PlatSetClockOverride(nullptr);
+  clock.Restore();
   ResetTimer();
   EXPECT_EQ(r, kDownloadFailed);
   EXPECT_EQ(std::string(d->ErrorString()), "Temp file " + std::string(d->TempName()) +
                                                " exists, make sure you do not have two copies of the program running.");
-  EXPECT_EQ(Read(d->TempName()), "someone else's");
+  EXPECT_EQ(ReadFileText(d->TempName()), "someone else's");
   d->Reset(1);
-  EXPECT_EQ(Read(d->TempName()), "someone else's") << "the other copy's file stays after a reset";
+  EXPECT_EQ(ReadFileText(d->TempName()), "someone else's") << "the other copy's file stays after a reset";
 }
 
 // A file in the compressed format that arrives damaged fails its digest
@@ -455,6 +447,6 @@ TEST_F(ScriptedServer, ADamagedCompressedFileFailsItsDigestCheck) {
   peer_.reset();
   EXPECT_EQ(Settle(*d), kDownloadFailed);
   EXPECT_EQ(std::string(d->ErrorString()), "Error opening file " + Dest() + " for checksum read.");
-  EXPECT_FALSE(Exists(Dest()));
-  EXPECT_FALSE(Exists(Dest(".res")));
+  EXPECT_FALSE(FileExists(Dest()));
+  EXPECT_FALSE(FileExists(Dest(".res")));
 }

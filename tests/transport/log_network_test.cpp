@@ -10,7 +10,8 @@
 #include <vector>
 
 #include "foundation/log.h"
-#include "support/process.h"
+#include "support/files.h"
+#include "support/temp_dir.h"
 #include "transport/log_network.h"
 #include "transport/real_tcp_connection.h"
 

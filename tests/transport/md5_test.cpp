@@ -5,6 +5,8 @@
 #include <string>
 #include <vector>
 
+#include "support/files.h"
+#include "support/temp_dir.h"
 #include "transport/compressed_file.h"
 #include "transport/file.h"
 #include "transport/md5.h"
@@ -38,25 +40,23 @@ TEST(MD5, KnownDigests) {
 }
 
 TEST(MD5, FilesPlainCompressedAndMissing) {
-  fs::path dir = fs::temp_directory_path() / "quorvel-md5-test";
-  fs::create_directories(dir);
+  TempDir dir;
   ResetCDPathForTests();
   // Sizes around the 4096-byte read block.
   for (size_t size : {0ul, 1ul, 4095ul, 4096ul, 4097ul, 100000ul}) {
     std::string data;
     for (size_t i = 0; i < size; ++i) data += static_cast<char>(i * 31 + i / 7);
-    std::string plain = (dir / "plain.bin").string();
-    std::ofstream(plain, std::ios::binary) << data;
+    std::string plain = dir / "plain.bin";
+    WriteFileText(plain, data);
     EXPECT_EQ(HexOfFile(plain), HexOfBytes(data)) << size;
 
     std::vector<unsigned char> packed;
     ASSERT_TRUE(BuildCompressedFile(reinterpret_cast<const unsigned char*>(data.data()), data.size(), packed));
-    std::string compressed = (dir / "packed.bin").string();
-    std::ofstream(compressed, std::ios::binary).write(reinterpret_cast<const char*>(packed.data()), packed.size());
+    std::string compressed = dir / "packed.bin";
+    WriteFileBytes(compressed, packed);
     EXPECT_EQ(HexOfFile(compressed), HexOfBytes(data)) << "contents, not container, size " << size;
   }
-  EXPECT_EQ(HexOfFile((dir / "absent.bin").string()), "(none)");
-  fs::remove_all(dir);
+  EXPECT_EQ(HexOfFile(dir / "absent.bin"), "(none)");
   ResetCDPathForTests();
 }
 

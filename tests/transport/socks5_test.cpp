@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "foundation/program_clock.h"
-#include "platform/clock_source.h"
+#include "support/manual_clock.h"
 #include "transport/real_tcp_connection.h"
 #include "transport/socks5.h"
 #include "transport/transport_globals.h"
@@ -182,7 +182,7 @@ TEST(Socks5Negotiation, ProxyThatClosesOrStallsFails) {
     EXPECT_TRUE(proxy.client->flags & sockflags_connect_failed);
   }
   {
-    PlatUseManualClock(1000000000ull);
+    ScopedManualClock clock(1000000000ull);
     ResetTimer();
     FakeProxy proxy;
     proxy.Start();
@@ -190,10 +190,9 @@ TEST(Socks5Negotiation, ProxyThatClosesOrStallsFails) {
     proxy.client->TryToConnect();
     EXPECT_FALSE(proxy.client->flags & sockflags_fatal_error);
     // 256 counts at 18 per second before SetTimerRate is about 14.2 s; move well past it.
-    PlatAdvanceManualClock(uint64_t(300) * 1000000000ull / uint64_t(Second));
+    clock.Advance(uint64_t(300) * 1000000000ull / uint64_t(Second));
     proxy.client->TryToConnect();
     EXPECT_TRUE(proxy.client->flags & sockflags_connect_failed);
-    PlatSetClockOverride(nullptr);
   }
 }
 

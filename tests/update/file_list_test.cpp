@@ -13,6 +13,8 @@
 #include "foundation/intrusive_list.h"
 #include "platform/filesystem.h"
 #include "support/fatal.h"
+#include "support/files.h"
+#include "support/temp_dir.h"
 #include "update/file_list.h"
 
 namespace {
@@ -26,19 +28,15 @@ const std::string kC = "00000000000000000000000000000000";
 class FileListTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    char pattern[] = "/tmp/quorvel-lists-XXXXXX";
-    ASSERT_NE(mkdtemp(pattern), nullptr);
-    root_ = pattern;
-    dir_ = root_ + std::string(1, kPathSeparator);
+    dir_ = root_.path() + std::string(1, kPathSeparator);
     ResetUpdateGlobals();
   }
   void TearDown() override {
     WipeList(list_);
     ResetUpdateGlobals();
-    std::filesystem::remove_all(root_);
   }
   void Write(const std::string& name, const std::string& text) {
-    std::ofstream(dir_ + name, std::ios::binary) << text;
+    WriteFileText(dir_ + name, text);
   }
   // The list as "KIND:name" strings in list order.
   std::vector<std::string> Entries(const ZindleFileListEntry* e) const {
@@ -57,7 +55,8 @@ class FileListTest : public ::testing::Test {
     ReadFileList(name.c_str(), filter, &list_, dir_.c_str(), drop, all);
   }
 
-  std::string root_, dir_;
+  TempDir root_;
+  std::string dir_;
   ZindleFileListEntry* list_ = nullptr;
 };
 
@@ -115,9 +114,10 @@ TEST_F(FileListTest, CreateOnceFilesAreLookedForUnderTheListsDirectory) {
     std::filesystem::path saved = std::filesystem::current_path();
     ~CurrentDirectoryScope() { std::filesystem::current_path(saved); }
   } restore;
-  const std::string cwd = root_ + "-cwd";
+  TempDir cwdDir;
+  const std::string& cwd = cwdDir.path();
   std::filesystem::create_directories(cwd + "/cfg");
-  std::ofstream(cwd + "/cfg/here.cfg") << "only in the current directory";
+  WriteFileText(cwd + "/cfg/here.cfg", "only in the current directory");
   std::filesystem::create_directories(dir_ + "cfg");
   Write("cfg/there.cfg", "only under the directory");
   const std::string lines = "C " + kA + " cfg/here.cfg\n" + "C " + kA + " cfg\\there.cfg\n";
@@ -127,11 +127,10 @@ TEST_F(FileListTest, CreateOnceFilesAreLookedForUnderTheListsDirectory) {
   EXPECT_EQ(Entries(list_), (Strings{"C:cfg/here.cfg"}));
   WipeList(list_);
   // Without a directory the list and its files are in the current directory.
-  std::ofstream("list.lst") << lines;
+  WriteFileText("list.lst", lines);
   ReadFileList("list.lst", FileCreateOnce, &list_, nullptr, 1, 0);
   EXPECT_EQ(Entries(list_), (Strings{"C:cfg/there.cfg"}));
   std::filesystem::current_path(restore.saved);
-  std::filesystem::remove_all(cwd);
 }
 
 TEST_F(FileListTest, PatchLinesGoToPatchListNewestFirstOnlyWhileEnabled) {

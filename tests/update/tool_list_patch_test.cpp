@@ -1,49 +1,30 @@
 // quorvel-tool list and patch, run as a program.
 #include <gtest/gtest.h>
 
-#include <sys/wait.h>
-#include <unistd.h>
-
-#include <cstdio>
 #include <filesystem>
-#include <fstream>
 #include <random>
-#include <sstream>
 #include <string>
+#include <vector>
+
+#include "support/files.h"
+#include "support/process.h"
+#include "support/temp_dir.h"
 
 namespace {
 
 class ToolTest : public ::testing::Test {
  protected:
-  void SetUp() override {
-    char pattern[] = "/tmp/quorvel-tool-XXXXXX";
-    ASSERT_NE(mkdtemp(pattern), nullptr);
-    dir_ = pattern;
+  std::string Path(const std::string& name) const { return dir_ / name; }
+  void Write(const std::string& name, const std::string& data) const { WriteFileText(Path(name), data); }
+  std::string ReadBack(const std::string& name) const { return ReadFileText(Path(name)); }
+  // Runs the tool in the scratch directory; returns the exit status and fills
+  // out with standard output and error.
+  int Tool(const std::vector<std::string>& args, std::string& out) const {
+    ProcessResult r = RunTool(args, dir_.path(), {.errIntoOut = true});
+    out = r.out;
+    return r.exitCode;
   }
-  void TearDown() override { std::filesystem::remove_all(dir_); }
-  std::string Path(const std::string& name) const { return dir_ + "/" + name; }
-  void Write(const std::string& name, const std::string& data) const {
-    std::ofstream(Path(name), std::ios::binary) << data;
-  }
-  std::string ReadBack(const std::string& name) const {
-    std::ifstream in(Path(name), std::ios::binary);
-    std::stringstream s;
-    s << in.rdbuf();
-    return s.str();
-  }
-  // Runs the tool with the arguments (already quoted); returns the exit
-  // status and fills out with standard output and error.
-  int Tool(const std::string& args, std::string& out) const {
-    const std::string command = "cd '" + dir_ + "' && '" QUORVEL_TOOL "' " + args + " 2>&1";
-    FILE* p = popen(command.c_str(), "r");
-    out.clear();
-    char buffer[4096];
-    size_t n;
-    while ((n = fread(buffer, 1, sizeof buffer, p)) > 0) out.append(buffer, n);
-    const int status = pclose(p);
-    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-  }
-  std::string dir_;
+  TempDir dir_;
 };
 
 const std::string kA = "0123456789abcdef0123456789abcdef";
@@ -56,12 +37,12 @@ TEST_F(ToolTest, ListParseAndMergePrintEntriesInListOrder) {
                           " " + kZ + " 5 x.pat data/a b\n");
   Write("updated.lst", "U " + kA + " c\\d\n" + "O " + kZ + " new\n");
   std::string out;
-  ASSERT_EQ(Tool("list parse master.lst", out), 0) << out;
+  ASSERT_EQ(Tool({"list", "parse", "master.lst"}, out), 0) << out;
   EXPECT_EQ(out, "C " + kZ + " c/d\n" + "R " + kA + " data/a b\n" + "p " + kA + " " + kZ + " 5 x.pat data/a b\n");
-  ASSERT_EQ(Tool("list merge master.lst updated.lst", out), 0) << out;
+  ASSERT_EQ(Tool({"list", "merge", "master.lst", "updated.lst"}, out), 0) << out;
   EXPECT_EQ(out, "O " + kZ + " new\n" + "U " + kA + " c/d\n" + "R " + kA + " data/a b\n" + "p " + kA + " " + kZ +
                      " 5 x.pat data/a b\n");
-  EXPECT_EQ(Tool("list parse missing.lst", out), 1);
+  EXPECT_EQ(Tool({"list", "parse", "missing.lst"}, out), 1);
   EXPECT_NE(out.find("quorvel-tool: Cannot open file missing.lst"), std::string::npos) << out;
 }
 
@@ -73,26 +54,26 @@ TEST_F(ToolTest, PatchMakeAndApplyRoundTripAndCheckTheSize) {
   Write("old", old);
   Write("new", neu);
   std::string out;
-  ASSERT_EQ(Tool("patch make old new p", out), 0) << out;
+  ASSERT_EQ(Tool({"patch", "make", "old", "new", "p"}, out), 0) << out;
   EXPECT_LT(ReadBack("p").size(), 200u);
-  ASSERT_EQ(Tool("patch apply old p out", out), 0) << out;
+  ASSERT_EQ(Tool({"patch", "apply", "old", "p", "out"}, out), 0) << out;
   EXPECT_TRUE(ReadBack("out") == neu);
-  ASSERT_EQ(Tool("patch apply old p out2 --size " + std::to_string(neu.size()), out), 0) << out;
+  ASSERT_EQ(Tool({"patch", "apply", "old", "p", "out2", "--size", std::to_string(neu.size())}, out), 0) << out;
   EXPECT_TRUE(ReadBack("out2") == neu);
 
   // The wrong size: within the 1024 bytes of slack the length is wrong, past
   // it the stream overflows the buffer; either way nothing is written.
-  EXPECT_EQ(Tool("patch apply old p out3 --size " + std::to_string(neu.size() - 1), out), 1);
+  EXPECT_EQ(Tool({"patch", "apply", "old", "p", "out3", "--size", std::to_string(neu.size() - 1)}, out), 1);
   EXPECT_NE(out.find("expected"), std::string::npos) << out;
-  EXPECT_EQ(Tool("patch apply old p out3 --size " + std::to_string(neu.size() - 2000), out), 1);
+  EXPECT_EQ(Tool({"patch", "apply", "old", "p", "out3", "--size", std::to_string(neu.size() - 2000)}, out), 1);
   EXPECT_NE(out.find("bad patch"), std::string::npos) << out;
   EXPECT_FALSE(std::filesystem::exists(Path("out3")));
   // Applied to the wrong old file, the copies run outside it.
   Write("short", old.substr(0, 1000));
-  EXPECT_EQ(Tool("patch apply short p out3", out), 1);
+  EXPECT_EQ(Tool({"patch", "apply", "short", "p", "out3"}, out), 1);
   EXPECT_FALSE(std::filesystem::exists(Path("out3")));
-  EXPECT_EQ(Tool("patch apply old p out3 --size -4", out), 1);
+  EXPECT_EQ(Tool({"patch", "apply", "old", "p", "out3", "--size", "-4"}, out), 1);
   // A directory is refused by name, not by a failed allocation.
-  EXPECT_EQ(Tool("patch make old . p2", out), 1);
+  EXPECT_EQ(Tool({"patch", "make", "old", ".", "p2"}, out), 1);
   EXPECT_NE(out.find("cannot read .: Is a directory"), std::string::npos) << out;
 }

@@ -1,0 +1,20 @@
+// A scratch directory for one test or one suite.
+#pragma once
+
+#include <string>
+
+// A fresh directory under /tmp, removed with its contents when destroyed. Each
+// one has a name of its own, so tests that CTest runs side by side never share.
+class TempDir {
+ public:
+  TempDir();
+  ~TempDir();
+  TempDir(const TempDir&) = delete;
+  TempDir& operator=(const TempDir&) = delete;
+  // The directory, without a trailing separator.
+  const std::string& path() const { return path_; }
+  std::string operator/(const std::string& name) const { return path_ + "/" + name; }
+
+ private:
+  std::string path_;
+};
