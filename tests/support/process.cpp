@@ -109,9 +109,10 @@ ProcessResult RunProcess(const std::vector<std::string>& argv, const std::vector
   return r;
 }
 
-ProcessResult RunTool(const std::vector<std::string>& args, const std::string& cwd, const ProcessStreams& streams) {
+ProcessResult RunTool(const std::vector<std::string>& args, const std::string& cwd, const ProcessStreams& streams,
+                      const std::vector<std::string>& env) {
   std::vector<std::string> argv{QUORVEL_TOOL};
   argv.insert(argv.end(), args.begin(), args.end());
   // Ten-megabyte inputs under sanitizers take a while; the limit only stops a hang.
-  return RunProcess(argv, {}, cwd, 300000, streams);
+  return RunProcess(argv, env, cwd, 300000, streams);
 }

@@ -29,7 +29,7 @@ ProcessResult RunProcess(const std::vector<std::string>& argv, const std::vector
 
 // Runs quorvel-tool with the arguments, each passed as it is (no shell).
 ProcessResult RunTool(const std::vector<std::string>& args, const std::string& cwd = "",
-                      const ProcessStreams& streams = {});
+                      const ProcessStreams& streams = {}, const std::vector<std::string>& env = {});
 
 // Starts a program in the background; standard output and error go to the
 // given files (empty: /dev/null; errFile equal to outFile: one stream, in

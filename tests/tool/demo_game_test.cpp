@@ -4,7 +4,9 @@
 
 #include <filesystem>
 
+#include "support/files.h"
 #include "support/process.h"
+#include "support/temp_dir.h"
 
 namespace fs = std::filesystem;
 

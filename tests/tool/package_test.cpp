@@ -6,6 +6,8 @@
 #include <set>
 #include <sstream>
 
+#include "support/files.h"
+#include "support/temp_dir.h"
 #include "tool/release_fixture.h"
 
 namespace fs = std::filesystem;

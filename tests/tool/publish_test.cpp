@@ -10,6 +10,8 @@
 #include <functional>
 #include <fstream>
 
+#include "support/files.h"
+#include "support/temp_dir.h"
 #include "tool/release_fixture.h"
 
 namespace fs = std::filesystem;

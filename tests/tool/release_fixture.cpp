@@ -1,25 +1,21 @@
 #include "tool/release_fixture.h"
 
 #include <filesystem>
-#include <fstream>
 #include <random>
 #include <sstream>
 
+#include "support/files.h"
 #include "transport/md5.h"
 
 namespace fs = std::filesystem;
 
 ProcessResult Tool(const std::vector<std::string>& args, const std::vector<std::string>& env) {
-  std::vector<std::string> argv = {QUORVEL_TOOL};
-  argv.insert(argv.end(), args.begin(), args.end());
-  return RunProcess(argv, env, "", 120000);
+  return RunTool(args, "", {}, env);
 }
 
 void WriteTree(const std::string& dir, const FileMap& files) {
   for (const auto& [name, data] : files) {
-    const fs::path p = fs::path(dir) / name;
-    fs::create_directories(p.parent_path());
-    std::ofstream(p, std::ios::binary) << data;
+    WriteFileText((fs::path(dir) / name).string(), data);
   }
 }
 
@@ -27,10 +23,7 @@ FileMap ReadTree(const std::string& dir) {
   FileMap out;
   for (const fs::directory_entry& e : fs::recursive_directory_iterator(dir)) {
     if (!e.is_regular_file()) continue;
-    std::ifstream in(e.path(), std::ios::binary);
-    std::stringstream s;
-    s << in.rdbuf();
-    out[e.path().lexically_relative(dir).generic_string()] = s.str();
+    out[e.path().lexically_relative(dir).generic_string()] = ReadFileText(e.path().string());
   }
   return out;
 }
