@@ -11,6 +11,8 @@
 #include <thread>
 #include <vector>
 
+#include "support/temp_dir.h"
+
 namespace {
 std::vector<std::string> ReadLines(const std::string& path) {
   std::ifstream in(path, std::ios::binary);
@@ -32,19 +34,16 @@ std::string AfterStamp(const std::string& line) {
 class UiTraceFile : public ::testing::Test {
  protected:
   void SetUp() override {
-    char pattern[] = "/tmp/quorvel-trace-XXXXXX";
-    ASSERT_NE(mkdtemp(pattern), nullptr);
-    dir_ = pattern;
-    path_ = dir_ + "/trace.txt";
+    path_ = dir_ / "trace.txt";
     setenv("QUORVEL_UI_TRACE", path_.c_str(), 1);
     UiTraceReload();
   }
   void TearDown() override {
     unsetenv("QUORVEL_UI_TRACE");
     UiTraceReload();
-    std::filesystem::remove_all(dir_);
   }
-  std::string dir_, path_;
+  TempDir dir_;
+  std::string path_;
 };
 }  // namespace
 
@@ -156,5 +155,5 @@ TEST_F(UiTraceFile, UnsetOrEmptyVariableWritesNothing) {
   EXPECT_FALSE(UiTraceEnabled());
   TracePresent();
   EXPECT_FALSE(std::filesystem::exists(path_));
-  EXPECT_TRUE(std::filesystem::is_empty(dir_));
+  EXPECT_TRUE(std::filesystem::is_empty(dir_.path()));
 }

@@ -8,14 +8,14 @@
 #include <random>
 
 #include "integration/peers.h"
+#include "support/files.h"
+#include "support/process.h"
+#include "support/temp_dir.h"
 
 namespace fs = std::filesystem;
 
 namespace {
-ProcessResult Tool(std::vector<std::string> args) {
-  args.insert(args.begin(), QUORVEL_TOOL);
-  return RunProcess(args, {}, "", 120000);
-}
+ProcessResult Tool(const std::vector<std::string>& args) { return RunTool(args); }
 
 class VerifyUrl : public testing::Test {
  protected:

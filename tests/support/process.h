@@ -7,6 +7,11 @@
 #include <utility>
 #include <vector>
 
+// A run is set up in a scratch directory and judged by the files it leaves,
+// so the file and directory helpers come with this header.
+#include "support/files.h"
+#include "support/temp_dir.h"
+
 struct ProcessResult {
   int exitCode = -1;      // -1 when it did not exit normally
   int signal = 0;         // the signal that ended it, if any
