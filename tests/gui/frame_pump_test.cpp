@@ -4,6 +4,7 @@
 #include <unistd.h>
 
 #include <cstring>
+#include <optional>
 
 #include "foundation/program_clock.h"
 #include "foundation/program_globals.h"
@@ -11,9 +12,9 @@
 #include "gui/frame_pump.h"
 #include "gui/gui_message_handler.h"
 #include "gui_fixture.h"
-#include "platform/clock_source.h"
 #include "platform/sockets.h"
 #include "platform/window.h"
+#include "support/manual_clock.h"
 
 namespace {
 
@@ -31,7 +32,7 @@ class FramePumpTest : public GUITest {
     ResetFramePump();
     ASSERT_TRUE(PlatInitVideo());
     ASSERT_TRUE(RegisterWindowClass("FRAME_PUMP_TEST", FrameProc, CS_DBLCLKS));
-    PlatUseManualClock(1000000000ull);
+    clock.emplace(1000000000ull);
     SetTimerRate(18532);
     window = CreateWindowExA(0, "FRAME_PUMP_TEST", "pump", WS_VISIBLE, 0, 0, 728, 529);
     ASSERT_NE(window, nullptr);
@@ -43,11 +44,12 @@ class FramePumpTest : public GUITest {
     ResetFramePump();
     if (IsWindow(window)) DestroyWindow(window);
     hMainWindow = saved;
-    PlatSetClockOverride(nullptr);
+    clock.reset();
     GUITest::TearDown();
   }
   HWND window = nullptr;
   HWND saved = nullptr;
+  std::optional<ScopedManualClock> clock;
 };
 
 TEST_F(FramePumpTest, UnforcedPassesAreAtLeastFourTicksApart) {
@@ -55,10 +57,10 @@ TEST_F(FramePumpTest, UnforcedPassesAreAtLeastFourTicksApart) {
   EXPECT_EQ(CheckRedraw(0, 0), 1);
   EXPECT_EQ(FramePumpPasses, 1u);
   EXPECT_EQ(CheckRedraw(0, 0), 0);
-  PlatAdvanceManualClock(3 * kTickNanos);
+  clock->Advance(3 * kTickNanos);
   EXPECT_EQ(CheckRedraw(0, 1), 0);  // not even without waiting
   EXPECT_EQ(FramePumpPasses, 1u);
-  PlatAdvanceManualClock(kTickNanos);
+  clock->Advance(kTickNanos);
   EXPECT_EQ(CheckRedraw(0, 1), 1);
   EXPECT_EQ(FramePumpPasses, 2u);
 }
@@ -119,7 +121,7 @@ TEST_F(FramePumpTest, ReadySocketWakesThePumpBetweenPassesAndInsideAWaitingPass)
   EXPECT_EQ(CheckRedraw(0, 0), 0);
   EXPECT_EQ(source.ready, 1);
   // Inside a pass with nothing to do: the data ends the sleep.
-  PlatAdvanceManualClock(4 * kTickNanos);
+  clock->Advance(4 * kTickNanos);
   ASSERT_EQ(PlatSocketSend(server, "y", 1), 1);
   EXPECT_EQ(CheckRedraw(0, 0), 1);
   EXPECT_EQ(source.ready, 2);
