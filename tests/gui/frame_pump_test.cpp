@@ -33,7 +33,7 @@ class FramePumpTest : public GUITest {
     ASSERT_TRUE(PlatInitVideo());
     ASSERT_TRUE(RegisterWindowClass("FRAME_PUMP_TEST", FrameProc, CS_DBLCLKS));
     clock.emplace(1000000000ull);
-    SetTimerRate(18532);
+    SetTimerRate(kTimerRate64Hz);
     window = CreateWindowExA(0, "FRAME_PUMP_TEST", "pump", WS_VISIBLE, 0, 0, 728, 529);
     ASSERT_NE(window, nullptr);
     saved = hMainWindow;
