@@ -16,6 +16,7 @@
 #include "gui/gui_timers.h"
 #include "integration/download_helpers.h"
 #include "integration/peers.h"
+#include "support/files.h"
 #include "support/process.h"
 #include "transport/md5.h"
 #include "update/download_window.h"
@@ -178,8 +179,8 @@ TEST_F(PatchFlowTest, ChangedFileIsPatchedFromAPatchServedByNginx) {
   EXPECT_EQ(ReadFileText(install / "game.dat"), fresh);
   ASSERT_EQ(parent->reports.size(), 1u);
   EXPECT_EQ(parent->reports[0].name, "game.pat");
-  EXPECT_FALSE(Exists(install / "game.pat"));
-  EXPECT_FALSE(Exists(install / "game.dat.tmp"));
+  EXPECT_FALSE(FileExists(install / "game.pat"));
+  EXPECT_FALSE(FileExists(install / "game.dat.tmp"));
   EXPECT_EQ(PatchesEnabled, 1);
 }
 
@@ -195,7 +196,7 @@ TEST_F(PatchFlowTest, PatchFailingItsDigestFetchesTheWholeFileVerified) {
   EXPECT_EQ(ReadFileText(install / "game.dat"), fresh);
   EXPECT_EQ(PatchesEnabled, 0);
   EXPECT_EQ(PatchList, nullptr);
-  EXPECT_FALSE(Exists(install / "game.dat.tmp"));
+  EXPECT_FALSE(FileExists(install / "game.dat.tmp"));
 }
 
 }  // namespace
