@@ -1,6 +1,5 @@
 #include "gfx/font_face.h"
 
-#include <fontconfig/fontconfig.h>
 #include <ft2build.h>
 #include FT_FREETYPE_H
 #include FT_OUTLINE_H
@@ -10,6 +9,7 @@
 #include <cstring>
 
 #include "foundation/log.h"
+#include "gfx/font_lookup.h"
 #include "gfx/image_file.h"
 
 namespace {
@@ -67,28 +67,6 @@ FT_Face OpenFile(const std::string& path, long index, int height) {
   return face;
 }
 
-bool MatchWithFontconfig(const char* faceName, int style, int height, std::string* file, int* index) {
-  if (!FcInit()) return false;
-  FcPattern* pattern = FcNameParse(reinterpret_cast<const FcChar8*>(faceName && *faceName ? faceName : "sans"));
-  if (!pattern) return false;
-  FcPatternAddDouble(pattern, FC_PIXEL_SIZE, height);
-  if (style & 1) FcPatternAddInteger(pattern, FC_WEIGHT, FC_WEIGHT_BOLD);
-  if (style & 2) FcPatternAddInteger(pattern, FC_SLANT, FC_SLANT_ITALIC);
-  FcConfigSubstitute(nullptr, pattern, FcMatchPattern);
-  FcDefaultSubstitute(pattern);
-  FcResult result;
-  FcPattern* match = FcFontMatch(nullptr, pattern, &result);
-  FcPatternDestroy(pattern);
-  if (!match) return false;
-  FcChar8* path = nullptr;
-  bool ok = FcPatternGetString(match, FC_FILE, 0, &path) == FcResultMatch && path;
-  if (ok) {
-    *file = reinterpret_cast<const char*>(path);
-    if (FcPatternGetInteger(match, FC_INDEX, 0, index) != FcResultMatch) *index = 0;
-  }
-  FcPatternDestroy(match);
-  return ok;
-}
 }  // namespace
 
 uint32_t Cp1252ToUnicode(uint8_t c) {
@@ -119,7 +97,7 @@ FontFace* OpenFontFace(const char* faceName, const char* file, int style, int he
   if (!face) {
     std::string path;
     int index = 0;
-    if (MatchWithFontconfig(faceName, style, height, &path, &index)) {
+    if (FindFontFile(faceName, style, height, &path, &index)) {
       face = OpenFile(path, index, height);
       if (face) used = path;
     }
