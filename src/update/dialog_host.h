@@ -6,6 +6,13 @@
 class AuthenticationWindow;
 class ConnectionPrefsWindow;
 class GUIObject;
+class TextureMap;
+
+// The skin pieces the windows draw with (any may be null).
+struct DialogSkin {
+  TextureMap* toggle[3] = {};       // the check box's three textures (checkbtn0..2)
+  TextureMap* background = nullptr;  // the log-on window's background ("zindimgs/menublue.tga")
+};
 
 class DialogHost {
  public:
@@ -28,4 +35,5 @@ class DialogHost {
   // The address whose proxy the Detect button asks the system for (the
   // update server).
   virtual const char* ProxyDetectionURL() = 0;
+  virtual DialogSkin Skin() = 0;
 };

@@ -1,0 +1,378 @@
+#include "update/dialog_connection_prefs.h"
+
+#include <strings.h>
+
+#include <cerrno>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "foundation/alloc.h"
+#include "foundation/language_catalogue.h"
+#include "foundation/ui_trace.h"
+#include "gfx/font2.h"
+#include "gui/gui_button.h"
+#include "gui/gui_simple_dialog_box.h"
+#include "gui/gui_skin.h"
+#include "gui/gui_toggle_button.h"
+#include "platform/settings_store.h"
+#include "transport/download_support.h"
+#include "transport/transport_globals.h"
+#include "update/connection_messages.h"
+#include "update/dialog_host.h"
+#include "update/dialog_proxy_auth.h"
+#include "update/product_key.h"
+
+namespace {
+constexpr const char* kClassName = "ConnectionPrefsWindow";
+
+// atoi without its overflow: the value clamped to the int range.
+int PortValue(const char* text) {
+  errno = 0;
+  long v = std::strtol(text, nullptr, 10);
+  if (v > 2147483647L) v = 2147483647L;
+  if (v < -2147483647L - 1) v = -2147483647L - 1;
+  return int(v);
+}
+
+int Clamp(int v) { return v < 0 ? 0 : v > 65535 ? 65535 : v; }
+
+UiTraceRect RectOf(GUIObject* o) { return {o->AbsoluteX(), o->AbsoluteY(), o->Width, o->Height}; }
+
+void SetPortBox(GUIStringGadget* box, int port) {
+  if (port < 0) {
+    box->Clear();
+  } else {
+    char text[16];
+    std::snprintf(text, sizeof text, "%i", port);
+    box->Set(text);
+  }
+}
+}  // namespace
+
+int PortEntryBox::HandleKey(int key, unsigned long mods) {
+  const bool printable = (key >= 32 && key <= 126) || (key >= 160 && key <= 255);
+  if (printable && !(key >= '0' && key <= '9')) return KeyOwner == this ? 1 : 0;  // taken and dropped
+  const int result = GUIStringGadget::HandleKey(key, mods);
+  // A paste may bring other characters: only its digits stay.
+  std::string digits;
+  for (const char* p = Buffer; *p; ++p)
+    if (*p >= '0' && *p <= '9') digits += *p;
+  if (digits != Buffer) Set(digits.c_str());
+  return result;
+}
+
+ConnectionPrefsWindow::ConnectionPrefsWindow(int x, int y, int width, int height, DialogHost* owner)
+    : GUIFramedWindow(x, y, width, height, GetString("Connection Settings"), 0, 0, 0, 0, nullptr), Owner(owner) {
+  char proxy[kProxyAddressSize], socks[kProxyAddressSize], auth[kAuthorizationSize];
+  int proxyPort = -1, socksPort = -1;
+  GetProxyServerInformation(proxy, socks, &proxyPort, &socksPort, &UseProxy, auth, &GameUsesProxy);
+  RequiresLogon = auth[0] != '\0';
+
+  const DialogSkin skin = owner ? owner->Skin() : DialogSkin();
+  OkButton = new GUIButton(0, 0, 90, "", kConnectionOk, 1);
+  CancelButton = new GUIButton(0, 0, 90, "", kConnectionCancel, 2);
+  DetectButton = new GUIButton(0, 0, 90, GetString("Detect"), kConnectionDetect, 0);
+  AddChild(OkButton);
+  AddChild(CancelButton);
+  AddChild(DetectButton);
+  UseProxyToggle = new GUIToggleButton(20, 25, -1, -1, kConnectionProxyToggled, skin.toggle[0], skin.toggle[1],
+                                       skin.toggle[2], &UseProxy);
+  LogonToggle = new GUIToggleButton(20, UseProxyToggle->Y + UseProxyToggle->Height + 5, -1, -1,
+                                    kConnectionLogonToggled, skin.toggle[0], skin.toggle[1], skin.toggle[2],
+                                    &RequiresLogon);
+  GameProxyToggle = new GUIToggleButton(20, LogonToggle->Y + LogonToggle->Height + 5, -1, -1,
+                                        kConnectionProxyToggled, skin.toggle[0], skin.toggle[1], skin.toggle[2],
+                                        &GameUsesProxy);
+  UseProxyToggle->State = UseProxy;
+  LogonToggle->State = RequiresLogon;
+  GameProxyToggle->State = GameUsesProxy;
+  AddChild(UseProxyToggle);
+  AddChild(LogonToggle);
+  AddChild(GameProxyToggle);
+
+  const int httpY = GameProxyToggle->Y + GameProxyToggle->Height + 25;
+  ProxyServerBox = new GUIStringGadget(20, httpY, 100, 20);
+  ProxyPortBox = new PortEntryBox(125, httpY, 90, 20);
+  const int socksY = httpY + GameProxyToggle->Height + 35;
+  SocksServerBox = new GUIStringGadget(20, socksY, 100, 20);
+  SocksPortBox = new PortEntryBox(125, socksY, 90, 20);
+  // The store reads at most 127 characters back, and a port has at most five digits.
+  ProxyServerBox->MaxLength = SocksServerBox->MaxLength = kProxyAddressSize - 1;
+  ProxyPortBox->MaxLength = SocksPortBox->MaxLength = 10;
+  for (GUIObject* box : {static_cast<GUIObject*>(ProxyServerBox), static_cast<GUIObject*>(ProxyPortBox),
+                         static_cast<GUIObject*>(SocksServerBox), static_cast<GUIObject*>(SocksPortBox)})
+    AddChild(box);
+  if (proxy[0]) ProxyServerBox->Set(proxy);
+  if (socks[0]) SocksServerBox->Set(socks);
+  if (proxyPort >= 0) SetPortBox(ProxyPortBox, proxyPort);
+  if (socksPort >= 0) SetPortBox(SocksPortBox, socksPort);
+  ProxyServerBox->NextInTabOrder = ProxyPortBox;
+  ProxyPortBox->NextInTabOrder = SocksServerBox;
+  SocksServerBox->NextInTabOrder = SocksPortBox;
+  SocksPortBox->NextInTabOrder = ProxyServerBox;
+
+  if (Width < 325) Width = 325;
+  if (Height < 205) Height = 205;
+  MinWidth = 325;
+  MinHeight = 205;
+  CheckEntryBoxStatus();
+  LayoutChildren();
+}
+
+ConnectionPrefsWindow::~ConnectionPrefsWindow() {
+  // The log-on window refers to this one: it goes too.
+  if (Owner) {
+    if (AuthenticationWindow* auth = Owner->GetAuthenticationWin()) {
+      Owner->SetAuthenticationWin(nullptr);
+      if (Modal == auth) Modal = nullptr;
+      delete auth;
+    }
+  }
+  if (traced_) TraceScreen(kClassName, false);
+}
+
+void ConnectionPrefsWindow::LayoutChildren() {
+  GUIFramedWindow::LayoutChildren();
+  if (!CancelButton) return;
+  CancelButton->X = Width - CancelButton->Width - 20;
+  CancelButton->Y = Height - CancelButton->Height - 20;
+  OkButton->X = CancelButton->X - OkButton->Width - 5;
+  OkButton->Y = CancelButton->Y;
+  DetectButton->X = OkButton->X - DetectButton->Width - 5;
+  DetectButton->Y = CancelButton->Y;
+  ProxyPortBox->X = SocksPortBox->X = CancelButton->X;
+  ProxyServerBox->Width = ProxyPortBox->X - 5 - ProxyServerBox->X;
+  SocksServerBox->Width = SocksPortBox->X - 5 - SocksServerBox->X;
+}
+
+void ConnectionPrefsWindow::Draw(int x, int y) {
+  if (!traced_ && UiTraceEnabled()) {
+    traced_ = true;
+    TraceScreen(kClassName, true);
+    for (GUIButton* b : {OkButton, CancelButton, DetectButton})
+      TraceWidget(UiWidgetKind::kButton, b->Text, RectOf(b), b->MessageId);
+    TraceWidget(UiWidgetKind::kToggle, "Use proxy server settings for updates", RectOf(UseProxyToggle),
+                kConnectionProxyToggled);
+    TraceWidget(UiWidgetKind::kToggle, "My proxy server requires me to log on", RectOf(LogonToggle),
+                kConnectionLogonToggled);
+    TraceWidget(UiWidgetKind::kToggle, "Use SOCKS5 for logging on to Quorvel Online", RectOf(GameProxyToggle),
+                kConnectionProxyToggled);
+    for (GUIStringGadget* f : {ProxyServerBox, static_cast<GUIStringGadget*>(ProxyPortBox), SocksServerBox,
+                               static_cast<GUIStringGadget*>(SocksPortBox)})
+      if (!(f->Flags & ::Disabled)) TraceWidget(UiWidgetKind::kField, f->Text(), RectOf(f), MsgEnterPressed);
+  }
+  GUIFramedWindow::Draw(x, y);
+  if (Minimized || Hidden()) return;
+  Font2* font = Font ? Font : DefaultGUIObjFont;
+  if (!font) return;
+  const int ax = x + X, ay = y + Y;
+  const struct {
+    GUIObject* toggle;
+    const char* text;
+  } toggles[] = {{UseProxyToggle, "@WUse proxy server settings for updates"},
+                 {LogonToggle, "@WMy proxy server requires me to log on"},
+                 {GameProxyToggle, "@WUse SOCKS5 for logging on to Quorvel Online"}};
+  for (const auto& t : toggles) font->Print(ax + t.toggle->X + t.toggle->Width + 4, ay + t.toggle->Y, GetString(t.text));
+  const int h = font->LineHeight > 0 ? font->LineHeight : 16;
+  const struct {
+    GUIObject* box;
+    const char* text;
+  } labels[] = {{ProxyServerBox, "@WServer Name"},
+                {ProxyPortBox, "@WPort"},
+                {SocksServerBox, "@WSocks Server Name"},
+                {SocksPortBox, "@WSocks Port"}};
+  for (const auto& l : labels) font->Print(ax + l.box->X, ay + l.box->Y - h, GetString(l.text));
+}
+
+void ConnectionPrefsWindow::CheckEntryBoxStatus() {
+  for (GUIObject* box : {static_cast<GUIObject*>(ProxyServerBox), static_cast<GUIObject*>(ProxyPortBox)}) {
+    if (UseProxy) box->Enable();
+    else box->Disable();
+  }
+  for (GUIObject* box : {static_cast<GUIObject*>(SocksServerBox), static_cast<GUIObject*>(SocksPortBox)}) {
+    if (GameUsesProxy) box->Enable();
+    else box->Disable();
+  }
+  RedrawRegion();
+}
+
+int ConnectionPrefsWindow::SetProxyInformation() {
+  HKEY key;
+  if (RegCreateKeyA(HKEY_CURRENT_USER, RegistryKeyName, &key) != ERROR_SUCCESS) return 0;
+  RegCloseKey(key);
+  SetProductString("ProxyAddress", ProxyServerBox->Text());
+  SetProductString("SocksProxyAddress", SocksServerBox->Text());
+  SetProductDword("ProxyPort", ProxyPort);
+  if (SocksPPort != -1) SetProductDword("SocksProxyPort", SocksPPort);
+  SetProductDword("UseProxy", UseProxy);
+  SetProductDword("GameUsesProxy", GameUsesProxy);
+  return 1;
+}
+
+void ConnectionPrefsWindow::Warn(const char* text, GUIObject* box) {
+  if (Owner) Owner->ShowWarningBox(text, kConnectionWarningClosed);
+  // The box is modal and takes every key while it is up; afterwards the
+  // keyboard is on the box to correct.
+  KeyOwner = box;
+}
+
+void ConnectionPrefsWindow::OnOk() {
+  if (ProxyServer) GRTFree(ProxyServer);
+  ProxyServer = nullptr;
+  const bool portEmpty = ProxyPortBox->Length() == 0;
+  const int port = PortValue(ProxyPortBox->Text());
+  if (!portEmpty && (port > 65535 || port < 0)) {
+    ProxyPort = Clamp(port);
+    Warn("Invalid port number, must be between the values of 0 and 65535.", ProxyPortBox);
+    return;
+  }
+  const bool socksPortEmpty = SocksPortBox->Length() == 0;
+  SocksPPort = socksPortEmpty ? -1 : PortValue(SocksPortBox->Text());
+  if (!socksPortEmpty && (SocksPPort > 65535 || SocksPPort < 0)) {
+    SocksPPort = Clamp(SocksPPort);
+    Warn("Invalid socks port number, must be between the values of 0 and 65535.", SocksPortBox);
+    return;
+  }
+  UseProxyToggle->State = UseProxy;
+  if (UseProxy) {
+    // The host is the first piece between slashes, or the second after a
+    // leading "http:" ("http://host:port/" gives "host:port").
+    std::string text = ProxyServerBox->Text();
+    std::vector<std::string> pieces;
+    for (size_t start = 0; start <= text.size();) {
+      size_t end = text.find('/', start);
+      if (end == std::string::npos) end = text.size();
+      if (end > start) pieces.push_back(text.substr(start, end - start));
+      start = end + 1;
+    }
+    std::string host;
+    if (!pieces.empty()) host = strcasecmp(pieces[0].c_str(), "http:") == 0 ? (pieces.size() > 1 ? pieces[1] : "") : pieces[0];
+    if (host.empty()) {
+      Warn(GetString("You must enter a valid proxy server to connect to."), ProxyServerBox);
+      return;
+    }
+    ProxyServerBox->Set(host.c_str());
+    ProxyServer = StrDup(host.c_str(), "ProxyServer");
+    if (portEmpty) {
+      ProxyPort = -1;
+      Warn(GetString("You must enter a port to connect to proxy on."), ProxyPortBox);
+      return;
+    }
+    ProxyPort = port;
+  } else {
+    ProxyPort = portEmpty ? -1 : port;
+  }
+  if (GameUsesProxy) {
+    if (SocksServerBox->Length() == 0) {
+      Warn(GetString("You must enter a valid socks proxy server to connect to."), SocksServerBox);
+      return;
+    }
+    if (socksPortEmpty) {
+      SocksPPort = -1;
+      Warn(GetString("You must enter a socks port to connect to proxy on."), SocksPortBox);
+      return;
+    }
+  }
+  SetProxyInformation();
+  Close();
+}
+
+void ConnectionPrefsWindow::OnDetect() {
+  Detected.Clear();
+  if (!DetectProxyInformation(Owner ? Owner->ProxyDetectionURL() : "", &Detected)) {
+    if (Owner)
+      Owner->ShowWarningBox(GetString("Proxy server information could not be detected. Please check with your "
+                                      "Internet service provider for proxy server settings."),
+                            kConnectionWarningClosed);
+    return;
+  }
+  std::string text = GetString(DetectedProxyQuestionHeader());
+  char line[600];
+  if (Detected.httpHost[0]) {
+    std::snprintf(line, sizeof line, "Proxy Server Address=%s\nPort=%i\n", Detected.httpHost, Detected.httpPort);
+    text += line;
+  }
+  if (Detected.socksHost[0]) {
+    std::snprintf(line, sizeof line, "Socks5 Server Address=%s\nPort=%i\n", Detected.socksHost, Detected.socksPort);
+    text += line;
+  }
+  text += "\nWould you like to use these settings?";
+  if (text.size() > 500) text.resize(500);
+  if (Owner) Owner->ShowConfirmBox(text.c_str(), kConnectionUseDetected, kConnectionIgnoreDetected);
+}
+
+void ConnectionPrefsWindow::OnUseDetected() {
+  if (Owner) Owner->ClearCurrentDialog();
+  ProxyServerBox->Set(Detected.httpHost);
+  SocksServerBox->Set(Detected.socksHost);
+  SetPortBox(ProxyPortBox, Detected.httpPort);
+  SetPortBox(SocksPortBox, Detected.socksPort);
+  UseProxy = Detected.httpEnabled;
+  GameUsesProxy = Detected.socksEnabled;
+  UseProxyToggle->State = UseProxy;
+  GameProxyToggle->State = GameUsesProxy;
+  RedrawRegion();
+  Detected.Clear();
+  CheckEntryBoxStatus();
+}
+
+void ConnectionPrefsWindow::OnLogonToggled() {
+  AuthenticationWindow* open = Owner ? Owner->GetAuthenticationWin() : nullptr;
+  if (!RequiresLogon || open) {
+    if (open) {
+      Owner->SetAuthenticationWin(nullptr);
+      if (Modal == open) Modal = nullptr;
+      delete open;
+    }
+    KillProxyAuthentication();
+    return;
+  }
+  if (!Owner) return;
+  GUIObject* host = Owner->HostObject();
+  auto* auth = new AuthenticationWindow(0, 0, 225, 175, this, Owner);
+  auth->X = (host->Width - auth->Width) / 2;
+  auth->Y = (host->Height - auth->Height) / 2;
+  host->AddChild(auth);
+  auth->BringToFront();
+  Owner->SetAuthenticationWin(auth);
+  Modal = auth;
+  KeyOwner = auth->UserBox;
+  host->Redraw();
+}
+
+void ConnectionPrefsWindow::Close() {
+  if (Owner) Owner->SetConnectionWin(nullptr);
+  GUIObject* parent = Parent;
+  delete this;
+  if (parent) parent->Redraw();
+}
+
+int ConnectionPrefsWindow::HandleMessage(int msg, int a, int b, void* p, void* q) {
+  switch (msg) {
+    case kConnectionOk: OnOk(); return 1;
+    case MsgEnterPressed:
+      if (p == ProxyPortBox) {
+        OnOk();
+        return 1;
+      }
+      break;
+    case kConnectionCancel:
+      if (Owner && Owner->GetAuthenticationWin()) return 1;
+      Close();
+      return 1;
+    case kConnectionDetect: OnDetect(); return 1;
+    case kConnectionUseDetected: OnUseDetected(); return 1;
+    case kConnectionIgnoreDetected:
+      if (Owner) Owner->ClearCurrentDialog();
+      Detected.Clear();
+      CheckEntryBoxStatus();
+      return 1;
+    case kConnectionProxyToggled: CheckEntryBoxStatus(); return 1;
+    case kConnectionLogonToggled: OnLogonToggled(); return 1;
+    default: break;
+  }
+  return GUIFramedWindow::HandleMessage(msg, a, b, p, q);
+}

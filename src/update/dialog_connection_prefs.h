@@ -1,0 +1,64 @@
+// The "Connection Settings" window: the HTTP proxy for updates (with its
+// log-on), and the SOCKS5 proxy for the game's log-on, edited and saved in
+// the product key; Detect offers the system's proxy.
+#pragma once
+
+#include "gui/gui_framed_window.h"
+#include "gui/gui_string_gadget.h"
+#include "update/proxy_settings.h"
+
+class AuthenticationWindow;
+class DialogHost;
+class GUIButton;
+class GUIToggleButton;
+
+// An entry box that takes digits only (typed or pasted).
+class PortEntryBox : public GUIStringGadget {
+ public:
+  using GUIStringGadget::GUIStringGadget;
+  int HandleKey(int key, unsigned long mods) override;
+};
+
+class ConnectionPrefsWindow : public GUIFramedWindow {
+ public:
+  GUIStringGadget* ProxyServerBox = nullptr;
+  PortEntryBox* ProxyPortBox = nullptr;
+  GUIStringGadget* SocksServerBox = nullptr;
+  PortEntryBox* SocksPortBox = nullptr;
+  GUIButton* OkButton = nullptr;
+  GUIButton* CancelButton = nullptr;
+  GUIButton* DetectButton = nullptr;
+  GUIToggleButton* UseProxyToggle = nullptr;
+  GUIToggleButton* LogonToggle = nullptr;
+  GUIToggleButton* GameProxyToggle = nullptr;
+  DialogHost* Owner = nullptr;
+  int UseProxy = 0;
+  int RequiresLogon = 0;
+  int GameUsesProxy = 0;
+  DetectedProxy Detected;
+
+  // Reads the stored settings and builds the window; the caller adds it to
+  // the owner's object.
+  ConnectionPrefsWindow(int x, int y, int width, int height, DialogHost* owner);
+  ~ConnectionPrefsWindow() override;
+
+  void Draw(int x, int y) override;
+  int HandleMessage(int msg, int a, int b, void* p, void* q) override;
+  void LayoutChildren() override;
+
+  // Writes the window's values to the store; 0 when the key cannot be created.
+  int SetProxyInformation();
+  // The HTTP boxes only while UseProxy is set, the SOCKS boxes only while
+  // GameUsesProxy is set; then a redraw.
+  void CheckEntryBoxStatus();
+
+ private:
+  void OnOk();
+  void OnDetect();
+  void OnUseDetected();
+  void OnLogonToggled();
+  void Close();
+  // A warning with the keyboard on box afterwards.
+  void Warn(const char* text, GUIObject* box);
+  bool traced_ = false;  // traced as opened (at the first draw, once placed)
+};
