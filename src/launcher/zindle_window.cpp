@@ -20,6 +20,7 @@
 #include "launcher/screen_splash.h"
 #include "launcher/screen_tos.h"
 #include "launcher/server_urls.h"
+#include "update/dialog_connection_prefs.h"
 #include "update/update_globals.h"
 
 ZindleWindow::ZindleWindow(int x, int y, int width, int height, int red, int green, int blue)
@@ -176,9 +177,29 @@ void ZindleWindow::OnTermsDisagree() {
   ShowZindleWarningBox(GetString("You must agree to these terms to continue."), kWarningClosesBox);
 }
 
-void ZindleWindow::OnSettings() {}
+void ZindleWindow::OnSettings() {
+  if (ConnectionWin) return;
+  auto* w = new ConnectionPrefsWindow(0, 0, 350, 250, this);
+  w->X = (Width - w->Width) / 2;
+  w->Y = (Height - w->Height) / 2;
+  AddChild(w);
+  ConnectionWin = w;
+  w->BringToFront();
+  Redraw();
+}
 
-void ZindleWindow::OnDetectedProxyAnswer(int msg, int a, int b, void* p, void* q) {}
+void ZindleWindow::OnDetectedProxyAnswer(int msg, int a, int b, void* p, void* q) {
+  if (ConnectionWin) ConnectionWin->HandleMessage(msg, a, b, p, q);
+}
+
+DialogSkin ZindleWindow::Skin() {
+  DialogSkin skin;
+  skin.toggle[0] = checkbtn0;
+  skin.toggle[1] = checkbtn1;
+  skin.toggle[2] = checkbtn2;
+  skin.background = MarbleBGTexture;
+  return skin;
+}
 
 void ZindleWindow::OnEndProgram() { Fail(nullptr); }
 

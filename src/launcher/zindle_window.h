@@ -118,6 +118,8 @@ class ZindleWindow : public GUIBackdropWindow, public DialogHost, public UpdateH
   void SetAuthenticationWin(AuthenticationWindow* window) override { AuthenticationWin = window; }
   // The update server's address (ServerURL).
   const char* ProxyDetectionURL() override;
+  // The check box textures and the log-on window's background.
+  DialogSkin Skin() override;
 
   // Enables one screen and disables the other three (and traces both).
   void ShowOnly(GUIObject* screen);

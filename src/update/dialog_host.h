@@ -35,5 +35,6 @@ class DialogHost {
   // The address whose proxy the Detect button asks the system for (the
   // update server).
   virtual const char* ProxyDetectionURL() = 0;
-  virtual DialogSkin Skin() = 0;
+  // Textures the windows draw with; none by default.
+  virtual DialogSkin Skin() { return {}; }
 };

@@ -258,7 +258,8 @@ TEST_F(Flow, TheGameCopyAtTimerCountZeroIsQuorvel101AndIsStartedInTheInstallatio
   RunQuorvel();
   PlatSetClockOverride(nullptr);
   EXPECT_TRUE(fs::exists(install_ + "quorvel101.exe"));
-  for (int i = 0; i < 200 && !fs::exists(install_ + "quorvel101.exe.ran"); ++i) usleep(10000);
+  // The game runs on its own: wait until its record is whole, not only created.
+  for (int i = 0; i < 500 && ReadFileText(install_ + "quorvel101.exe.ran").empty(); ++i) usleep(10000);
   EXPECT_EQ(ReadFileText(install_ + "quorvel101.exe.ran"), fs::canonical(install_).string() + "\n");
 
   Install("quorvel1.exe", "");
