@@ -1,4 +1,4 @@
-// Freedesktop desktop entries (Desktop Entry Specification 1.5) as the
+// Freedesktop desktop entries (format version 1.5) as the
 // shell links of the program: pure text functions, no I/O.
 #pragma once
 

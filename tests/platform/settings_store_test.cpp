@@ -21,33 +21,11 @@
 #include "platform/platform_log.h"
 #include "platform/settings_store.h"
 #include "support/process.h"
+#include "support/scoped_env.h"
 
 namespace {
 constexpr const char* kProductKey = "Software\\Quorvel Online";
 constexpr const char* kProductPath = "HKEY_CURRENT_USER\\Software\\Quorvel Online";
-
-class ScopedEnv {
- public:
-  ScopedEnv(const char* name, const char* value) : name_(name) {
-    if (const char* old = std::getenv(name)) old_ = old, had_ = true;
-    if (value) {
-      setenv(name, value, 1);
-    } else {
-      unsetenv(name);
-    }
-  }
-  ~ScopedEnv() {
-    if (had_) {
-      setenv(name_.c_str(), old_.c_str(), 1);
-    } else {
-      unsetenv(name_.c_str());
-    }
-  }
-
- private:
-  std::string name_, old_;
-  bool had_ = false;
-};
 
 class SettingsStore : public testing::Test {
  protected:

@@ -18,31 +18,9 @@
 #include "platform/instance_lock.h"
 #include "platform/shell.h"
 #include "support/process.h"
+#include "support/scoped_env.h"
 
 namespace {
-class ScopedEnv {
- public:
-  ScopedEnv(const char* name, const char* value) : name_(name) {
-    if (const char* old = std::getenv(name)) old_ = old, had_ = true;
-    if (value) {
-      setenv(name, value, 1);
-    } else {
-      unsetenv(name);
-    }
-  }
-  ~ScopedEnv() {
-    if (had_) {
-      setenv(name_.c_str(), old_.c_str(), 1);
-    } else {
-      unsetenv(name_.c_str());
-    }
-  }
-
- private:
-  std::string name_, old_;
-  bool had_ = false;
-};
-
 void WriteScript(const std::string& path, const std::string& body) {
   WriteFileText(path, "#!/bin/sh\n" + body);
   chmod(path.c_str(), 0755);

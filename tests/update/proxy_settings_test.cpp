@@ -10,34 +10,12 @@
 #include "foundation/alloc.h"
 #include "platform/settings_store.h"
 #include "support/process.h"
+#include "support/scoped_env.h"
 #include "transport/transport_globals.h"
 #include "update/product_key.h"
 #include "update/proxy_settings.h"
 
 namespace {
-class ScopedEnv {
- public:
-  ScopedEnv(const char* name, const char* value) : name_(name) {
-    if (const char* old = std::getenv(name)) old_ = old, had_ = true;
-    if (value) {
-      setenv(name, value, 1);
-    } else {
-      unsetenv(name);
-    }
-  }
-  ~ScopedEnv() {
-    if (had_) {
-      setenv(name_.c_str(), old_.c_str(), 1);
-    } else {
-      unsetenv(name_.c_str());
-    }
-  }
-
- private:
-  std::string name_, old_;
-  bool had_ = false;
-};
-
 class ProxySettings : public testing::Test {
  protected:
   ProxySettings() : env_("QUORVEL_REGISTRY", (dir_ / "settings.txt").c_str()) { ResetTransportGlobals(); }
