@@ -194,11 +194,15 @@ void DownloadWindow::FinishCurrent() {
   Current->Reset(1);
   delete Current;
   Current = nullptr;
-  Report(status, this, name);
-  if (!self) return;
-  // The entry is taken out before its callbacks run, so that they can queue
-  // files (even the same name again) freely.
+  // The finished entry leaves the queue before it is reported: the parent
+  // queues the next list from the report, and that entry goes to the head
+  // of an idle queue, where it must not be taken for the finished one.
   DownloadFileQueueEntry* entry = TakeHead(Queue);
+  Report(status, this, name);
+  if (!self) {
+    delete entry;
+    return;
+  }
   if (entry && entry->Callback && status == kDownloadFinished) {
     if (!entry->Arguments) {
       entry->Callback(this, nullptr);

@@ -126,6 +126,51 @@ TEST_F(DownloadFlowTest, NotModifiedReportsFourWithoutTheCallback) {
   EXPECT_EQ(g_arrived.size(), 1u);
 }
 
+// The launcher queues "updated.lst" from the report of "master.lst". The
+// new entry goes to the head of the idle queue; the finished entry's
+// callback must still be the one that runs, and the new list's callback only
+// after its own transfer.
+std::string g_install_dir;
+std::vector<bool> g_present;
+void ArrivedAndPresent(DownloadWindow* w, void* data) {
+  Arrived(w, data);
+  g_present.push_back(FileExists(g_install_dir + static_cast<const char*>(data)));
+}
+
+class QueueingParent : public Parent {
+ public:
+  using Parent::Parent;
+  DownloadWindow* window = nullptr;
+  int HandleMessage(int msg, int a, int b, void* p, void* q) override {
+    Parent::HandleMessage(msg, a, b, p, q);
+    if (msg == kDownloadReportMessage && a == 0 && std::strcmp(static_cast<const char*>(q), "master.lst") == 0)
+      window->AddNewDownload("updated.lst", ArrivedAndPresent, const_cast<char*>("updated.lst"), 0, nullptr);
+    return 1;
+  }
+};
+
+TEST_F(DownloadFlowTest, AFileQueuedFromAReportRunsItsCallbackOnlyAfterItsOwnTransfer) {
+  WriteFileText(served / "master.lst", "master");
+  WriteFileText(served / "updated.lst", "updated");
+  auto* queueing = new QueueingParent(0, 0, 640, 480);
+  AddTopLevelObject(queueing);
+  const std::string url = "http://127.0.0.1:" + std::to_string(nginx.port()) + "/";
+  g_install_dir = install.path() + "/";
+  g_present.clear();
+  auto* dw = new DownloadWindow(queueing, url.c_str(), nullptr, "u:p", g_install_dir.c_str(), nullptr);
+  dw->SetSecondsToWaitForDownloadRetry(0);
+  queueing->window = dw;
+  dw->AddNewDownload("master.lst", ArrivedAndPresent, const_cast<char*>("master.lst"), 0, nullptr);
+  for (int turn = 0; turn < 4000 && (dw->Queue || dw->Current || queueing->reports.size() < 2); ++turn) {
+    GUITimerTick();
+    for (int i = 0; i < 200 && dw->Current; ++i) PumpWaitForMessageOrSocket(5);
+  }
+  ASSERT_EQ(queueing->reports.size(), 2u);
+  EXPECT_EQ(queueing->reports[1].name, "updated.lst");
+  EXPECT_EQ(g_arrived, (std::vector<std::string>{"master.lst", "updated.lst"}));
+  EXPECT_EQ(g_present, (std::vector<bool>{true, true})) << "each callback finds its own file downloaded";
+}
+
 TEST_F(DownloadFlowTest, PigArchiveCallsItsCallbackOncePerArgument) {
   WriteFileText(served / "sounds.pig", "archive");
   window->AddNewDownload("sounds.pig", Arrived, CopyArgText("first"), 1, nullptr, FreeArgText);
