@@ -104,6 +104,15 @@ int CheckRedraw(int force, int noWait) {
   return 1;
 }
 
+int PumpDuringLongWork() {
+  if (GetTimerCount() - LastDrawTimerCount <= kPassGapTicks) return 0;
+  GUIDoEvents(1);
+  GUIRedrawWindows();
+  LastDrawTimerCount = GetTimerCount();
+  ++FramePumpPasses;
+  return 1;
+}
+
 void ResetFramePump() {
   LastDrawTimerCount = 0x7FFFFFFF;
   FramePumpPasses = 0;

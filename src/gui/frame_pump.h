@@ -49,6 +49,13 @@ extern unsigned long FramePumpPasses;
 // or a socket event. Returns 1 when it made a pass.
 int CheckRedraw(int force, int noWait);
 
+// The pump between the files of long work (copying, deleting, digesting):
+// a pass without waiting when one is due, else nothing. Unlike an unforced
+// CheckRedraw it never sleeps, so work over thousands of small files goes at
+// the speed of the disk and the window is still redrawn 16 times a second.
+// Returns 1 when it made a pass.
+int PumpDuringLongWork();
+
 // Waits up to ms milliseconds (negative: without limit) for a window message
 // or the socket source, advancing the transfer when its socket is ready.
 // Returns true when the transfer was advanced. GUIDoEvents sleeps here.

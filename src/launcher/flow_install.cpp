@@ -63,7 +63,7 @@ void CopyFilesWork(ZindleWindow* window) {
   PackageCopyHooks hooks;
   hooks.held = [window] { return PauseInstall || window->CurrentDialog; };
   hooks.cancelled = [] { return CancelInstall != 0; };
-  hooks.pump = [](bool force) { CheckRedraw(force ? 1 : 0, 0); };
+  hooks.pump = [](bool force) { force ? CheckRedraw(1, 0) : PumpDuringLongWork(); };
   hooks.finishedFile = [window](const char* path) { window->FileCopyWin->FinishedFile(path, 1); };
   // The file is verified against the list's digest before it is kept, as
   // every other download is.

@@ -44,7 +44,7 @@ void UninstallingWork(ZindleWindow* window) {
   if (!ShortInstall) {
     UninstallHooks hooks;
     hooks.held = [] { return PauseUninstall != 0; };
-    hooks.pump = [](bool force) { CheckRedraw(force ? 1 : 0, 0); };
+    hooks.pump = [](bool force) { force ? CheckRedraw(1, 0) : PumpDuringLongWork(); };
     hooks.finishedFile = [window](const char* path) { window->FileCopyWin->FinishedFile(path, 1); };
     DeleteInstalledFiles(listindexptr, RegInfo->Directory, hooks);
   }

@@ -33,13 +33,6 @@ bool IsCreateOnce(const ZindleFileListEntry* e) { return e->flags == FileCreateO
 
 }  // namespace
 
-void PumpDuringLongWork() {
-  if (GetTimerCount() - LastDrawTimerCount <= 3) return;
-  GUIDoEvents(1);
-  GUIRedrawWindows();
-  LastDrawTimerCount = GetTimerCount();
-}
-
 int DigestFileKeepingWindowAlive(const char* path, unsigned char digest[16]) {
   File file(path);
   if (!file.IsOpen()) return 0;

@@ -47,7 +47,3 @@ void AddAFileToDownload();
 // with the window kept alive while a large file is read. Returns 1 and fills
 // digest, or 0 when the file cannot be opened.
 int DigestFileKeepingWindowAlive(const char* path, unsigned char digest[16]);
-
-// Handles pending messages without waiting and redraws, when more than 3
-// ticks have passed since the last pass.
-void PumpDuringLongWork();

@@ -3,6 +3,7 @@
 // source that wakes the pump between passes.
 #include <unistd.h>
 
+#include <chrono>
 #include <cstring>
 #include <optional>
 
@@ -72,6 +73,24 @@ TEST_F(FramePumpTest, ForcedPassesAlwaysRun) {
   EXPECT_EQ(CheckRedraw(1, 0), 1);
   EXPECT_EQ(FramePumpPasses, 2u);
   EXPECT_EQ(LastDrawTimerCount, GetTimerCount());
+}
+
+// The package copy pumps after every file. An unforced CheckRedraw would
+// sleep up to 4 ticks there, 62 ms per file, and a copy of a few hundred
+// small files took half a minute; the work's pump only passes when due.
+TEST_F(FramePumpTest, TheLongWorkPumpPassesWhenDueAndNeverSleeps) {
+  Need_Redraw = 1;
+  ASSERT_EQ(CheckRedraw(1, 0), 1);
+  const auto start = std::chrono::steady_clock::now();
+  int passes = 0;
+  for (int file = 0; file < 100; ++file) passes += PumpDuringLongWork();
+  const auto elapsed = std::chrono::steady_clock::now() - start;
+  EXPECT_EQ(passes, 0) << "no tick passed on the manual clock";
+  EXPECT_LT(elapsed, std::chrono::seconds(2)) << "100 sleeps of 62 ms would take 6 s";
+  clock->Advance(4 * kTickNanos);
+  EXPECT_EQ(PumpDuringLongWork(), 1);
+  EXPECT_EQ(LastDrawTimerCount, GetTimerCount());
+  EXPECT_EQ(PumpDuringLongWork(), 0);
 }
 
 // A loopback connection whose readable end is the source's socket.
