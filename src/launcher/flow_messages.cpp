@@ -156,7 +156,11 @@ void ZindleWindow::OnTermsAgree() {
 
 void ZindleWindow::OnRetryYes() {
   if (DownloadWin && DownloadWin->Queue) {
-    for (DownloadFileQueueEntry* e = DownloadWin->Queue; e; e = e->next) e->RetryCountdown = 0;
+    // The player asked for it: the files go again at once, as if new.
+    for (DownloadFileQueueEntry* e = DownloadWin->Queue; e; e = e->next) {
+      e->RetryCountdown = 0;
+      e->Tried = 0;
+    }
   } else {
     NewMasterList = 0;
     QueueList(this, updatedlistname, UpdatedListIsNew);

@@ -30,12 +30,18 @@ struct DownloadFileQueueEntry {
   char Name[kQueueNameSize] = {};  // relative to the destination directory; appended to the base address
   DownloadCallback Callback = nullptr;
   ArgNode* Arguments = nullptr;
-  int RetryCountdown = 0;          // ticks still to wait; the entry may start only while negative
+  int RetryCountdown = 0;          // ticks still to wait after a failure; see MayStartDownload
+  unsigned char Tried = 0;         // a transfer of it has been started
   int DownloadFlags = 0;           // FileDownload option bits
   unsigned char HasDigest = 0;
   unsigned char Digest[16] = {};
   ~DownloadFileQueueEntry();
 };
+
+// Whether the entry may start now: a fresh entry at once, a failed one only
+// once its countdown has gone negative (one tick at the least, so that a
+// failing file is never retried in a tight loop).
+inline bool MayStartDownload(const DownloadFileQueueEntry* e) { return !e->Tried || e->RetryCountdown < 0; }
 
 // A queued entry whose Name equals name without regard to letter case, or null.
 DownloadFileQueueEntry* FindQueuedDownload(DownloadFileQueueEntry* queue, const char* name);

@@ -82,7 +82,8 @@ class DownloadWindow : public GUIDraggableBackdropWindow, public PumpSocketSourc
   // pump calls it when the running transfer's socket is ready.
   void AdvanceTransfer();
 
-  // PumpSocketSource.
+  // PumpSocketSource: the running transfer's socket, or at once when the
+  // window is idle and the queue's head may start.
   PumpWait PumpWaitItem(PlatPollItem* item) override;
   void PumpSocketReady() override { AdvanceTransfer(); }
 

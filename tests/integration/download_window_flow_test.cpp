@@ -171,6 +171,24 @@ TEST_F(DownloadFlowTest, AFileQueuedFromAReportRunsItsCallbackOnlyAfterItsOwnTra
   EXPECT_EQ(g_present, (std::vector<bool>{true, true})) << "each callback finds its own file downloaded";
 }
 
+// Lists are fetched one after another; each used to wait for the next GUI
+// tick (half a second) before its transfer started.
+TEST_F(DownloadFlowTest, AFileQueuedOnAnIdleWindowStartsAtThePumpsNextTurnWithoutATick) {
+  WriteFileText(served / "one.lst", "1");
+  WriteFileText(served / "two.lst", "2");
+  window->AddNewDownload("one.lst", nullptr, nullptr, 0, nullptr);
+  for (int i = 0; i < 2000 && parent->reports.empty(); ++i) PumpWaitForMessageOrSocket(5);
+  ASSERT_EQ(parent->reports.size(), 1u);
+  window->AddNewDownload("two.lst", nullptr, nullptr, 0, nullptr);
+  for (int i = 0; i < 2000 && parent->reports.size() < 2; ++i) PumpWaitForMessageOrSocket(5);
+  ASSERT_EQ(parent->reports.size(), 2u);
+  EXPECT_EQ(ReadFileText(install / "two.lst"), "2");
+  window->Paused = 1;
+  window->AddNewDownload("one.lst", nullptr, nullptr, 0, nullptr);
+  for (int i = 0; i < 20; ++i) PumpWaitForMessageOrSocket(5);
+  EXPECT_EQ(window->Current, nullptr) << "a paused window starts nothing";
+}
+
 TEST_F(DownloadFlowTest, PigArchiveCallsItsCallbackOncePerArgument) {
   WriteFileText(served / "sounds.pig", "archive");
   window->AddNewDownload("sounds.pig", Arrived, CopyArgText("first"), 1, nullptr, FreeArgText);

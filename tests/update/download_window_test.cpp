@@ -118,8 +118,10 @@ TEST_F(DownloadQueueTest, RetryWaitIsSevenThousandTwoHundredTicksASecondAndLower
 TEST_F(DownloadQueueTest, TicksCountDownUnlessPausedAndNothingStartsWhileWaiting) {
   window->AddNewDownload("a", nullptr, nullptr, 0, nullptr);
   window->AddNewDownload("b", nullptr, nullptr, 0, nullptr);
+  // Both failed before and wait out their retry delays.
   window->Queue->RetryCountdown = 3;
   window->Queue->next->RetryCountdown = 5;
+  window->Queue->Tried = window->Queue->next->Tried = 1;
   window->Paused = 1;
   GUITimerTick();
   GUITimerTick();
