@@ -15,7 +15,7 @@
 #include "gui/gui_fixture.h"
 #include "gui/gui_timers.h"
 #include "integration/download_helpers.h"
-#include "integration/peers.h"
+#include "support/peers.h"
 #include "support/files.h"
 #include "support/process.h"
 #include "transport/md5.h"

@@ -9,7 +9,7 @@
 
 #include "foundation/program_clock.h"
 #include "integration/download_helpers.h"
-#include "integration/peers.h"
+#include "support/peers.h"
 #include "support/files.h"
 #include "support/process.h"
 #include "support/temp_dir.h"

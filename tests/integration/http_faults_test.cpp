@@ -6,7 +6,7 @@
 
 #include "foundation/program_clock.h"
 #include "integration/download_helpers.h"
-#include "integration/peers.h"
+#include "support/peers.h"
 #include "support/files.h"
 #include "support/manual_clock.h"
 #include "transport/http_download.h"

@@ -7,7 +7,7 @@
 #include <filesystem>
 #include <random>
 
-#include "integration/peers.h"
+#include "support/peers.h"
 #include "support/files.h"
 #include "support/process.h"
 #include "support/temp_dir.h"

@@ -56,7 +56,7 @@ class MicrosocksPeer : public Peer {
   std::string Start();
 };
 
-// tests/integration/fault_server.py; every raw request it receives is kept.
+// tests/support/fault_server.py; every raw request it receives is kept.
 class FaultServerPeer : public Peer {
  public:
   std::string Start();

@@ -1,4 +1,4 @@
-#include "integration/peers.h"
+#include "support/peers.h"
 
 #include <arpa/inet.h>
 #include <netinet/in.h>
@@ -108,7 +108,7 @@ std::string MicrosocksPeer::Start() {
 }
 
 std::string FaultServerPeer::Start() {
-  std::string script = std::string(QUORVEL_SOURCE_DIR) + "/tests/integration/fault_server.py";
+  std::string script = std::string(QUORVEL_SOURCE_DIR) + "/tests/support/fault_server.py";
   std::string portFile = dir_ / "port";
   std::string program = FindProgram("python3");
   if (program.empty()) return "python3 is not installed";

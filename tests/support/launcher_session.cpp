@@ -1,0 +1,182 @@
+#include "support/launcher_session.h"
+
+#include <signal.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+
+#include <chrono>
+#include <filesystem>
+#include <thread>
+
+#include "support/files.h"
+
+namespace {
+
+constexpr const char* kWindowTitle = "Quorvel Online Install/Update Agent";
+
+bool Contains(const TraceLine& line, const std::string& text) { return line.raw.find(text) != std::string::npos; }
+
+std::string Tail(const std::string& text, size_t most) {
+  return text.size() > most ? "..." + text.substr(text.size() - most) : text;
+}
+
+// A label as xdotool may not get it through the shell: single quotes closed
+// and reopened around each quote.
+std::string ShellQuote(const std::string& text) {
+  std::string out = "'";
+  for (char c : text) out += c == '\'' ? std::string("'\\''") : std::string(1, c);
+  return out + "'";
+}
+
+}  // namespace
+
+std::vector<std::string> LauncherHomeEnv(const std::string& home) {
+  namespace fs = std::filesystem;
+  for (const char* sub : {"config", "share", "run", "Desktop", "tmp"}) fs::create_directories(fs::path(home) / sub);
+  chmod((home + "/run").c_str(), 0700);
+  return {"HOME=" + home,
+          "XDG_CONFIG_HOME=" + home + "/config",
+          "XDG_DATA_HOME=" + home + "/share",
+          "XDG_RUNTIME_DIR=" + home + "/run",
+          "XDG_DESKTOP_DIR=" + home + "/Desktop",
+          "QUORVEL_REGISTRY=" + home + "/registry.txt",
+          "TMPDIR=" + home + "/tmp"};
+}
+
+std::vector<std::string> LauncherServerEnv(const std::string& base) {
+  return {"QUORVEL_INSTALL_URL=" + base + "krnx/", "QUORVEL_UPDATE_URL=" + base + "krnx/",
+          "QUORVEL_ALTERNATE_URL=" + base + "zeph4/"};
+}
+
+std::string WaitForFileContaining(const std::string& path, const std::string& text, int timeoutMs) {
+  auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
+  for (;;) {
+    std::string contents = ReadFileText(path);
+    if (contents.find(text) != std::string::npos || std::chrono::steady_clock::now() > deadline) return contents;
+    std::this_thread::sleep_for(std::chrono::milliseconds(20));
+  }
+}
+
+LauncherSession::LauncherSession(const Xvfb& x) : x_(x) {}
+
+LauncherSession::~LauncherSession() {
+  if (pid_ > 0 && !ended_) {
+    kill(pid_, SIGKILL);
+    WaitProcess(pid_, 5000);
+  }
+}
+
+bool LauncherSession::Start(const std::string& exe, const std::vector<std::string>& args, const std::string& cwd,
+                            const std::vector<std::string>& env, const std::string& traceFile) {
+  trace_ = traceFile;
+  std::vector<std::string> argv{exe};
+  argv.insert(argv.end(), args.begin(), args.end());
+  std::vector<std::string> all = env;
+  all.insert(all.end(), {x_.displayEnv(), "SDL_VIDEODRIVER=x11", "QUORVEL_UI_TRACE=" + traceFile});
+  pid_ = StartProcess(argv, all, cwd, traceFile + ".out", traceFile + ".err");
+  ended_ = false;
+  cursor_ = 0;
+  window_ = 0;
+  return pid_ > 0;
+}
+
+std::vector<TraceLine> LauncherSession::Lines() const { return ParseTraceText(ReadFileText(trace_)); }
+
+bool LauncherSession::Running() {
+  if (pid_ <= 0 || ended_) return false;
+  int status = 0;
+  if (waitpid(pid_, &status, WNOHANG) != pid_) return true;
+  ended_ = true;
+  if (WIFEXITED(status)) result_.exitCode = WEXITSTATUS(status);
+  if (WIFSIGNALED(status)) result_.signal = WTERMSIG(status);
+  return false;
+}
+
+TraceLine LauncherSession::WaitFor(const std::string& text, int timeoutMs) {
+  auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
+  for (;;) {
+    // Read before looking at the process, so lines written just before the
+    // end are still seen.
+    const bool running = Running();
+    std::vector<TraceLine> lines = Lines();
+    for (size_t i = cursor_; i < lines.size(); ++i) {
+      if (Contains(lines[i], text)) {
+        cursor_ = i + 1;
+        return lines[i];
+      }
+    }
+    if (!running || std::chrono::steady_clock::now() > deadline) return TraceLine{};
+    std::this_thread::sleep_for(std::chrono::milliseconds(20));
+  }
+}
+
+bool LauncherSession::Seen(const std::string& text) const {
+  for (const TraceLine& line : Lines())
+    if (Contains(line, text)) return true;
+  return false;
+}
+
+unsigned long LauncherSession::Window(int timeoutMs) {
+  if (window_) return window_;
+  auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
+  while (std::chrono::steady_clock::now() < deadline && Running()) {
+    // By the program's own process id first: a second launcher on the same
+    // display has the same title.
+    std::string out = x_.Xdotool("search --pid " + std::to_string(pid_) + " --name " + ShellQuote(kWindowTitle));
+    if (out.empty()) out = x_.Xdotool("search --name " + ShellQuote(std::string("^") + kWindowTitle + "$"));
+    if (!out.empty()) {
+      window_ = std::stoul(out);
+      return window_;
+    }
+    std::this_thread::sleep_for(std::chrono::milliseconds(50));
+  }
+  return 0;
+}
+
+bool LauncherSession::Click(const std::string& label, int timeoutMs) {
+  auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
+  for (;;) {
+    const bool running = Running();
+    for (const TracedWidget& w : CurrentWidgets(Lines())) {
+      if (w.label != label) continue;
+      const unsigned long window = Window(5000);
+      if (!window) return false;
+      x_.Xdotool("mousemove --window " + std::to_string(window) + " " + std::to_string(w.x + w.w / 2) + " " +
+                 std::to_string(w.y + w.h / 2) + " click 1");
+      return true;
+    }
+    if (!running || std::chrono::steady_clock::now() > deadline) return false;
+    std::this_thread::sleep_for(std::chrono::milliseconds(20));
+  }
+}
+
+void LauncherSession::Type(const std::string& text) {
+  const unsigned long window = Window(5000);
+  x_.Xdotool("type --window " + std::to_string(window) + " --delay 20 " + ShellQuote(text));
+}
+
+void LauncherSession::Key(const std::string& keys) {
+  const unsigned long window = Window(5000);
+  x_.Xdotool("key --window " + std::to_string(window) + " " + keys);
+}
+
+ProcessResult LauncherSession::Wait(int timeoutMs) {
+  if (pid_ <= 0) return result_;
+  if (!ended_) {
+    result_ = WaitProcess(pid_, timeoutMs);
+    ended_ = true;
+  }
+  result_.out = ReadFileText(trace_ + ".out");
+  result_.err = ReadFileText(trace_ + ".err");
+  return result_;
+}
+
+void LauncherSession::Signal(int signal) {
+  if (pid_ > 0 && !ended_) kill(pid_, signal);
+}
+
+std::string LauncherSession::Describe() const {
+  return "trace " + trace_ + ":\n" + Tail(ReadFileText(trace_), 4000) + "\nstderr: " +
+         Tail(ReadFileText(trace_ + ".err"), 2000) + "\nstdout: " + Tail(ReadFileText(trace_ + ".out"), 2000) + "\n" +
+         x_.Describe();
+}

@@ -1,0 +1,91 @@
+#include "support/served_release.h"
+
+#include <cstdio>
+#include <filesystem>
+
+#include "support/files.h"
+#include "support/process.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+// Deterministic bytes: a file of the same name and version is always the same.
+std::string Bytes(const std::string& seed, size_t size) {
+  std::string out(size, '\0');
+  unsigned long long state = 1469598103934665603ull;
+  for (char c : seed) state = (state ^ static_cast<unsigned char>(c)) * 1099511628211ull;
+  for (size_t i = 0; i < size; ++i) {
+    state = state * 6364136223846793005ull + 1442695040888963407ull;
+    out[i] = static_cast<char>(state >> 56);
+  }
+  return out;
+}
+
+std::string ToolError(const char* what, const ProcessResult& r) {
+  if (r.exitCode == 0) return "";
+  return std::string(what) + " failed (exit " + std::to_string(r.exitCode) + "): " + r.err + r.out;
+}
+
+}  // namespace
+
+GameFiles SmallGame(const std::string& version) {
+  GameFiles files;
+  files["version.txt"] = version + "\n";
+  files["decks/starter.deck"] = "starter deck\n";
+  for (int i = 0; i < 12; ++i) {
+    const std::string name = "data/file" + std::to_string(i) + ".dat";
+    files[name] = Bytes(name, 3000 + 1500 * i);
+  }
+  // A large file changed in the middle from one version to the next, so the
+  // next release carries it as a patch.
+  std::string big = Bytes("data/big.dat", 300000);
+  if (version != "1.0") big.replace(150000, version.size(), version);
+  files["data/big.dat"] = big;
+  return files;
+}
+
+ServedRelease::ServedRelease() {
+  fs::create_directories(root_ / "site");
+  fs::create_directories(root_ / "releases");
+  WriteFileText(root_ / "rules", "C decks/*\n");
+}
+
+std::string ServedRelease::Start() { return nginx_.Start(site()); }
+
+std::string ServedRelease::base() const { return "http://127.0.0.1:" + std::to_string(nginx_.port()) + "/"; }
+
+std::string ServedRelease::Publish(const std::string& name, const GameFiles& files,
+                                   const std::vector<std::string>& previous, const std::string& terms) {
+  const std::string game = root_ / ("games/" + name);
+  std::error_code ec;
+  fs::remove_all(game, ec);
+  fs::create_directories(game);
+  if (!files.count("quorvel1.exe")) fs::copy_file(QUORVEL_DEMO_GAME, game + "/quorvel1.exe");
+  for (const char* cat : {"DEUTSCH.CAT", "FRANCAIS.CAT"})
+    if (!files.count(cat)) fs::copy_file(fs::path(QUORVEL_SOURCE_DIR) / "assets" / cat, fs::path(game) / cat);
+  for (const auto& [path, contents] : files) WriteFileText(game + "/" + path, contents);
+  const std::string tos = root_ / ("tos-" + name + ".txt");
+  WriteFileText(tos, terms);
+  std::vector<std::string> args{"publish", game, release(name), "--rules", root_ / "rules", "--tos", tos};
+  for (const std::string& p : previous) args.insert(args.end(), {"--previous", release(p)});
+  return ToolError("publish", RunTool(args));
+}
+
+std::string ServedRelease::Serve(const std::string& name) {
+  for (const char* path : {"krnx", "zeph4"}) {
+    const fs::path link = fs::path(site()) / path;
+    const fs::path fresh = fs::path(site()) / (std::string(path) + ".new");
+    std::error_code ec;
+    fs::remove(fresh, ec);
+    fs::create_directory_symlink(fs::path("../releases") / name, fresh, ec);
+    if (ec) return "link " + fresh.string() + ": " + ec.message();
+    fs::rename(fresh, link, ec);
+    if (ec) return "rename " + link.string() + ": " + ec.message();
+  }
+  return "";
+}
+
+std::string ServedRelease::Package(const std::string& name, const std::string& dir) {
+  return ToolError("package", RunTool({"package", release(name), dir}));
+}

@@ -1,0 +1,48 @@
+// A game release as an operator publishes it, served by nginx on loopback:
+// game folders made from a table of files, `quorvel-tool publish` into
+// releases/NAME, "krnx" and "zeph4" switched to a release with one rename each
+// (the alternate server serves the same release), and `quorvel-tool package`
+// for an installation package. Errors are returned as text ("" when fine) so
+// a test can ASSERT_EQ(..., "").
+#pragma once
+
+#include <map>
+#include <string>
+#include <vector>
+
+#include "support/peers.h"
+#include "support/temp_dir.h"
+
+// Relative path (with "/") to contents.
+using GameFiles = std::map<std::string, std::string>;
+
+// A small game: the stand-in "quorvel1.exe" (the demo game), "version.txt",
+// a deck, the catalogues and a few data files, some large enough to patch.
+GameFiles SmallGame(const std::string& version);
+
+class ServedRelease {
+ public:
+  ServedRelease();
+  // Starts nginx over the site folder.
+  std::string Start();
+  // Writes files (and the demo game as "quorvel1.exe" unless files name it)
+  // into a fresh game folder and publishes it as releases/name, with patches
+  // from the previous releases named. "decks/*" is create-once.
+  std::string Publish(const std::string& name, const GameFiles& files, const std::vector<std::string>& previous = {},
+                      const std::string& terms = "Terms of the test release.\n");
+  // Points the served addresses at a published release.
+  std::string Serve(const std::string& name);
+  // An installation package of a published release in dir; "" when fine.
+  std::string Package(const std::string& name, const std::string& dir);
+
+  // "http://127.0.0.1:PORT/"
+  std::string base() const;
+  std::string release(const std::string& name) const { return root_ / ("releases/" + name); }
+  std::string site() const { return root_ / "site"; }
+  const std::string& root() const { return root_.path(); }
+  NginxPeer& nginx() { return nginx_; }
+
+ private:
+  TempDir root_;
+  NginxPeer nginx_;
+};
