@@ -151,6 +151,8 @@ void SplashScreen::SetLanguage() {
   if (!text) return;
   ChooseLanguage(text);
   Redraw();
+  // The box now shows another item: the trace gives the screen as it is.
+  if (!(Flags & Disabled) && WidgetLines(this) != traced_) Trace();
 }
 
 int SplashScreen::HandleKey(int key, unsigned long mods) {

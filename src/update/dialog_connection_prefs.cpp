@@ -148,9 +148,20 @@ void ConnectionPrefsWindow::LayoutChildren() {
   SocksServerBox->Width = SocksPortBox->X - 5 - SocksServerBox->X;
 }
 
+unsigned ConnectionPrefsWindow::EnabledBoxes() const {
+  unsigned bits = 0, bit = 1;
+  for (GUIObject* f : {static_cast<GUIObject*>(ProxyServerBox), static_cast<GUIObject*>(ProxyPortBox),
+                       static_cast<GUIObject*>(SocksServerBox), static_cast<GUIObject*>(SocksPortBox)}) {
+    if (!(f->Flags & ::Disabled)) bits |= bit;
+    bit <<= 1;
+  }
+  return bits;
+}
+
 void ConnectionPrefsWindow::Draw(int x, int y) {
-  if (!traced_ && UiTraceEnabled()) {
+  if ((!traced_ || EnabledBoxes() != tracedBoxes_) && UiTraceEnabled()) {
     traced_ = true;
+    tracedBoxes_ = EnabledBoxes();
     TraceScreen(kClassName, true);
     for (GUIButton* b : {OkButton, CancelButton, DetectButton})
       TraceWidget(UiWidgetKind::kButton, b->Text, RectOf(b), b->MessageId);

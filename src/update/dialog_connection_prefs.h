@@ -60,5 +60,9 @@ class ConnectionPrefsWindow : public GUIFramedWindow {
   void Close();
   // A warning with the keyboard on box afterwards.
   void Warn(const char* text, GUIObject* box);
+  // Which entry boxes are enabled, one bit each: the window is traced again
+  // when that changes, so the trace always lists the boxes one can type in.
+  unsigned EnabledBoxes() const;
   bool traced_ = false;  // traced as opened (at the first draw, once placed)
+  unsigned tracedBoxes_ = 0;
 };

@@ -48,6 +48,16 @@ std::vector<std::string> LauncherServerEnv(const std::string& base) {
           "QUORVEL_ALTERNATE_URL=" + base + "zeph4/"};
 }
 
+std::vector<std::string> JourneyEnv(const std::string& home, const std::string& base) {
+  std::vector<std::string> env = LauncherHomeEnv(home);
+  const std::vector<std::string> servers = LauncherServerEnv(base);
+  env.insert(env.end(), servers.begin(), servers.end());
+  env.push_back("QUORVEL_GAME_MARKER=" + home + "/marker");
+  return env;
+}
+
+std::string DefaultInstallDir(const std::string& home) { return home + "/share/Tellurant/Quorvel Online/"; }
+
 std::string WaitForFileContaining(const std::string& path, const std::string& text, int timeoutMs) {
   auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
   for (;;) {
@@ -134,20 +144,45 @@ unsigned long LauncherSession::Window(int timeoutMs) {
 }
 
 bool LauncherSession::Click(const std::string& label, int timeoutMs) {
+  return ClickWhere([&](const TracedWidget& w) { return w.label == label; }, timeoutMs);
+}
+
+bool LauncherSession::ClickMessage(int message, int timeoutMs) {
+  return ClickWhere([&](const TracedWidget& w) { return w.message == message; }, timeoutMs);
+}
+
+bool LauncherSession::ClickWhere(const std::function<bool(const TracedWidget&)>& match, int timeoutMs) {
   auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
   for (;;) {
     const bool running = Running();
-    for (const TracedWidget& w : CurrentWidgets(Lines())) {
-      if (w.label != label) continue;
-      const unsigned long window = Window(5000);
-      if (!window) return false;
-      x_.Xdotool("mousemove --window " + std::to_string(window) + " " + std::to_string(w.x + w.w / 2) + " " +
-                 std::to_string(w.y + w.h / 2) + " click 1");
+    // Events sent before the window is first shown can be lost.
+    const std::vector<TraceLine> lines = Lines();
+    bool presented = false;
+    for (const TraceLine& line : lines) presented = presented || line.word == "present";
+    for (const TracedWidget& w : presented ? CurrentWidgets(lines) : std::vector<TracedWidget>{}) {
+      if (!match(w)) continue;
+      if (!Window(5000)) return false;
+      ClickAt(w.x + w.w / 2, w.y + w.h / 2);
       return true;
     }
     if (!running || std::chrono::steady_clock::now() > deadline) return false;
     std::this_thread::sleep_for(std::chrono::milliseconds(20));
   }
+}
+
+void LauncherSession::ClickAt(int x, int y) {
+  const unsigned long window = Window(5000);
+  x_.Xdotool("mousemove --window " + std::to_string(window) + " " + std::to_string(x) + " " + std::to_string(y) +
+             " click 1");
+}
+
+std::vector<TracedWidget> LauncherSession::Widgets() const { return CurrentWidgets(Lines()); }
+
+bool LauncherSession::SaveWindowImage(const std::string& path) {
+  const unsigned long window = Window(5000);
+  if (!window) return false;
+  ProcessResult r = RunProcess({"import", "-display", x_.display(), "-window", std::to_string(window), path});
+  return r.exitCode == 0 && std::filesystem::exists(path) && std::filesystem::file_size(path) > 0;
 }
 
 void LauncherSession::Type(const std::string& text) {

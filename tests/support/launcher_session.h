@@ -7,6 +7,7 @@
 
 #include <sys/types.h>
 
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -21,6 +22,13 @@ std::vector<std::string> LauncherHomeEnv(const std::string& home);
 // The server variables pointing the launcher at base ("http://127.0.0.1:N/"):
 // installs and updates from base + "krnx/", the alternate server base + "zeph4/".
 std::vector<std::string> LauncherServerEnv(const std::string& base);
+
+// Everything a journey's launcher needs: LauncherHomeEnv, LauncherServerEnv
+// and the demo game's marker file (QUORVEL_GAME_MARKER) at home + "/marker".
+std::vector<std::string> JourneyEnv(const std::string& home, const std::string& base);
+
+// The installation directory a first installation offers for this home.
+std::string DefaultInstallDir(const std::string& home);
 
 // Waits until the file holds text (the game copy is started in a session of
 // its own and writes its marker after the launcher has ended). Returns the
@@ -51,8 +59,18 @@ class LauncherSession {
   // Whether any line so far contains text.
   bool Seen(const std::string& text) const;
   // Waits for the screen or dialog that shows a widget with this label and
-  // clicks its centre. False when it did not appear in time.
+  // clicks its centre (never before the window's first present). False when it did not appear in time.
   bool Click(const std::string& label, int timeoutMs = 20000);
+  // The same for the first widget on screen that match accepts (buttons drawn
+  // with an icon and no label, the nth of several empty fields).
+  bool ClickWhere(const std::function<bool(const TracedWidget&)>& match, int timeoutMs = 20000);
+  bool ClickMessage(int message, int timeoutMs = 20000);
+  // A click at a point of the program window.
+  void ClickAt(int x, int y);
+  // The widgets on screen now, as the trace so far gives them.
+  std::vector<TracedWidget> Widgets() const;
+  // The program window as a PNG (ImageMagick's import); false when that failed.
+  bool SaveWindowImage(const std::string& path);
   // Types text into the focused window (xdotool type).
   void Type(const std::string& text);
   void Key(const std::string& keys);

@@ -122,6 +122,32 @@ std::string FaultServerPeer::Start() {
   return "";
 }
 
+std::string GatedServerPeer::Start(const std::string& root, const std::string& holdPath) {
+  std::string script = std::string(QUORVEL_SOURCE_DIR) + "/tests/support/gated_server.py";
+  std::string portFile = dir_ / "port";
+  std::string program = FindProgram("python3");
+  if (program.empty()) return "python3 is not installed";
+  pid_ = StartProcess({program, script, portFile, root, holdPath, dir_ / "held", dir_ / "release"}, {}, dir_.path(),
+                      dir_ / "stdout.txt", dir_ / "stderr.txt");
+  if (pid_ <= 0) return "cannot start the gated server";
+  for (int i = 0; i < 500 && access(portFile.c_str(), R_OK) != 0; ++i)
+    std::this_thread::sleep_for(std::chrono::milliseconds(20));
+  port_ = uint16_t(std::atoi(ReadFileText(portFile).c_str()));
+  if (!port_ || !WaitForPort(port_, 5000)) return "the gated server did not come up: " + Log();
+  return "";
+}
+
+bool GatedServerPeer::WaitHeld(int timeoutMs) {
+  const std::string held = dir_ / "held";
+  for (int waited = 0; access(held.c_str(), R_OK) != 0; waited += 20) {
+    if (waited > timeoutMs) return false;
+    std::this_thread::sleep_for(std::chrono::milliseconds(20));
+  }
+  return true;
+}
+
+void GatedServerPeer::Release() { WriteFileText(dir_ / "release", "go\n"); }
+
 std::vector<std::string> FaultServerPeer::Requests() const {
   std::string all = ReadFileText(dir_ / "requests.log");
   std::vector<std::string> out;

@@ -64,5 +64,17 @@ class FaultServerPeer : public Peer {
   std::vector<std::string> Requests() const;
 };
 
+// tests/support/gated_server.py: root served like nginx does, except that the
+// answer for holdPath ("/krnx/data/big.dat") stops after half its body until
+// Release(), so a test can act while that transfer is certainly under way.
+class GatedServerPeer : public Peer {
+ public:
+  std::string Start(const std::string& root, const std::string& holdPath);
+  // True once the held answer is half sent (false after timeoutMs).
+  bool WaitHeld(int timeoutMs);
+  // Lets the held answer (and every later one for that path) finish.
+  void Release();
+};
+
 // The deterministic body fault_server.py serves for a name (body_for).
 std::string FaultBody(const std::string& name, size_t size);

@@ -89,3 +89,21 @@ std::string ServedRelease::Serve(const std::string& name) {
 std::string ServedRelease::Package(const std::string& name, const std::string& dir) {
   return ToolError("package", RunTool({"package", release(name), dir}));
 }
+
+std::string ServedRelease::InstallCopy(const std::string& name, const std::string& dir,
+                                       const std::string& registryFile) {
+  std::error_code ec;
+  fs::create_directories(dir, ec);
+  if (ec) return "create " + dir + ": " + ec.message();
+  for (const fs::directory_entry& e : fs::directory_iterator(release(name))) {
+    const std::string leaf = e.path().filename().string();
+    if (leaf == "master.lst" || leaf == "updated.lst" || leaf == "tos.txt" || leaf == "patches") continue;
+    fs::copy(e.path(), fs::path(dir) / leaf, fs::copy_options::recursive | fs::copy_options::overwrite_existing, ec);
+    if (ec) return "copy " + e.path().string() + ": " + ec.message();
+  }
+  const std::string slashed = dir.back() == '/' ? dir : dir + "/";
+  return ToolError("settings set",
+                   RunTool({"settings", "set", "HKEY_CURRENT_USER\\Software\\Quorvel Online", "InstallationDirectory",
+                            slashed},
+                           "", {}, {"QUORVEL_REGISTRY=" + registryFile}));
+}

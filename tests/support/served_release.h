@@ -35,6 +35,12 @@ class ServedRelease {
   // An installation package of a published release in dir; "" when fine.
   std::string Package(const std::string& name, const std::string& dir);
 
+  // A finished installation of a published release without the installer's
+  // screens: the game's files (everything the release serves but its lists,
+  // terms and patches) copied into dir, which the settings store in
+  // registryFile then names as the installation directory; "" when fine.
+  std::string InstallCopy(const std::string& name, const std::string& dir, const std::string& registryFile);
+
   // "http://127.0.0.1:PORT/"
   std::string base() const;
   std::string release(const std::string& name) const { return root_ / ("releases/" + name); }
