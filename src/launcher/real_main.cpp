@@ -22,7 +22,6 @@
 #include "gui/gui_skin.h"
 #include "launcher/command_line_switches.h"
 #include "launcher/flow.h"
-#include "launcher/flow_update_host.h"
 #include "launcher/game_launch.h"
 #include "launcher/launcher_globals.h"
 #include "launcher/launcher_messages.h"
@@ -42,7 +41,6 @@
 
 namespace {
 
-constexpr long kLauncherTimerRate = 18532;  // 64 ticks per second
 
 void TraceProgramEnd() { TraceEnd(0); }
 
@@ -50,8 +48,7 @@ void TraceProgramEnd() { TraceEnd(0); }
 // textures go, so nothing of the run is left allocated.
 void FreeLauncher() {
   KillAllGUIObjects();
-  MainWin = nullptr;
-  ConnectUpdateHost();
+  MainWin = nullptr;  // the window left UpdateHostWindow as it went
   WipeList(ZindleList);
   WipeList(InstallFileList);
   FreeShortcuts(*DesktopShortcuts);
@@ -83,7 +80,7 @@ void SetUpGraphics() {
   DontAllowWindowResize = 1;
   CheckTgaJpeg = 1;
   SetWindowedMode(1);
-  SetTimerRate(kLauncherTimerRate);
+  SetTimerRate(kTimerRate64Hz);
   notgahook = CheckMissingFilename;
   GUISoundEnabled = 0;
   int format = GetScreenPixelFormat();
@@ -156,8 +153,7 @@ int RealMain(int argc, char** argv) {
   if (d) d->DisableZBuffer();
   MainWin = new ZindleWindow(0, 0, CustomWinWidth, CustomWinHeight, 24, 24, 200);
   MainWin->State = StateIdle;
-  AddTopLevelObject(MainWin);
-  ConnectUpdateHost();
+  AddTopLevelObject(MainWin);  // the window is the update engine's host from here
   if (d) d->ResizeToWidthHeight(CustomWinWidth, CustomWinHeight);
   SetMainWindowVars();
 #ifndef _WIN32

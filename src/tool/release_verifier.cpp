@@ -55,7 +55,7 @@ class HttpSource : public Source {
     scratch_ = (fs::temp_directory_path() / ("quorvel-verify-" + std::to_string(rd()) + std::to_string(rd()))).string();
     std::error_code ec;
     fs::create_directories(scratch_, ec);
-    SetTimerRate(18532);  // the launcher's 64 ticks a second
+    SetTimerRate(kTimerRate64Hz);  // the launcher's clock
   }
   ~HttpSource() override {
     std::error_code ec;

@@ -1,6 +1,7 @@
 // What the connection settings and proxy log-on windows need from the main
 // window that owns them, which lives in a higher layer and implements this.
-// The update engine's host interface extends it.
+// The update engine's own needs are a separate interface (update_host.h);
+// the main window implements both, and both name it by HostObject.
 #pragma once
 
 class AuthenticationWindow;

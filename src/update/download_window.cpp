@@ -85,7 +85,10 @@ void DownloadWindow::SetDestinationDir(const char* directory) {
 void DownloadWindow::SetDestUrl(const char* url) { CopyUrl(DestUrl, url); }
 
 void DownloadWindow::SetSecondsToWaitForDownloadRetry(unsigned long seconds) {
-  RetryWaitTicks = seconds * 7200;
+  // The countdown's unit as the window has always counted it; the program
+  // sets a wait of 0, so only the stored scale matters.
+  constexpr unsigned long kRetryTicksPerSecond = 7200;
+  RetryWaitTicks = seconds * kRetryTicksPerSecond;
   // Countdowns are ints: a wait beyond their range is the longest they hold.
   int limit = RetryWaitTicks > 0x7fffffffUL ? 0x7fffffff : static_cast<int>(RetryWaitTicks);
   LowerRetryCountdowns(Queue, limit);

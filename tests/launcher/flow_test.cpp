@@ -14,7 +14,6 @@
 #include "gfx/display_device.h"
 #include "gui/gui_object.h"
 #include "launcher/flow.h"
-#include "launcher/flow_update_host.h"
 #include "launcher/game_launch.h"
 #include "launcher/install_record.h"
 #include "launcher/launcher_globals.h"
@@ -27,6 +26,7 @@
 #include "launcher/server_urls.h"
 #include "launcher/shortcuts.h"
 #include "launcher/zindle_window.h"
+#include "update/update_host.h"
 #include "platform/clock_source.h"
 #include "platform/settings_store.h"
 #include "support/fatal.h"
@@ -81,13 +81,13 @@ class Flow : public ::testing::Test {
     window_ = new ZindleWindow(0, 0, 720, 505, 24, 24, 200);
     AddTopLevelObject(window_);
     MainWin = window_;
-    ConnectUpdateHost();
+    ASSERT_EQ(UpdateHostWindow, static_cast<UpdateHost*>(window_));
     LoadShortcuts();
   }
   void TearDown() override {
     KillAllGUIObjects();
     MainWin = nullptr;
-    ConnectUpdateHost();
+    EXPECT_EQ(UpdateHostWindow, nullptr) << "the window is no host once it is gone";
     WipeList(InstallFileList);
     WipeList(ZindleList);
     ResetLauncherGlobals();
