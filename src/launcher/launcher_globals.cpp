@@ -8,7 +8,7 @@ ZindleWindow* MainWin = nullptr;
 
 const char* tosname = "tos.txt";
 const char* installtosdir = "/tmp/";
-char installtoslocation[kPathBufferSize];
+char installtoslocation[kInstallPathSize];
 char ZindleDir[kPathBufferSize];
 
 int AutomaticUpdateAndLaunch = 0;

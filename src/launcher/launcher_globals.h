@@ -6,6 +6,7 @@
 
 #include "foundation/array_collection.h"
 #include "platform/window.h"
+#include "update/update_globals.h"
 
 class ZindleWindow;
 struct ShortcutInfoStruct;
@@ -19,7 +20,7 @@ extern ZindleWindow* MainWin;
 extern const char* tosname;       // "tos.txt"
 extern const char* installtosdir;  // last resort for the temporary directory
 // Where "tos.txt" is fetched to: a directory followed by tosname.
-extern char installtoslocation[kPathBufferSize];
+extern char installtoslocation[kInstallPathSize];
 // The working directory at start.
 extern char ZindleDir[kPathBufferSize];
 

@@ -21,8 +21,8 @@ unsigned char DoneChecksumming = 0;
 int FullFileVerify = 0;
 unsigned long TotalDownloads = 0;
 unsigned long FinishedDownloads = 0;
-char MasterSucceedFilename[260] = "succeed1.txt";
-char UpdatedSucceedFilename[260] = "succeed2.txt";
+char MasterSucceedFilename[kInstallPathSize] = "succeed1.txt";
+char UpdatedSucceedFilename[kInstallPathSize] = "succeed2.txt";
 UpdateHost* UpdateHostWindow = nullptr;
 
 void ResetUpdateGlobals() {

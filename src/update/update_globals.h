@@ -32,10 +32,14 @@ extern int FullFileVerify;
 // finished; never reset during a run.
 extern unsigned long TotalDownloads;
 extern unsigned long FinishedDownloads;
+// Room for a path in the installation directory: the directory (up to 2047
+// characters) and a short file name after it. A path cut short would name a
+// file elsewhere, perhaps beside the installation directory.
+constexpr int kInstallPathSize = 2048 + 32;
 // Paths of the succeed files (installation directory + "succeed1.txt" and
 // "succeed2.txt"; the bare names at load).
-extern char MasterSucceedFilename[260];
-extern char UpdatedSucceedFilename[260];
+extern char MasterSucceedFilename[kInstallPathSize];
+extern char UpdatedSucceedFilename[kInstallPathSize];
 
 // Frees the lists and returns every global above (and the host window,
 // update_host.h) to its load-time value.

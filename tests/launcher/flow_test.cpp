@@ -26,6 +26,7 @@
 #include "launcher/server_urls.h"
 #include "launcher/shortcuts.h"
 #include "launcher/zindle_window.h"
+#include "update/list_callbacks.h"
 #include "update/update_host.h"
 #include "platform/clock_source.h"
 #include "platform/settings_store.h"
@@ -237,6 +238,24 @@ TEST_F(Flow, AnEmptiedQueueWritesTheSucceedFilesAndRunsExactlyOneSecondPass) {
   GrabbedNewFiles = 0;
   DoStateWork(window_);
   EXPECT_EQ(window_->State, StateFinishInstall);
+}
+
+// The succeed files and the Terms' place were cut at 260 bytes: under a long
+// installation directory the cut path named a file beside the directory.
+TEST_F(Flow, SucceedFilesAndTheTermsStayInsideALongInstallationDirectory) {
+  std::string deep = tmp_.path() + "/";
+  while (deep.size() < 400) deep += "a-rather-long-folder-name/";
+  fs::create_directories(deep);
+  std::snprintf(RegInfo->Directory, sizeof RegInfo->Directory, "%s", deep.c_str());
+  RecomputeSucceedFileNames();
+  EXPECT_EQ(std::string(MasterSucceedFilename), deep + "succeed1.txt");
+  EXPECT_EQ(std::string(UpdatedSucceedFilename), deep + "succeed2.txt");
+  WriteSucceedFiles();
+  EXPECT_TRUE(fs::exists(deep + "succeed1.txt"));
+  EXPECT_TRUE(fs::exists(deep + "succeed2.txt"));
+  window_->State = StateFetchTerms;
+  DoStateWork(window_);
+  EXPECT_EQ(std::string(installtoslocation), deep + "tos.txt");
 }
 
 TEST_F(Flow, LaunchAfterScanAllFilesDeletesTheSucceedFiles) {

@@ -215,7 +215,9 @@ TEST_F(InWorkingDirectory, ThePackageListIsFilesInsOrElseTheTwoListsMerged) {
   for (auto* e = InstallFileList; e; e = e->next) {
     char hex[33];
     MD5ToHex(e->digest, hex);
-    if (!std::strcmp(e->name, "two.dat")) EXPECT_EQ(hex, b) << "the updated list wins";
+    if (!std::strcmp(e->name, "two.dat")) {
+      EXPECT_EQ(hex, b) << "the updated list wins";
+    }
   }
   Write("files.ins", "R " + c + " only.dat\nR " + c + " ../escape.dat\n");
   ReadInstallPackageList(0);

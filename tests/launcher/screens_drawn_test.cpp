@@ -64,8 +64,9 @@ class ScreensDrawnTest : public ScreensTest {
     Need_Redraw = 1;
     GUIRedrawWindows();
     const char* out = std::getenv("QUORVEL_SCREENSHOT_DIR");
-    if (out && std::string(name) != "menu-again")
+    if (out && std::string(name) != "menu-again") {
       EXPECT_TRUE(WriteBackBufferPng(*Device(), (std::string(out) + "/" + name + ".png").c_str()));
+    }
   }
   std::string Pixel(int x, int y) {
     uint8_t r, g, b;
