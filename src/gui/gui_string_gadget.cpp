@@ -160,11 +160,20 @@ void GUIStringGadget::Draw(int x, int y) {
   DrawChildren(ax - ScrollX, ay - ScrollY);
 }
 
+namespace {
+// The keyboard moves to field; a field that had it is redrawn without its caret.
+void TakeKeyboard(GUIStringGadget* field) {
+  GUIObject* previous = KeyOwner;
+  KeyOwner = field;
+  if (previous && previous != field && dynamic_cast<GUIStringGadget*>(previous)) previous->RedrawRegion();
+}
+}  // namespace
+
 void GUIStringGadget::DoButtonEvent(ButtonEventType t, int x, int y, unsigned long mods) {
   switch (t) {
     case LeftButtonDown:
       if (KeyOwner != this) Typed = 0;
-      KeyOwner = this;
+      TakeKeyboard(this);
       MouseOwner = this;
       Cursor = FindHitIndex(x);
       CursorVisible = 1;
@@ -173,7 +182,7 @@ void GUIStringGadget::DoButtonEvent(ButtonEventType t, int x, int y, unsigned lo
       Changed();
       break;
     case LeftDoubleClick:
-      KeyOwner = this;
+      TakeKeyboard(this);
       CursorVisible = 1;
       SelectAll();
       break;

@@ -395,3 +395,28 @@ TEST_F(DrawingTest, AnyAreaRedrawnAloneLooksAsInAFullRedraw) {
 }
 
 }  // namespace
+
+// A field that loses the keyboard to another field by a click is redrawn
+// without its caret, as a full redraw would show it (it kept a stale caret).
+TEST_F(DrawingTest, AFieldThatLosesTheKeyboardToAClickedOneLosesItsCaret) {
+  Font2 font("ms sans serif", "sserife.fon", 32, 0, 6, 16);
+  auto* back = new GUIBackdropWindow(0, 0, 640, 480, 10, 20, 30);
+  AddTopLevelObject(back);
+  auto* user = new GUIStringGadget(20, 20, 200, 20);
+  auto* password = new GUIStringGadget(20, 60, 200, 20);
+  for (GUIStringGadget* f : {user, password}) {
+    f->Font = &font;
+    f->Set("text");
+    back->AddChild(f);
+  }
+  user->DoButtonEvent(LeftButtonDown, 150, 10, 0);
+  user->DoButtonEvent(LeftButtonUp, 150, 10, 0);
+  Need_Redraw = 1;
+  GUIRedrawWindows();
+  ASSERT_EQ(KeyOwner, user);
+  password->DoButtonEvent(LeftButtonDown, 150, 10, 0);
+  password->DoButtonEvent(LeftButtonUp, 150, 10, 0);
+  ASSERT_EQ(KeyOwner, password);
+  EXPECT_EQ(PendingRedrawVersusFull(20, 20, 219, 39), "") << "the first field shows no caret any more";
+  KeyOwner = nullptr;
+}
