@@ -8,26 +8,20 @@
 #include <string>
 #include <vector>
 
-#include "foundation/log.h"
-#include "foundation/runtime.h"
 #include "transport/archive.h"
 #include "transport/file.h"
+#include "fuzz_runtime.h"
 
-namespace {
-void Quiet(const char*) {}
-}
+QUORVEL_FUZZ_STARTUP
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-  LogEnabled = 0;
-  Inside_SetJMP = 1;
-  SetFatalMessageSink(Quiet);
   static std::string path = "/tmp/fuzz_archive_" + std::to_string(getpid()) + ".pig";
   FILE* f = std::fopen(path.c_str(), "wb");
   if (!f) return 0;
   std::fwrite(data, 1, size, f);
   std::fclose(f);
   FileArchive* chain = nullptr;
-  try {
+  FuzzUntilFail([&] {
     chain = LoadArchiveList(path.c_str());
     if (chain) {
       std::vector<std::string> names = {"back.tga", "zindimgs\\BACK", "a/b.c", ""};
@@ -40,9 +34,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         if (length > 0) member->MustRead(bytes.data(), 1, length);
       }
     }
-  } catch (const ProgramExit&) {
-  }
+  });
   FreeArchiveList(chain);
-  ProgramExiting = 0;
   return 0;
 }

@@ -8,13 +8,9 @@
 #include <vector>
 
 #include "foundation/language_catalogue.h"
-#include "foundation/runtime.h"
 #include "fuzz_runtime.h"
 
-extern "C" int LLVMFuzzerInitialize(int*, char***) {
-  PrepareFuzzRuntime();
-  return 0;
-}
+QUORVEL_FUZZ_STARTUP
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   if (size < 1) return 0;
@@ -23,8 +19,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   const char* file = reinterpret_cast<const char*>(data + 1);
   size_t length = size - 1;
 
-  Inside_SetJMP = 1;
-  try {
+  FuzzUntilFail([&] {
     LoadLanguageCatalogue(file, length, language);
     size_t start = 0, lookups = 0;
     while (start < length && lookups < 64) {
@@ -33,17 +28,11 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
       // Texts handed to GetString are terminated; four zero bytes end any mode.
       std::vector<char> text(file + start, file + end);
       text.insert(text.end(), 4, '\0');
-      try {
-        GetString(text.data());
-      } catch (const ProgramExit&) {
-      }
+      FuzzUntilFail([&] { GetString(text.data()); });
       ++lookups;
       start = end + 1;
     }
-  } catch (const ProgramExit&) {
-  }
-  Inside_SetJMP = 0;
-  ProgramExiting = 0;
+  });
   FreeHashList();
   return 0;
 }

@@ -6,18 +6,12 @@
 #include <cstdio>
 #include <vector>
 
-#include "foundation/log.h"
-#include "foundation/runtime.h"
 #include "transport/compressed_file.h"
+#include "fuzz_runtime.h"
 
-namespace {
-void Quiet(const char*) {}
-}
+QUORVEL_FUZZ_STARTUP
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-  LogEnabled = 0;
-  Inside_SetJMP = 1;
-  SetFatalMessageSink(Quiet);
   if (size < 5) return 0;
   std::vector<unsigned char> file;
   if (data[0] & 1) {
@@ -34,7 +28,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     std::fclose(f);
     return 0;
   }
-  try {
+  FuzzUntilFail([&] {
     CompressedFileHandle handle(f);
     unsigned char buf[5000];
     for (int step = 0;; ++step) {
@@ -44,8 +38,6 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         break;
       }
     }
-  } catch (const ProgramExit&) {
-  }
-  ProgramExiting = 0;
+  });
   return 0;
 }

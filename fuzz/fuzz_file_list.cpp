@@ -14,6 +14,7 @@
 #include "foundation/intrusive_list.h"
 #include "update/file_list.h"
 #include "update/file_list_parser.h"
+#include "fuzz_runtime.h"
 
 namespace {
 std::string Dir() {
@@ -35,6 +36,8 @@ void Check(const ZindleFileListEntry* list) {
   }
 }
 }  // namespace
+
+QUORVEL_FUZZ_STARTUP
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   if (size < 1) return 0;

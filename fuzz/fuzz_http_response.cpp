@@ -11,6 +11,9 @@
 #include "transport/http_header_file.h"
 #include "transport/http_response.h"
 #include "transport/http_url.h"
+#include "fuzz_runtime.h"
+
+QUORVEL_FUZZ_STARTUP
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   if (size == 0) return 0;

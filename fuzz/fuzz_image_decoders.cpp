@@ -8,6 +8,9 @@
 #include <vector>
 
 #include "gfx/true_color_bitmap.h"
+#include "fuzz_runtime.h"
+
+QUORVEL_FUZZ_STARTUP
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   if (size < 1) return 0;

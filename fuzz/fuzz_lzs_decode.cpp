@@ -7,6 +7,9 @@
 #include <vector>
 
 #include "transport/lzs.h"
+#include "fuzz_runtime.h"
+
+QUORVEL_FUZZ_STARTUP
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   if (size < 2) return 0;

@@ -9,6 +9,9 @@
 
 #include "update/patch_decoder.h"
 #include "update/patch_encoder.h"
+#include "fuzz_runtime.h"
+
+QUORVEL_FUZZ_STARTUP
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   if (size < 1) return 0;

@@ -9,13 +9,9 @@
 #include <vector>
 
 #include "foundation/print_format.h"
-#include "foundation/runtime.h"
 #include "fuzz_runtime.h"
 
-extern "C" int LLVMFuzzerInitialize(int*, char***) {
-  PrepareFuzzRuntime();
-  return 0;
-}
+QUORVEL_FUZZ_STARTUP
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   if (size < 1) return 0;
@@ -25,15 +21,11 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   std::vector<char> out(outSize);
   static const char arg[] = "ab\x01\x01" "c\0\0";
   const char* a = arg;
-  Inside_SetJMP = 1;
-  try {
+  FuzzUntilFail([&] {
     SNPrintF(out.data(), outSize, format.data(), a, a, a, a, a, a, a, a, a, a, a, a, a, a, a, a);
     // The result is terminated inside the buffer (reading past it is caught
     // by the sanitizer).
     if (outSize && StrBytes(out.data()) > outSize) __builtin_trap();
-  } catch (const ProgramExit&) {
-  }
-  Inside_SetJMP = 0;
-  ProgramExiting = 0;
+  });
   return 0;
 }

@@ -12,7 +12,7 @@
 #include <cstring>
 #include <vector>
 
-#include "foundation/log.h"
+#include "fuzz_runtime.h"
 #include "transport/datagram_session.h"
 #include "transport/socket_connection.h"
 
@@ -47,9 +47,10 @@ class ChunkStream : public DatagramTransport {
 
 }  // namespace
 
+QUORVEL_FUZZ_STARTUP
+
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   if (size < 2) return 0;
-  LogEnabled = 0;
   const bool compressed = data[0] & 1, keyed = data[0] & 2, encryptHere = data[0] & 4;
   const size_t chunk = 1 + (data[1] & 0x3F) * 7;
   static const int capacities[4] = {65535, 4112, 1024, 40};

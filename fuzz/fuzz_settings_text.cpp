@@ -9,9 +9,9 @@
 #include "fuzz_runtime.h"
 #include "platform/settings_format.h"
 
+QUORVEL_FUZZ_STARTUP
+
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-  static bool prepared = (PrepareFuzzRuntime(), true);
-  (void)prepared;
   const std::string_view bytes(reinterpret_cast<const char*>(data), size);
   const bool truncated = size > 0 && (data[0] & 1);
   const SettingsParseResult first = ParseSettingsText(bytes, truncated);

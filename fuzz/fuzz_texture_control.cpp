@@ -8,26 +8,14 @@
 #include <cstring>
 #include <string>
 
-#include "foundation/runtime.h"
 #include "gfx/texture_control_file.h"
+#include "fuzz_runtime.h"
 
-namespace {
-void Quiet(const char*) {}
-}  // namespace
+QUORVEL_FUZZ_STARTUP
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-  static bool ready = [] {
-    SetFatalMessageSink(Quiet);
-    Inside_SetJMP = 1;
-    return true;
-  }();
-  (void)ready;
   std::string text(reinterpret_cast<const char*>(data), size);
-  try {
-    ReadTextureControlText(text.data(), text.size());
-  } catch (const ProgramExit&) {
-    ProgramExiting = 0;
-  }
+  FuzzUntilFail([&] { ReadTextureControlText(text.data(), text.size()); });
   for (TextureControl* c = TCList; c; c = c->Next) {
     if (std::strlen(c->Name) > size_t(kTextureControlNameMax)) abort();
     if (std::strlen(c->Alias) > size_t(kTextureControlNameMax)) abort();

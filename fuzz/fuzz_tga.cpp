@@ -7,6 +7,9 @@
 #include <vector>
 
 #include "gfx/true_color_bitmap.h"
+#include "fuzz_runtime.h"
+
+QUORVEL_FUZZ_STARTUP
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   // An exact-size copy, so the sanitizer sees any access past the end.
