@@ -88,6 +88,19 @@ std::string FileUrl(std::string_view absolutePath) {
   return out;
 }
 
+namespace {
+bool HasUnwritableByte(std::string_view text) {
+  for (unsigned char c : text)
+    if ((c < 0x20 && c != '\t' && c != '\n' && c != '\r') || c == 0x7F) return true;
+  return false;
+}
+}  // namespace
+
+bool DesktopEntryIsWritable(const DesktopEntry& entry) {
+  return !HasUnwritableByte(entry.name) && !HasUnwritableByte(entry.target) &&
+         !HasUnwritableByte(entry.workingDirectory) && !HasUnwritableByte(entry.arguments);
+}
+
 std::string FormatDesktopEntry(const DesktopEntry& entry) {
   std::string out = "[Desktop Entry]\n";
   out += "Version=1.0\n";

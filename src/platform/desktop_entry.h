@@ -32,5 +32,9 @@ struct DesktopEntry {
   bool application = true;       // Type=Application with Exec, else Type=Link with URL
 };
 
-// The whole file text.
+// Whether the entry can be written at all: a string value has escapes for
+// tab, newline and carriage return only, so a text holding any other control
+// byte has no form in a desktop file.
+bool DesktopEntryIsWritable(const DesktopEntry& entry);
+// The whole file text (of a writable entry).
 std::string FormatDesktopEntry(const DesktopEntry& entry);

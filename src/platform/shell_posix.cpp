@@ -193,6 +193,7 @@ int CreateShortcut(const ShellLink& link, const std::string& folder) {
   // A program is what the launcher would start: executable now, or a
   // ".exe", which the program makes executable when it writes one.
   entry.application = EndsWithExe(target) || (access(target.c_str(), X_OK) == 0 && !PlatIsDirectory(target));
+  if (!DesktopEntryIsWritable(entry)) return 0;
   const std::string path = ShellLinkPath(folder, link.name);
   if (!MakeFolders(PlatNativePath(folder))) return 0;
   // Executable, which desktops ask of a launcher they are to trust.

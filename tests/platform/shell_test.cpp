@@ -123,6 +123,43 @@ TEST_F(ShellLinks, EntriesAreWrittenValidAndRemoved) {
   EXPECT_FALSE(PlatFileExists(folder));
 }
 
+// A desktop file has escapes for tab, newline and carriage return only: a
+// link whose texts hold any other control byte is refused, not written with
+// the raw byte. The link comes from data/desktop_entry_control_bytes.bin
+// (name, target, directory and arguments, NUL-separated).
+TEST_F(ShellLinks, ALinkWithAControlByteIsRefusedAndOneWithATabOrNewlineIsEscaped) {
+  const std::string bytes = ReadFileText(std::string(QUORVEL_SOURCE_DIR) + "/tests/platform/data/desktop_entry_control_bytes.bin");
+  std::vector<std::string> fields(1);
+  for (char c : bytes) {
+    if (c)
+      fields.back() += c;
+    else
+      fields.emplace_back();
+  }
+  ASSERT_GE(fields.size(), 4u);
+  const DesktopEntry entry{fields[0], fields[1], fields[2], fields[3], true};
+  EXPECT_FALSE(DesktopEntryIsWritable(entry));
+  for (int i = 0; i < 4; ++i) {
+    DesktopEntry one{"Name", "/g/q.exe", "/g/", "-u", true};
+    std::string* texts[] = {&one.name, &one.target, &one.workingDirectory, &one.arguments};
+    EXPECT_TRUE(DesktopEntryIsWritable(one));
+    *texts[i] = *texts[i] + "\x01";
+    EXPECT_FALSE(DesktopEntryIsWritable(one)) << i;
+  }
+  EXPECT_EQ(CreateShortcut(Link("quorvel.exe", fields[0]), menu_), 0);
+  EXPECT_EQ(CreateShortcut(Link("quorvel.exe", "Quorvel Online", fields[3]), menu_), 0);
+  EXPECT_FALSE(PlatFileExists(ShellLinkPath(menu_, "Quorvel Online")));
+
+  const ShellLink tabbed = Link("quorvel.exe", "Quorvel\tOnline\r", "-u \"new\nline\"");
+  ASSERT_EQ(CreateShortcut(tabbed, menu_), 1);
+  const std::string path = ShellLinkPath(menu_, tabbed.name);
+  const std::string text = ReadFileText(path);
+  for (char c : text) EXPECT_TRUE(c == '\n' || static_cast<unsigned char>(c) >= 0x20) << text;
+  EXPECT_NE(text.find("Name=Quorvel\\tOnline\\r\n"), std::string::npos) << text;
+  EXPECT_NE(text.find(" -u \"new\\nline\"\n"), std::string::npos) << text;
+  EXPECT_EQ(Validate(path), "") << text;
+}
+
 TEST_F(ShellLinks, ALinkWithoutAnAbsoluteTargetOrWithASlashInItsNameIsRefused) {
   EXPECT_EQ(CreateShortcut(ShellLink{"relative/quorvel.exe", "", "", "Quorvel Online"}, menu_), 0);
   EXPECT_EQ(CreateShortcut(Link("quorvel.exe", "../escape"), menu_), 0);
