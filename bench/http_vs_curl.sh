@@ -15,13 +15,11 @@ TOOL="$BUILD/quorvel-tool"
 BENCH="$BUILD/bench/bench_http_download"
 [ -x "$TOOL" ] || { echo "missing $TOOL" >&2; exit 1; }
 [ -x "$BENCH" ] || { echo "missing $BENCH" >&2; exit 1; }
-NGINX=$(command -v nginx || echo /usr/sbin/nginx)
-[ -x "$NGINX" ] || { echo "nginx is not installed" >&2; exit 1; }
+. "$(dirname "$0")/nginx_loopback.sh"
 
 WORK=$(mktemp -d /tmp/quorvel-httpbench-XXXXXX)
-NGINX_PID=""
 cleanup() {
-  if [ -n "$NGINX_PID" ]; then kill "$NGINX_PID" 2>/dev/null || true; wait "$NGINX_PID" 2>/dev/null || true; fi
+  stop_nginx
   rm -rf "$WORK"
 }
 trap cleanup EXIT
@@ -30,27 +28,8 @@ mkdir -p "$WORK/www/small" "$WORK/out" "$WORK/curl"
 head -c $((256 * 1024 * 1024)) /dev/urandom > "$WORK/www/big.bin"
 for i in $(seq 0 1999); do head -c 4096 /dev/urandom > "$WORK/www/small/$i.bin"; done
 
-PORT=$(python3 -c 'import socket; s=socket.socket(); s.bind(("127.0.0.1",0)); print(s.getsockname()[1])')
-cat > "$WORK/nginx.conf" <<CONF
-worker_processes 1;
-daemon off;
-master_process off;
-pid $WORK/nginx.pid;
-error_log $WORK/error.log;
-events { worker_connections 1024; }
-http {
-  access_log off;
-  client_body_temp_path $WORK/cb; proxy_temp_path $WORK/pt; fastcgi_temp_path $WORK/ft;
-  uwsgi_temp_path $WORK/ut; scgi_temp_path $WORK/st;
-  sendfile on;
-  default_type application/octet-stream;
-  server { listen 127.0.0.1:$PORT; root $WORK/www; }
-}
-CONF
-"$NGINX" -e "$WORK/error.log" -c "$WORK/nginx.conf" -p "$WORK" &
-NGINX_PID=$!
-for _ in $(seq 100); do curl -s -o /dev/null "http://127.0.0.1:$PORT/small/0.bin" && break; sleep 0.05; done
-URL="http://127.0.0.1:$PORT"
+start_nginx "$WORK/www" "$WORK/nginx"
+URL=$NGINX_URL
 
 now() { date +%s.%N; }
 # Floating-point arithmetic on one expression (awk, which every system has).

@@ -9,6 +9,8 @@
 #
 #   bench/publish_vs_md5sum.sh [BUILD_DIR] [FILES] [GIB]   (default: build 5000 2)
 #
+# CHANGED (default 200, at most FILES) sets how many files the second release
+# changes.
 # Times are min and median of five runs (hyperfine). Data lives in a
 # temporary folder that is removed at the end. Not a test.
 set -euo pipefail
@@ -16,6 +18,8 @@ here="$(cd "$(dirname "$0")/.." && pwd)"
 build="${1:-$here/build}"
 files="${2:-5000}"
 gib="${3:-2}"
+changed="${CHANGED:-200}"
+[ "$changed" -le "$files" ] || changed=$files
 tool="$build/quorvel-tool"
 [ -x "$tool" ] || { echo "no $tool (build quorvel-tool first)" >&2; exit 1; }
 for p in hyperfine xdelta3 python3; do command -v $p >/dev/null || { echo "$p is not installed" >&2; exit 1; }; done
@@ -42,13 +46,13 @@ hyperfine -r 5 -w 1 --export-json "$work/1.json" \
 
 "$tool" publish "$work/game" "$work/rel1" --no-launcher >/dev/null 2>&1
 cp -al "$work/game" "$work/game2"
-python3 - "$work/game2" "$work/changed.txt" <<'PY'
+python3 - "$work/game2" "$work/changed.txt" "$changed" <<'PY'
 import os, random, sys
-root, listing = sys.argv[1], sys.argv[2]
+root, listing, count = sys.argv[1], sys.argv[2], int(sys.argv[3])
 rng = random.Random(9)
 names = sorted(os.path.join(dp, f) for dp, _, fs in os.walk(root) for f in fs)
 with open(listing, "w") as out:
-    for n in rng.sample(names, 200):
+    for n in rng.sample(names, count):
         data = bytearray(open(n, "rb").read())
         for _ in range(3):
             p = rng.randrange(max(1, len(data)))
@@ -60,9 +64,22 @@ with open(listing, "w") as out:
         open(n, "wb").write(data)
         out.write(os.path.relpath(n, root) + "\n")
 PY
-hyperfine -r 5 -w 1 -n "publish --previous" \
+hyperfine -r 5 -w 1 --export-json "$work/2.json" -n "publish --previous" \
   "$tool publish $work/game2 $work/rel2 --no-launcher --previous $work/rel1 --json >$work/summary.json 2>&1"
 cat "$work/summary.json"
+
+# Min and median of every command timed above, and publish / md5sum.
+python3 - "$work/1.json" "$work/2.json" <<'PY'
+import json, sys
+times = {}
+for path in sys.argv[1:]:
+    for r in json.load(open(path))["results"]:
+        times[r["command"]] = r
+        print(f"{r['command']:<20} min {r['min']:8.3f} s  median {r['median']:8.3f} s")
+if "publish" in times and "md5sum" in times:
+    print(f"publish / md5sum     min {times['publish']['min'] / times['md5sum']['min']:8.2f}    "
+          f"median {times['publish']['median'] / times['md5sum']['median']:8.2f}")
+PY
 
 ours=0 theirs=0
 while read -r name; do
@@ -71,4 +88,4 @@ while read -r name; do
   theirs=$((theirs + $(stat -c %s "$work/x.vcdiff")))
   ours=$((ours + $(stat -c %s "$work/q.pat")))
 done < "$work/changed.txt"
-echo "patch bytes for the 200 pairs: quorvel-tool $ours, xdelta3 -9 -S none $theirs"
+echo "patch bytes for the $changed pairs: quorvel-tool $ours, xdelta3 -9 -S none $theirs"
