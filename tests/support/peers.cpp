@@ -83,13 +83,24 @@ std::string NginxPeer::Start(const std::string& root) {
   const std::string d = dir_.path();
   WriteFileText(dir_ / "nginx.conf",
                 "worker_processes 1;\ndaemon off;\nmaster_process off;\npid " + d + "/nginx.pid;\nerror_log " + d +
-                    "/error.log;\nevents { worker_connections 512; }\nhttp {\n  access_log off;\n"
+                    "/error.log;\nevents { worker_connections 512; }\nhttp {\n"
+                    "  log_format requests '$request_method $request_uri $status';\n  access_log " + d +
+                    "/access.log requests;\n"
                     "  client_body_temp_path " + d + "/cb;\n  proxy_temp_path " + d + "/pt;\n"
                     "  fastcgi_temp_path " + d + "/ft;\n  uwsgi_temp_path " + d + "/ut;\n"
                     "  scgi_temp_path " + d + "/st;\n  sendfile on;\n  default_type application/octet-stream;\n"
                     "  server {\n    listen 127.0.0.1:" + std::to_string(port_) + ";\n    root " + root +
                     ";\n  }\n}\n");
   return Launch({"nginx", "-e", d + "/error.log", "-c", d + "/nginx.conf", "-p", d});
+}
+
+std::vector<std::string> NginxPeer::AccessLog() const {
+  std::vector<std::string> lines;
+  const std::string text = ReadFileText(dir_ / "access.log");
+  size_t start = 0;
+  for (size_t end; (end = text.find('\n', start)) != std::string::npos; start = end + 1)
+    lines.push_back(text.substr(start, end - start));
+  return lines;
 }
 
 std::string TinyproxyPeer::Start(const std::string& user, const std::string& password) {

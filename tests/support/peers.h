@@ -43,6 +43,9 @@ class Peer {
 class NginxPeer : public Peer {
  public:
   std::string Start(const std::string& root);
+  // One line per request answered so far, oldest first: "GET /krnx/master.lst 304"
+  // (method, path as asked, status). nginx writes each line as it answers.
+  std::vector<std::string> AccessLog() const;
 };
 
 // tinyproxy; with user non-empty it demands Basic proxy authentication.

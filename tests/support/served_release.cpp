@@ -1,5 +1,6 @@
 #include "support/served_release.h"
 
+#include <chrono>
 #include <cstdio>
 #include <filesystem>
 
@@ -84,6 +85,17 @@ std::string ServedRelease::Serve(const std::string& name) {
     if (ec) return "rename " + link.string() + ": " + ec.message();
   }
   return "";
+}
+
+std::string ServedRelease::Backdate(const std::string& name, int seconds) {
+  std::error_code ec;
+  for (fs::recursive_directory_iterator it(release(name), ec), end; !ec && it != end; it.increment(ec)) {
+    if (!it->is_regular_file()) continue;
+    const fs::file_time_type t = fs::last_write_time(it->path(), ec);
+    if (!ec) fs::last_write_time(it->path(), t - std::chrono::seconds(seconds), ec);
+    if (ec) return "backdate " + it->path().string() + ": " + ec.message();
+  }
+  return ec ? "backdate " + release(name) + ": " + ec.message() : "";
 }
 
 std::string ServedRelease::Package(const std::string& name, const std::string& dir) {

@@ -30,6 +30,11 @@ class ServedRelease {
   // from the previous releases named. "decks/*" is create-once.
   std::string Publish(const std::string& name, const GameFiles& files, const std::vector<std::string>& previous = {},
                       const std::string& terms = "Terms of the test release.\n");
+  // Moves the modification time of every file of a published release back by
+  // seconds, so that a release published after it within the same second
+  // still reads as newer to a conditional request (nginx compares whole
+  // seconds).
+  std::string Backdate(const std::string& name, int seconds);
   // Points the served addresses at a published release.
   std::string Serve(const std::string& name);
   // An installation package of a published release in dir; "" when fine.
