@@ -67,7 +67,7 @@ TEST(CompleteInstallJourney, CopiesFetchesAndKeepsThenRecordsTheInstallationAndC
   // one file with the right content (left alone) and one with stale content
   // (replaced from the package).
   fs::remove(pkg + "/data/file3.dat");
-  const std::string dir = DefaultInstallDirectory(home.path());
+  const std::string dir = DefaultInstallDir(home.path());
   WriteFileText(dir + "data/file5.dat", game.at("data/file5.dat"));
   WriteFileText(dir + "data/file6.dat", "an older file6");
   fs::last_write_time(dir + "data/file5.dat", fs::file_time_type::clock::now() - std::chrono::hours(24 * 400));

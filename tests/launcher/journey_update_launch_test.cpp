@@ -103,7 +103,7 @@ TEST(UpdateLaunchJourney, PatchesTheChangedFileRunsOneMorePassThenAnUnchangedSta
   ASSERT_EQ(server.Package("v1", package / "pkg"), "");
   const std::vector<std::string> env = JourneyEnv(home.path(), server.base());
   ASSERT_EQ(InstallFromPackage(x, package / "pkg", env, home / "install-trace"), "");
-  const std::string dir = DefaultInstallDirectory(home.path());
+  const std::string dir = DefaultInstallDir(home.path());
 
   GameFiles v2 = SmallGame("2.0");
   v2["data/added.dat"] = "a file new in 2.0\n";

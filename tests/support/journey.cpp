@@ -6,16 +6,6 @@
 #include "support/process.h"
 #include "transport/md5.h"
 
-std::vector<std::string> JourneyEnv(const std::string& home, const std::string& serverBase) {
-  std::vector<std::string> env = LauncherHomeEnv(home);
-  const std::vector<std::string> servers = LauncherServerEnv(serverBase);
-  env.insert(env.end(), servers.begin(), servers.end());
-  env.push_back("QUORVEL_GAME_MARKER=" + home + "/marker");
-  return env;
-}
-
-std::string DefaultInstallDirectory(const std::string& home) { return home + "/share/Tellurant/Quorvel Online/"; }
-
 std::string FileMd5Hex(const std::string& path) {
   unsigned char digest[16];
   if (!GetMD5(path.c_str(), digest)) return "(unreadable)";

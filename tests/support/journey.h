@@ -1,5 +1,4 @@
-// Steps that several launcher journeys share: the environment of a run, the
-// installation directory a scratch home gets, the first installation made
+// Steps that several launcher journeys share: the first installation made
 // from a package the way a player clicks through it, and the facts a journey
 // checks afterwards (digests, the settings store, the nginx access log).
 #pragma once
@@ -9,14 +8,6 @@
 
 #include "support/launcher_session.h"
 #include "support/xvfb.h"
-
-// LauncherHomeEnv and LauncherServerEnv together, and the game's marker file
-// at home + "/marker".
-std::vector<std::string> JourneyEnv(const std::string& home, const std::string& serverBase);
-
-// The default installation directory for a launcher run with home's
-// environment, with its final "/".
-std::string DefaultInstallDirectory(const std::string& home);
 
 // The MD5 digest of a file as lower-case hex; "(unreadable)" when it cannot be read.
 std::string FileMd5Hex(const std::string& path);
