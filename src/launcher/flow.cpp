@@ -93,7 +93,9 @@ bool DoStateWork(ZindleWindow* window) {
 }
 
 void RunStateLoop(ZindleWindow* window) {
-  LastDrawTimerCount = GetTimerCount();
+  // The first frame is drawn at once: an unforced pass would wait out the
+  // 4-tick gap (62.5 ms) before the player saw the window's contents.
+  CheckRedraw(1, 1);
   for (;;) {
     CheckRedraw(0, DoNotWaitForMessage);
     DoNotWaitForMessage = 0;
