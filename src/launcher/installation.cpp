@@ -12,6 +12,7 @@
 #include "transport/file.h"
 #include "transport/md5.h"
 #include "update/file_list.h"
+#include "update/stale_work_files.h"
 
 const char* InitialInstallDir = "Tellurant/Quorvel Online";
 
@@ -108,6 +109,7 @@ PackageFileCopy InstallPackageFile(const char* source, const std::string& path) 
 PackageCopyResult CopyInstallPackage(ZindleFileListEntry* list, ZindleFileListEntry* package, const char* directory,
                                      const PackageCopyHooks& hooks) {
   PackageCopyResult result;
+  StaleWorkFileSweeper sweeper;
   for (ZindleFileListEntry* e = list; e; e = e->next) {
     while (hooks.held && hooks.held()) {
       if (hooks.cancelled && hooks.cancelled()) break;
@@ -123,6 +125,7 @@ PackageCopyResult CopyInstallPackage(ZindleFileListEntry* list, ZindleFileListEn
     bool done = false;
     if (InstalledWithDigest(path, e->digest)) {
       done = true;
+      sweeper.Sweep(path, false);
     } else if (PackageEntryWithDigest(package, e->digest)) {
       switch (InstallPackageFile(e->name, path)) {
         case PackageFileCopy::kInstalled:

@@ -7,6 +7,7 @@
 #include "platform/directory_maintenance.h"
 #include "platform/filesystem.h"
 #include "update/file_list.h"
+#include "update/stale_work_files.h"
 
 bool ReadInstalledLists(const char* directory, unsigned char ignoreQuorvelFiles) {
   WipeList(InstallFileList);
@@ -51,18 +52,28 @@ void RemoveEmptiedFolders(std::string path, const std::string& root) {
   }
 }
 
+// The launcher itself: the installation counts as installed only while it
+// is there, and the uninstall entry starts it.
+bool IsLauncherFile(const char* name) { return std::strcmp(name, "quorvel.exe") == 0; }
+
 }  // namespace
 
 void DeleteInstalledFiles(ZindleFileListEntry* first, const char* directory, const UninstallHooks& hooks) {
   const std::string root = PlatNativePath(directory ? directory : "");
-  for (ZindleFileListEntry* e = first; e; e = e->next) {
-    while (hooks.held && hooks.held())
-      if (hooks.pump) hooks.pump(true);
-    if (IsPlayerFile(e->name)) continue;
-    const std::string path = PlatNativePath(root + e->name);
-    if (hooks.finishedFile) hooks.finishedFile(path.c_str());
-    PlatRemoveFile(path);
-    if (hooks.pump) hooks.pump(false);
-    RemoveEmptiedFolders(path, root);
+  StaleWorkFileSweeper sweeper;
+  // The launcher goes last, so an uninstallation cut short can be started
+  // again from the uninstall entry and finish.
+  for (int launcherPass = 0; launcherPass < 2; ++launcherPass) {
+    for (ZindleFileListEntry* e = first; e; e = e->next) {
+      while (hooks.held && hooks.held())
+        if (hooks.pump) hooks.pump(true);
+      if (IsPlayerFile(e->name) || IsLauncherFile(e->name) != (launcherPass == 1)) continue;
+      const std::string path = PlatNativePath(root + e->name);
+      if (hooks.finishedFile) hooks.finishedFile(path.c_str());
+      PlatRemoveFile(path);
+      sweeper.Sweep(path, false);
+      if (hooks.pump) hooks.pump(false);
+      RemoveEmptiedFolders(path, root);
+    }
   }
 }

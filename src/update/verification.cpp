@@ -20,6 +20,7 @@
 #include "update/file_list.h"
 #include "update/file_list_parser.h"
 #include "update/patch_apply.h"
+#include "update/stale_work_files.h"
 #include "update/update_globals.h"
 #include "update/update_host.h"
 
@@ -30,6 +31,17 @@ namespace {
 constexpr unsigned kDigestBlock = 1u << 20;
 
 bool IsCreateOnce(const ZindleFileListEntry* e) { return e->flags == FileCreateOnce; }
+
+// A file that needs nothing needs none of its patches: a patch downloaded by
+// an interrupted run (and its transfer's work files) goes.
+void RemoveUnusedPatchDownloads(const std::string& dir, const char* target, StaleWorkFileSweeper* sweeper) {
+  for (ZindlePatchEntry* p = PatchList; p; p = p->next) {
+    if (std::strcmp(p->targetName, target) != 0 || !IsSafeListName(p->patchName)) continue;
+    const std::string patchPath = dir + p->patchName;
+    sweeper->Sweep(patchPath, false);
+    if (PlatFileExists(patchPath) && !PlatIsDirectory(patchPath)) PlatRemoveFile(patchPath);
+  }
+}
 
 }  // namespace
 
@@ -68,10 +80,12 @@ void ChecksumFilesAndAddZindleEntriesToDownloadQueue(DownloadWindow* window, Zin
   DoneChecksumming = 0;
   const std::string dir = window ? window->DestinationDir : "";
   unsigned char digest[16];
+  StaleWorkFileSweeper sweeper;
   for (ZindleFileListEntry* e = list; e; e = e->next) {
     if (window && (e->flags & kindMask) && IsSafeListName(e->name)) {
       const std::string path = dir + e->name;
       RecoverPatchBackup(path.c_str(), e->digest);
+      bool toFetch = true;
       File probe(path.c_str());
       const bool opens = probe.IsOpen();
       probe.Close();
@@ -81,8 +95,9 @@ void ChecksumFilesAndAddZindleEntriesToDownloadQueue(DownloadWindow* window, Zin
           // A file that opened but cannot be read counts as different.
           const bool haveDigest = DigestFileKeepingWindowAlive(path.c_str(), digest) != 0;
           if (haveDigest && std::memcmp(digest, e->digest, 16) == 0) {
-            // up to date
+            toFetch = false;
           } else if (e->flags == FileOnDemand) {
+            toFetch = false;
             if (!PlatRemoveFile(path)) {
               const int err = errno;
               char text[600];
@@ -95,17 +110,21 @@ void ChecksumFilesAndAddZindleEntriesToDownloadQueue(DownloadWindow* window, Zin
           } else {
             if (queued) queued();
             ZindlePatchEntry* patch = haveDigest ? GetMatchingPatch(digest) : nullptr;
-            if (PatchesEnabled && !FullFileVerify && patch && std::strcmp(patch->targetName, e->name) == 0)
+            if (PatchesEnabled && !FullFileVerify && patch && std::strcmp(patch->targetName, e->name) == 0) {
+              if (IsSafeListName(patch->patchName)) sweeper.Sweep(dir + patch->patchName, true);
               window->AddNewDownload(patch->patchName, ApplyPatch, NewQueuedPatch(*patch, e->digest), 1, nullptr,
                                      FreeQueuedPatch);
-            else
+            } else {
               window->AddNewDownload(e->name, completion, CopyArgText(e->name), 1, e->digest, FreeArgText);
+            }
           }
         }
       } else if (!(e->flags & (FileOnDemand | FileUpdateIfPresent))) {
         if (queued) queued();
         window->AddNewDownload(e->name, nullptr, nullptr, 1, e->digest);
       }
+      sweeper.Sweep(path, toFetch);
+      if (!toFetch) RemoveUnusedPatchDownloads(dir, e->name, &sweeper);
       PumpDuringLongWork();
     }
     if (perFile) perFile(e->name);
