@@ -8,6 +8,7 @@
 #include "foundation/intrusive_list.h"
 #include "platform/file_mode.h"
 #include "platform/filesystem.h"
+#include "platform/link_guard.h"
 #include "transport/download_support.h"
 #include "transport/file.h"
 #include "transport/md5.h"
@@ -68,7 +69,8 @@ const ZindleFileListEntry* PackageEntryWithDigest(const ZindleFileListEntry* pac
 
 bool InstalledWithDigest(const std::string& path, const unsigned char* digest) {
   unsigned char actual[kMD5Size];
-  return PlatFileExists(path) && GetMD5(path.c_str(), actual) && std::memcmp(actual, digest, kMD5Size) == 0;
+  // A link in the file's place is not read through; the copy replaces it.
+  return PlatFileExists(path) && !PlatIsSymbolicLink(path) && GetMD5(path.c_str(), actual) && std::memcmp(actual, digest, kMD5Size) == 0;
 }
 
 }  // namespace
@@ -120,6 +122,8 @@ PackageCopyResult CopyInstallPackage(ZindleFileListEntry* list, ZindleFileListEn
       return result;
     }
     if (e->flags == 0 || e->flags == FileListedOnly) continue;
+    // A name through a linked folder would reach outside the installation.
+    if (PlatPathCrossesLink(directory, e->name)) continue;
     const std::string path = PlatNativePath(std::string(directory) + e->name);
     MakeDirLevels(path.c_str());
     bool done = false;

@@ -16,6 +16,8 @@
 namespace {
 constexpr int kButtonWidth = 100;
 constexpr int kLineBytes = 4096;
+// Lines of the terms shown at most (a long agreement has a few hundred).
+constexpr int kMaxTermsLines = 5000;
 
 // A line of the file as plain text for the box.
 std::string ShownLine(const char* line) {
@@ -82,7 +84,9 @@ int TOSWindow::ReadTOS(const char* path) {
   if (!path || !file.Open(path, 0)) return 0;
   char line[kLineBytes];
   int index = 0;
-  while (file.FGets(line, sizeof line)) {
+  // The file comes from the server: only so many lines are shown, so a huge
+  // one cannot hold the launcher up (the terms box adds lines one by one).
+  while (index < kMaxTermsLines && file.FGets(line, sizeof line)) {
     // The read that meets the end gives what follows the last line feed.
     if (file.atEnd && !line[0]) break;
     TermsText->AddLineAtBottom(ShownLine(line).c_str(), index++);

@@ -6,6 +6,7 @@
 #include "foundation/intrusive_list.h"
 #include "platform/directory_maintenance.h"
 #include "platform/filesystem.h"
+#include "platform/link_guard.h"
 #include "update/file_list.h"
 #include "update/stale_work_files.h"
 
@@ -68,6 +69,8 @@ void DeleteInstalledFiles(ZindleFileListEntry* first, const char* directory, con
       while (hooks.held && hooks.held())
         if (hooks.pump) hooks.pump(true);
       if (IsPlayerFile(e->name) || IsLauncherFile(e->name) != (launcherPass == 1)) continue;
+      // Never through a linked folder: that would delete outside the installation.
+      if (PlatPathCrossesLink(root, e->name)) continue;
       const std::string path = PlatNativePath(root + e->name);
       if (hooks.finishedFile) hooks.finishedFile(path.c_str());
       PlatRemoveFile(path);

@@ -7,6 +7,7 @@
 #include "foundation/intrusive_list.h"
 #include "platform/file_mode.h"
 #include "platform/filesystem.h"
+#include "platform/link_guard.h"
 #include "platform/mapped_file.h"
 #include "transport/md5.h"
 #include "update/download_window.h"
@@ -36,7 +37,7 @@ bool EndsWithExe(const std::string& name) {
 // leave a deleted target missing), and checked against the list's digest
 // before it replaces anything.
 void QueueWholeFile(DownloadWindow* window, const QueuedPatch& patch) {
-  if (!IsSafeListName(patch.targetName)) return;
+  if (!IsSafeListName(patch.targetName) || PlatPathCrossesLink(window->DestinationDir, patch.targetName)) return;
   window->AddNewDownload(patch.targetName, nullptr, CopyArgText(patch.targetName), 1, patch.fileDigest,
                          FreeArgText);
 }
@@ -89,12 +90,14 @@ void ApplyPatch(DownloadWindow* window, void* data) {
   const QueuedPatch& queued = *static_cast<const QueuedPatch*>(data);
   if (!IsSafeListName(queued.patchName) || !IsSafeListName(queued.targetName)) return;
   const std::string dir = window->DestinationDir;
+  if (PlatPathCrossesLink(dir, queued.patchName) || PlatPathCrossesLink(dir, queued.targetName)) return;
   const std::string patchPath = dir + queued.patchName;
 
   // 1. The entry of this patch whose target is the file it was made from.
   ZindlePatchEntry* entry = nullptr;
   for (ZindlePatchEntry* p = PatchList; p && !entry; p = p->next) {
     if (std::strcmp(p->patchName, queued.patchName) != 0 || !IsSafeListName(p->targetName)) continue;
+    if (PlatPathCrossesLink(dir, p->targetName) || PlatIsSymbolicLink(dir + p->targetName)) continue;
     if (HasDigest(dir + p->targetName, p->sourceDigest)) entry = p;
   }
   // 2. None (the target changed, or the list was freed by an earlier

@@ -14,6 +14,7 @@
 #include "gui/gui_message_handler.h"
 #include "gui/gui_redraw.h"
 #include "platform/filesystem.h"
+#include "platform/link_guard.h"
 #include "transport/file.h"
 #include "transport/md5.h"
 #include "update/download_window.h"
@@ -36,7 +37,9 @@ bool IsCreateOnce(const ZindleFileListEntry* e) { return e->flags == FileCreateO
 // an interrupted run (and its transfer's work files) goes.
 void RemoveUnusedPatchDownloads(const std::string& dir, const char* target, StaleWorkFileSweeper* sweeper) {
   for (ZindlePatchEntry* p = PatchList; p; p = p->next) {
-    if (std::strcmp(p->targetName, target) != 0 || !IsSafeListName(p->patchName)) continue;
+    if (std::strcmp(p->targetName, target) != 0 || !IsSafeListName(p->patchName) ||
+        PlatPathCrossesLink(dir, p->patchName))
+      continue;
     const std::string patchPath = dir + p->patchName;
     sweeper->Sweep(patchPath, false);
     if (PlatFileExists(patchPath) && !PlatIsDirectory(patchPath)) PlatRemoveFile(patchPath);
@@ -82,12 +85,15 @@ void ChecksumFilesAndAddZindleEntriesToDownloadQueue(DownloadWindow* window, Zin
   unsigned char digest[16];
   StaleWorkFileSweeper sweeper;
   for (ZindleFileListEntry* e = list; e; e = e->next) {
-    if (window && (e->flags & kindMask) && IsSafeListName(e->name)) {
+    // A name through a linked folder would reach outside the installation.
+    if (window && (e->flags & kindMask) && IsSafeListName(e->name) && !PlatPathCrossesLink(dir, e->name)) {
       const std::string path = dir + e->name;
       RecoverPatchBackup(path.c_str(), e->digest);
       bool toFetch = true;
-      File probe(path.c_str());
-      const bool opens = probe.IsOpen();
+      // A link in the file's place is not read through: it counts as missing,
+      // and the fetched file replaces the link.
+      File probe;
+      const bool opens = !PlatIsSymbolicLink(path) && probe.Open(path.c_str(), 0);
       probe.Close();
       if (opens) {
         const bool createOnce = IsCreateOnce(e), createOncePass = kindMask == FileCreateOnce;
@@ -110,8 +116,9 @@ void ChecksumFilesAndAddZindleEntriesToDownloadQueue(DownloadWindow* window, Zin
           } else {
             if (queued) queued();
             ZindlePatchEntry* patch = haveDigest ? GetMatchingPatch(digest) : nullptr;
-            if (PatchesEnabled && !FullFileVerify && patch && std::strcmp(patch->targetName, e->name) == 0) {
-              if (IsSafeListName(patch->patchName)) sweeper.Sweep(dir + patch->patchName, true);
+            if (PatchesEnabled && !FullFileVerify && patch && std::strcmp(patch->targetName, e->name) == 0 &&
+                IsSafeListName(patch->patchName) && !PlatPathCrossesLink(dir, patch->patchName)) {
+              sweeper.Sweep(dir + patch->patchName, true);
               window->AddNewDownload(patch->patchName, ApplyPatch, NewQueuedPatch(*patch, e->digest), 1, nullptr,
                                      FreeQueuedPatch);
             } else {

@@ -293,10 +293,18 @@ namespace {
 void CheckOutside(const std::string& dir, InstallCheck* check) {
   (void)dir;
   FaultRig& rig = FaultRig::Get();
-  if (TreeContents(rig.outside()) != rig.expectedOutside()) {
-    ++check->lost;
-    check->problems.push_back("the folder outside the installation changed");
+  const auto now = TreeContents(rig.outside());
+  if (now == rig.expectedOutside()) return;
+  ++check->lost;
+  std::string what;
+  for (const auto& [name, contents] : now) {
+    const auto was = rig.expectedOutside().find(name);
+    if (was == rig.expectedOutside().end()) what += " " + name + " appeared;";
+    else if (was->second != contents) what += " " + name + " changed;";
   }
+  for (const auto& [name, contents] : rig.expectedOutside())
+    if (!now.count(name)) what += " " + name + " was deleted;";
+  check->problems.push_back("the folder outside the installation changed:" + what);
 }
 
 }  // namespace

@@ -124,7 +124,7 @@ TEST(ServerFaults, UpdatedListVanishes) {
   RunServerFault({"server: list vanishes (404)", "updated.lst 404\n", "updated.lst"});
 }
 TEST(ServerFaults, ProxyDemandsAuthenticationForEveryRequest) {
-  ServerFault f{"server: proxy 407 to every request", "* 407\n", "master.lst"};
+  ServerFault f{"server: proxy 407 to every request", "* 407\n", "tos.txt"};
   f.viaProxy = true;
   RunServerFault(f);
 }
