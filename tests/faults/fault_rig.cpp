@@ -197,6 +197,7 @@ DriveResult Drive(LauncherSession& session, const PlayerPolicy& policy, int time
   size_t next = 0;
   bool clickedInstall = false;
   bool presented = false;
+  bool clickedMenu = false;
   for (;;) {
     const bool running = session.Running();
     std::vector<TraceLine> lines = session.Lines();
@@ -228,6 +229,12 @@ DriveResult Drive(LauncherSession& session, const PlayerPolicy& policy, int time
         session.Click("I Agree", 5000);
       } else if (raw.find("screen InstallWindow enabled") != std::string::npos) {
         session.Click("Next", 5000);
+      } else if (!policy.menuClicks.empty() && !clickedMenu && raw.find("widget button \"Launch\"") != std::string::npos) {
+        clickedMenu = true;
+        for (const std::string& label : policy.menuClicks) {
+          session.Click(label, 5000);
+          std::this_thread::sleep_for(std::chrono::milliseconds(150));
+        }
       } else if (policy.firstInstall && !clickedInstall && raw.find("widget button \"Install\"") != std::string::npos) {
         clickedInstall = session.Click("Install", 5000);
       }
@@ -248,10 +255,10 @@ DriveResult Drive(LauncherSession& session, const PlayerPolicy& policy, int time
 
 DriveResult RunLauncher(FaultRig& rig, const std::vector<std::string>& args, const std::string& trace,
                         const PlayerPolicy& policy, const std::vector<std::string>& extraEnv,
-                        std::string* describe) {
+                        std::string* describe, int timeoutMs) {
   LauncherSession session(rig.x());
   if (!StartLauncher(rig, session, args, trace, extraEnv)) return {};
-  DriveResult r = Drive(session, policy);
+  DriveResult r = Drive(session, policy, timeoutMs);
   if (describe) *describe = session.Describe();
   return r;
 }

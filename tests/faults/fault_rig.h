@@ -93,6 +93,9 @@ class FaultReleasePeer : public Peer {
 // What the player does when the launcher asks.
 struct PlayerPolicy {
   bool firstInstall = false;  // click "Install" on the menu
+  // Widgets clicked, in order, when the menu of an installed game shows
+  // (say "Scan All Files", then "Launch").
+  std::vector<std::string> menuClicks;
   // Retry questions answered "Yes" before the rest are answered "No"; beforeRetry
   // runs before each "Yes" (to mend the server, say).
   int retries = 0;
@@ -120,7 +123,7 @@ DriveResult Drive(LauncherSession& session, const PlayerPolicy& policy, int time
 // Both in one: a whole run.
 DriveResult RunLauncher(FaultRig& rig, const std::vector<std::string>& args, const std::string& trace,
                         const PlayerPolicy& policy = {}, const std::vector<std::string>& extraEnv = {},
-                        std::string* describe = nullptr);
+                        std::string* describe = nullptr, int timeoutMs = 60000);
 
 struct InstallCheck {
   int lost = 0;       // listed files missing or not as released; player files changed

@@ -173,3 +173,37 @@ TEST(KilledLauncher, DuringTheUninstallation) {
   c.match = [](const std::string&) { return true; };
   RunKillCase(c);
 }
+
+// What killed runs leave, planted by hand: stale raw responses, a staging
+// copy and a body beside files that are right, a patch backup beside a
+// missing target and one beside a damaged target. The next update removes
+// the work files and restores each backup, so both files are patched
+// instead of being fetched whole.
+TEST(KilledLauncher, LeftoversAreRemovedAndPatchBackupsRestored) {
+  FaultRig& rig = FaultRig::Get();
+  ASSERT_EQ(rig.error(), "");
+  ASSERT_EQ(rig.RestoreInstalled(), "");
+  ASSERT_EQ(rig.server().Serve("v2"), "");
+  const std::string dir = rig.installDir();
+  WriteFileText(dir + "many/m001.txt.tmp4242", "HTTP/1.1 200 OK\r\n\r\nhalf");
+  WriteFileText(dir + "many/m001.txt.tmp77", "HTTP/1.1 200 OK\r\n");
+  WriteFileText(dir + "data/file3.dat.ins", "half a copy");
+  WriteFileText(dir + "data/file4.dat.res", "a body never put in place");
+  fs::rename(dir + "data/patched.dat", dir + "data/patched.dat.tmp");
+  fs::copy_file(dir + "data/big.dat", dir + "data/big.dat.tmp");
+  WriteFileText(dir + "data/big.dat", "damaged by a patch cut short");
+  std::string describe;
+  LauncherSession session(rig.x());
+  ASSERT_TRUE(StartLauncher(rig, session, {"-a"}, rig.home() + "/../leftovers.trace"));
+  DriveResult r = Drive(session, {});
+  const InstallCheck check =
+      CheckInstallation(rig.gameDir("v2"), dir, {{"decks/starter.deck", FaultRig::PlayerDeck()}});
+  RecordFaultRun("leftovers planted", r.ok(), check.lost, check.leftovers);
+  EXPECT_TRUE(r.ok()) << session.Describe();
+  EXPECT_EQ(check.lost, 0) << check.Text();
+  EXPECT_EQ(check.leftovers, 0) << check.Text();
+  EXPECT_FALSE(session.Seen("report 0 \"data/patched.dat\"")) << "restored from its backup and patched\n"
+                                                                << session.Describe();
+  EXPECT_FALSE(session.Seen("report 0 \"data/big.dat\"")) << session.Describe();
+  EXPECT_TRUE(session.Seen(".pat\"")) << session.Describe();
+}

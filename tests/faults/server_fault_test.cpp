@@ -128,6 +128,9 @@ TEST(ServerFaults, ProxyDemandsAuthenticationForEveryRequest) {
   f.viaProxy = true;
   RunServerFault(f);
 }
+TEST(ServerFaults, TenGigabyteContentLengthForASmallFile) {
+  RunServerFault({"hostile: 10 GB Content-Length", "many/m003.txt huge\n", "many/m003.txt"});
+}
 TEST(ServerFaults, RefusedRetryLeavesNoBrokenFile) {
   RunServerFaultRefused({"server: body cut off", "data/large.dat cut\n", "data/large.dat"});
 }
