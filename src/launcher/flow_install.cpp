@@ -24,6 +24,7 @@
 #include "update/download_window.h"
 #include "update/file_list.h"
 #include "update/list_callbacks.h"
+#include "update/stale_work_files.h"
 #include "update/update_globals.h"
 
 void ShowMenuWork(ZindleWindow* window) {
@@ -114,6 +115,7 @@ void BeginInstallWork(ZindleWindow* window) {
   if (DownloadWindow* dw = EnsureDownloadWindow(window)) dw->SetDestinationDir(RegInfo->Directory);
   RecomputeSucceedFileNames();
   NewMasterList = 0;
+  if (!LoopedAtLeastOnce) SweepListWorkFiles(RegInfo->Directory, {masterlistname, updatedlistname, tosname});
   QueueList(window, masterlistname, MasterListIsNew);
   SetState(window, StateWaitInstallLists);
 }

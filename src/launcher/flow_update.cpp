@@ -17,6 +17,7 @@
 #include "update/download_window.h"
 #include "update/file_list.h"
 #include "update/list_callbacks.h"
+#include "update/stale_work_files.h"
 #include "update/update_globals.h"
 
 void AskRetryQuestion(ZindleWindow* window, const char* fileName) {
@@ -30,6 +31,7 @@ void AskRetryQuestion(ZindleWindow* window, const char* fileName) {
 void FetchTermsWork(ZindleWindow* window) {
   DownloadWindow* dw = EnsureDownloadWindow(window);
   if (dw) dw->SetDestinationDir(RegInfo->Directory);
+  SweepListWorkFiles(RegInfo->Directory, {masterlistname, updatedlistname, tosname});
   std::snprintf(installtoslocation, sizeof installtoslocation, "%s%s", RegInfo->Directory, tosname);
   if (dw) dw->AddNewDownload(tosname, nullptr, nullptr, 0, nullptr);
   SetState(window, StateIdle);

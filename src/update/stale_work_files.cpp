@@ -34,3 +34,9 @@ void StaleWorkFileSweeper::Sweep(const std::string& path, bool keepBody) {
     }
   }
 }
+
+void SweepListWorkFiles(const std::string& dir, const std::vector<std::string>& names) {
+  StaleWorkFileSweeper sweeper;
+  for (const std::string& name : names)
+    if (!name.empty()) sweeper.Sweep(dir + name, true);
+}

@@ -17,6 +17,11 @@
 // True for a name that is base + ".tmp" + one or more digits.
 bool IsStaleTransferName(const std::string& name, const std::string& base);
 
+// The same for files no list names (the two lists, the Terms) in the
+// installation directory dir; called before the first of them is queued.
+// Their bodies stay, for the transfer to resume.
+void SweepListWorkFiles(const std::string& dir, const std::vector<std::string>& names);
+
 // Lists each directory once for all the files checked in it.
 class StaleWorkFileSweeper {
  public:

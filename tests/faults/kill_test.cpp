@@ -94,7 +94,9 @@ void RunKillCase(const KillCase& c) {
   int fired = 0;
   for (int run = 0; run < runs; ++run) {
     ASSERT_EQ(Prepare(rig, c), "");
-    const int at = std::uniform_int_distribution<int>(1, events)(rig.random());
+    // The count varies from run to run (a loaded machine reads in smaller
+    // pieces), so the moment is drawn from the first three quarters.
+    const int at = std::uniform_int_distribution<int>(1, std::max(1, events * 3 / 4))(rig.random());
     const int delayUs = std::uniform_int_distribution<int>(0, 3000)(rig.random());
     std::string killedDescribe, describe;
     bool killed = false;
