@@ -29,10 +29,10 @@ struct UpdateRun {
   std::string failure;                // "" when the run went to its launch and end
 };
 
-// Starts the installed launcher, presses Launch, accepts the Terms and waits
-// for the launch and the end.
+// Starts the installed launcher, ticks "Scan All Files" when asked to, presses
+// Launch, accepts the Terms and waits for the launch and the end.
 UpdateRun LaunchInstalled(const Xvfb& x, ServedRelease& server, const std::string& dir,
-                          const std::vector<std::string>& env, const std::string& traceFile) {
+                          const std::vector<std::string>& env, const std::string& traceFile, bool scanAll = false) {
   UpdateRun run;
   const size_t before = server.nginx().AccessLog().size();
   LauncherSession session(x);
@@ -42,6 +42,7 @@ UpdateRun LaunchInstalled(const Xvfb& x, ServedRelease& server, const std::strin
   };
   if (!session.Start(dir + "quorvel.exe", {}, dir, env, traceFile)) return fail("no start");
   if (session.WaitFor("present", 60000).raw.empty()) return fail("no window");
+  if (scanAll && !session.Click("Scan All Files", 60000)) return fail("no Scan All Files box");
   if (!session.Click("Launch", 60000)) return fail("no Launch button");
   if (!session.Click("I Agree", 60000)) return fail("no Terms");
   if (session.WaitFor("state 11 StateLaunch", 120000).raw.empty()) return fail("the update did not finish");
@@ -155,4 +156,12 @@ TEST(UpdateLaunchJourney, PatchesTheChangedFileRunsOneMorePassThenAnUnchangedSta
   EXPECT_EQ(RequestsContaining(verified.requests, "/krnx/data/file0.dat 200").size(), 1u)
       << Joined(verified.requests);
   EXPECT_TRUE(FileExists(dir + "succeed1.txt"));
+
+  // The player's way to the same: "Scan All Files" before Launch.
+  const std::string missing = dir + "data/file1.dat";
+  fs::remove(missing);
+  const UpdateRun scanned = LaunchInstalled(x, server, dir, env, home / "scanned-trace", true);
+  ASSERT_EQ(scanned.failure, "");
+  EXPECT_EQ(ReadFileText(missing), v2.at("data/file1.dat"));
+  EXPECT_EQ(RequestsContaining(scanned.requests, "/krnx/data/file1.dat 200").size(), 1u) << Joined(scanned.requests);
 }
