@@ -12,6 +12,7 @@
 #include "support/files.h"
 #include "support/journey.h"
 #include "support/launcher_session.h"
+#include "support/process.h"
 #include "support/served_release.h"
 #include "support/temp_dir.h"
 #include "support/xvfb.h"
@@ -63,6 +64,8 @@ class UninstallJourney : public ::testing::Test {
 }  // namespace
 
 TEST_F(UninstallJourney, YesRemovesGameFilesShortcutsAndKeysButKeepsDecksAndTheWarningEndsTheProgram) {
+  // A connection setting lives in the same key and goes with it.
+  ASSERT_EQ(RunTool({"settings", "set", kProductKey, "ProxyServer", "127.0.0.1"}, "", {}, env_).exitCode, 0);
   auto session = StartInstalled({"-u"}, "trace");
   ASSERT_NE(session->WaitFor("dialog \"Confirmation Window\"", 60000).raw, "") << session->Describe();
   ASSERT_TRUE(session->Click("Yes", 60000)) << session->Describe();
@@ -94,6 +97,8 @@ TEST_F(UninstallJourney, YesRemovesGameFilesShortcutsAndKeysButKeepsDecksAndTheW
   SettingsValue(env_, kUninstallKey, "UninstallString", &found);
   EXPECT_FALSE(found) << "the uninstall entry goes";
   EXPECT_EQ(SettingsValue(env_, kProductKey, "InstallationDirectory"), "");
+  SettingsValue(env_, kProductKey, "ProxyServer", &found);
+  EXPECT_FALSE(found) << "the product's key goes whole";
   EXPECT_EQ(ReadFileText(home_ / "registry.txt").find(dir_), std::string::npos) << ReadFileText(home_ / "registry.txt");
 
   ASSERT_TRUE(session->Click("OK", 60000)) << session->Describe();
