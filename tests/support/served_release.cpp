@@ -23,6 +23,18 @@ std::string Bytes(const std::string& seed, size_t size) {
   return out;
 }
 
+// Moves the modification time of every file under dir by delta.
+std::string ShiftTimes(const std::string& dir, std::chrono::seconds delta) {
+  std::error_code ec;
+  for (fs::recursive_directory_iterator it(dir, ec), end; !ec && it != end; it.increment(ec)) {
+    if (!it->is_regular_file()) continue;
+    const fs::file_time_type t = fs::last_write_time(it->path(), ec);
+    if (!ec) fs::last_write_time(it->path(), t + delta, ec);
+    if (ec) return "retime " + it->path().string() + ": " + ec.message();
+  }
+  return ec ? "retime " + dir + ": " + ec.message() : "";
+}
+
 std::string ToolError(const char* what, const ProcessResult& r) {
   if (r.exitCode == 0) return "";
   return std::string(what) + " failed (exit " + std::to_string(r.exitCode) + "): " + r.err + r.out;
@@ -70,7 +82,17 @@ std::string ServedRelease::Publish(const std::string& name, const GameFiles& fil
   WriteFileText(tos, terms);
   std::vector<std::string> args{"publish", game, release(name), "--rules", root_ / "rules", "--tos", tos};
   for (const std::string& p : previous) args.insert(args.end(), {"--previous", release(p)});
-  return ToolError("publish", RunTool(args));
+  if (std::string e = ToolError("publish", RunTool(args)); !e.empty()) return e;
+  // Each release is dated a minute after the one published before it, all
+  // in the past: two releases published within the same second would
+  // otherwise carry the same Last-Modified, and a conditional request for
+  // the newer one's lists would be answered 304.
+  const auto stamp = std::chrono::time_point_cast<fs::file_time_type::duration>(
+      fs::file_time_type::clock::now() - std::chrono::hours(24) + std::chrono::minutes(published_++));
+  ec.clear();
+  for (fs::recursive_directory_iterator it(release(name), ec), end; !ec && it != end; it.increment(ec))
+    if (it->is_regular_file()) fs::last_write_time(it->path(), stamp, ec);
+  return ec ? "date " + release(name) + ": " + ec.message() : "";
 }
 
 std::string ServedRelease::Serve(const std::string& name) {
@@ -88,14 +110,7 @@ std::string ServedRelease::Serve(const std::string& name) {
 }
 
 std::string ServedRelease::Backdate(const std::string& name, int seconds) {
-  std::error_code ec;
-  for (fs::recursive_directory_iterator it(release(name), ec), end; !ec && it != end; it.increment(ec)) {
-    if (!it->is_regular_file()) continue;
-    const fs::file_time_type t = fs::last_write_time(it->path(), ec);
-    if (!ec) fs::last_write_time(it->path(), t - std::chrono::seconds(seconds), ec);
-    if (ec) return "backdate " + it->path().string() + ": " + ec.message();
-  }
-  return ec ? "backdate " + release(name) + ": " + ec.message() : "";
+  return ShiftTimes(release(name), -std::chrono::seconds(seconds));
 }
 
 std::string ServedRelease::Package(const std::string& name, const std::string& dir) {

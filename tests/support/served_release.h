@@ -27,13 +27,12 @@ class ServedRelease {
   std::string Start();
   // Writes files (and the demo game as "quorvel1.exe" unless files name it)
   // into a fresh game folder and publishes it as releases/name, with patches
-  // from the previous releases named. "decks/*" is create-once.
+  // from the previous releases named. "decks/*" is create-once. Its files are
+  // dated a minute after those of the release published before it.
   std::string Publish(const std::string& name, const GameFiles& files, const std::vector<std::string>& previous = {},
                       const std::string& terms = "Terms of the test release.\n");
   // Moves the modification time of every file of a published release back by
-  // seconds, so that a release published after it within the same second
-  // still reads as newer to a conditional request (nginx compares whole
-  // seconds).
+  // seconds.
   std::string Backdate(const std::string& name, int seconds);
   // Points the served addresses at a published release.
   std::string Serve(const std::string& name);
@@ -56,4 +55,5 @@ class ServedRelease {
  private:
   TempDir root_;
   NginxPeer nginx_;
+  int published_ = 0;
 };
