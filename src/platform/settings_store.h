@@ -65,6 +65,10 @@ long RegCloseKey(HKEY key);
 
 // The file the store uses now.
 std::string SettingsStorePath();
+// Makes path the store for the rest of the run, before QUORVEL_REGISTRY and
+// the default ("" goes back to them). A program that must never touch the
+// player's settings (the GUI demo) points it at a scratch file.
+void UseSettingsStoreFile(const std::string& path);
 // The full canonical path of an open key ("" for an invalid handle).
 std::string SettingsKeyPath(HKEY key);
 // The whole store as it is now (read under a shared lock). The result is

@@ -198,7 +198,14 @@ long WriteReplacing(const std::string& path, const std::string& text) {
 HKEY NewHandle(const std::string& path) { return new SettingsKeyHandle{path}; }
 }  // namespace
 
+namespace {
+std::string g_storeOverride;
+}  // namespace
+
+void UseSettingsStoreFile(const std::string& path) { g_storeOverride = path; }
+
 std::string SettingsStorePath() {
+  if (!g_storeOverride.empty()) return g_storeOverride;
   if (const char* file = std::getenv("QUORVEL_REGISTRY"); file && *file) return file;
   const std::string config = KnownFolderPath(KnownFolder::kConfig);
   return (config.empty() ? std::string(".") : config) + "/quorvel-online/settings.txt";

@@ -1,6 +1,8 @@
 // quorvel-tool gui-demo: a window showing every widget of the toolkit on the
-// default skin. Each user action is reported as one line on standard output
-// (flushed at once), so that scripted sessions can follow what happened:
+// default skin, and the launcher's Connection Settings and Proxy
+// Authentication windows. Each user action is reported as one line on
+// standard output (flushed at once), so that scripted sessions can follow
+// what happened:
 //   ready
 //   widget NAME X Y WIDTH HEIGHT      (screen rectangles, after "ready")
 //   button clicked STATE
@@ -9,210 +11,47 @@
 //   picked TEXT VALUE
 //   dialog open / dialog result ID
 //   folder PATH / folder cancelled
+//   connection open / connection closed
+//   authentication open / authentication closed
+//   warning TEXT / warning closed / question TEXT
 //   closed
-#include <cstdarg>
-#include <cstdio>
+// The connection windows also write the UI trace (QUORVEL_UI_TRACE) as in the
+// launcher. They read and write a scratch settings file, never the player's
+// own: --settings FILE names it, else it is "quorvel-gui-demo/settings.txt"
+// in the temporary folder.
 #include <cstring>
 #include <string>
 
 #include "foundation/runtime.h"
-#include "gfx/font2.h"
 #include "gfx/texture.h"
 #include "gfx/vga565_device.h"
 #include "gui/damage.h"
 #include "gui/display_startup.h"
-#include "gui/folder_picker.h"
-#include "gui/gui_backdrop_window.h"
-#include "gui/gui_button.h"
 #include "gui/gui_drop_down_box.h"
-#include "gui/gui_framed_window.h"
 #include "gui/gui_message_handler.h"
 #include "gui/gui_redraw.h"
-#include "gui/gui_simple_dialog_box.h"
 #include "gui/gui_skin.h"
-#include "gui/gui_string_gadget.h"
-#include "gui/gui_text_box.h"
 #include "gui/gui_toggle_button.h"
 #include "launcher/launcher_globals.h"
+#include "launcher/server_urls.h"
 #include "platform/filesystem.h"
+#include "platform/known_folders.h"
+#include "platform/settings_store.h"
 #include "platform/window.h"
+#include "tool/gui_demo_window.h"
 #include "tool/tool_command.h"
+#include "update/connection_messages.h"
+#include "update/dialog_connection_prefs.h"
 
 namespace {
 
 constexpr int kWidth = kDefaultCustomWinWidth, kHeight = kDefaultCustomWinHeight;
-enum : int {
-  MsgPress = 1, MsgToggle = 2, MsgDialog = 3, MsgBrowse = 4, MsgQuit = 5,
-  MsgYes = 10, MsgNo = 11, MsgClosed = 12, MsgFolderOK = 20, MsgFolderCancel = 21,
-};
+constexpr const char* kUsage = "gui-demo [ASSETDIR] [--scene connection|authentication] [--settings FILE]";
+constexpr const char* kSummary =
+    "show every GUI widget and the connection windows on the skin in ASSETDIR/zindimgs (default: here) and report "
+    "each action";
 
 bool g_quit = false;
-int g_scanAll = 0;
-
-void Report(const char* format, ...) __attribute__((format(printf, 1, 2)));
-void Report(const char* format, ...) {
-  va_list args;
-  va_start(args, format);
-  std::vprintf(format, args);
-  va_end(args);
-  std::printf("\n");
-  std::fflush(stdout);
-  // Each step ends in a full redraw, so that a screenshot follows the session.
-  Need_Redraw = 1;
-}
-
-void ReportWidget(const char* name, GUIObject* o) {
-  std::printf("widget %s %d %d %d %d\n", name, o->AbsoluteX(), o->AbsoluteY(), o->Width, o->Height);
-}
-
-// A tiled backdrop with a sample of the text codes on it.
-class DemoSwatch : public GUIBackdropWindow {
- public:
-  using GUIBackdropWindow::GUIBackdropWindow;
-  void Draw(int x, int y) override {
-    if (Hidden()) return;
-    DrawBackdrop(x, y);
-    if (Font2* f = DefaultGUIObjFont) {
-      f->PrintF(x + X + 10, y + Y + 6, "@Y@ZA tiled backdrop");
-      f->PrintF(x + X + 10, y + Y + 30, "@W@Rred @Ggreen @Bblue @Ccyan @Wand @idrop @Zshadow");
-    }
-    DrawChildren(x + X - ScrollX, y + Y - ScrollY);
-  }
-};
-
-class DemoWindow : public GUIBackdropWindow {
- public:
-  GUIButton* Press;
-  GUIToggleButton* Toggle;
-  GUIStringGadget* Entry;
-  GUIDropDownBox* Drop;
-  GUIButton* DialogButton;
-  GUIButton* BrowseButton;
-  GUIButton* QuitButton;
-  GUITextBox* Text;
-  GUIFramedWindow* Frame;
-  GUIBackdropWindow* Swatch;
-  GUIObject* CurrentDialog = nullptr;
-
-  explicit DemoWindow(TextureMap* texture) : GUIBackdropWindow(0, 0, kWidth, kHeight, 30, 40, 70) {
-    BackTexture = texture;
-    Flags |= FillsWindow;
-    Press = new GUIButton(30, 40, 120, "Press me", MsgPress, 0);
-    Press->AddHelpText("A push button: each click flips its state");
-    AddChild(Press);
-    Toggle = new GUIToggleButton(30, 90, -1, -1, MsgToggle, CurGfxDevice->LoadTexture("zindimgs/button01.tga", 0),
-                                 CurGfxDevice->LoadTexture("zindimgs/button02.tga", 0),
-                                 CurGfxDevice->LoadTexture("zindimgs/button03.tga", 0), &g_scanAll);
-    if (Toggle->Width <= 1) Toggle->Width = Toggle->Height = 16;
-    AddChild(Toggle);
-    Entry = new GUIStringGadget(30, 150, 260, 22);
-    AddChild(Entry);
-    Drop = new GUIDropDownBox(CurGfxDevice->LoadTexture("zindimgs/arromenu.tga", 0), 30, 210, 180, 20, this,
-                              DefaultDropDownMenuFont, "choose a language", 0);
-    const char* languages[] = {"english", "french", "german", "spanish", "italian", "dutch"};
-    for (int i = 0; i < 6; ++i) Drop->AddItem(languages[i], i + 1);
-    DialogButton = new GUIButton(30, 300, 120, "Dialog", MsgDialog, 0);
-    AddChild(DialogButton);
-    BrowseButton = new GUIButton(160, 300, 120, "Browse", MsgBrowse, 0);
-    AddChild(BrowseButton);
-    QuitButton = new GUIButton(30, 440, 100, "Quit", MsgQuit, 2);
-    AddChild(QuitButton);
-    auto* disabled = new GUIButton(160, 440, 120, "Disabled", 0, 0);
-    disabled->Flags |= GreyWhenDisabled;
-    AddChild(disabled);
-    disabled->Disable();
-
-    Frame = new GUIFramedWindow(330, 30, 360, 250, "Framed window", 1, 1, 1, 0, this);
-    Text = new GUITextBox(Frame->LeftInset + 6, Frame->TopInset + 6, 360 - Frame->LeftInset - Frame->RightInset - 12,
-                          250 - Frame->TopInset - Frame->BottomInset - 12, 200, 200, 200);
-    Frame->AddChild(Text);
-    Text->AddLineAtBottom("A text box with its own scroll bar. Long lines are wrapped to the width of the box, "
-                          "and lines that do not fit can be scrolled into view.");
-    for (int i = 1; i <= 20; ++i) {
-      char line[64];
-      std::snprintf(line, sizeof line, "Line %d of the text box", i);
-      Text->AddLineAtBottom(line, i);
-    }
-    Text->ScrollToTop();
-    Swatch = new DemoSwatch(330, 300, 360, 120, 0, 0, 0);
-    Swatch->BackTexture = CurGfxDevice->LoadTexture("zindimgs/menudkgr.tga", 0);
-    AddChild(Swatch);
-  }
-
-  void Draw(int x, int y) override {
-    if (Hidden()) return;
-    // Background, captions, then the children over them.
-    DrawBackdrop(x, y);
-    if (Font2* f = DefaultGUIObjFont) DrawCaptions(f);
-    DrawChildren(x + X - ScrollX, y + Y - ScrollY);
-  }
-
-  void DrawCaptions(Font2* f) {
-    f->PrintF(30, 12, "@W@ZGUI toolkit demo");
-    f->PrintF(30 + Toggle->Width + 8, 90, "@W@zScan All Files (a toggle)");
-    f->PrintF(30, 132, "@WAn entry field (Enter reports the text):");
-    f->PrintF(30, 192, "@WA drop-down box:");
-    f->PrintF(30, 282, "@WA dialog box and the folder picker:");
-  }
-
-  int HandleMessage(int msg, int a, int b, void* p, void* q) override {
-    switch (msg) {
-      case MsgPress: Report("button clicked %d", a); return 0;
-      case MsgToggle: Report("toggle %d", a); return 0;
-      case MsgEnterPressed: Report("entered %s", Entry->Text()); return 0;
-      case MsgItemChosen: Report("picked %s %d", Drop->GetSelectedText() ? Drop->GetSelectedText() : "", a); return 0;
-      case MsgDialog: {
-        if (CurrentDialog) return 0;
-        auto* box = new GUISimpleDialogBox({.Title = "Confirmation Window",
-                                            .Recipient = this,
-                                            .Background = CurGfxDevice->LoadTexture("zindimgs/menublue.tga", 0),
-                                            .Message = "Do you like this dialog box? It wraps its message to its "
-                                                       "width and grows to fit it.",
-                                            .Width = (kWidth - 30) / 2,
-                                            .Height = (kHeight - 20) / 2,
-                                            .Button1 = DialogYes,
-                                            .Button1Msg = MsgYes,
-                                            .Button2 = DialogNo,
-                                            .Button2Msg = MsgNo});
-        box->CloseResult = MsgClosed;
-        AddTopLevelObject(box);
-        box->Place();
-        CurrentDialog = box;
-        Report("dialog open");
-        for (int i = 0; i < box->NButtons; ++i) {
-          char name[32];
-          std::snprintf(name, sizeof name, "dialog-button-%d", i);
-          ReportWidget(name, box->Buttons[i]);
-        }
-        std::fflush(stdout);
-        return 1;
-      }
-      case MsgYes:
-      case MsgNo:
-      case MsgClosed:
-        CurrentDialog = nullptr;
-        Report("dialog result %s", msg == MsgYes ? "yes" : msg == MsgNo ? "no" : "closed");
-        return 1;
-      case MsgBrowse: {
-        std::string cwd = PlatCurrentDirectory();
-        auto* picker = new GUIFolderPicker("Select directory", this, cwd.empty() ? "." : cwd.c_str(),
-                                           MsgFolderOK, MsgFolderCancel);
-        AddChild(picker);
-        picker->Place();
-        picker->BringToFront();
-        Report("folder picker open");
-        return 1;
-      }
-      case MsgFolderOK: Report("folder %s", q ? static_cast<char*>(q) : ""); return 1;
-      case MsgFolderCancel: Report("folder cancelled"); return 1;
-      case MsgQuit:
-        Report("quit");
-        g_quit = true;
-        return 1;
-      default: return 0;
-    }
-  }
-};
 
 long DemoWindowProc(HWND window, unsigned message, unsigned long wParam, long lParam) {
   if (window == hMainWindow) {
@@ -223,15 +62,82 @@ long DemoWindowProc(HWND window, unsigned message, unsigned long wParam, long lP
   return DefWindowProcA(window, message, wParam, lParam);
 }
 
+enum class Scene { kWidgets, kConnection, kAuthentication };
+
+struct Options {
+  const char* assetDir = nullptr;
+  Scene scene = Scene::kWidgets;
+  std::string settings;
+};
+
+// Returns false (after the message) on a bad command line.
+bool ParseOptions(int argc, char** argv, Options& o) {
+  for (int i = 1; i < argc; ++i) {
+    const char* arg = argv[i];
+    if (!std::strcmp(arg, "--scene") || !std::strcmp(arg, "--settings")) {
+      if (i + 1 >= argc) return ToolError("%s needs a value", arg), false;
+      const char* value = argv[++i];
+      if (arg[2] == 's' && arg[3] == 'e' && arg[4] == 't') {
+        o.settings = value;
+      } else if (!std::strcmp(value, "connection")) {
+        o.scene = Scene::kConnection;
+      } else if (!std::strcmp(value, "authentication")) {
+        o.scene = Scene::kAuthentication;
+      } else {
+        return ToolError("unknown scene %s (connection or authentication)", value), false;
+      }
+    } else if (arg[0] == '-' || o.assetDir) {
+      return ToolError("usage: quorvel-tool %s", kUsage), false;
+    } else {
+      o.assetDir = arg;
+    }
+  }
+  return true;
+}
+
+// The scratch store, so that OK in the demo never changes the player's settings.
+bool UseScratchSettings(const Options& o) {
+  std::string file = o.settings;
+  if (file.empty()) {
+    const std::string dir = KnownFolderPath(KnownFolder::kTemporary) + "/quorvel-gui-demo";
+    if (!PlatMakeDirectory(dir)) return ToolError("cannot create %s", dir.c_str()), false;
+    file = dir + "/settings.txt";
+  }
+  // Taken before the asset folder becomes the current one.
+  if (file[0] != '/') file = PlatCurrentDirectory() + "/" + file;
+  UseSettingsStoreFile(file);
+  return true;
+}
+
+// Opens the scene's windows and reports where their controls are.
+void OpenScene(DemoWindow* demo, Scene scene) {
+  if (scene == Scene::kWidgets) return;
+  demo->OpenConnectionSettings();
+  ConnectionPrefsWindow* w = demo->Connection;
+  if (scene != Scene::kAuthentication || !w) return;
+  // As clicks on the two boxes do: the proxy is used, and it wants a log-on.
+  if (!w->UseProxy) {
+    w->UseProxy = w->UseProxyToggle->State = 1;
+    w->HandleMessage(kConnectionProxyToggled, 1, 0, nullptr, nullptr);
+  }
+  if (!w->RequiresLogon) {
+    w->RequiresLogon = w->LogonToggle->State = 1;
+    w->HandleMessage(kConnectionLogonToggled, 1, 0, nullptr, nullptr);
+  }
+}
+
 int Run(int argc, char** argv) {
-  static const ToolCommand self = {"gui-demo", "gui-demo [ASSETDIR]",
-                                   "show every GUI widget on the skin in ASSETDIR/zindimgs (default: here) and report each action", Run};
+  static const ToolCommand self = {"gui-demo", kUsage, kSummary, Run};
   if (WantsHelp(argc, argv)) return ToolHelp(self);
-  if (argc > 2) return ToolError("usage: quorvel-tool %s", self.usage);
-  if (argc == 2 && !PlatChangeDirectory(argv[1])) return ToolError("cannot enter %s", argv[1]);
+  Options options;
+  if (!ParseOptions(argc, argv, options)) return 1;
+  if (!UseScratchSettings(options)) return 1;
+  if (options.assetDir && !PlatChangeDirectory(options.assetDir)) return ToolError("cannot enter %s", options.assetDir);
   // Missing images would quietly draw as nothing: say so instead.
   if (!PlatFileExists("zindimgs/menublue.tga"))
-    return ToolError("no skin in %s (zindimgs/menublue.tga is missing)", argc == 2 ? argv[1] : "the current directory");
+    return ToolError("no skin in %s (zindimgs/menublue.tga is missing)",
+                     options.assetDir ? options.assetDir : "the current directory");
+  ReadServerURLOverrides();
   DisplayStartError error = CreateProgramWindow(
       {.ClassName = "QuorvelGuiDemo", .Title = "Quorvel GUI Demo", .Proc = DemoWindowProc,
        .ClientWidth = kWidth, .ClientHeight = kHeight});
@@ -245,18 +151,20 @@ int Run(int argc, char** argv) {
   Need_Redraw = 1;
   GUIRedrawWindows();
   std::printf("ready\n");
-  ReportWidget("button", demo->Press);
-  ReportWidget("toggle", demo->Toggle);
-  ReportWidget("entry", demo->Entry);
-  ReportWidget("dropdown", demo->Drop);
-  ReportWidget("dialog", demo->DialogButton);
-  ReportWidget("browse", demo->BrowseButton);
-  ReportWidget("quit", demo->QuitButton);
+  DemoReportWidget("button", demo->Press);
+  DemoReportWidget("toggle", demo->Toggle);
+  DemoReportWidget("entry", demo->Entry);
+  DemoReportWidget("dropdown", demo->Drop);
+  DemoReportWidget("dialog", demo->DialogButton);
+  DemoReportWidget("browse", demo->BrowseButton);
+  DemoReportWidget("connection", demo->ConnectionButton);
+  DemoReportWidget("quit", demo->QuitButton);
   std::fflush(stdout);
+  OpenScene(demo, options.scene);
 
-  while (!g_quit && IsWindow(hMainWindow)) {
+  while (!g_quit && !demo->Quit && IsWindow(hMainWindow)) {
     GUIDoEvents(0);
-    if (g_quit) break;
+    if (g_quit || demo->Quit) break;
     GUIRedrawWindows();
     if (demo->Drop->List && Need_Redraw == 0 && NDamageRegions == 0) {
       // Report the open list once it is on screen.
@@ -270,13 +178,11 @@ int Run(int argc, char** argv) {
       }
     }
   }
-  Report("closed");
+  DemoReport("closed");
   StopDisplay();
   return 0;
 }
 
-ToolCommandRegistration reg({"gui-demo", "gui-demo [ASSETDIR]",
-                             "show every GUI widget on the skin in ASSETDIR/zindimgs (default: here) and report each action",
-                             Run});
+ToolCommandRegistration reg({"gui-demo", kUsage, kSummary, Run});
 
 }  // namespace

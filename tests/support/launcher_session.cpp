@@ -12,7 +12,6 @@
 
 namespace {
 
-constexpr const char* kWindowTitle = "Quorvel Online Install/Update Agent";
 
 bool Contains(const TraceLine& line, const std::string& text) { return line.raw.find(text) != std::string::npos; }
 
@@ -132,8 +131,8 @@ unsigned long LauncherSession::Window(int timeoutMs) {
   while (std::chrono::steady_clock::now() < deadline && Running()) {
     // By the program's own process id first: a second launcher on the same
     // display has the same title.
-    std::string out = x_.Xdotool("search --pid " + std::to_string(pid_) + " --name " + ShellQuote(kWindowTitle));
-    if (out.empty()) out = x_.Xdotool("search --name " + ShellQuote(std::string("^") + kWindowTitle + "$"));
+    std::string out = x_.Xdotool("search --pid " + std::to_string(pid_) + " --name " + ShellQuote(title_));
+    if (out.empty()) out = x_.Xdotool("search --name " + ShellQuote("^" + title_ + "$"));
     if (!out.empty()) {
       window_ = std::stoul(out);
       return window_;

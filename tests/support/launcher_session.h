@@ -82,6 +82,9 @@ class LauncherSession {
   pid_t pid() const { return pid_; }
   // The program window, found by its title (0 before it appears).
   unsigned long Window(int timeoutMs = 20000);
+  // The title Window() looks for: the launcher's own unless set (another
+  // program of the project that writes the trace, such as the GUI demo).
+  void SetWindowTitle(const std::string& title) { title_ = title; }
 
   // The trace, the program's output and the display, for failure messages.
   std::string Describe() const;
@@ -92,6 +95,7 @@ class LauncherSession {
   bool ended_ = false;
   ProcessResult result_;
   std::string trace_;
+  std::string title_ = "Quorvel Online Install/Update Agent";
   unsigned long window_ = 0;
   size_t cursor_ = 0;  // lines before it were matched by earlier waits
 };
