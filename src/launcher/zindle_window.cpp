@@ -178,14 +178,7 @@ void ZindleWindow::OnTermsDisagree() {
 }
 
 void ZindleWindow::OnSettings() {
-  if (ConnectionWin) return;
-  auto* w = new ConnectionPrefsWindow(0, 0, 350, 250, this);
-  w->X = (Width - w->Width) / 2;
-  w->Y = (Height - w->Height) / 2;
-  AddChild(w);
-  ConnectionWin = w;
-  w->BringToFront();
-  Redraw();
+  if (!ConnectionWin) ConnectionPrefsWindow::Open(this);
 }
 
 void ZindleWindow::OnDetectedProxyAnswer(int msg, int a, int b, void* p, void* q) {

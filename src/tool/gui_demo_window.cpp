@@ -176,13 +176,7 @@ GUIObject* DemoWindow::ShowConfirmBox(const char* text, int yesMessage, int noMe
 
 void DemoWindow::OpenConnectionSettings() {
   if (Connection) return;
-  auto* w = new ConnectionPrefsWindow(0, 0, 350, 250, this);
-  w->X = (Width - w->Width) / 2;
-  w->Y = (Height - w->Height) / 2;
-  AddChild(w);
-  Connection = w;
-  w->BringToFront();
-  Redraw();
+  ConnectionPrefsWindow::Open(this);
   DemoReport("connection open");
 }
 

@@ -354,6 +354,18 @@ void ConnectionPrefsWindow::OnLogonToggled() {
   host->Redraw();
 }
 
+ConnectionPrefsWindow* ConnectionPrefsWindow::Open(DialogHost* owner) {
+  auto* w = new ConnectionPrefsWindow(0, 0, 350, 250, owner);
+  GUIObject* host = owner->HostObject();
+  w->X = (host->Width - w->Width) / 2;
+  w->Y = (host->Height - w->Height) / 2;
+  host->AddChild(w);
+  owner->SetConnectionWin(w);
+  w->BringToFront();
+  host->Redraw();
+  return w;
+}
+
 void ConnectionPrefsWindow::Close() {
   if (Owner) Owner->SetConnectionWin(nullptr);
   GUIObject* parent = Parent;

@@ -38,8 +38,12 @@ class ConnectionPrefsWindow : public GUIFramedWindow {
   DetectedProxy Detected;
 
   // Reads the stored settings and builds the window; the caller adds it to
-  // the owner's object.
+  // the owner's object (Open does both).
   ConnectionPrefsWindow(int x, int y, int width, int height, DialogHost* owner);
+  // The window as the Settings button opens it: 350 by 250, centred on the
+  // owner's object and added to it in front of its other children. The
+  // owner then holds it (SetConnectionWin) until it closes.
+  static ConnectionPrefsWindow* Open(DialogHost* owner);
   ~ConnectionPrefsWindow() override;
 
   void Draw(int x, int y) override;

@@ -20,29 +20,6 @@ namespace {
 
 std::map<std::string, std::string> PlayerFiles() { return {{"decks/starter.deck", FaultRig::PlayerDeck()}}; }
 
-// Listed files, other than those named, at neither release (an update the
-// player stopped leaves files at the first release, never broken).
-int LostExcept(FaultRig& rig, const std::vector<std::string>& except, std::string* problems) {
-  int lost = 0;
-  const auto v1 = TreeContents(rig.gameDir("v1"));
-  for (const auto& [name, contents] : TreeContents(rig.gameDir("v2"))) {
-    bool skip = name.rfind("decks/", 0) == 0;
-    for (const std::string& e : except) skip = skip || name.rfind(e, 0) == 0;
-    if (skip) continue;
-    const std::string have = ReadFileText(rig.installDir() + name);
-    const auto old = v1.find(name);
-    if (have != contents && (old == v1.end() || have != old->second)) {
-      ++lost;
-      *problems += name + " is at neither release\n";
-    }
-  }
-  if (ReadFileText(rig.installDir() + "decks/starter.deck") != FaultRig::PlayerDeck()) {
-    ++lost;
-    *problems += "the player's deck changed\n";
-  }
-  return lost;
-}
-
 }  // namespace
 
 TEST(DamagedState, AGarbageSettingsFileIsAnInstallationToMakeAgain) {
@@ -98,7 +75,7 @@ TEST(DamagedState, AFolderWhereAFileBelongsIsAskedAboutAndKept) {
   std::string describe;
   DriveResult r = RunLauncher(rig, {"-a"}, rig.home() + "/../folder-for-file.trace", {}, {}, &describe);
   std::string problems;
-  int lost = LostExcept(rig, {"many/m010.txt"}, &problems);
+  int lost = FilesAtNeitherRelease(rig, {"many/m010.txt"}, &problems);
   if (ReadFileText(dir + "many/m010.txt/the player's notes.txt") != "notes\n") {
     ++lost;
     problems += "the folder's contents changed\n";
@@ -122,7 +99,7 @@ TEST(DamagedState, AFileWhereAFolderBelongsIsAskedAboutAndKept) {
   std::string describe;
   DriveResult r = RunLauncher(rig, {"-a"}, rig.home() + "/../file-for-folder.trace", {}, {}, &describe, 120000);
   std::string problems;
-  int lost = LostExcept(rig, {"many/"}, &problems);
+  int lost = FilesAtNeitherRelease(rig, {"many/"}, &problems);
   if (ReadFileText(dir + "many") != "not a folder\n") {
     ++lost;
     problems += "the file in the folder's place changed\n";
@@ -148,7 +125,7 @@ TEST(DamagedState, FilesWithoutReadOrWritePermission) {
   fs::permissions(dir + "many/m020.txt", fs::perms::owner_all);
   fs::permissions(dir + "data/file5.dat", fs::perms::owner_all);
   std::string problems;
-  const int lost = LostExcept(rig, {"many/m020.txt"}, &problems);
+  const int lost = FilesAtNeitherRelease(rig, {"many/m020.txt"}, &problems);
   RecordFaultRun("damaged: no read or write permission", r.ended, lost, int(LeftoverFiles(dir).size()));
   EXPECT_TRUE(r.ended) << describe;
   EXPECT_EQ(lost, 0) << problems;

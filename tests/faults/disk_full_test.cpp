@@ -78,26 +78,6 @@ long long KilobytesUnder(const std::string& dir) {
     ASSERT_EQ(why, "");                                                \
   } while (0)
 
-// Every listed file is at one of the two releases, the player's deck untouched.
-int FilesNeitherVersion(FaultRig& rig, std::string* problems) {
-  int lost = 0;
-  const auto v1 = TreeContents(rig.gameDir("v1"));
-  for (const auto& [name, contents] : TreeContents(rig.gameDir("v2"))) {
-    if (name.rfind("decks/", 0) == 0) continue;
-    const std::string have = ReadFileText(rig.installDir() + name);
-    const auto old = v1.find(name);
-    if (have != contents && (old == v1.end() || have != old->second)) {
-      ++lost;
-      *problems += name + " is neither version\n";
-    }
-  }
-  if (ReadFileText(rig.installDir() + "decks/starter.deck") != FaultRig::PlayerDeck()) {
-    ++lost;
-    *problems += "the player's deck changed\n";
-  }
-  return lost;
-}
-
 }  // namespace
 
 TEST(DiskFull, DuringAnUpdateTheOldFilesSurviveAndARestartCompletes) {
@@ -111,7 +91,7 @@ TEST(DiskFull, DuringAnUpdateTheOldFilesSurviveAndARestartCompletes) {
   std::string describe;
   DriveResult full = RunLauncher(rig, {"-a"}, rig.home() + "/../disk-full.trace", {}, {}, &describe);
   std::string problems;
-  const int lost = FilesNeitherVersion(rig, &problems);
+  const int lost = FilesAtNeitherRelease(rig, {}, &problems);
   EXPECT_TRUE(full.ended) << describe;
   EXPECT_TRUE(full.Saw("out of disk space")) << "the player is told the disk is full\n" << describe;
   EXPECT_EQ(lost, 0) << problems;

@@ -15,17 +15,6 @@ namespace fs = std::filesystem;
 
 namespace {
 
-std::string Bytes(const std::string& seed, size_t size) {
-  std::string out(size, '\0');
-  unsigned long long state = 1469598103934665603ull;
-  for (char c : seed) state = (state ^ static_cast<unsigned char>(c)) * 1099511628211ull;
-  for (size_t i = 0; i < size; ++i) {
-    state = state * 6364136223846793005ull + 1442695040888963407ull;
-    out[i] = static_cast<char>(state >> 56);
-  }
-  return out;
-}
-
 constexpr int kManyFiles = 80;
 constexpr size_t kLargeSize = 3 << 20;
 
@@ -34,11 +23,11 @@ GameFiles FaultGame(const std::string& version) {
   for (int i = 0; i < kManyFiles; ++i) {
     char name[32];
     std::snprintf(name, sizeof name, "many/m%03d.txt", i);
-    files[name] = Bytes(std::string(name) + version, 700 + 37 * i);
+    files[name] = GameBytes(std::string(name) + version, 700 + 37 * i);
   }
-  files["data/large.dat"] = Bytes("large" + version, kLargeSize);
-  std::string patched = Bytes("patched", kLargeSize);
-  if (version != "1.0") patched.replace(kLargeSize / 2, 4096, Bytes("patched" + version, 4096));
+  files["data/large.dat"] = GameBytes("large" + version, kLargeSize);
+  std::string patched = GameBytes("patched", kLargeSize);
+  if (version != "1.0") patched.replace(kLargeSize / 2, 4096, GameBytes("patched" + version, 4096));
   files["data/patched.dat"] = patched;
   return files;
 }
@@ -314,7 +303,45 @@ void CheckOutside(const std::string& dir, InstallCheck* check) {
   check->problems.push_back("the folder outside the installation changed:" + what);
 }
 
+// What every check shares: the player's files as they were, no work files
+// left, nothing outside the installation touched.
+void CheckKeptLeftoversAndOutside(const std::string& dir, const std::map<std::string, std::string>& kept,
+                                  InstallCheck* check) {
+  for (const auto& [name, contents] : kept) {
+    if (ReadFileText(dir + name) != contents) {
+      ++check->lost;
+      check->problems.push_back("the player's " + name + " changed");
+    }
+  }
+  for (const std::string& name : LeftoverFiles(dir)) {
+    ++check->leftovers;
+    check->problems.push_back("leftover " + name);
+  }
+  CheckOutside(dir, check);
+}
+
 }  // namespace
+
+int FilesAtNeitherRelease(FaultRig& rig, const std::vector<std::string>& except, std::string* problems) {
+  int lost = 0;
+  const auto v1 = TreeContents(rig.gameDir("v1"));
+  for (const auto& [name, contents] : TreeContents(rig.gameDir("v2"))) {
+    bool skip = name.rfind("decks/", 0) == 0;
+    for (const std::string& e : except) skip = skip || name.rfind(e, 0) == 0;
+    if (skip) continue;
+    const std::string have = ReadFileText(rig.installDir() + name);
+    const auto old = v1.find(name);
+    if (have != contents && (old == v1.end() || have != old->second)) {
+      ++lost;
+      *problems += name + " is at neither release\n";
+    }
+  }
+  if (ReadFileText(rig.installDir() + "decks/starter.deck") != FaultRig::PlayerDeck()) {
+    ++lost;
+    *problems += "the player's deck changed\n";
+  }
+  return lost;
+}
 
 InstallCheck CheckInstallation(const std::string& gameDir, const std::string& dir,
                                const std::map<std::string, std::string>& kept) {
@@ -333,17 +360,7 @@ InstallCheck CheckInstallation(const std::string& gameDir, const std::string& di
       check.problems.push_back(name + " is not as released");
     }
   }
-  for (const auto& [name, contents] : kept) {
-    if (ReadFileText(dir + name) != contents) {
-      ++check.lost;
-      check.problems.push_back("the player's " + name + " changed");
-    }
-  }
-  for (const std::string& name : LeftoverFiles(dir)) {
-    ++check.leftovers;
-    check.problems.push_back("leftover " + name);
-  }
-  CheckOutside(dir, &check);
+  CheckKeptLeftoversAndOutside(dir, kept, &check);
   return check;
 }
 
@@ -357,17 +374,7 @@ InstallCheck CheckUninstalled(const std::string& gameDir, const std::string& dir
       check.problems.push_back(name + " was not removed");
     }
   }
-  for (const auto& [name, contents] : kept) {
-    if (ReadFileText(dir + name) != contents) {
-      ++check.lost;
-      check.problems.push_back("the player's " + name + " changed");
-    }
-  }
-  for (const std::string& name : LeftoverFiles(dir)) {
-    ++check.leftovers;
-    check.problems.push_back("leftover " + name);
-  }
-  CheckOutside(dir, &check);
+  CheckKeptLeftoversAndOutside(dir, kept, &check);
   return check;
 }
 

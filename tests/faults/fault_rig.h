@@ -132,6 +132,12 @@ struct InstallCheck {
   std::string Text() const;
 };
 
+// Listed files of the second release, other than those whose names start
+// with one of except, that hold neither release's version (an update stopped
+// half-way leaves files at the first release, never broken), and a changed
+// player's deck: their count, with one line each added to problems.
+int FilesAtNeitherRelease(FaultRig& rig, const std::vector<std::string>& except, std::string* problems);
+
 // Every file of the release's game folder must be in dir with the same bytes,
 // except "decks/" files, which must still hold what the player had (kept);
 // nothing under outside may have changed from outsideBefore.

@@ -16,23 +16,14 @@ namespace {
 constexpr const char* kSettingsKey = "HKEY_CURRENT_USER\\Software\\Quorvel Online";
 
 // Every listed file holds one of the two releases' versions (a refused update
-// may leave a file at the first, never broken).
+// may leave a file at the first, never broken), and no work file is left.
 InstallCheck CheckOldOrNew(FaultRig& rig) {
-  InstallCheck now = CheckInstallation(rig.gameDir("v2"), rig.installDir(), {{"decks/starter.deck", FaultRig::PlayerDeck()}});
   InstallCheck check;
-  check.leftovers = now.leftovers;
-  const auto v1 = TreeContents(rig.gameDir("v1"));
-  const auto v2 = TreeContents(rig.gameDir("v2"));
-  for (const auto& [name, contents] : v2) {
-    if (name.rfind("decks/", 0) == 0) continue;
-    const std::string have = ReadFileText(rig.installDir() + name);
-    const auto old = v1.find(name);
-    if (have != contents && (old == v1.end() || have != old->second)) {
-      ++check.lost;
-      check.problems.push_back(name + " is neither version");
-    }
-  }
-  if (ReadFileText(rig.installDir() + "decks/starter.deck") != FaultRig::PlayerDeck()) ++check.lost;
+  check.leftovers =
+      CheckInstallation(rig.gameDir("v2"), rig.installDir(), {{"decks/starter.deck", FaultRig::PlayerDeck()}}).leftovers;
+  std::string problems;
+  check.lost = FilesAtNeitherRelease(rig, {}, &problems);
+  if (!problems.empty()) check.problems.push_back(problems);
   return check;
 }
 

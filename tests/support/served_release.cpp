@@ -11,18 +11,6 @@ namespace fs = std::filesystem;
 
 namespace {
 
-// Deterministic bytes: a file of the same name and version is always the same.
-std::string Bytes(const std::string& seed, size_t size) {
-  std::string out(size, '\0');
-  unsigned long long state = 1469598103934665603ull;
-  for (char c : seed) state = (state ^ static_cast<unsigned char>(c)) * 1099511628211ull;
-  for (size_t i = 0; i < size; ++i) {
-    state = state * 6364136223846793005ull + 1442695040888963407ull;
-    out[i] = static_cast<char>(state >> 56);
-  }
-  return out;
-}
-
 // Moves the modification time of every file under dir by delta.
 std::string ShiftTimes(const std::string& dir, std::chrono::seconds delta) {
   std::error_code ec;
@@ -42,17 +30,28 @@ std::string ToolError(const char* what, const ProcessResult& r) {
 
 }  // namespace
 
+std::string GameBytes(const std::string& seed, size_t size) {
+  std::string out(size, '\0');
+  unsigned long long state = 1469598103934665603ull;
+  for (char c : seed) state = (state ^ static_cast<unsigned char>(c)) * 1099511628211ull;
+  for (size_t i = 0; i < size; ++i) {
+    state = state * 6364136223846793005ull + 1442695040888963407ull;
+    out[i] = static_cast<char>(state >> 56);
+  }
+  return out;
+}
+
 GameFiles SmallGame(const std::string& version) {
   GameFiles files;
   files["version.txt"] = version + "\n";
   files["decks/starter.deck"] = "starter deck\n";
   for (int i = 0; i < 12; ++i) {
     const std::string name = "data/file" + std::to_string(i) + ".dat";
-    files[name] = Bytes(name, 3000 + 1500 * i);
+    files[name] = GameBytes(name, 3000 + 1500 * i);
   }
   // A large file changed in the middle from one version to the next, so the
   // next release carries it as a patch.
-  std::string big = Bytes("data/big.dat", 300000);
+  std::string big = GameBytes("data/big.dat", 300000);
   if (version != "1.0") big.replace(150000, version.size(), version);
   files["data/big.dat"] = big;
   return files;

@@ -16,6 +16,10 @@
 // Relative path (with "/") to contents.
 using GameFiles = std::map<std::string, std::string>;
 
+// Deterministic bytes from a seed: a file made from the same seed is always
+// the same, and different seeds give unrelated contents.
+std::string GameBytes(const std::string& seed, size_t size);
+
 // A small game: the stand-in "quorvel1.exe" (the demo game), "version.txt",
 // a deck, the catalogues and a few data files, some large enough to patch.
 GameFiles SmallGame(const std::string& version);
