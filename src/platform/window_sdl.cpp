@@ -470,7 +470,13 @@ int MessageBoxA(HWND owner, const char* text, const char* caption, unsigned flag
   bool show = g_videoUp && !g_headless && !toStderrOnly;
   if (show) {
     SDL_Window* parent = (owner && IsWindow(owner) && owner->visible) ? owner->sdl : nullptr;
-    SDL_ShowSimpleMessageBox(SDL_MESSAGEBOX_WARNING, caption ? caption : "", text ? text : "", parent);
+    // SDL draws the box itself with the X server's core fonts (or asks
+    // zenity); without either nothing can be shown.
+    if (SDL_ShowSimpleMessageBox(SDL_MESSAGEBOX_WARNING, caption ? caption : "", text ? text : "", parent) != 0) {
+      // The text is on standard error already; say that nobody saw it.
+      std::fprintf(stderr, "The message box could not be shown: %s\n", SDL_GetError());
+      std::fflush(stderr);
+    }
   }
   return 1;
 }

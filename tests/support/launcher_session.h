@@ -44,7 +44,9 @@ class LauncherSession {
   LauncherSession& operator=(const LauncherSession&) = delete;
 
   // Starts exe with args in cwd, the trace going to traceFile, with env added
-  // to the display and the trace variable. Output goes beside the trace
+  // to the display and the trace variable. Native message boxes go to
+  // standard error only, unless env names QUORVEL_MESSAGEBOX (a test that
+  // acknowledges them passes QUORVEL_MESSAGEBOX=display). Output goes beside the trace
   // (traceFile + ".out", ".err").
   bool Start(const std::string& exe, const std::vector<std::string>& args, const std::string& cwd,
              const std::vector<std::string>& env, const std::string& traceFile);
