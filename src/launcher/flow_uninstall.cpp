@@ -44,9 +44,17 @@ void UninstallingWork(ZindleWindow* window) {
   if (!ShortInstall) {
     UninstallHooks hooks;
     hooks.held = [] { return PauseUninstall != 0; };
+    // "Cancel Uninstall?" answered Yes has left this state (the menu is back)
+    // while the deletion waited: it stops there, and the shortcuts and the
+    // record of an installation that is partly still there stay.
+    hooks.cancelled = [window] { return window->State != StateUninstalling; };
     hooks.pump = [](bool force) { force ? CheckRedraw(1, 0) : PumpDuringLongWork(); };
     hooks.finishedFile = [window](const char* path) { window->FileCopyWin->FinishedFile(path, 1); };
-    DeleteInstalledFiles(listindexptr, RegInfo->Directory, hooks);
+    if (!DeleteInstalledFiles(listindexptr, RegInfo->Directory, hooks)) {
+      PauseUninstall = 0;
+      listindexptr = nullptr;
+      return;
+    }
   }
   listindexptr = nullptr;
   DeleteShortcuts(*StartMenuShortcuts, RegInfo->Directory, StartMenuShortcutFolder());

@@ -59,15 +59,18 @@ bool IsLauncherFile(const char* name) { return std::strcmp(name, "quorvel.exe") 
 
 }  // namespace
 
-void DeleteInstalledFiles(ZindleFileListEntry* first, const char* directory, const UninstallHooks& hooks) {
+bool DeleteInstalledFiles(ZindleFileListEntry* first, const char* directory, const UninstallHooks& hooks) {
   const std::string root = PlatNativePath(directory ? directory : "");
   StaleWorkFileSweeper sweeper;
   // The launcher goes last, so an uninstallation cut short can be started
   // again from the uninstall entry and finish.
   for (int launcherPass = 0; launcherPass < 2; ++launcherPass) {
     for (ZindleFileListEntry* e = first; e; e = e->next) {
-      while (hooks.held && hooks.held())
+      while (hooks.held && hooks.held()) {
+        if (hooks.cancelled && hooks.cancelled()) break;
         if (hooks.pump) hooks.pump(true);
+      }
+      if (hooks.cancelled && hooks.cancelled()) return false;
       if (IsPlayerFile(e->name) || IsLauncherFile(e->name) != (launcherPass == 1)) continue;
       // Never through a linked folder: that would delete outside the installation.
       if (PlatPathCrossesLink(root, e->name)) continue;
@@ -79,4 +82,5 @@ void DeleteInstalledFiles(ZindleFileListEntry* first, const char* directory, con
       RemoveEmptiedFolders(path, root);
     }
   }
+  return true;
 }

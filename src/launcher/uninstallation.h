@@ -17,12 +17,13 @@ bool ReadInstalledLists(const char* directory, unsigned char ignoreQuorvelFiles)
 bool IsPlayerFile(const char* name);
 
 struct UninstallHooks {
-  std::function<bool()> held;  // the cancel question is up: wait
+  std::function<bool()> held;       // the cancel question is up: wait
+  std::function<bool()> cancelled;  // the player confirmed the cancel: stop before the next entry
   std::function<void(bool force)> pump;
   std::function<void(const char* path)> finishedFile;
 };
 
 // Deletes directory + name for every entry from first on, except the
 // player's files, and then each folder the deletion emptied, up to and
-// including directory itself.
-void DeleteInstalledFiles(ZindleFileListEntry* first, const char* directory, const UninstallHooks& hooks);
+// including directory itself. False when it was cancelled before the end.
+bool DeleteInstalledFiles(ZindleFileListEntry* first, const char* directory, const UninstallHooks& hooks);

@@ -163,6 +163,33 @@ TEST_F(Flow, UninstallWithoutListsStillRemovesTheRecordAndSaysSo) {
   EXPECT_NE(window_->CurrentDialog, nullptr);
 }
 
+// Regression: "Cancel Uninstall?" answered Yes while the deletion waited
+// left the deletion waiting for ever; it now stops, keeps the shortcuts and
+// the record, and a later uninstallation is not held by the old question.
+TEST_F(Flow, AnUninstallCancelledWhileItWaitedStopsAndKeepsTheRecord) {
+  FinishInstallWork(window_);
+  Install("quorvel.exe", "launcher");
+  Install("data/x.dat", "x");
+  Install("master.lst", "R " + Hex("launcher") + " quorvel.exe\nR " + Hex("x") + " data/x.dat\n");
+  window_->OnUninstallYes();
+  DoStateWork(window_);
+  ASSERT_EQ(window_->State, StateUninstalling);
+  PauseUninstall = 1;  // Cancel pressed ...
+  window_->OnCancelUninstallYes();  // ... and confirmed: the menu is back
+  UninstallingWork(window_);
+  EXPECT_EQ(window_->State, StateIdle);
+  EXPECT_EQ(PauseUninstall, 0);
+  EXPECT_TRUE(fs::exists(install_ + "data/x.dat"));
+  EXPECT_TRUE(fs::exists(DesktopShortcutFolder() + "/Quorvel Online.desktop"));
+  EXPECT_EQ(StoredValue(HKEY_CURRENT_USER, RegistryKeyName, "InstallationDirectory"), install_);
+
+  window_->OnUninstallYes();
+  DoStateWork(window_);
+  DoStateWork(window_);
+  EXPECT_FALSE(fs::exists(install_ + "data/x.dat"));
+  EXPECT_EQ(StoredValue(HKEY_CURRENT_USER, RegistryKeyName, "InstallationDirectory"), "<no key>");
+}
+
 TEST_F(Flow, DecliningTheUninstallEndsAtOnce) {
   EXPECT_FATAL(window_->OnUninstallNo(), "");
 }

@@ -258,6 +258,32 @@ TEST_F(InWorkingDirectory, UninstallKeepsDecksAndRemovesTheFoldersItEmptied) {
   EXPECT_EQ(InstallFileList, nullptr);
 }
 
+// Regression: a cancel confirmed while the deletion waited on the question
+// left the loop waiting for ever.
+TEST_F(InWorkingDirectory, UninstallCancelledWhileHeldStopsBeforeTheNextFile) {
+  for (const char* name : {"one.dat", "two.dat", "three.dat"}) Write(install_ + name, "x");
+  list_ = List({Entry('R', "x", "one.dat"), Entry('R', "x", "two.dat"), Entry('R', "x", "three.dat")});
+  bool asked = false, answered = false;
+  int forced = 0;
+  UninstallHooks hooks;
+  hooks.held = [&] { return asked; };
+  hooks.cancelled = [&] { return answered; };
+  hooks.pump = [&](bool force) {
+    if (!force) return;
+    if (++forced == 2) answered = true;  // the player says Yes while the loop waits
+  };
+  hooks.finishedFile = [&](const char*) { asked = true; };  // Cancel pressed during the first file
+  EXPECT_FALSE(DeleteInstalledFiles(list_, install_.c_str(), hooks));
+  EXPECT_EQ(forced, 2);
+  EXPECT_FALSE(fs::exists(install_ + "one.dat"));
+  EXPECT_TRUE(fs::exists(install_ + "two.dat"));
+  EXPECT_TRUE(fs::exists(install_ + "three.dat"));
+
+  asked = answered = false;
+  EXPECT_TRUE(DeleteInstalledFiles(list_, install_.c_str(), UninstallHooks{}));
+  EXPECT_FALSE(fs::exists(install_ + "three.dat"));
+}
+
 TEST_F(InWorkingDirectory, CopyFileACopiesWholeFilesAndRefusesTheRest) {
   const std::string game(10000, 'g');  // three 4096-byte blocks
   Write("quorvel1.exe", game);
