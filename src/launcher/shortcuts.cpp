@@ -83,7 +83,10 @@ void DeleteShortcuts(const ArrayCollection<ShortcutInfoStruct>& list, const char
 void RemoveStartMenuFolders() {
   std::string folder = StartMenuShortcutFolder();
   if (folder.empty()) return;
-  if (!PlatRemoveEmptyDirectory(folder)) return;
+  // The publisher's folder is tried even when the product's is already gone
+  // (an uninstallation cut short after removing it); the removal of a folder
+  // that is not empty fails and leaves it.
+  PlatRemoveEmptyDirectory(folder);
   const size_t cut = folder.find_last_of(kPathSeparator);
   if (cut != std::string::npos && cut > 0) PlatRemoveEmptyDirectory(folder.substr(0, cut));
 }

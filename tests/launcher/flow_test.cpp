@@ -140,6 +140,25 @@ TEST_F(Flow, InstallationRecordAndUninstallationRemoveEverythingButThePlayersFil
   EXPECT_EQ(Uninstalling, 0);
 }
 
+// Regression: with the product's Start Menu folder already gone, the empty
+// publisher's folder above it was left behind.
+TEST_F(Flow, TheStartMenuFoldersGoEachOnlyWhenEmpty) {
+  FinishInstallWork(window_);
+  const fs::path menu = StartMenuShortcutFolder();
+  const fs::path publisher = menu.parent_path();
+  ASSERT_TRUE(fs::is_directory(menu));
+  fs::create_directories(publisher / "Another Game");
+  DeleteShortcuts(*StartMenuShortcuts, RegInfo->Directory, menu.string());
+  RemoveStartMenuFolders();
+  EXPECT_FALSE(fs::exists(menu));
+  EXPECT_TRUE(fs::is_directory(publisher / "Another Game")) << "a folder that is not empty stays";
+
+  fs::remove(publisher / "Another Game");
+  RemoveStartMenuFolders();
+  EXPECT_FALSE(fs::exists(publisher)) << "the publisher's folder goes once it is empty";
+  EXPECT_TRUE(fs::is_directory(publisher.parent_path()));
+}
+
 TEST_F(Flow, ShortUninstallDeletesNoGameFileButRemovesTheRecord) {
   FinishInstallWork(window_);
   Install("quorvel.exe", "launcher");
