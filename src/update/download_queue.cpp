@@ -30,13 +30,14 @@ DownloadFileQueueEntry* QueueDownload(DownloadFileQueueEntry*& queue, bool runni
     return nullptr;
   }
   if (DownloadFileQueueEntry* found = FindQueuedDownload(queue, name)) {
+    // The same argument again is the one the entry already owns: freeing it
+    // here would leave the entry holding freed memory.
+    for (ArgNode* a = found->Arguments; a; a = a->next)
+      if (argument && a->Data == argument) return found;
     if (!argument || !std::strstr(name, ".pig")) {
       drop();
       return found;
     }
-    // The same argument again is the one the entry already owns.
-    for (ArgNode* a = found->Arguments; a; a = a->next)
-      if (a->Data == argument) return found;
     ArgNode* node = new ArgNode;
     node->Data = argument;
     node->FreeData = freeArg;

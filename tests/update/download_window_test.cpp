@@ -92,6 +92,20 @@ TEST_F(DownloadQueueTest, PigArchivesGatherEveryDistinctArgument) {
   EXPECT_EQ(g_freed, 2);
 }
 
+// Regression: queuing a file that is not an archive again with the argument
+// its entry already holds freed that argument while the entry kept it.
+TEST_F(DownloadQueueTest, TheArgumentAnEntryAlreadyHoldsIsNotFreedWhenItsNameIsQueuedAgain) {
+  int* a = new int(7);
+  window->AddNewDownload("data\\a.txt", CallbackA, a, 1, nullptr, CountingFree);
+  window->AddNewDownload("DATA\\A.TXT", CallbackB, a, 1, nullptr, CountingFree);
+  EXPECT_EQ(g_freed, 0);
+  ASSERT_NE(window->Queue->Arguments, nullptr);
+  EXPECT_EQ(window->Queue->Arguments->Data, a);
+  EXPECT_EQ(*static_cast<int*>(window->Queue->Arguments->Data), 7);
+  delete window;
+  EXPECT_EQ(g_freed, 1) << "freed once, with its entry";
+}
+
 TEST_F(DownloadQueueTest, NamesThatDoNotFitAnEntryAreRefusedNotCut) {
   std::string fits(kQueueNameSize - 1, 'a');
   std::string tooLong(kQueueNameSize, 'b');
