@@ -7,16 +7,31 @@
 #include "platform/directory_maintenance.h"
 #include "platform/filesystem.h"
 #include "platform/link_guard.h"
+#include "transport/file.h"
 #include "update/file_list.h"
 #include "update/stale_work_files.h"
+
+namespace {
+
+// ReadFileList treats a list it cannot open as fatal, so that is tested
+// first: a list that is there but is no file, or cannot be read, counts as
+// missing.
+bool ListOpens(const std::string& path) {
+  if (!PlatFileExists(path) || PlatIsDirectory(path)) return false;
+  File probe;
+  const bool opens = probe.Open(path.c_str(), 0) != 0;
+  probe.Close();
+  return opens;
+}
+
+}  // namespace
 
 bool ReadInstalledLists(const char* directory, unsigned char ignoreQuorvelFiles) {
   WipeList(InstallFileList);
   const std::string dir = directory ? directory : "";
-  // ReadFileList treats a missing list as fatal, so absence is tested first.
-  if (!PlatFileExists(dir + masterlistname)) return false;
+  if (!ListOpens(dir + masterlistname)) return false;
   ReadFileList(masterlistname, 0, &InstallFileList, dir.c_str(), ignoreQuorvelFiles, 0);
-  if (PlatFileExists(dir + updatedlistname)) {
+  if (ListOpens(dir + updatedlistname)) {
     ZindleFileListEntry* updated = nullptr;
     ReadFileList(updatedlistname, 0, &updated, dir.c_str(), ignoreQuorvelFiles, 0);
     IntegrateFilesLists(InstallFileList, updated);

@@ -11,6 +11,7 @@
 #include <csignal>
 #include <cstring>
 #include <filesystem>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -18,6 +19,7 @@
 #include "launcher/game_launch.h"
 #include "launcher/installation.h"
 #include "launcher/uninstallation.h"
+#include "support/fatal.h"
 #include "support/files.h"
 #include "support/temp_dir.h"
 #include "transport/md5.h"
@@ -256,6 +258,23 @@ TEST_F(InWorkingDirectory, UninstallKeepsDecksAndRemovesTheFoldersItEmptied) {
   fs::remove(install_ + "master.lst");
   EXPECT_FALSE(ReadInstalledLists(install_.c_str(), 0));
   EXPECT_EQ(InstallFileList, nullptr);
+}
+
+// Regression: an installed list that is there but cannot be opened as a file
+// ended the uninstallation with a fatal read error.
+TEST_F(InWorkingDirectory, AnInstalledListThatCannotBeOpenedCountsAsMissing) {
+  fs::create_directories(install_ + "master.lst");
+  std::optional<std::string> stop = CatchFatal([&] { EXPECT_FALSE(ReadInstalledLists(install_.c_str(), 0)); });
+  EXPECT_EQ(stop, std::nullopt) << *stop;
+  EXPECT_EQ(InstallFileList, nullptr);
+
+  fs::remove(install_ + "master.lst");
+  Write(install_ + "master.lst", "R " + Hex("1") + " one.dat\n");
+  fs::create_directories(install_ + "updated.lst");
+  stop = CatchFatal([&] { EXPECT_TRUE(ReadInstalledLists(install_.c_str(), 0)); });
+  EXPECT_EQ(stop, std::nullopt) << *stop;
+  ASSERT_EQ(ListLength(InstallFileList), 1);
+  EXPECT_STREQ(InstallFileList->name, "one.dat");
 }
 
 // Regression: a cancel confirmed while the deletion waited on the question
