@@ -1,5 +1,7 @@
 #include "launcher/installation.h"
 
+#include <openssl/evp.h>
+
 #include <cctype>
 #include <cstdio>
 #include <cstring>
@@ -75,17 +77,26 @@ bool InstalledWithDigest(const std::string& path, const unsigned char* digest) {
 
 }  // namespace
 
-PackageFileCopy InstallPackageFile(const char* source, const std::string& path) {
+PackageFileCopy InstallPackageFile(const char* source, const std::string& path, const unsigned char* digest) {
   File in;
   if (!in.Open(source, 0)) return PackageFileCopy::kSourceMissing;
   const std::string staging = path + ".ins";
   OutputFile out;
   if (!out.Open(staging.c_str(), 0)) return PackageFileCopy::kInstallFailed;
+  // The contents are digested as they are copied: the package's list says
+  // only that the package holds the digest, not that the file of this name
+  // has it (another name may carry it, or the file may be damaged).
+  EVP_MD_CTX* md5 = digest ? EVP_MD_CTX_new() : nullptr;
+  if (md5 && EVP_DigestInit_ex(md5, EVP_md5(), nullptr) != 1) {
+    EVP_MD_CTX_free(md5);
+    md5 = nullptr;
+  }
   std::vector<unsigned char> block(kPackageCopyBlockSize);
   bool complete = true;
   for (;;) {
     const unsigned got = in.Read(block.data(), 1, kPackageCopyBlockSize);
     if (got == 0) break;
+    if (md5) EVP_DigestUpdate(md5, block.data(), got);
     if (out.Write(block.data(), 1, got) != got) {
       complete = false;
       break;
@@ -94,9 +105,23 @@ PackageFileCopy InstallPackageFile(const char* source, const std::string& path) 
   in.Close();
   // Data still buffered when the disk filled up surfaces at close.
   if (!out.Close()) complete = false;
+  bool matches = true;
+  if (md5) {
+    unsigned char actual[kMD5Size];
+    unsigned int length = 0;
+    matches = EVP_DigestFinal_ex(md5, actual, &length) == 1 && std::memcmp(actual, digest, kMD5Size) == 0;
+    EVP_MD_CTX_free(md5);
+  } else if (digest) {
+    unsigned char actual[kMD5Size];
+    matches = complete && GetMD5(staging.c_str(), actual) && std::memcmp(actual, digest, kMD5Size) == 0;
+  }
   if (!complete) {
     PlatRemoveFile(staging);
     return PackageFileCopy::kWriteFailed;
+  }
+  if (!matches) {
+    PlatRemoveFile(staging);
+    return PackageFileCopy::kSourceDiffers;
   }
   // The rename replaces an old copy in one step, so the old file stays until
   // the new one is complete.
@@ -131,11 +156,12 @@ PackageCopyResult CopyInstallPackage(ZindleFileListEntry* list, ZindleFileListEn
       done = true;
       sweeper.Sweep(path, false);
     } else if (PackageEntryWithDigest(package, e->digest)) {
-      switch (InstallPackageFile(e->name, path)) {
+      switch (InstallPackageFile(e->name, path, e->digest)) {
         case PackageFileCopy::kInstalled:
           done = true;
           break;
         case PackageFileCopy::kSourceMissing:
+        case PackageFileCopy::kSourceDiffers:
           break;
         case PackageFileCopy::kWriteFailed:
           result.outcome = PackageCopyOutcome::kWriteFailed;

@@ -52,13 +52,17 @@ struct PackageCopyResult {
 // the entry in the working directory) are copied through path + ".ins" in
 // 65536-byte blocks and renamed into place; files the package lacks are queued
 // for download, except on-demand and update-if-present files, which count as
-// done. Stops at the first failure; nothing is left half written.
+// done. A package file whose contents do not have the listed digest is not
+// installed but queued like a missing one. Stops at the first failure;
+// nothing is left half written.
 PackageCopyResult CopyInstallPackage(ZindleFileListEntry* list, ZindleFileListEntry* package, const char* directory,
                                      const PackageCopyHooks& hooks);
 
-enum class PackageFileCopy { kInstalled, kSourceMissing, kWriteFailed, kInstallFailed };
+enum class PackageFileCopy { kInstalled, kSourceMissing, kSourceDiffers, kWriteFailed, kInstallFailed };
 // One file: source (relative to the working directory) into path via path +
-// ".ins". A ".exe" is made executable.
-PackageFileCopy InstallPackageFile(const char* source, const std::string& path);
+// ".ins". A ".exe" is made executable. With a digest, a copy whose contents
+// do not have it is thrown away (kSourceDiffers) and path is left as it was.
+PackageFileCopy InstallPackageFile(const char* source, const std::string& path,
+                                   const unsigned char* digest = nullptr);
 
 constexpr size_t kPackageCopyBlockSize = 65536;

@@ -137,6 +137,32 @@ TEST_F(InWorkingDirectory, PackageFilesAreCopiedInstalledOnesKeptAndTheRestQueue
   EXPECT_EQ(log.pumps, 7) << "one pump after every entry that was not skipped";
 }
 
+// Regression: the package was searched by digest but the file named like the
+// entry was copied unchecked, so a package file of that name with other
+// contents (the digest belonging to another of its files, or a damaged copy)
+// was installed and counted as done.
+TEST_F(InWorkingDirectory, APackageFileWithoutTheListedDigestIsDownloadedInsteadAndTheOldFileKept) {
+  Write("a.dat", "shared contents");
+  Write("b.dat", "older b");
+  Write("c.dat", "damaged");
+  Write("u.dat", "damaged");
+  Write(install_ + "b.dat", "installed b");
+  package_ = List({Entry('R', "shared contents", "a.dat"), Entry('R', "older b", "b.dat"),
+                   Entry('R', "good c", "c.dat"), Entry('R', "good c", "u.dat")});
+  list_ = List({Entry('R', "shared contents", "a.dat"), Entry('R', "shared contents", "b.dat"),
+                Entry('R', "good c", "c.dat"), Entry('U', "good c", "u.dat")});
+  CopyLog log;
+  PackageCopyResult r = CopyInstallPackage(list_, package_, install_.c_str(), log.Hooks());
+  EXPECT_EQ(r.outcome, PackageCopyOutcome::kFinished);
+  EXPECT_EQ(ReadFileText(install_ + "a.dat"), "shared contents");
+  EXPECT_EQ(ReadFileText(install_ + "b.dat"), "installed b") << "left as it was";
+  EXPECT_FALSE(fs::exists(install_ + "c.dat"));
+  EXPECT_FALSE(fs::exists(install_ + "u.dat")) << "an update-if-present file is not installed from a bad copy";
+  EXPECT_EQ(log.queued, (std::vector<std::string>{"b.dat", "c.dat"}));
+  EXPECT_EQ(log.done, (std::vector<std::string>{"a.dat", "u.dat"}));
+  for (auto& p : fs::recursive_directory_iterator(install_)) EXPECT_NE(p.path().extension(), ".ins") << p.path();
+}
+
 TEST_F(InWorkingDirectory, AFileMissingFromThePackageFolderIsDownloadedAndCancelStopsBeforeTheNextEntry) {
   package_ = List({Entry('R', "gone", "gone.dat")});
   list_ = List({Entry('R', "gone", "gone.dat"), Entry('R', "second", "second.dat")});
