@@ -71,6 +71,7 @@ void QueueList(ZindleWindow* window, const char* name, void (*callback)(Download
 
 bool DoStateWork(ZindleWindow* window) {
   TraceStateChange(window);
+  AskPendingRetryQuestion(window);
   switch (window->State) {
     case StateShowMenu: ShowMenuWork(window); break;
     case StateStartCopy: StartCopyWork(window); break;

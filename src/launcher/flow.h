@@ -44,6 +44,9 @@ void BeginUpdateWork(ZindleWindow* window);      // 16
 
 // The retry question of a queued file waiting out its retry delay.
 void AskRetryQuestion(ZindleWindow* window, const char* fileName);
+// The question of a failed transfer that arrived while another box was up,
+// once no box is up and the download window is still paused for it.
+void AskPendingRetryQuestion(ZindleWindow* window);
 // The download window, made when there is none yet.
 class DownloadWindow;
 DownloadWindow* EnsureDownloadWindow(ZindleWindow* window);

@@ -155,6 +155,7 @@ void ZindleWindow::OnTermsAgree() {
 }
 
 void ZindleWindow::OnRetryYes() {
+  PendingRetryQuestion[0] = 0;
   if (DownloadWin && DownloadWin->Queue) {
     // The player asked for it: the files go again at once, as if new.
     for (DownloadFileQueueEntry* e = DownloadWin->Queue; e; e = e->next) {
@@ -173,6 +174,7 @@ void ZindleWindow::OnRetryYes() {
 }
 
 void ZindleWindow::OnRetryNo() {
+  PendingRetryQuestion[0] = 0;
   if (DownloadWin) {
     DownloadWindow* dw = DownloadWin;
     DownloadWin = nullptr;
@@ -192,6 +194,7 @@ void ZindleWindow::OnRetryNo() {
 }
 
 void ZindleWindow::OnCriticalFilesMissing() {
+  PendingRetryQuestion[0] = 0;
   if (DownloadWin) FreeQueue(DownloadWin->Queue);
   SetState(this, StateIdle);
   FileCopyWin->Disable();
@@ -260,10 +263,15 @@ void ZindleWindow::OnDownloadReport(int status, const char* errorText, const cha
       SNPrintF(question, sizeof question, GetString("%s Try again?"), errorText);
     else
       SNPrintF(question, sizeof question, GetString("File transfer failed while downloading %s. Try again?"), f);
+    const int no = isMaster || isUpdated ? MsgRetryNo : MsgCriticalFilesMissing;
     if (!CurrentDialog) {
-      const int no = isMaster || isUpdated ? MsgRetryNo : MsgCriticalFilesMissing;
       GUISimpleDialogBox* box = ShowZindleQuestion(question, MarbleDarkBGTexture, MsgRetryYes, no);
       CurrentDialog = box;
+    } else if (!PendingRetryQuestion[0]) {
+      // Another box is up: the window stays paused below, so the question
+      // waits until that box is gone; unasked, the update would wait forever.
+      std::snprintf(PendingRetryQuestion, sizeof PendingRetryQuestion, "%s", question);
+      PendingRetryNoMessage = no;
     }
     downloaded = 0;
     Redraw();

@@ -28,6 +28,18 @@ void AskRetryQuestion(ZindleWindow* window, const char* fileName) {
   if (box) box->BringToFront();
 }
 
+void AskPendingRetryQuestion(ZindleWindow* window) {
+  if (!PendingRetryQuestion[0] || window->CurrentDialog) return;
+  char text[kRetryQuestionSize];
+  std::snprintf(text, sizeof text, "%s", PendingRetryQuestion);
+  PendingRetryQuestion[0] = 0;
+  // Nothing is held up any more (the transfers were given up or resumed).
+  if (!window->DownloadWin || !window->DownloadWin->Paused) return;
+  GUISimpleDialogBox* box = ShowZindleQuestion(text, MarbleDarkBGTexture, MsgRetryYes, PendingRetryNoMessage);
+  window->CurrentDialog = box;
+  if (box) box->BringToFront();
+}
+
 void FetchTermsWork(ZindleWindow* window) {
   DownloadWindow* dw = EnsureDownloadWindow(window);
   if (dw) dw->SetDestinationDir(RegInfo->Directory);

@@ -21,6 +21,8 @@ unsigned char AlreadyGrabbedTos = 0;
 int downloaded = 0;
 unsigned char PauseInstall = 0, CancelInstall = 0, PauseUninstall = 0;
 unsigned char DoNotWaitForMessage = 0;
+char PendingRetryQuestion[kRetryQuestionSize];
+int PendingRetryNoMessage = 0;
 char ZindleLanguageID[kLanguageIdSize];
 
 namespace {
@@ -51,6 +53,8 @@ void ResetLauncherGlobals() {
   downloaded = 0;
   PauseInstall = CancelInstall = PauseUninstall = 0;
   DoNotWaitForMessage = 0;
+  std::memset(PendingRetryQuestion, 0, sizeof PendingRetryQuestion);
+  PendingRetryNoMessage = 0;
   std::memset(ZindleLanguageID, 0, sizeof ZindleLanguageID);
   FreeShortcuts(*DesktopShortcuts);
   FreeShortcuts(*StartMenuShortcuts);

@@ -35,6 +35,13 @@ extern int downloaded;                     // a report arrived since the last re
 extern unsigned char PauseInstall, CancelInstall, PauseUninstall;
 // When set, the loop's next pump handles pending messages without sleeping.
 extern unsigned char DoNotWaitForMessage;
+// A failed transfer's retry question that could not be asked because another
+// box was up (the download window stays paused meanwhile), and the message
+// its No sends; asked by the state loop once that box is gone. Empty when
+// none is waiting.
+constexpr int kRetryQuestionSize = 300;
+extern char PendingRetryQuestion[kRetryQuestionSize];
+extern int PendingRetryNoMessage;
 // The chosen language; its catalogue is ZindleLanguageID + ".CAT".
 extern char ZindleLanguageID[kLanguageIdSize];
 

@@ -18,6 +18,7 @@
 #include "launcher/install_record.h"
 #include "launcher/launcher_globals.h"
 #include "launcher/launcher_messages.h"
+#include "launcher/message_boxes.h"
 #include "launcher/registry_info.h"
 #include "launcher/screen_file_copy.h"
 #include "launcher/screen_install.h"
@@ -33,6 +34,8 @@
 #include "support/fatal.h"
 #include "support/process.h"
 #include "transport/md5.h"
+#include "gui/gui_button.h"
+#include "gui/gui_simple_dialog_box.h"
 #include "gui/gui_string_gadget.h"
 #include "update/download_queue.h"
 #include "update/download_window.h"
@@ -264,6 +267,52 @@ TEST_F(Flow, AFailedListAsksWithGiveUpAndAFailedGameFileWithTheCriticalWarning) 
   EXPECT_EQ(window_->CurrentDialog, nullptr);
   EXPECT_EQ(window_->DownloadWin, nullptr);
   EXPECT_EQ(CancelInstall, 1);
+}
+
+// A transfer that failed while another box was up (here a warning) paused
+// the download window with no question asked: once the box was gone the
+// update waited for ever. The question now comes when the box goes.
+TEST_F(Flow, AFailureWhileAnotherBoxIsUpIsAskedOnceThatBoxIsGone) {
+  window_->State = StateUpdating;
+  ASSERT_NE(EnsureDownloadWindow(window_), nullptr);
+  window_->DownloadWin->AddNewDownload("data/y.dat", nullptr, nullptr, 0, nullptr);
+  GUISimpleDialogBox* warning = ShowZindleWarningBox("Something to read first", MsgWarningClosed);
+  ASSERT_EQ(window_->CurrentDialog, warning);
+  window_->OnDownloadReport(kReportFailed, "Code 404, Not Found", "data/x.dat");
+  EXPECT_EQ(window_->CurrentDialog, warning) << "no second box over the first";
+  EXPECT_EQ(window_->DownloadWin->Paused, 1);
+  DoStateWork(window_);
+  EXPECT_EQ(window_->CurrentDialog, warning) << "not while the warning is up";
+
+  warning->HandleMessage(MsgWarningClosed, 0, 0, nullptr, nullptr);  // the player's OK
+  EXPECT_EQ(window_->CurrentDialog, nullptr);
+  DoStateWork(window_);
+  auto* question = dynamic_cast<GUISimpleDialogBox*>(window_->CurrentDialog);
+  ASSERT_NE(question, nullptr) << "the retry question once the warning is gone";
+  EXPECT_STREQ(question->Message, "Code 404, Not Found Try again?");
+  ASSERT_GE(question->NButtons, 2);
+  EXPECT_EQ(question->Buttons[0]->MessageId, MsgRetryYes);
+  EXPECT_EQ(question->Buttons[1]->MessageId, MsgCriticalFilesMissing) << "a game file, not a list";
+  question->HandleMessage(MsgRetryYes, 0, 0, nullptr, nullptr);
+  EXPECT_EQ(window_->CurrentDialog, nullptr);
+  EXPECT_EQ(window_->DownloadWin->Paused, 0) << "the transfers go on";
+  DoStateWork(window_);
+  EXPECT_EQ(window_->CurrentDialog, nullptr) << "asked once";
+
+  // The player's cancel question is up when a list fails; No resumes the
+  // update, and the list's question follows (No there gives up, 5010).
+  window_->FileCopyWin->HandleMessage(MsgCancelProgress, 0, 0, nullptr, nullptr);
+  auto* cancel = dynamic_cast<GUISimpleDialogBox*>(window_->CurrentDialog);
+  ASSERT_NE(cancel, nullptr);
+  window_->OnDownloadReport(kReportFailed, nullptr, "master.lst");
+  EXPECT_EQ(window_->CurrentDialog, cancel);
+  cancel->HandleMessage(MsgCancelInstallNo, 0, 0, nullptr, nullptr);
+  EXPECT_EQ(PauseInstall, 0);
+  DoStateWork(window_);
+  question = dynamic_cast<GUISimpleDialogBox*>(window_->CurrentDialog);
+  ASSERT_NE(question, nullptr);
+  EXPECT_STREQ(question->Message, "File transfer failed while downloading master.lst. Try again?");
+  EXPECT_EQ(question->Buttons[1]->MessageId, MsgRetryNo);
 }
 
 TEST_F(Flow, AnEmptiedQueueWritesTheSucceedFilesAndRunsExactlyOneSecondPass) {
