@@ -2,7 +2,8 @@
 // way. The server holds that file's answer half sent until the test lets it
 // go, so the cancel lands during the transfer on any machine, however slow.
 // Yes ends the program with the old file in place; No resumes, and the update
-// completes and starts the game.
+// completes and starts the game. A transfer that fails while the question is
+// up is asked about once No has closed it.
 #include <gtest/gtest.h>
 
 #include <filesystem>
@@ -86,6 +87,24 @@ TEST_F(CancelUpdateJourney, NoResumesAndTheUpdateCompletes) {
   EXPECT_TRUE(ReadFileText(dir_ + "data/huge.dat") == Huge('b')) << "the new file is in place";
   EXPECT_EQ(ReadFileText(dir_ + "version.txt"), "2.0\n");
   EXPECT_NE(WaitForFileContaining(home_ / "marker", "end\n").find("end\n"), std::string::npos);
+}
+
+// The server went away while the cancel question was up: the failure paused
+// the downloads with no question of its own, and after No the update waited
+// for ever. Now its retry question follows.
+TEST_F(CancelUpdateJourney, AFailureWhileTheQuestionIsUpIsAskedAfterNo) {
+  gate_.Stop();
+  ASSERT_NE(session_.WaitFor("report 2 \"data/huge.dat\"", 60000).raw, "") << session_.Describe();
+  EXPECT_FALSE(session_.Seen("Try again?")) << "not over the cancel question";
+  ASSERT_TRUE(session_.ClickMessage(kCancelNo)) << session_.Describe();
+  ASSERT_NE(session_.WaitFor("closed 114").raw, "") << session_.Describe();
+  const TraceLine retry = session_.WaitFor("Try again?", 30000);
+  ASSERT_NE(retry.raw, "") << session_.Describe();
+  EXPECT_NE(retry.raw.find("dialog \"Confirmation Window\""), std::string::npos) << retry.raw;
+  EXPECT_FALSE(session_.Seen("state 11")) << "the update waits for the answer";
+  ASSERT_TRUE(x_.CloseWindow(session_.Window())) << session_.Describe();
+  EXPECT_FALSE(session_.Wait(30000).timedOut) << session_.Describe();
+  EXPECT_TRUE(ReadFileText(dir_ + "data/huge.dat") == Huge('a')) << "the old file stays";
 }
 
 }  // namespace

@@ -66,6 +66,14 @@ Peer::~Peer() {
   }
 }
 
+void Peer::Stop() {
+  if (pid_ <= 0) return;
+  kill(pid_, SIGTERM);
+  ProcessResult r = WaitProcess(pid_, 5000);
+  (void)r;
+  pid_ = -1;
+}
+
 std::string Peer::Log() const { return ReadFileText(dir_ / "stderr.txt"); }
 
 std::string Peer::Launch(std::vector<std::string> argv) {

@@ -29,6 +29,8 @@ class Peer {
   const std::string& dir() const { return dir_.path(); }
   // What the peer wrote to standard error (for failure messages).
   std::string Log() const;
+  // Ends the peer now: its open connections close with it.
+  void Stop();
 
  protected:
   // Starts argv (argv[0] a program name) and waits for the port to open.
