@@ -13,6 +13,7 @@
 #include "launcher/install_record.h"
 #include "launcher/installation.h"
 #include "launcher/launcher_globals.h"
+#include "launcher/localisation.h"
 #include "launcher/message_boxes.h"
 #include "launcher/registry_info.h"
 #include "launcher/screen_file_copy.h"
@@ -83,7 +84,7 @@ void CopyFilesWork(ZindleWindow* window) {
       return;
     case PackageCopyOutcome::kInstallFailed:
       SNPrintF(text, sizeof text,
-               GetString("Error installing file %s, either in use or write protected. Please ensure you have "
+               GetFormatString("Error installing file %s, either in use or write protected. Please ensure you have "
                          "permission to write to this file and have enough disk space to continue installation."),
                result.failedPath.c_str());
       StopInstallation(window, text);

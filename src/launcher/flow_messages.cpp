@@ -15,6 +15,7 @@
 #include "launcher/flow.h"
 #include "launcher/installation.h"
 #include "launcher/launcher_globals.h"
+#include "launcher/localisation.h"
 #include "launcher/launcher_messages.h"
 #include "launcher/launcher_skin.h"
 #include "launcher/message_boxes.h"
@@ -73,7 +74,7 @@ void LoadTerms(ZindleWindow* window, bool withPath) {
   }
   if (withPath) {
     char text[280];
-    SNPrintF(text, sizeof text, GetString("Error reading Terms of Service located at %s"), installtoslocation);
+    SNPrintF(text, sizeof text, GetFormatString("Error reading Terms of Service located at %s"), installtoslocation);
     ShowZindleWarningBox(text, kWarningClosesBox);
   } else {
     ShowZindleWarningBox(GetString("Error reading Terms of Service"), kWarningClosesBox);
@@ -260,9 +261,10 @@ void ZindleWindow::OnDownloadReport(int status, const char* errorText, const cha
   } else if (status == kReportFailed) {
     char question[300];
     if (errorText && *errorText)
-      SNPrintF(question, sizeof question, GetString("%s Try again?"), errorText);
+      SNPrintF(question, sizeof question, GetFormatString("%s Try again?"), errorText);
     else
-      SNPrintF(question, sizeof question, GetString("File transfer failed while downloading %s. Try again?"), f);
+      SNPrintF(question, sizeof question, GetFormatString("File transfer failed while downloading %s. Try again?"),
+               f);
     const int no = isMaster || isUpdated ? MsgRetryNo : MsgCriticalFilesMissing;
     if (!CurrentDialog) {
       GUISimpleDialogBox* box = ShowZindleQuestion(question, MarbleDarkBGTexture, MsgRetryYes, no);

@@ -9,6 +9,7 @@
 #include "launcher/flow.h"
 #include "launcher/install_record.h"
 #include "launcher/launcher_globals.h"
+#include "launcher/localisation.h"
 #include "launcher/message_boxes.h"
 #include "launcher/registry_info.h"
 #include "launcher/screen_file_copy.h"
@@ -65,7 +66,7 @@ void UninstallingWork(ZindleWindow* window) {
   Uninstalling = 0;
   if (window->DownloadWin) window->DownloadWin->Paused = 1;
   char text[400];
-  SNPrintF(text, sizeof text, GetString("Quorvel Online has been successfully uninstalled. %s"),
+  SNPrintF(text, sizeof text, GetFormatString("Quorvel Online has been successfully uninstalled. %s"),
            lists_missing ? GetString("Some user files could not be removed.") : "");
   ShowZindleWarningBox(text, kWarningEndsProgram);
   window->Redraw();

@@ -7,6 +7,7 @@
 #include "launcher/flow.h"
 #include "launcher/install_record.h"
 #include "launcher/launcher_globals.h"
+#include "launcher/localisation.h"
 #include "launcher/launcher_messages.h"
 #include "launcher/launcher_skin.h"
 #include "launcher/message_boxes.h"
@@ -22,7 +23,7 @@
 
 void AskRetryQuestion(ZindleWindow* window, const char* fileName) {
   char text[300];
-  SNPrintF(text, sizeof text, GetString("One or more files failed to download (%s). Try again?"), fileName);
+  SNPrintF(text, sizeof text, GetFormatString("One or more files failed to download (%s). Try again?"), fileName);
   GUISimpleDialogBox* box = ShowZindleQuestion(text, MarbleDarkBGTexture, MsgRetryYes, MsgRetryNo);
   window->CurrentDialog = box;
   if (box) box->BringToFront();

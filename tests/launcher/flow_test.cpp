@@ -10,6 +10,7 @@
 #include <string>
 
 #include "foundation/intrusive_list.h"
+#include "foundation/language_catalogue.h"
 #include "foundation/program_clock.h"
 #include "gfx/display_device.h"
 #include "gui/gui_object.h"
@@ -18,6 +19,7 @@
 #include "launcher/install_record.h"
 #include "launcher/launcher_globals.h"
 #include "launcher/launcher_messages.h"
+#include "launcher/localisation.h"
 #include "launcher/message_boxes.h"
 #include "launcher/registry_info.h"
 #include "launcher/screen_file_copy.h"
@@ -313,6 +315,41 @@ TEST_F(Flow, AFailureWhileAnotherBoxIsUpIsAskedOnceThatBoxIsGone) {
   ASSERT_NE(question, nullptr);
   EXPECT_STREQ(question->Message, "File transfer failed while downloading master.lst. Try again?");
   EXPECT_EQ(question->Buttons[1]->MessageId, MsgRetryNo);
+}
+
+// A catalogue is outside input, yet its formats went to SNPrintF as they
+// were: a directive too many read an argument never passed, and a stray "%"
+// ended the program. Such a translation now gives way to the English text.
+TEST_F(Flow, AFormatWhoseTranslationTakesOtherArgumentsIsShownInEnglish) {
+  const std::string catalogue =
+      "DEUTSCH\n\n"
+      "%s Try again?\n%s %s Nochmal?\n\n"
+      "File transfer failed while downloading %s. Try again?\nZu 100 % fehlgeschlagen: %s\n\n"
+      "One or more files failed to download (%s). Try again?\nNochmal (%/1s)?\n\n"
+      "Error reading Terms of Service located at %s\nFehler in %d\n\n"
+      "Quorvel Online has been successfully uninstalled. %s\nQuorvel Online ist entfernt. %s 100%%\n\n";
+  ASSERT_EQ(LoadLanguageCatalogue(catalogue.data(), catalogue.size(), "DEUTSCH"), 1);
+  EXPECT_STREQ(GetFormatString("%s Try again?"), "%s Try again?");
+  EXPECT_STREQ(GetFormatString("File transfer failed while downloading %s. Try again?"),
+               "File transfer failed while downloading %s. Try again?");
+  EXPECT_STREQ(GetFormatString("Error reading Terms of Service located at %s"),
+               "Error reading Terms of Service located at %s");
+  EXPECT_STREQ(GetFormatString("One or more files failed to download (%s). Try again?"), "Nochmal (%/1s)?")
+      << "the same argument by its number";
+  EXPECT_STREQ(GetFormatString("Quorvel Online has been successfully uninstalled. %s"),
+               "Quorvel Online ist entfernt. %s 100%%");
+
+  window_->State = StateUpdating;
+  window_->OnDownloadReport(kReportFailed, "Code 404, Not Found", "data/x.dat");
+  auto* box = dynamic_cast<GUISimpleDialogBox*>(window_->CurrentDialog);
+  ASSERT_NE(box, nullptr);
+  EXPECT_STREQ(box->Message, "Code 404, Not Found Try again?");
+  window_->OnRetryYes();
+  window_->OnDownloadReport(kReportFailed, nullptr, "data/x.dat");
+  box = dynamic_cast<GUISimpleDialogBox*>(window_->CurrentDialog);
+  ASSERT_NE(box, nullptr);
+  EXPECT_STREQ(box->Message, "File transfer failed while downloading data/x.dat. Try again?");
+  FreeHashList();
 }
 
 TEST_F(Flow, AnEmptiedQueueWritesTheSucceedFilesAndRunsExactlyOneSecondPass) {
