@@ -7,6 +7,7 @@
 #include "foundation/intrusive_list.h"
 #include "foundation/language_catalogue.h"
 #include "foundation/print_format.h"
+#include "foundation/translated_format.h"
 #include "gui/frame_pump.h"
 #include "gui/gui_string_gadget.h"
 #include "launcher/flow.h"

@@ -10,6 +10,7 @@
 #include "foundation/intrusive_list.h"
 #include "foundation/language_catalogue.h"
 #include "foundation/print_format.h"
+#include "foundation/translated_format.h"
 #include "foundation/ui_trace.h"
 #include "gui/gui_string_gadget.h"
 #include "launcher/flow.h"

@@ -5,6 +5,7 @@
 #include "foundation/intrusive_list.h"
 #include "foundation/language_catalogue.h"
 #include "foundation/print_format.h"
+#include "foundation/translated_format.h"
 #include "gui/frame_pump.h"
 #include "launcher/flow.h"
 #include "launcher/install_record.h"

@@ -4,6 +4,7 @@
 
 #include "foundation/language_catalogue.h"
 #include "foundation/print_format.h"
+#include "foundation/translated_format.h"
 #include "launcher/flow.h"
 #include "launcher/install_record.h"
 #include "launcher/launcher_globals.h"

@@ -22,9 +22,3 @@ int ChooseLanguage(const char* text);
 // box lists "*.cat" files whatever their case. Returns 1 when loaded.
 int LoadLanguageCatalogueOf(const char* language);
 
-// The translation of a format that is handed to SNPrintF, or the format
-// itself when the translation's directives differ from it (another count,
-// another letter, an argument used twice, a "%" that starts no directive):
-// the catalogue is outside input, and such a format would read arguments
-// that were never passed or end the program.
-const char* GetFormatString(const char* format);

@@ -9,10 +9,10 @@
 
 #include "foundation/alloc.h"
 #include "foundation/case_compare.h"
-#include "foundation/language_catalogue.h"
 #include "foundation/log.h"
 #include "foundation/print_format.h"
 #include "foundation/program_clock.h"
+#include "foundation/translated_format.h"
 #include "platform/file_copy.h"
 #include "platform/file_mode.h"
 #include "platform/filesystem.h"
@@ -65,9 +65,10 @@ bool Concatenate(char* out, const char* a, const char* b, const char* c) {
 }
 
 // The message texts are catalogue keys and use "%i"; the program's formatter
-// knows the same conversion as "%d".
+// knows the same conversion as "%d". The translation is used only when its
+// directives match the English text's.
 std::string FormatOfTranslation(const char* english) {
-  std::string f = GetString(english);
+  std::string f = GetFormatString(english);
   for (size_t i = 0; i + 1 < f.size(); ++i) {
     if (f[i] == '%' && f[i + 1] == '%') {
       ++i;

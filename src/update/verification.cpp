@@ -8,8 +8,8 @@
 #include <string>
 #include <vector>
 
-#include "foundation/language_catalogue.h"
 #include "foundation/program_clock.h"
+#include "foundation/translated_format.h"
 #include "gui/frame_pump.h"
 #include "gui/gui_message_handler.h"
 #include "gui/gui_redraw.h"
@@ -108,7 +108,7 @@ void ChecksumFilesAndAddZindleEntriesToDownloadQueue(DownloadWindow* window, Zin
               const int err = errno;
               char text[600];
               std::snprintf(text, sizeof text,
-                            GetString("Could not remove on-demand file %s while checksumming files, errno=%i"),
+                            GetFormatString("Could not remove on-demand file %s while checksumming files, errno=%i"),
                             path.c_str(), err);
               if (window->Parent)
                 window->Parent->HandleMessage(kOnDemandNotRemovedMessage, err, 0, text, const_cast<char*>(path.c_str()));

@@ -12,6 +12,7 @@
 #include "foundation/intrusive_list.h"
 #include "foundation/language_catalogue.h"
 #include "foundation/program_clock.h"
+#include "foundation/translated_format.h"
 #include "gfx/display_device.h"
 #include "gui/gui_object.h"
 #include "launcher/flow.h"

@@ -10,6 +10,7 @@
 #include <thread>
 #include <vector>
 
+#include "foundation/language_catalogue.h"
 #include "foundation/program_clock.h"
 #include "support/files.h"
 #include "support/manual_clock.h"
@@ -114,6 +115,25 @@ TEST(FileDownloadSetup, RefusedBeforeAnyConnection) {
   EXPECT_EQ(std::string(viaProxy.ErrorString()),
             "Could not resolve proxy server address no-such-proxy.invalid, please ensure your connection settings "
             "are correct.");
+}
+
+// The error texts are catalogue keys: a translation with a directive too
+// many would read an argument never passed, so it gives way to the English.
+TEST(FileDownloadSetup, ATranslatedErrorTextIsUsedOnlyWithTheSameDirectives) {
+  TempDir dir;
+  const std::string d = dir.path() + "/";
+  const std::string catalogue =
+      "DEUTSCH\n\n"
+      "Bad server address in URL %s.\nFalsche Adresse %s in %s.\n\n"
+      "URL %s is too long or has too many parts.\nURL %s ist zu lang.\n\n";
+  ASSERT_EQ(LoadLanguageCatalogue(catalogue.data(), catalogue.size(), "DEUTSCH"), 1);
+  FileDownload bad("http://127.0.0.1:0/x", "f", 0, nullptr, d.c_str(), nullptr);
+  std::string deep = "http://127.0.0.1";
+  for (int i = 0; i < 30; ++i) deep += "/p";
+  FileDownload longUrl(deep.c_str(), "f", 0, nullptr, d.c_str(), nullptr);
+  FreeHashList();
+  EXPECT_EQ(std::string(bad.ErrorString()), "Bad server address in URL http://127.0.0.1:0/x.");
+  EXPECT_EQ(std::string(longUrl.ErrorString()), "URL " + deep + " ist zu lang.");
 }
 
 TEST(FileDownloadSetup, ClosedPortIsUnavailableAndConnectTimesOut) {
