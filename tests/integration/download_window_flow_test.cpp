@@ -15,6 +15,7 @@
 #include "gui/gui_fixture.h"
 #include "gui/gui_timers.h"
 #include "integration/download_helpers.h"
+#include "integration/download_reports.h"
 #include "support/peers.h"
 #include "support/files.h"
 #include "support/process.h"
@@ -28,22 +29,8 @@
 
 namespace {
 
-struct Report {
-  int status;
-  std::string name;
-  std::string error;
-};
-
-class Parent : public GUIObject {
- public:
-  using GUIObject::GUIObject;
-  std::vector<Report> reports;
-  int HandleMessage(int msg, int a, int b, void* p, void* q) override {
-    if (msg == kDownloadReportMessage)
-      reports.push_back({a, static_cast<const char*>(q), a == 2 && p ? static_cast<const char*>(p) : ""});
-    return 1;
-  }
-};
+using Report = DownloadReport;
+using Parent = DownloadReportRecorder;
 
 std::vector<std::string> g_arrived;
 void Arrived(DownloadWindow*, void* data) { g_arrived.push_back(data ? static_cast<const char*>(data) : "(null)"); }

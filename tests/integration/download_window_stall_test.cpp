@@ -16,6 +16,7 @@
 #include "gui/frame_pump.h"
 #include "gui/gui_fixture.h"
 #include "gui/gui_timers.h"
+#include "integration/download_reports.h"
 #include "support/files.h"
 #include "support/manual_clock.h"
 #include "support/peers.h"
@@ -27,22 +28,8 @@
 
 namespace {
 
-struct Report {
-  int status;
-  std::string name;
-  std::string error;
-};
-
-class Parent : public GUIObject {
- public:
-  using GUIObject::GUIObject;
-  std::vector<Report> reports;
-  int HandleMessage(int msg, int a, int b, void* p, void* q) override {
-    if (msg == kDownloadReportMessage)
-      reports.push_back({a, static_cast<const char*>(q), a == kDownloadFailed && p ? static_cast<const char*>(p) : ""});
-    return 1;
-  }
-};
+using Report = DownloadReport;
+using Parent = DownloadReportRecorder;
 
 constexpr uint64_t kSecond = 1000000000ull;
 
