@@ -240,8 +240,10 @@ void ConnectionPrefsWindow::OnOk() {
     Warn("Invalid port number, must be between the values of 0 and 65535.", ProxyPortBox);
     return;
   }
+  // An empty SOCKS port box reads as 0, and 0 is what is saved while the
+  // SOCKS proxy is not in use: the port the player cleared does not come back.
   const bool socksPortEmpty = SocksPortBox->Length() == 0;
-  SocksPPort = socksPortEmpty ? -1 : PortValue(SocksPortBox->Text());
+  SocksPPort = PortValue(SocksPortBox->Text());
   if (!socksPortEmpty && (SocksPPort > 65535 || SocksPPort < 0)) {
     SocksPPort = Clamp(SocksPPort);
     Warn("Invalid socks port number, must be between the values of 0 and 65535.", SocksPortBox);

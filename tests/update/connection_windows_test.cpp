@@ -186,6 +186,40 @@ TEST_F(ConnectionWindows, OutOfRangePortsWarnAndKeepTheWindowOpen) {
   EXPECT_EQ(GetKeyValue("GameUsesProxy"), 1);
 }
 
+// Regression: a cleared SOCKS port box used to leave the old port in the
+// store (only the address was erased), so the cleared port came back.
+TEST_F(ConnectionWindows, AClearedSocksPortIsSavedAsZeroWhileSocksIsNotInUse) {
+  ASSERT_TRUE(SetProductString("SocksProxyAddress", "socks.local"));
+  ASSERT_TRUE(SetProductDword("SocksProxyPort", 1080));
+  ConnectionPrefsWindow* w = Open();
+  EXPECT_STREQ(w->SocksPortBox->Text(), "1080");
+  ClickOn(w->GameProxyToggle);
+  ASSERT_EQ(w->GameUsesProxy, 1);
+  w->SocksServerBox->Clear();
+  w->SocksPortBox->Clear();
+  ClickOn(w->GameProxyToggle);
+  ASSERT_EQ(w->GameUsesProxy, 0);
+  ClickOn(w->OkButton);
+  EXPECT_TRUE(host_->warnings.empty());
+  EXPECT_EQ(host_->connection, nullptr);
+  EXPECT_STREQ(GetKeyValueString("SocksProxyAddress"), "");
+  EXPECT_EQ(GetKeyValue("SocksProxyPort"), 0);
+  EXPECT_EQ(GetKeyValue("GameUsesProxy"), 0);
+
+  // While the SOCKS proxy is in use the empty box is refused and nothing is written.
+  w = Open();
+  EXPECT_STREQ(w->SocksPortBox->Text(), "0");
+  ClickOn(w->GameProxyToggle);
+  w->SocksServerBox->Set("socks.local");
+  w->SocksPortBox->Clear();
+  ClickOn(w->OkButton);
+  ASSERT_EQ(host_->warnings.size(), 1u);
+  EXPECT_EQ(host_->warnings[0], "You must enter a socks port to connect to proxy on.");
+  EXPECT_EQ(SocksPPort, -1);
+  EXPECT_EQ(host_->connection, w);
+  EXPECT_EQ(GetKeyValue("SocksProxyPort"), 0);
+}
+
 TEST_F(ConnectionWindows, TheLogOnWindowStoresTheCredentialAndUntickingErasesItAtOnce) {
   ConnectionPrefsWindow* w = Open();
   ClickOn(w->LogonToggle);
