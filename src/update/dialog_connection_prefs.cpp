@@ -55,7 +55,10 @@ void SetPortBox(GUIStringGadget* box, int port) {
 int PortEntryBox::HandleKey(int key, unsigned long mods) {
   const bool printable = (key >= 32 && key <= 126) || (key >= 160 && key <= 255);
   if (printable && !(key >= '0' && key <= '9')) return KeyOwner == this ? 1 : 0;  // taken and dropped
+  GUIWatch self(this);
   const int result = GUIStringGadget::HandleKey(key, mods);
+  // Enter may have closed the window, and this box with it.
+  if (!self) return result;
   // A paste may bring other characters: only its digits stay.
   std::string digits;
   for (const char* p = Buffer; *p; ++p)

@@ -2,6 +2,7 @@
 // the real input path (window messages into the GUI's handler) on the null
 // device, with an owner that puts up real message boxes.
 #include <gtest/gtest.h>
+#include <malloc.h>
 
 #include <cstdlib>
 #include <string>
@@ -184,6 +185,23 @@ TEST_F(ConnectionWindows, OutOfRangePortsWarnAndKeepTheWindowOpen) {
   EXPECT_EQ(GetKeyValue("SocksProxyPort"), 1080);
   EXPECT_STREQ(GetKeyValueString("SocksProxyAddress"), "socks.local");
   EXPECT_EQ(GetKeyValue("GameUsesProxy"), 1);
+}
+
+// Regression: Enter in the HTTP port box saves and closes the window, which
+// destroys the box while its key handler is still running; the handler then
+// read and rewrote the freed box. Freed memory is filled with a non-digit so
+// that such a late access finds "typed" characters to remove and writes.
+TEST_F(ConnectionWindows, EnterInThePortBoxThatClosesTheWindowLeavesTheFreedBoxAlone) {
+  ConnectionPrefsWindow* w = Open();
+  ClickOn(w->UseProxyToggle);
+  TypeInto(w->ProxyServerBox, "proxy.local");
+  TypeInto(w->ProxyPortBox, "3128");
+  ASSERT_EQ(mallopt(M_PERTURB, 'x'), 1);
+  PressEnter();
+  mallopt(M_PERTURB, 0);
+  EXPECT_EQ(host_->connection, nullptr);
+  EXPECT_EQ(GetKeyValue("ProxyPort"), 3128);
+  EXPECT_STREQ(GetKeyValueString("ProxyAddress"), "proxy.local");
 }
 
 // Regression: a cleared SOCKS port box used to leave the old port in the
