@@ -49,12 +49,15 @@ void __Log(const char* text, int toNetwork) {
   pthread_mutex_lock(&LogMutex);
   if (!g_initted) {
     g_initted = true;
+    // A name that does not fit is not cut: the cut name is some other file,
+    // which opening for writing would empty. The log stays silent instead.
+    int length = 0;
     if (const char* name = std::getenv("LOGFILENAME")) {
-      std::snprintf(LogFileName, sizeof LogFileName, "%s", name);
+      length = std::snprintf(LogFileName, sizeof LogFileName, "%s", name);
     } else if (const char* ip = std::getenv("MYIPADR")) {
-      std::snprintf(LogFileName, sizeof LogFileName, "game.log.%s", ip);
+      length = std::snprintf(LogFileName, sizeof LogFileName, "game.log.%s", ip);
     }
-    logfile = std::fopen(LogFileName, "w");
+    if (length >= 0 && size_t(length) < sizeof LogFileName) logfile = std::fopen(LogFileName, "w");
     if (logfile) std::fprintf(logfile, "%9d : Log System initted\n", int(std::clock()));
   }
   bool network = TCPLogPort != -1 && toNetwork && g_network;

@@ -67,3 +67,22 @@ TEST_F(LogInDirectory, LongLinesAreCutAt512Bytes) {
   size_t lineStart = text.rfind('\n', last) + 1;
   EXPECT_EQ(text.size() - 1 - lineStart, 511u);
 }
+
+// Regression: an environment name longer than the name buffer was cut, and
+// the log opened (and emptied) whatever file the cut name happened to name.
+TEST_F(LogInDirectory, AFileNameThatDoesNotFitLeavesTheLogSilent) {
+  WriteFileText(dir_ / "victim", "keep me\n");
+  // dir/./././victim, padded so that the 259 characters the buffer holds end
+  // just after "victim", then more characters that make it another name.
+  std::string name = dir_.path() + "/";
+  const size_t room = sizeof LogFileName - 1 - std::string("victim").size();
+  ASSERT_LT(name.size(), room);
+  if ((room - name.size()) % 2) name += "/";
+  while (name.size() < room) name += "./";
+  name += "victim";
+  ASSERT_EQ(name.size(), sizeof LogFileName - 1);
+  setenv("LOGFILENAME", (name + ".log").c_str(), 1);
+  Log("x");
+  EXPECT_EQ(ReadFileText(dir_ / "victim"), "keep me\n");
+  EXPECT_NE(access((name + ".log").c_str(), F_OK), 0);
+}
