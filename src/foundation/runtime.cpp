@@ -21,9 +21,16 @@ pthread_mutex_t global_lock = PTHREAD_RECURSIVE_MUTEX_INITIALIZER_NP;
 namespace {
 FatalMessageSink g_sink = nullptr;
 
-void AddUnique(RuntimeFn* list, int& count, RuntimeFn fn) {
+// The lists are fixed arrays filled during static construction, before
+// anything could report a failure: one registration too many is a fault of
+// the program itself and stops it at once rather than writing past the end.
+void AddUnique(RuntimeFn* list, int& count, int capacity, const char* what, RuntimeFn fn) {
   for (int i = 0; i < count; ++i)
     if (list[i] == fn) return;
+  if (count >= capacity) {
+    std::fprintf(stderr, "More than %d %s functions are registered.\n", capacity, what);
+    std::abort();
+  }
   list[count++] = fn;
 }
 
@@ -40,8 +47,8 @@ void TraceExit(int index) {
 }
 }  // namespace
 
-void AddToInitializerList(RuntimeFn fn) { AddUnique(init_fns, n_inits, fn); }
-void AtExit(RuntimeFn fn) { AddUnique(exit_fns, n_atexits, fn); }
+void AddToInitializerList(RuntimeFn fn) { AddUnique(init_fns, n_inits, kMaxInitFns, "initialiser", fn); }
+void AtExit(RuntimeFn fn) { AddUnique(exit_fns, n_atexits, kMaxExitFns, "exit", fn); }
 
 void RunAllInitializers() {
   for (int i = 0; i < n_inits; ++i) {

@@ -2,6 +2,7 @@
 
 #include <cstdio>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "foundation/alloc.h"
@@ -142,4 +143,25 @@ TEST(Alloc, CountsLiveBlocksThroughTheWrappers) {
   EXPECT_EQ(HeapNodesInUse(), before);
   EXPECT_EQ(GRTAlloc(size_t(-1) / 2), nullptr);
   EXPECT_FATAL(MustAlloc(size_t(1) << 62), "Failed to allocate 4611686018427387904 bytes\n");
+}
+
+namespace {
+template <int N>
+void Numbered() {}
+
+template <int... N>
+void RegisterNumbered(std::integer_sequence<int, N...>) {
+  (AtExit(Numbered<N>), ...);
+}
+}  // namespace
+
+// The exit list is a fixed array: one registration too many stops the
+// program with a message instead of writing past its end.
+TEST(RuntimeLists, ARegistrationBeyondTheListsRoomStopsTheProgram) {
+  ExitListScope scope;
+  RegisterNumbered(std::make_integer_sequence<int, kMaxExitFns>());
+  EXPECT_EQ(n_atexits, kMaxExitFns);
+  AtExit(Numbered<0>);  // already there: no room needed
+  EXPECT_EQ(n_atexits, kMaxExitFns);
+  EXPECT_DEATH(AtExit(ExitA), "More than 40 exit functions are registered");
 }
