@@ -300,14 +300,19 @@ long File::FileLength() {
 unsigned File::Write(const void* buffer, unsigned recordSize, unsigned recordCount) {
   if (compressed) Fail("can't write to compressed file");
   if (!stream) return 0;
-  size_t written;
+  // A retry goes on from the first record the failed attempt did not write:
+  // writing the whole buffer again would put the records that did reach the
+  // file there twice.
+  const unsigned char* data = static_cast<const unsigned char*>(buffer);
+  size_t written = 0;
   for (;;) {
     CriticalHappened = 0;
-    written = std::fwrite(buffer, recordSize, recordCount, stream);
+    written += std::fwrite(data + written * recordSize, recordSize, recordCount - written, stream);
     if (written < recordCount && std::ferror(stream) && errno == EIO) CriticalHappened = 1;
     if (!CriticalHappened) break;
+    const int err = errno;
     if (!ErrorHandling) Fail("Critical error occurred during write!");
-    if (!ErrorHandling(errno)) Fail("Exit from error handling function requested!\n");
+    if (!ErrorHandling(err)) Fail("Exit from error handling function requested!\n");
     std::clearerr(stream);
   }
   return static_cast<unsigned>(written);

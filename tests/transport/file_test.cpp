@@ -1,6 +1,9 @@
 #include <gtest/gtest.h>
 #include <unistd.h>
 
+#include <algorithm>
+#include <cerrno>
+#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
@@ -403,6 +406,99 @@ TEST_F(FileTest, DirectoriesPipesAndLateWriteErrors) {
     EXPECT_FALSE(WriteWholeFile("/dev/full", "abc", 3)) << "the full device refuses the bytes at the flush";
   }
   EXPECT_TRUE(WriteWholeFile("fine.bin", "abc", 3));
+}
+
+namespace {
+// A device that takes only the first bytes of a write and reports a hardware
+// failure (EIO) for the rest, as a flaky disk does, then works again.
+struct FlakyDevice {
+  std::string received;
+  size_t acceptBeforeFailing = 0;
+  int failuresLeft = 0;
+};
+
+ssize_t FlakyWrite(void* cookie, const char* data, size_t size) {
+  FlakyDevice& device = *static_cast<FlakyDevice*>(cookie);
+  size_t n = size;
+  if (device.failuresLeft > 0) {
+    --device.failuresLeft;
+    n = std::min(size, device.acceptBeforeFailing - device.received.size());
+    errno = EIO;
+  }
+  device.received.append(data, n);
+  return static_cast<ssize_t>(n);
+}
+
+int g_handlerCalls = 0;
+int g_handlerCode = 0;
+int RetryingHandler(int code) {
+  ++g_handlerCalls;
+  g_handlerCode = code;
+  return 1;
+}
+int GivingUpHandler(int) { return 0; }
+
+// An output file whose stream is the flaky device, unbuffered so that every
+// write reaches it at once.
+void AttachFlakyDevice(File& file, FlakyDevice& device) {
+  std::fclose(file.stream);
+  cookie_io_functions_t io{};
+  io.write = FlakyWrite;
+  file.stream = fopencookie(&device, "wb", io);
+  ASSERT_NE(file.stream, nullptr);
+  std::setvbuf(file.stream, nullptr, _IONBF, 0);
+}
+}  // namespace
+
+TEST_F(FileTest, CriticalWriteErrorsRetryOrEndTheProgram) {
+  // Regression: a retried write sent the whole buffer again, so the records
+  // the failed attempt had already written appeared twice in the file.
+  {
+    FlakyDevice device;
+    device.acceptBeforeFailing = 4;
+    device.failuresLeft = 1;
+    OutputFile out("flaky.bin");
+    ASSERT_TRUE(out.IsOpen());
+    AttachFlakyDevice(out, device);
+    g_handlerCalls = 0;
+    ErrorHandling = RetryingHandler;
+    EXPECT_EQ(out.Write("abcdefghij", 1, 10), 10u);
+    ErrorHandling = nullptr;
+    EXPECT_EQ(device.received, "abcdefghij");
+    EXPECT_EQ(g_handlerCalls, 1);
+    EXPECT_EQ(g_handlerCode, EIO);
+  }
+  // Whole records: the retry starts at the first record not written.
+  {
+    FlakyDevice device;
+    device.acceptBeforeFailing = 8;
+    device.failuresLeft = 1;
+    OutputFile out("flaky.bin");
+    AttachFlakyDevice(out, device);
+    ErrorHandling = RetryingHandler;
+    EXPECT_EQ(out.Write("0123456789abcdef", 4, 4), 4u);
+    ErrorHandling = nullptr;
+    EXPECT_EQ(device.received, "0123456789abcdef");
+  }
+  // Without a handler, or with one that answers 0, the program stops.
+  {
+    FlakyDevice device;
+    device.acceptBeforeFailing = 1;
+    device.failuresLeft = 1;
+    OutputFile out("flaky.bin");
+    AttachFlakyDevice(out, device);
+    EXPECT_FATAL(out.Write("abc", 1, 3), "Critical error occurred during write!");
+  }
+  {
+    FlakyDevice device;
+    device.acceptBeforeFailing = 1;
+    device.failuresLeft = 1;
+    OutputFile out("flaky.bin");
+    AttachFlakyDevice(out, device);
+    ErrorHandling = GivingUpHandler;
+    EXPECT_FATAL(out.Write("abc", 1, 3), "Exit from error handling function requested!\n");
+    ErrorHandling = nullptr;
+  }
 }
 
 TEST_F(FileTest, FindMatchingFileNames) {
