@@ -387,7 +387,9 @@ int SelectSocket(RealTCPConnection** connections, int count, int timeoutMs, Plat
     items.push_back({c->socket, true, false, false, false, false});
     owners.push_back(c);
   }
-  if (extra) {
+  // No extra socket is given as 0 or, in the classic calling style, as -1;
+  // polling that as a handle would wait for nothing, without limit.
+  if (extra && extra != PlatSocket(-1)) {
     items.push_back({extra, true, false, false, false, false});
     owners.push_back(nullptr);
   }

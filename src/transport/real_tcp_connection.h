@@ -88,7 +88,7 @@ class RealTCPConnection : public SocketConnection {
 };
 
 // Polls the connected, unbroken connections among the given ones (at most 64)
-// and the extra socket (0 for none). timeoutMs: 0 waits without limit, -1 does
+// and the extra socket (0 or -1 for none). timeoutMs: 0 waits without limit, -1 does
 // not wait, else milliseconds. Sets sockflags_readable on connections with
 // data (or a client) waiting and sockflags_fatal_error on failed ones. Returns
 // the number of ready sockets, 0 when none qualified.

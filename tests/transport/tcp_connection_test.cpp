@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <cstring>
 #include <memory>
 #include <string>
@@ -158,4 +159,21 @@ TEST(RealTCPConnectionTest, PollsWithoutWaitingAndAcceptsNothingWhenNobodyCalls)
     EXPECT_EQ(CountSocketConnections(), before + 5);
   }
   EXPECT_EQ(CountSocketConnections(), before);
+}
+
+// With nothing that qualifies (no socket, a broken one) and no extra socket,
+// given as 0 or as -1, the poll reports 0 at once instead of waiting out its
+// time-out on nothing.
+TEST(RealTCPConnectionTest, PollWithNothingToWatchReturnsAtOnce) {
+  RealTCPConnection none;
+  Pair p;
+  ASSERT_TRUE(p.server);
+  p.server->flags |= sockflags_fatal_error;
+  RealTCPConnection* list[2] = {&none, p.server.get()};
+  for (PlatSocket extra : {PlatSocket(0), PlatSocket(-1)}) {
+    SCOPED_TRACE(extra);
+    auto start = std::chrono::steady_clock::now();
+    EXPECT_EQ(SelectSocket(list, 2, 3000, extra, 0), 0);
+    EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::milliseconds(1000));
+  }
 }
