@@ -461,6 +461,10 @@ int FileDownload::ScanForHeader(unsigned long got, int& percent) {
         interim.code != 101) {
       interim_bytes_ += (long long)header_.header().size();
       header_.Reset();
+      // Interim answers are part of the header: a server that sends them
+      // without end never gets to the file and must not fill the disk.
+      if (interim_bytes_ >= (long long)HttpHeaderAccumulator::kMaxHeader)
+        return FailAndLog("The server's response header for %s is too long.", destination);
       continue;
     }
     header_seen = 1;

@@ -6,6 +6,8 @@
 #include <fstream>
 #include <iterator>
 #include <memory>
+#include <random>
+#include <algorithm>
 #include <string>
 #include <thread>
 #include <vector>
@@ -398,6 +400,31 @@ TEST_F(ScriptedServer, InterimAnswersBeforeTheRealOneAreSkipped) {
   EXPECT_EQ(Settle(*d), kDownloadFinished) << d->ErrorString();
   EXPECT_EQ(ReadFileText(Dest()), "hello");
   EXPECT_EQ(ReadFileText(Dest(".hdr")), "Content-Length: 5\nLast-Modified: D\n");
+}
+
+// Interim answers without end, arriving in pieces of any size, are refused
+// as an overlong header once they pass the header's bound; the connection
+// stays open, so only the bound ends the transfer.
+TEST_F(ScriptedServer, EndlessInterimAnswersAreRefusedLikeAnOverlongHeader) {
+  auto d = Start("/a");
+  AcceptRequest(*d);
+  std::string flood;
+  while (flood.size() < 3 * HttpHeaderAccumulator::kMaxHeader) flood += "HTTP/1.1 100 Continue\r\n\r\n";
+  std::mt19937 rng(7);
+  int r = kDownloadFlowing;
+  for (size_t at = 0; at < flood.size() && r == kDownloadFlowing;) {
+    size_t n = std::min(flood.size() - at, size_t(1 + rng() % 3000));
+    Send(flood.substr(at, n));
+    at += n;
+    int percent;
+    r = d->Update(percent);
+  }
+  if (r == kDownloadFlowing) r = Settle(*d);
+  EXPECT_EQ(r, kDownloadFailed);
+  EXPECT_EQ(std::string(d->ErrorString()), "The server's response header for " + Dest() + " is too long.");
+  EXPECT_LT(ReadFileText(d->TempName()).size(), size_t(2 * HttpHeaderAccumulator::kMaxHeader + kReceivePassSize));
+  EXPECT_FALSE(FileExists(Dest()));
+  d->Reset(1);
 }
 
 TEST_F(ScriptedServer, ARangeWithoutContentLengthIsHeldToItsRange) {
