@@ -552,7 +552,7 @@ int FileDownload::OnHeader(int& percent) {
     resume_from_ = 0;
     partial = 0;
   }
-  if (FindHttpHeaderField(header, "Transfer-Encoding", &value) && value != "identity") {
+  if (HttpBodyHasTransferCoding(header)) {
     return FailAndLog("Server sent %s in an encoding this program cannot read.", destination);
   }
   long length = -1;

@@ -73,6 +73,12 @@ bool FindHttpHeaderField(const std::string& header, const char* name, std::strin
   });
 }
 
+bool HttpBodyHasTransferCoding(const std::string& header) {
+  // Every field counts: a harmless first one must not hide a later "chunked".
+  return EachHttpHeaderField(header, "Transfer-Encoding",
+                             [](const std::string& v) { return CaseCompare(v.c_str(), "identity") != 0; });
+}
+
 ContentLengthResult ParseContentLength(const std::string& header, long* value) {
   // Every Content-Length field must be readable and all must agree: two
   // different lengths leave the body's end unknown.

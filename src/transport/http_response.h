@@ -37,6 +37,10 @@ bool ParseHttpStatusLine(const std::string& header, HttpStatusLine* status);
 // start of a line), leading and trailing blanks removed. False when absent.
 bool FindHttpHeaderField(const std::string& header, const char* name, std::string* value);
 
+// True when any Transfer-Encoding field names a coding other than "identity"
+// (compared without regard to case): the body is then not the file's bytes.
+bool HttpBodyHasTransferCoding(const std::string& header);
+
 enum ContentLengthResult { kContentLengthAbsent, kContentLengthBad, kContentLengthOk };
 // The Content-Length field: absent, unreadable (not a non-negative decimal
 // that fits an int), or its value.

@@ -375,6 +375,9 @@ TEST_F(ScriptedServer, UnreadableAnswersFail) {
        "The server sent more than the announced length of "},
       {"not modified, with nothing here", "HTTP/1.1 304 Not Modified\r\n\r\n",
        "HTTP error while trying to download "},
+      {"chunked behind a harmless first coding",
+       "HTTP/1.1 200 OK\r\nTransfer-Encoding: identity\r\nTransfer-Encoding: chunked\r\n\r\n5\r\nhello\r\n0\r\n\r\n",
+       "Server sent "},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.what);

@@ -124,6 +124,14 @@ TEST(HttpResponse, FieldsAndContentRange) {
   EXPECT_FALSE(ParseContentRange("bytes 1-2/3x", &first, &last, &total));
 }
 
+TEST(HttpResponse, TransferCodingsInAnyField) {
+  EXPECT_FALSE(HttpBodyHasTransferCoding("HTTP/1.1 200 OK\r\nContent-Length: 3\r\n\r\n"));
+  EXPECT_FALSE(HttpBodyHasTransferCoding("HTTP/1.1 200 OK\r\nTransfer-Encoding: Identity\r\n\r\n"));
+  EXPECT_TRUE(HttpBodyHasTransferCoding("HTTP/1.1 200 OK\r\ntransfer-encoding: gzip, chunked\r\n\r\n"));
+  EXPECT_TRUE(HttpBodyHasTransferCoding(
+      "HTTP/1.1 200 OK\r\nTransfer-Encoding: identity\r\nX: y\r\nTransfer-Encoding: chunked\r\n\r\n"));
+}
+
 TEST(HttpResponse, StatusTexts) {
   EXPECT_STREQ(HttpStatusText(302), "Found");
   EXPECT_STREQ(HttpStatusText(407), "Proxy Authentication Required");
