@@ -433,7 +433,8 @@ unsigned long FileDownload::ReceivePass(bool* closed) {
 }
 
 void FileDownload::UpdatePercent(int& percent) const {
-  if (ContentLength >= 1) percent = int(uint64_t(TotalAmtRecieved) * 100 / uint64_t(ContentLength));
+  // Without a known length nothing can be said yet: 0, not the caller's old value.
+  percent = ContentLength >= 1 ? int(uint64_t(TotalAmtRecieved) * 100 / uint64_t(ContentLength)) : 0;
 }
 
 int FileDownload::OnQuietPass(int& percent) {

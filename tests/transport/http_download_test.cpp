@@ -205,6 +205,26 @@ TEST_F(ScriptedServer, HeaderEndSplitBetweenPassesAndDataOfTheClosingPass) {
   EXPECT_FALSE(FileExists(temp));
 }
 
+// While the length is unknown every receiving pass reports 0 percent, never
+// the caller's value from before; the close completes it to 100.
+TEST_F(ScriptedServer, PercentWithoutALengthIsZeroUntilTheClose) {
+  auto d = Start("/a");
+  AcceptRequest(*d);
+  Send("HTTP/1.1 200 OK\r\nLast-Modified: D1\r\n\r\nabc");
+  std::this_thread::sleep_for(std::chrono::milliseconds(30));
+  int percent = 77;
+  EXPECT_EQ(d->Update(percent), kDownloadFlowing);
+  EXPECT_EQ(percent, 0) << "header and first bytes in";
+  percent = 77;
+  EXPECT_EQ(d->Update(percent), kDownloadFlowing);
+  EXPECT_EQ(percent, 0) << "a pass with nothing new";
+  Send("def");
+  peer_.reset();
+  EXPECT_EQ(Settle(*d, &percent), kDownloadFinished) << d->ErrorString();
+  EXPECT_EQ(percent, 100);
+  EXPECT_EQ(ReadFileText(Dest()), "abcdef");
+}
+
 TEST_F(ScriptedServer, NotModifiedLeavesEverythingInPlace) {
   WriteFileText(Dest(), "current");
   WriteFileText(Dest(".hdr"), "Content-Length: 7\nLast-Modified: Sat, 01 Jan 2000 00:00:00 GMT\n");
