@@ -1,7 +1,5 @@
 #include "launcher/installation.h"
 
-#include <openssl/evp.h>
-
 #include <cctype>
 #include <cstdio>
 #include <cstring>
@@ -86,17 +84,13 @@ PackageFileCopy InstallPackageFile(const char* source, const std::string& path, 
   // The contents are digested as they are copied: the package's list says
   // only that the package holds the digest, not that the file of this name
   // has it (another name may carry it, or the file may be damaged).
-  EVP_MD_CTX* md5 = digest ? EVP_MD_CTX_new() : nullptr;
-  if (md5 && EVP_DigestInit_ex(md5, EVP_md5(), nullptr) != 1) {
-    EVP_MD_CTX_free(md5);
-    md5 = nullptr;
-  }
+  MD5Stream md5;
   std::vector<unsigned char> block(kPackageCopyBlockSize);
   bool complete = true;
   for (;;) {
     const unsigned got = in.Read(block.data(), 1, kPackageCopyBlockSize);
     if (got == 0) break;
-    if (md5) EVP_DigestUpdate(md5, block.data(), got);
+    md5.Add(block.data(), got);
     if (out.Write(block.data(), 1, got) != got) {
       complete = false;
       break;
@@ -106,14 +100,10 @@ PackageFileCopy InstallPackageFile(const char* source, const std::string& path, 
   // Data still buffered when the disk filled up surfaces at close.
   if (!out.Close()) complete = false;
   bool matches = true;
-  if (md5) {
+  if (digest) {
     unsigned char actual[kMD5Size];
-    unsigned int length = 0;
-    matches = EVP_DigestFinal_ex(md5, actual, &length) == 1 && std::memcmp(actual, digest, kMD5Size) == 0;
-    EVP_MD_CTX_free(md5);
-  } else if (digest) {
-    unsigned char actual[kMD5Size];
-    matches = complete && GetMD5(staging.c_str(), actual) && std::memcmp(actual, digest, kMD5Size) == 0;
+    md5.Finish(actual);
+    matches = std::memcmp(actual, digest, kMD5Size) == 0;
   }
   if (!complete) {
     PlatRemoveFile(staging);

@@ -1,7 +1,5 @@
 #include "tool/copy_digest.h"
 
-#include <openssl/evp.h>
-
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
@@ -10,6 +8,7 @@
 #include <system_error>
 
 #include "transport/compressed_file.h"
+#include "transport/md5.h"
 
 namespace fs = std::filesystem;
 
@@ -28,8 +27,7 @@ bool CopyWithDigest(const std::string& from, const std::string& shown, const std
     std::fclose(in);
     return false;
   }
-  std::unique_ptr<EVP_MD_CTX, void (*)(EVP_MD_CTX*)> ctx(EVP_MD_CTX_new(), EVP_MD_CTX_free);
-  EVP_DigestInit_ex(ctx.get(), EVP_md5(), nullptr);
+  MD5Stream md5;
   bool ok = true;
   bool first = true;
   size_t n;
@@ -38,7 +36,7 @@ bool CopyWithDigest(const std::string& from, const std::string& shown, const std
   while ((n = std::fread(buffer.data(), 1, buffer.size(), in)) > 0) {
     if (first && n >= size_t(kCompressedHeaderSize)) result->compressed = CompressedHeaderVersion(buffer.data()) != 0;
     first = false;
-    EVP_DigestUpdate(ctx.get(), buffer.data(), n);
+    md5.Add(buffer.data(), n);
     if (std::fwrite(buffer.data(), 1, n, out) != n) {
       *error = to + ": cannot be written: " + std::strerror(errno);
       ok = false;
@@ -55,8 +53,7 @@ bool CopyWithDigest(const std::string& from, const std::string& shown, const std
     *error = to + ": cannot be written: " + std::strerror(errno);
     ok = false;
   }
-  unsigned int length = 0;
-  EVP_DigestFinal_ex(ctx.get(), result->digest, &length);
+  md5.Finish(result->digest);
   if (ok) fs::permissions(to, fs::status(from, ec).permissions(), ec);
   return ok;
 }

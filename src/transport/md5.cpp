@@ -60,6 +60,16 @@ void MD5OfBytes(const void* data, size_t size, unsigned char digest[kMD5Size]) {
   Finish(ctx.get(), digest);
 }
 
+MD5Stream::MD5Stream() : context_(NewContext().release()) {}
+
+MD5Stream::~MD5Stream() { EVP_MD_CTX_free(static_cast<EVP_MD_CTX*>(context_)); }
+
+void MD5Stream::Add(const void* data, size_t size) {
+  if (size) EVP_DigestUpdate(static_cast<EVP_MD_CTX*>(context_), data, size);
+}
+
+void MD5Stream::Finish(unsigned char digest[kMD5Size]) { ::Finish(static_cast<EVP_MD_CTX*>(context_), digest); }
+
 void MD5ToHex(const unsigned char digest[kMD5Size], char hex[2 * kMD5Size + 1]) {
   static const char digits[] = "0123456789abcdef";
   for (int i = 0; i < kMD5Size; ++i) {

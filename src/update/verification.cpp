@@ -1,7 +1,5 @@
 #include "update/verification.h"
 
-#include <openssl/evp.h>
-
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
@@ -56,22 +54,15 @@ int DigestFileKeepingWindowAlive(const char* path, unsigned char digest[16]) {
     file.Close();
     return GetMD5(path, digest);
   }
-  EVP_MD_CTX* ctx = EVP_MD_CTX_new();
-  if (!ctx || EVP_DigestInit_ex(ctx, EVP_md5(), nullptr) != 1) {
-    EVP_MD_CTX_free(ctx);
-    file.Close();
-    return GetMD5(path, digest);
-  }
+  MD5Stream md5;
   static std::vector<unsigned char> block(kDigestBlock);
   for (;;) {
     unsigned got = file.Read(block.data(), 1, kDigestBlock);
-    if (got) EVP_DigestUpdate(ctx, block.data(), got);
+    md5.Add(block.data(), got);
     if (got < kDigestBlock) break;
     PumpDuringLongWork();
   }
-  unsigned int length = 0;
-  EVP_DigestFinal_ex(ctx, digest, &length);
-  EVP_MD_CTX_free(ctx);
+  md5.Finish(digest);
   return 1;
 }
 

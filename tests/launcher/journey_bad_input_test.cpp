@@ -77,6 +77,19 @@ class BadInputJourney : public testing::Test {
     return s.Start(dir_ + "quorvel.exe", {}, dir_, env, home_ / trace);
   }
 
+  // Launch and agree, the copy of the game then failing: the failure is
+  // acknowledged in its box, and the program ends with its text.
+  void LaunchIntoTheCopyFailure(LauncherSession& s) {
+    ASSERT_TRUE(s.Click("Launch")) << s.Describe();
+    ASSERT_TRUE(s.Click("I Agree")) << s.Describe();
+    ASSERT_NE(s.WaitFor("state 11 StateLaunch", 60000).raw, "") << s.Describe();
+    EXPECT_TRUE(AcknowledgeMessageBox(x_, s.Window(), s)) << "the failure waits in a box\n" << s.Describe();
+    ProcessResult end = s.Wait(30000);
+    EXPECT_FALSE(end.timedOut) << s.Describe();
+    EXPECT_NE(end.err.find(kCopyFailed), std::string::npos) << end.err;
+    EXPECT_EQ(end.err.find(kBoxNotShown), std::string::npos) << end.err;
+  }
+
   Xvfb x_;
   ServedRelease server_;
   TempDir home_;
@@ -109,14 +122,7 @@ TEST_F(BadInputJourney, AnEmptyOrMissingGameExecutableIsFetchedAgainWhenTheFiles
   {
     LauncherSession s(x_);
     ASSERT_TRUE(Start(s, "trace2", {kRealBoxes}));
-    ASSERT_TRUE(s.Click("Launch")) << s.Describe();
-    ASSERT_TRUE(s.Click("I Agree")) << s.Describe();
-    ASSERT_NE(s.WaitFor("state 11 StateLaunch", 60000).raw, "") << s.Describe();
-    EXPECT_TRUE(AcknowledgeMessageBox(x_, s.Window(), s)) << "the failure waits in a box\n" << s.Describe();
-    ProcessResult end = s.Wait(30000);
-    EXPECT_FALSE(end.timedOut) << s.Describe();
-    EXPECT_NE(end.err.find(kCopyFailed), std::string::npos) << s.Describe();
-    EXPECT_EQ(end.err.find(kBoxNotShown), std::string::npos) << end.err;
+    LaunchIntoTheCopyFailure(s);
     EXPECT_FALSE(s.Seen("report 0 \"quorvel1.exe\""));
     EXPECT_FALSE(fs::exists(home_ / "marker"));
   }
@@ -137,14 +143,7 @@ TEST_F(BadInputJourney, AnEmptyGameExecutableOnTheServerTooIsTheCopyFailure) {
   Install(game);
   LauncherSession s(x_);
   ASSERT_TRUE(Start(s, "trace", {kRealBoxes}));
-  ASSERT_TRUE(s.Click("Launch")) << s.Describe();
-  ASSERT_TRUE(s.Click("I Agree")) << s.Describe();
-  ASSERT_NE(s.WaitFor("state 11 StateLaunch", 60000).raw, "") << s.Describe();
-  EXPECT_TRUE(AcknowledgeMessageBox(x_, s.Window(), s)) << "the failure waits in a box\n" << s.Describe();
-  ProcessResult end = s.Wait(30000);
-  EXPECT_FALSE(end.timedOut) << s.Describe();
-  EXPECT_NE(end.err.find(kCopyFailed), std::string::npos) << end.err;
-  EXPECT_EQ(end.err.find(kBoxNotShown), std::string::npos) << end.err;
+  LaunchIntoTheCopyFailure(s);
   EXPECT_FALSE(s.Seen(" launch ")) << "nothing is started";
   for (const fs::directory_entry& e : fs::directory_iterator(dir_)) {
     const std::string leaf = e.path().filename().string();

@@ -7,26 +7,13 @@
 #include <string>
 
 #include "support/files.h"
+#include "support/journey.h"
 #include "support/launcher_session.h"
 #include "support/served_release.h"
 #include "support/temp_dir.h"
 #include "support/xvfb.h"
-#include "transport/md5.h"
 
 namespace fs = std::filesystem;
-
-namespace {
-
-std::string Md5Hex(const std::string& path) {
-  unsigned char digest[16];
-  if (!GetMD5(path.c_str(), digest)) return "(unreadable)";
-  static const char* hex = "0123456789abcdef";
-  std::string out;
-  for (unsigned char b : digest) out += {hex[b >> 4], hex[b & 15]};
-  return out;
-}
-
-}  // namespace
 
 TEST(FirstInstallJourney, PackageFilesAreCopiedTheRestDownloadedThenTheGameStarts) {
   Xvfb x;
@@ -63,7 +50,7 @@ TEST(FirstInstallJourney, PackageFilesAreCopiedTheRestDownloadedThenTheGameStart
 
   const std::string dir = home / "share/Tellurant/Quorvel Online/";
   for (const auto& [name, contents] : game) EXPECT_EQ(ReadFileText(dir + name), contents) << name;
-  EXPECT_EQ(Md5Hex(dir + "quorvel1.exe"), Md5Hex(QUORVEL_DEMO_GAME));
+  EXPECT_EQ(FileMd5Hex(dir + "quorvel1.exe"), FileMd5Hex(QUORVEL_DEMO_GAME));
   EXPECT_TRUE(session.Seen("report 0 \"data/file3.dat\"")) << "the file the package lacks is downloaded";
   EXPECT_FALSE(session.Seen("report 0 \"data/file4.dat\"")) << "a file the package has is copied, not fetched";
   // The game copy ran from the installation directory.

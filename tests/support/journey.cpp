@@ -7,12 +7,11 @@
 #include "transport/md5.h"
 
 std::string FileMd5Hex(const std::string& path) {
-  unsigned char digest[16];
+  unsigned char digest[kMD5Size];
   if (!GetMD5(path.c_str(), digest)) return "(unreadable)";
-  static const char* hex = "0123456789abcdef";
-  std::string out;
-  for (unsigned char b : digest) out += {hex[b >> 4], hex[b & 15]};
-  return out;
+  char hex[2 * kMD5Size + 1];
+  MD5ToHex(digest, hex);
+  return hex;
 }
 
 std::string InstallFromPackage(const Xvfb& x, const std::string& packageDir, const std::vector<std::string>& env,
