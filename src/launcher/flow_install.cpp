@@ -14,7 +14,6 @@
 #include "launcher/install_record.h"
 #include "launcher/installation.h"
 #include "launcher/launcher_globals.h"
-#include "launcher/localisation.h"
 #include "launcher/message_boxes.h"
 #include "launcher/registry_info.h"
 #include "launcher/screen_file_copy.h"

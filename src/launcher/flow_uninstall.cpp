@@ -10,7 +10,6 @@
 #include "launcher/flow.h"
 #include "launcher/install_record.h"
 #include "launcher/launcher_globals.h"
-#include "launcher/localisation.h"
 #include "launcher/message_boxes.h"
 #include "launcher/registry_info.h"
 #include "launcher/screen_file_copy.h"

@@ -8,7 +8,6 @@
 #include "launcher/flow.h"
 #include "launcher/install_record.h"
 #include "launcher/launcher_globals.h"
-#include "launcher/localisation.h"
 #include "launcher/launcher_messages.h"
 #include "launcher/launcher_skin.h"
 #include "launcher/message_boxes.h"
