@@ -390,16 +390,22 @@ int FileDownload::ReceivePasses(int& percent) {
       last_data_time = GetTimerCount();
       TotalAmtRecieved += got;
     }
+    pass_body_start_ = 0;
     if (!header_seen && got) {
       int result = ScanForHeader(got, percent);
       if (result != kDownloadFlowing) return result;
     }
+    bool bodyEnded = false;
+    if (header_seen && is_chunked_ && !DecodeChunks(&got, &bodyEnded))
+      return FailAndLog("The server sent %s in a chunked coding that cannot be read: %s.", destination,
+                        chunked_.error());
     // More than the announced length is no longer this file: refuse it before
     // it is written, however long the sender goes on.
     if (header_seen && ContentLength >= 0 && TotalAmtRecieved > static_cast<unsigned long>(ContentLength))
       return FailAndLog("The server sent more than the announced length of %s.", destination);
     UpdatePercent(percent);
-    if (closed) return OnClosed(got, percent);
+    // A chunked body ends at its last chunk, whether or not the server closes.
+    if (closed || bodyEnded) return OnClosed(got, percent);
     if (!WriteTemp(receive_buffer, got))
       return FailAndLog(
           "Error writing file %s for download, you could be out of disk space or the file is currently in use.",
@@ -469,6 +475,7 @@ int FileDownload::ScanForHeader(unsigned long got, int& percent) {
       continue;
     }
     header_seen = 1;
+    pass_body_start_ = offset;
     TotalAmtRecieved = got - offset;
     return OnHeader(percent);
   }
@@ -478,7 +485,7 @@ int FileDownload::ScanForHeader(unsigned long got, int& percent) {
 int FileDownload::OnClosed(unsigned long got, int& percent) {
   // The data of the closing pass belongs to the body as much as any other.
   bool written = WriteTemp(receive_buffer, got);
-  if (header_seen && written &&
+  if (header_seen && written && (!is_chunked_ || chunked_.done()) &&
       (ContentLength == -1 || static_cast<unsigned long>(ContentLength) == TotalAmtRecieved)) {
     // A full disk may show only when the last buffered bytes are flushed.
     bool flushed = temp_file->Close();
@@ -553,8 +560,16 @@ int FileDownload::OnHeader(int& percent) {
     resume_from_ = 0;
     partial = 0;
   }
-  if (HttpBodyHasTransferCoding(header)) {
-    return FailAndLog("Server sent %s in an encoding this program cannot read.", destination);
+  switch (ClassifyTransferCoding(header)) {
+    case kTransferUnsupported:
+      return FailAndLog("Server sent %s in an encoding this program cannot read.", destination);
+    case kTransferChunked:
+      // The coding frames the body; a Content-Length beside it does not count.
+      is_chunked_ = true;
+      ContentLength = appending_ ? int(range_length) : -1;
+      return kDownloadFlowing;
+    case kTransferIdentity:
+      break;
   }
   long length = -1;
   switch (ParseContentLength(header, &length)) {
@@ -569,6 +584,21 @@ int FileDownload::OnHeader(int& percent) {
   }
   (void)percent;
   return kDownloadFlowing;
+}
+
+bool FileDownload::DecodeChunks(unsigned long* got, bool* ended) {
+  // The .tmp keeps the header as received and the body decoded, so the
+  // finishing step copies the file's bytes from behind the header as for any
+  // other body. Decoding happens in place: the data never outgrows its coding.
+  char* body = receive_buffer + pass_body_start_;
+  size_t coded = *got - pass_body_start_, produced = 0, consumed = 0;
+  HttpChunkedDecoder::Result r = chunked_.Feed(body, coded, body, &produced, &consumed);
+  if (r == HttpChunkedDecoder::kBad) return false;
+  // What follows the last chunk is not the file's.
+  TotalAmtRecieved -= coded - produced;
+  *got = pass_body_start_ + produced;
+  *ended = r == HttpChunkedDecoder::kDone;
+  return true;
 }
 
 void FileDownload::DeleteResultFiles() {

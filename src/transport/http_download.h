@@ -3,8 +3,9 @@
 // and calls Update until Update reports an end.
 //
 // Local files, all beside the destination (directory + name):
-//   name.tmpNNN  the raw response (status line, header, body) as received;
-//                NNN is the timer count at construction
+//   name.tmpNNN  the response (status line, header, body) as received, a
+//                chunked body already decoded; NNN is the timer count at
+//                construction
 //   name.res     the body, copied from the temp file after the transfer and
 //                renamed to the destination once every check has passed
 //   name.hdr     the header lines of the last good response (Last-Modified
@@ -20,6 +21,7 @@
 #include <cstdint>
 
 #include "platform/sockets.h"
+#include "transport/http_chunked.h"
 #include "transport/http_response.h"
 #include "transport/http_url.h"
 #include "transport/node_address.h"
@@ -127,6 +129,10 @@ class FileDownload {
   int OnClosed(unsigned long got, int& percent);
   void UpdatePercent(int& percent) const;
   int OnHeader(int& percent);
+  // Turns this pass's body bytes from their chunked coding into the file's
+  // bytes in the receive buffer (*got shrinks to match); *ended once the last
+  // chunk and its trailer are in. False when the coding is bad.
+  bool DecodeChunks(unsigned long* got, bool* ended);
   int Finish(bool suppressRename);
   void SavePartial();
   void DeleteResultFiles();
@@ -172,5 +178,9 @@ class FileDownload {
   // holds the response exactly as received.
   long long interim_bytes_ = 0;
   bool temp_is_ours_ = false;  // this transfer created the .tmp
+  // A chunked body: decoded as it arrives; complete only at its last chunk.
+  bool is_chunked_ = false;
+  HttpChunkedDecoder chunked_;
+  size_t pass_body_start_ = 0;  // where this pass's body begins in receive_buffer
   long long BodyOffset() const { return interim_bytes_ + (long long)header_.header().size(); }
 };

@@ -22,17 +22,18 @@ std::string Format(const char* format, ...) {
 }  // namespace
 
 int FormatHttpRequest(char* out, size_t size, const HttpRequestFields& f) {
-  const char* eol = f.via_proxy ? "\r\n" : "\n";
+  const char* eol = "\r\n";
   std::string request;
   if (f.via_proxy) {
     std::string auth;
-    if (f.proxy_authentication) auth = Format("\nProxy-Authorization: basic %s", f.proxy_authentication);
+    if (f.proxy_authentication) auth = Format("\r\nProxy-Authorization: basic %s", f.proxy_authentication);
     request = Format(
         "GET %s HTTP/1.1\r\nUser-Agent: Mozilla/4.0 (compatible; MSIE 5.01; Windows NT 5.0)\r\nHost: "
         "%s\r\nAuthorization: Basic \r\nConnection: close%s\r\n",
         f.path, f.host, auth.c_str());
   } else {
-    request = Format("GET %s HTTP/1.1\nHost: %s\nConnection: close\nUser-Agent: QuorvelOnline/1.0\n", f.path, f.host);
+    request =
+        Format("GET %s HTTP/1.1\r\nHost: %s\r\nConnection: close\r\nUser-Agent: QuorvelOnline/1.0\r\n", f.path, f.host);
   }
   if (f.if_modified_since) request += Format("If-Modified-Since: %s%s", f.if_modified_since, eol);
   if (f.range_start >= 0) {

@@ -1,7 +1,7 @@
-// The GET request of a download, byte for byte. A direct request ends its
-// lines with bare line feeds; a request to an HTTP proxy with CR LF, except
-// that the Proxy-Authorization line follows "Connection: close" after a bare
-// line feed.
+// The GET request of a download, byte for byte. Every line ends with CR LF,
+// as HTTP/1.1 requires: strict servers answer a bare line feed with 400. The
+// proxy form keeps its own line order, with Proxy-Authorization right after
+// "Connection: close".
 #pragma once
 
 #include <cstddef>

@@ -73,10 +73,32 @@ bool FindHttpHeaderField(const std::string& header, const char* name, std::strin
   });
 }
 
-bool HttpBodyHasTransferCoding(const std::string& header) {
-  // Every field counts: a harmless first one must not hide a later "chunked".
-  return EachHttpHeaderField(header, "Transfer-Encoding",
-                             [](const std::string& v) { return CaseCompare(v.c_str(), "identity") != 0; });
+HttpTransferCoding ClassifyTransferCoding(const std::string& header) {
+  // Every field counts: a harmless first one must not hide a later coding.
+  int chunked = 0;
+  bool other = false, afterChunked = false;
+  EachHttpHeaderField(header, "Transfer-Encoding", [&](const std::string& v) {
+    size_t at = 0;
+    while (at <= v.size()) {
+      size_t comma = v.find(',', at);
+      if (comma == std::string::npos) comma = v.size();
+      std::string coding = v.substr(at, comma - at);
+      coding = coding.substr(0, coding.find(';'));
+      size_t b = coding.find_first_not_of(" \t"), e = coding.find_last_not_of(" \t");
+      coding = b == std::string::npos ? "" : coding.substr(b, e - b + 1);
+      if (!coding.empty() && CaseCompare(coding.c_str(), "identity") != 0) {
+        if (chunked) afterChunked = true;
+        if (CaseCompare(coding.c_str(), "chunked") == 0)
+          ++chunked;
+        else
+          other = true;
+      }
+      at = comma + 1;
+    }
+    return false;
+  });
+  if (other || afterChunked || chunked > 1) return kTransferUnsupported;
+  return chunked ? kTransferChunked : kTransferIdentity;
 }
 
 ContentLengthResult ParseContentLength(const std::string& header, long* value) {

@@ -37,9 +37,12 @@ bool ParseHttpStatusLine(const std::string& header, HttpStatusLine* status);
 // start of a line), leading and trailing blanks removed. False when absent.
 bool FindHttpHeaderField(const std::string& header, const char* name, std::string* value);
 
-// True when any Transfer-Encoding field names a coding other than "identity"
-// (compared without regard to case): the body is then not the file's bytes.
-bool HttpBodyHasTransferCoding(const std::string& header);
+// How the body is framed, from every Transfer-Encoding field together
+// (codings compared without regard to case, parameters ignored): no coding
+// but "identity"; chunked, once and last, with nothing else but identity; or
+// anything else, which this program cannot turn back into the file's bytes.
+enum HttpTransferCoding { kTransferIdentity, kTransferChunked, kTransferUnsupported };
+HttpTransferCoding ClassifyTransferCoding(const std::string& header);
 
 enum ContentLengthResult { kContentLengthAbsent, kContentLengthBad, kContentLengthOk };
 // The Content-Length field: absent, unreadable (not a non-negative decimal

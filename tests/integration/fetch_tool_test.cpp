@@ -167,7 +167,7 @@ TEST_F(FetchTool, ProxyRequestBytesAreExact) {
   EXPECT_EQ(requests[0],
             "GET http://files.example:8080/ok/a%20b HTTP/1.1\r\n"
             "User-Agent: Mozilla/4.0 (compatible; MSIE 5.01; Windows NT 5.0)\r\n"
-            "Host: files.example:8080\r\nAuthorization: Basic \r\nConnection: close\n"
+            "Host: files.example:8080\r\nAuthorization: Basic \r\nConnection: close\r\n"
             "Proxy-Authorization: basic dXNlcjpwYXNz\r\n"
             "If-Modified-Since: Thu, 28 Apr 1994 14:00:00 GMT\r\n\r\n");
 
@@ -206,7 +206,7 @@ TEST_F(FetchTool, LeftoverResultIsCompletedWithARangeFromNginx) {
   WriteFileText(out_ / "game.dat.res", full.substr(0, 1000000));
   DownloadOutcome o = RunDownload(Url("game.dat"), "game.dat", out_.path() + "/");
   ASSERT_EQ(o.result, kDownloadFinished) << o.error;
-  EXPECT_NE(o.request.find("\nRange: bytes=1000000-\nIf-Range: "), std::string::npos) << o.request;
+  EXPECT_NE(o.request.find("\r\nRange: bytes=1000000-\r\nIf-Range: "), std::string::npos) << o.request;
   EXPECT_TRUE(Out("game.dat") == full);
 
   // A validator that no longer matches: nginx sends the whole file, which replaces the leftover.

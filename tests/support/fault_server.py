@@ -17,7 +17,9 @@ followed by a line "=====") to REQUEST_LOG. The path selects the behaviour:
   /bigheader          a header of 40000 bytes
   /nolength           200 without Content-Length, body in pieces, then close
   /chunked/SEED       a 300000-byte body; the whole response in random pieces
-  /encoded            200 with Transfer-Encoding: chunked
+  /encoded/SEED       a 300000-byte chunked body in random pieces, the
+                      connection kept open after it; /encoded/cut stops
+                      in the middle of a chunk and closes
   /resumable/SEED     200 with Content-Length 200000 and a date, but only the
                       first 80000 bytes, then close; with "Range: bytes=N-"
                       and a matching If-Range, 206 with the rest
@@ -151,7 +153,30 @@ class Handler(socketserver.BaseRequestHandler):
                 time.sleep(0.002)
 
     def do_encoded(self, arg, fields, raw):
-        self.send(header("200 OK", [("Transfer-Encoding", "chunked")]) + b"5\r\nhello\r\n0\r\n\r\n")
+        """A 300000-byte chunked body (chunks of random sizes, some with
+        extensions, and a trailer) sent in random pieces; the connection stays
+        open after it for a second. "cut" stops in the middle of a chunk."""
+        seed = 0 if arg == "cut" else int(arg)
+        rng = random.Random(seed)
+        body = body_for("encoded" + arg, 300000)
+        coded = bytearray()
+        at = 0
+        while at < len(body):
+            n = min(len(body) - at, rng.choice([1, 15, 16, 255, 4096, 70000]))
+            ext = b";step=%d" % at if rng.random() < 0.3 else b""
+            coded += b"%x%s\r\n" % (n, ext) + body[at:at + n] + b"\r\n"
+            at += n
+        coded += b"0\r\nX-Checksum: none\r\n\r\n"
+        if arg == "cut":
+            coded = coded[:len(coded) // 2]
+        data = header("200 OK", [("Transfer-Encoding", "chunked"), ("Last-Modified", LAST_MODIFIED)]) + bytes(coded)
+        i = 0
+        while i < len(data):
+            n = rng.choice([1, 3, 100, 1500, 9000, 70000])
+            self.send(data[i:i + n])
+            i += n
+        if arg != "cut":
+            time.sleep(1)
 
     def do_resumable(self, arg, fields, raw):
         body = body_for("resumable" + arg, 200000)

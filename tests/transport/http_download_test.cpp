@@ -181,7 +181,7 @@ TEST(FileDownloadSetup, ClosedPortIsUnavailableAndConnectTimesOut) {
 TEST_F(ScriptedServer, HeaderEndSplitBetweenPassesAndDataOfTheClosingPass) {
   auto d = Start("/a");
   std::string request = AcceptRequest(*d);
-  EXPECT_EQ(request.rfind("GET /a HTTP/1.1\nHost: 127.0.0.1:", 0), 0u) << request;
+  EXPECT_EQ(request.rfind("GET /a HTTP/1.1\r\nHost: 127.0.0.1:", 0), 0u) << request;
   Send("HTTP/1.1 200 OK\r\nContent-Length: 10\r\nLast-Modified: D1\r\n\r");
   int percent = -1;
   EXPECT_EQ(Pump(*d, &percent), kDownloadFlowing);
@@ -230,7 +230,7 @@ TEST_F(ScriptedServer, NotModifiedLeavesEverythingInPlace) {
   WriteFileText(Dest(".hdr"), "Content-Length: 7\nLast-Modified: Sat, 01 Jan 2000 00:00:00 GMT\n");
   auto d = Start("/a");
   std::string request = AcceptRequest(*d);
-  EXPECT_NE(request.find("\nIf-Modified-Since: Sat, 01 Jan 2000 00:00:00 GMT\n\n"), std::string::npos) << request;
+  EXPECT_NE(request.find("\r\nIf-Modified-Since: Sat, 01 Jan 2000 00:00:00 GMT\r\n\r\n"), std::string::npos) << request;
   Send("HTTP/1.1 304 Not Modified\r\n\r\n");
   EXPECT_EQ(Settle(*d), kDownloadNotModified);
   int again = 0;
@@ -243,7 +243,7 @@ TEST_F(ScriptedServer, StoredDateIsNotTrustedWithoutTheFileOrBesideALeftover) {
   WriteFileText(Dest(".hdr"), "Content-Length: 7\nLast-Modified: Sat, 01 Jan 2000 00:00:00 GMT\n");
   {
     auto d = Start("/a");  // no destination file
-    EXPECT_NE(AcceptRequest(*d).find("If-Modified-Since: Thu, 28 Apr 1994 14:00:00 GMT\n"), std::string::npos);
+    EXPECT_NE(AcceptRequest(*d).find("If-Modified-Since: Thu, 28 Apr 1994 14:00:00 GMT\r\n"), std::string::npos);
     d->Reset(1);
     peer_.reset();
   }
@@ -251,7 +251,7 @@ TEST_F(ScriptedServer, StoredDateIsNotTrustedWithoutTheFileOrBesideALeftover) {
   WriteFileText(Dest(".res"), "0123456789");  // longer than recorded: not a partial, still unfinished
   auto d = Start("/a");
   std::string request = AcceptRequest(*d);
-  EXPECT_NE(request.find("If-Modified-Since: Thu, 28 Apr 1994 14:00:00 GMT\n"), std::string::npos) << request;
+  EXPECT_NE(request.find("If-Modified-Since: Thu, 28 Apr 1994 14:00:00 GMT\r\n"), std::string::npos) << request;
   EXPECT_EQ(request.find("Range:"), std::string::npos);
   d->Reset(1);
 }
@@ -289,7 +289,7 @@ TEST_F(ScriptedServer, WrongRangeOrRefusedRangeDropsTheLeftover) {
     WriteFileText(Dest(".hdr"), "Content-Length: 10\nLast-Modified: D\n");
     auto d = Start("/a");
     std::string request = AcceptRequest(*d);
-    EXPECT_NE(request.find("\nRange: bytes=5-\nIf-Range: D\n"), std::string::npos) << request;
+    EXPECT_NE(request.find("\r\nRange: bytes=5-\r\nIf-Range: D\r\n"), std::string::npos) << request;
     Send(c.response);
     peer_.reset();
     EXPECT_EQ(Settle(*d), kDownloadFailed);
@@ -343,7 +343,7 @@ TEST_F(ScriptedServer, ResumeInterruptedAgainKeepsGrowingTheLeftover) {
 
   auto second = startWithDigest();
   std::string request = AcceptRequest(*second);
-  EXPECT_NE(request.find("\nRange: bytes=10-\nIf-Range: D\n"), std::string::npos) << request;
+  EXPECT_NE(request.find("\r\nRange: bytes=10-\r\nIf-Range: D\r\n"), std::string::npos) << request;
   Send("HTTP/1.1 206 Partial Content\r\nContent-Length: 20\r\nContent-Range: bytes 10-29/30\r\n\r\nabcdefg");
   EXPECT_EQ(Pump(*second), kDownloadFlowing);
   Send("hij");
@@ -359,7 +359,7 @@ TEST_F(ScriptedServer, ResumeInterruptedAgainKeepsGrowingTheLeftover) {
 
   auto third = startWithDigest();
   request = AcceptRequest(*third);
-  EXPECT_NE(request.find("\nRange: bytes=20-\nIf-Range: D\n"), std::string::npos) << request;
+  EXPECT_NE(request.find("\r\nRange: bytes=20-\r\nIf-Range: D\r\n"), std::string::npos) << request;
   Send("HTTP/1.1 206 Partial Content\r\nContent-Length: 10\r\nContent-Range: bytes 20-29/30\r\n\r\n" +
        whole.substr(20));
   peer_.reset();
@@ -372,7 +372,7 @@ TEST_F(ScriptedServer, ResumeInterruptedAgainKeepsGrowingTheLeftover) {
   // The finished file is now current: the next request is conditional on its date.
   auto fourth = startWithDigest();
   request = AcceptRequest(*fourth);
-  EXPECT_NE(request.find("\nIf-Modified-Since: D\n"), std::string::npos) << request;
+  EXPECT_NE(request.find("\r\nIf-Modified-Since: D\r\n"), std::string::npos) << request;
   EXPECT_EQ(request.find("Range:"), std::string::npos) << request;
   fourth->Reset(1);
 }
@@ -393,11 +393,13 @@ TEST_F(ScriptedServer, UnreadableAnswersFail) {
        "Bad ContentLength Header Information."},
       {"more than announced", "HTTP/1.1 200 OK\r\nContent-Length: 3\r\n\r\nabcdef",
        "The server sent more than the announced length of "},
-      {"not modified, with nothing here", "HTTP/1.1 304 Not Modified\r\n\r\n",
-       "HTTP error while trying to download "},
-      {"chunked behind a harmless first coding",
-       "HTTP/1.1 200 OK\r\nTransfer-Encoding: identity\r\nTransfer-Encoding: chunked\r\n\r\n5\r\nhello\r\n0\r\n\r\n",
-       "Server sent "},
+      {"not modified, with nothing here", "HTTP/1.1 304 Not Modified\r\n\r\n", "HTTP error while trying to download "},
+      {"a coding other than chunked",
+       "HTTP/1.1 200 OK\r\nTransfer-Encoding: gzip, chunked\r\n\r\n5\r\nhello\r\n0\r\n\r\n", "Server sent "},
+      {"a bad chunk size", "HTTP/1.1 200 OK\r\nTransfer-Encoding: chunked\r\n\r\n5\r\nhello\r\nzz\r\n",
+       "The server sent "},
+      {"cut off mid-chunk", "HTTP/1.1 200 OK\r\nTransfer-Encoding: chunked\r\n\r\n5\r\nhel",
+       "Lost connection to server before recieving entire file: "},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.what);
@@ -477,7 +479,7 @@ TEST_F(ScriptedServer, AStoredDateThatCannotGoBackIsNotUsed) {
   WriteFileText(Dest(".hdr"), "Content-Length: 7\nLast-Modified: " + std::string(3000, 'x') + "\n");
   auto d = Start("/a");
   std::string request = AcceptRequest(*d);
-  EXPECT_NE(request.find("If-Modified-Since: Thu, 28 Apr 1994 14:00:00 GMT\n"), std::string::npos) << request;
+  EXPECT_NE(request.find("If-Modified-Since: Thu, 28 Apr 1994 14:00:00 GMT\r\n"), std::string::npos) << request;
   d->Reset(1);
 }
 

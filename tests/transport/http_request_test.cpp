@@ -15,48 +15,53 @@ std::string Request(const HttpRequestFields& f, size_t size = kHttpRequestSize) 
 }
 }  // namespace
 
-TEST(HttpRequest, DirectRequestUsesBareLineFeeds) {
-  HttpRequestFields f;
-  f.path = "/dir/name.lst";
-  f.host = "server";
-  f.if_modified_since = "Thu, 28 Apr 1994 14:00:00 GMT";
-  EXPECT_EQ(Request(f),
-            "GET /dir/name.lst HTTP/1.1\nHost: server\nConnection: close\nUser-Agent: QuorvelOnline/1.0\n"
-            "If-Modified-Since: Thu, 28 Apr 1994 14:00:00 GMT\n\n");
-}
-
-TEST(HttpRequest, ProxyRequestWithAndWithoutCredentials) {
-  HttpRequestFields f;
-  f.path = "http://server:81/a.txt";
-  f.host = "server:81";
-  f.via_proxy = true;
-  f.if_modified_since = "Sat, 01 Jan 2000 00:00:00 GMT";
-  const std::string head =
+// Every line of every form ends with CR LF; the lines and their order are the
+// protocol's and stay byte for byte.
+TEST(HttpRequest, EveryFormEndsEachLineWithCrLf) {
+  const std::string proxyHead =
       "GET http://server:81/a.txt HTTP/1.1\r\nUser-Agent: Mozilla/4.0 (compatible; MSIE 5.01; Windows NT 5.0)\r\n"
       "Host: server:81\r\nAuthorization: Basic \r\nConnection: close";
-  const std::string tail = "\r\nIf-Modified-Since: Sat, 01 Jan 2000 00:00:00 GMT\r\n\r\n";
-  EXPECT_EQ(Request(f), head + tail);
-  f.proxy_authentication = "dXNlcjpwYXNz";
-  // The credential line follows "Connection: close" after a bare line feed.
-  EXPECT_EQ(Request(f), head + "\nProxy-Authorization: basic dXNlcjpwYXNz" + tail);
-}
-
-TEST(HttpRequest, UnconditionalAndRangedRequests) {
-  HttpRequestFields f;
-  f.path = "/big";
-  f.host = "h";
-  EXPECT_EQ(Request(f), "GET /big HTTP/1.1\nHost: h\nConnection: close\nUser-Agent: QuorvelOnline/1.0\n\n");
-  f.if_modified_since = "Thu, 28 Apr 1994 14:00:00 GMT";
-  f.range_start = 12345;
-  f.if_range = "Tue, 08 Dec 2026 10:00:00 GMT";
-  EXPECT_EQ(Request(f),
-            "GET /big HTTP/1.1\nHost: h\nConnection: close\nUser-Agent: QuorvelOnline/1.0\n"
-            "If-Modified-Since: Thu, 28 Apr 1994 14:00:00 GMT\nRange: bytes=12345-\n"
-            "If-Range: Tue, 08 Dec 2026 10:00:00 GMT\n\n");
-  f.via_proxy = true;
-  std::string proxied = Request(f);
-  EXPECT_NE(proxied.find("\r\nRange: bytes=12345-\r\nIf-Range: Tue, 08 Dec 2026 10:00:00 GMT\r\n\r\n"),
-            std::string::npos);
+  struct Case {
+    const char* name;
+    bool viaProxy;
+    const char* auth;
+    const char* since;
+    long range;
+    std::string expected;
+  } cases[] = {
+      {"direct, conditional", false, nullptr, "Thu, 28 Apr 1994 14:00:00 GMT", -1,
+       "GET /dir/name.lst HTTP/1.1\r\nHost: server\r\nConnection: close\r\nUser-Agent: QuorvelOnline/1.0\r\n"
+       "If-Modified-Since: Thu, 28 Apr 1994 14:00:00 GMT\r\n\r\n"},
+      {"direct, unconditional", false, nullptr, nullptr, -1,
+       "GET /dir/name.lst HTTP/1.1\r\nHost: server\r\nConnection: close\r\nUser-Agent: QuorvelOnline/1.0\r\n\r\n"},
+      {"direct, ranged", false, nullptr, "Thu, 28 Apr 1994 14:00:00 GMT", 12345,
+       "GET /dir/name.lst HTTP/1.1\r\nHost: server\r\nConnection: close\r\nUser-Agent: QuorvelOnline/1.0\r\n"
+       "If-Modified-Since: Thu, 28 Apr 1994 14:00:00 GMT\r\nRange: bytes=12345-\r\n"
+       "If-Range: Tue, 08 Dec 2026 10:00:00 GMT\r\n\r\n"},
+      {"proxy", true, nullptr, "Sat, 01 Jan 2000 00:00:00 GMT", -1,
+       proxyHead + "\r\nIf-Modified-Since: Sat, 01 Jan 2000 00:00:00 GMT\r\n\r\n"},
+      // The credential line follows "Connection: close".
+      {"proxy with credential", true, "dXNlcjpwYXNz", "Sat, 01 Jan 2000 00:00:00 GMT", -1,
+       proxyHead + "\r\nProxy-Authorization: basic dXNlcjpwYXNz\r\nIf-Modified-Since: Sat, 01 Jan 2000 00:00:00 GMT"
+                   "\r\n\r\n"},
+      {"proxy, ranged", true, nullptr, nullptr, 7,
+       proxyHead + "\r\nRange: bytes=7-\r\nIf-Range: Tue, 08 Dec 2026 10:00:00 GMT\r\n\r\n"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    HttpRequestFields f;
+    f.path = c.viaProxy ? "http://server:81/a.txt" : "/dir/name.lst";
+    f.host = c.viaProxy ? "server:81" : "server";
+    f.via_proxy = c.viaProxy;
+    f.proxy_authentication = c.auth;
+    f.if_modified_since = c.since;
+    f.range_start = c.range;
+    f.if_range = "Tue, 08 Dec 2026 10:00:00 GMT";
+    std::string got = Request(f);
+    EXPECT_EQ(got, c.expected);
+    for (size_t i = 0; i < got.size(); ++i)
+      if (got[i] == '\n') ASSERT_TRUE(i > 0 && got[i - 1] == '\r') << "bare line feed at " << i;
+  }
 }
 
 TEST(HttpRequest, RequestThatDoesNotFitIsRefusedNotCut) {

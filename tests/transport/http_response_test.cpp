@@ -125,11 +125,24 @@ TEST(HttpResponse, FieldsAndContentRange) {
 }
 
 TEST(HttpResponse, TransferCodingsInAnyField) {
-  EXPECT_FALSE(HttpBodyHasTransferCoding("HTTP/1.1 200 OK\r\nContent-Length: 3\r\n\r\n"));
-  EXPECT_FALSE(HttpBodyHasTransferCoding("HTTP/1.1 200 OK\r\nTransfer-Encoding: Identity\r\n\r\n"));
-  EXPECT_TRUE(HttpBodyHasTransferCoding("HTTP/1.1 200 OK\r\ntransfer-encoding: gzip, chunked\r\n\r\n"));
-  EXPECT_TRUE(HttpBodyHasTransferCoding(
-      "HTTP/1.1 200 OK\r\nTransfer-Encoding: identity\r\nX: y\r\nTransfer-Encoding: chunked\r\n\r\n"));
+  struct Case {
+    const char* fields;
+    HttpTransferCoding expected;
+  } cases[] = {
+      {"Content-Length: 3\r\n", kTransferIdentity},
+      {"Transfer-Encoding: Identity\r\n", kTransferIdentity},
+      {"Transfer-Encoding: chunked\r\n", kTransferChunked},
+      {"transfer-encoding:CHUNKED;x=1 \r\n", kTransferChunked},
+      {"Transfer-Encoding: identity\r\nX: y\r\nTransfer-Encoding: chunked\r\n", kTransferChunked},
+      {"Transfer-Encoding: gzip, chunked\r\n", kTransferUnsupported},
+      {"Transfer-Encoding: chunked, gzip\r\n", kTransferUnsupported},
+      {"Transfer-Encoding: chunked\r\nTransfer-Encoding: chunked\r\n", kTransferUnsupported},
+      {"Transfer-Encoding: identity\r\nTransfer-Encoding: br\r\n", kTransferUnsupported},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.fields);
+    EXPECT_EQ(ClassifyTransferCoding(std::string("HTTP/1.1 200 OK\r\n") + c.fields + "\r\n"), c.expected);
+  }
 }
 
 TEST(HttpResponse, StatusTexts) {
