@@ -1,17 +1,19 @@
 // The response-header side of the download on arbitrary server bytes: the
 // input is fed to the header accumulator in pieces whose sizes come from the
 // first byte, and a complete header goes through the status, length, range
-// and field readers and the .hdr writer and reader. Results must stay within
+// and field readers and the .hdr writer and reader; a chunked body is decoded
+// in those pieces and in one, which must agree. Results must stay within
 // their bounds and agree with each other.
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>
 #include <string>
 
+#include "fuzz_runtime.h"
+#include "transport/http_chunked.h"
 #include "transport/http_header_file.h"
 #include "transport/http_response.h"
 #include "transport/http_url.h"
-#include "fuzz_runtime.h"
 
 QUORVEL_FUZZ_STARTUP
 
@@ -60,6 +62,29 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   if (hdr.size() > header.size()) abort();
   HeaderFileInfo info = ParseHeaderFileText(hdr);
   if (info.has_content_length && info.content_length < 0) abort();
+
+  if (ClassifyTransferCoding(header) == kTransferChunked) {
+    // Decoded in place, piece by piece, as the download does; then in one go.
+    HttpChunkedDecoder pieces, whole;
+    std::string decoded, coded = body, once = body;
+    HttpChunkedDecoder::Result r = HttpChunkedDecoder::kNeedMore;
+    size_t used = 0;
+    for (size_t at = 0; at < coded.size() && r == HttpChunkedDecoder::kNeedMore;) {
+      size_t len = piece < coded.size() - at ? piece : coded.size() - at;
+      size_t produced = 0, consumed = 0;
+      r = pieces.Feed(&coded[at], len, &coded[at], &produced, &consumed);
+      if (consumed > len || produced > consumed) abort();
+      if (r == HttpChunkedDecoder::kNeedMore && consumed != len) abort();
+      decoded.append(coded, at, produced);
+      at += consumed;
+      used = at;
+    }
+    size_t produced = 0, consumed = 0;
+    HttpChunkedDecoder::Result r1 = whole.Feed(once.data(), once.size(), once.data(), &produced, &consumed);
+    if (r1 != r || (r != HttpChunkedDecoder::kBad &&
+                    (consumed != used || once.compare(0, produced, decoded) != 0 || produced != decoded.size())))
+      abort();
+  }
 
   // The same bytes as a URL.
   std::string url(bytes, n < 4096 ? n : 4096);

@@ -79,7 +79,7 @@ TEST(CompleteInstallJourney, CopiesFetchesAndKeepsThenRecordsTheInstallationAndC
   const long elapsedMs =
       std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - started).count();
   const std::vector<TraceLine> trace = ParseTraceText(ReadFileText(home / "trace"));
-  const std::vector<std::string> requests = server.nginx().AccessLog();
+  const std::vector<std::string> requests = server.server().AccessLog();
 
   // Files: all there; copied, fetched or left as they came.
   for (const auto& [name, contents] : game) EXPECT_EQ(ReadFileText(dir + name), contents) << name;

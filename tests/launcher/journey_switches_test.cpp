@@ -79,7 +79,7 @@ class SwitchesJourney : public ::testing::Test {
   }
 
   std::vector<std::string> RequestsSince(size_t before) {
-    const std::vector<std::string> all = server_.nginx().AccessLog();
+    const std::vector<std::string> all = server_.server().AccessLog();
     return {all.begin() + std::min(before, all.size()), all.end()};
   }
 
@@ -95,7 +95,7 @@ class SwitchesJourney : public ::testing::Test {
 TEST_F(SwitchesJourney, AutomaticUpdateWaitsForTheTermsThenUpdatesAndStartsNoGame) {
   Install();
   ServeV2();
-  const size_t before = server_.nginx().AccessLog().size();
+  const size_t before = server_.server().AccessLog().size();
   auto session = StartInstalled({"-a"}, "trace");
   ASSERT_NE(session->WaitFor("state 1 StateShowMenu", 60000).raw, "") << session->Describe();
   ASSERT_NE(session->WaitFor("state 5 StateFetchTerms", 60000).raw, "") << session->Describe();
@@ -151,7 +151,7 @@ TEST_F(SwitchesJourney, DoNotLaunchUpdatesToTheEndAndStartsNothing) {
 TEST_F(SwitchesJourney, AlternateServerServesEveryRequestOfTheUpdate) {
   Install();
   ServeV2();
-  const size_t before = server_.nginx().AccessLog().size();
+  const size_t before = server_.server().AccessLog().size();
   auto session = StartInstalled({"-Gzeph"}, "trace");
   ASSERT_NE(session->WaitFor("present", 60000).raw, "") << session->Describe();
   ASSERT_TRUE(session->Click("Launch", 60000)) << session->Describe();
@@ -186,7 +186,7 @@ TEST_F(SwitchesJourney, ShortInstallRecordsAnInstallationOfTheFilesThereAndUnins
   for (const char* name : {"quorvel.exe", "quorvel1.exe"}) fs::copy_file(package_ / ("pkg/" + std::string(name)), dir_ + name);
   fs::copy(package_ / "pkg/zindimgs", dir_ + "zindimgs");
   WriteFileText(dir_ + "data/file4.dat", "the player's own version");
-  const size_t before = server_.nginx().AccessLog().size();
+  const size_t before = server_.server().AccessLog().size();
 
   LauncherSession install(x_);
   ASSERT_TRUE(install.Start(package_ / "pkg/quorvel.exe", {"-s"}, package_ / "pkg", env_, home_ / "trace"));

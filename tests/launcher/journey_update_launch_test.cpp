@@ -23,47 +23,9 @@ namespace fs = std::filesystem;
 
 namespace {
 
-struct UpdateRun {
-  std::vector<TraceLine> trace;
-  std::vector<std::string> requests;  // the server's access log lines of this run
-  std::string failure;                // "" when the run went to its launch and end
-};
-
-// Starts the installed launcher, ticks "Scan All Files" when asked to, presses
-// Launch, accepts the Terms and waits for the launch and the end.
-UpdateRun LaunchInstalled(const Xvfb& x, ServedRelease& server, const std::string& dir,
-                          const std::vector<std::string>& env, const std::string& traceFile, bool scanAll = false) {
-  UpdateRun run;
-  const size_t before = server.nginx().AccessLog().size();
-  LauncherSession session(x);
-  auto fail = [&](const std::string& why) {
-    run.failure = why + "\n" + session.Describe();
-    return run;
-  };
-  if (!session.Start(dir + "quorvel.exe", {}, dir, env, traceFile)) return fail("no start");
-  if (session.WaitFor("present", 60000).raw.empty()) return fail("no window");
-  if (scanAll && !session.Click("Scan All Files", 60000)) return fail("no Scan All Files box");
-  if (!session.Click("Launch", 60000)) return fail("no Launch button");
-  if (!session.Click("I Agree", 60000)) return fail("no Terms");
-  if (session.WaitFor("state 11 StateLaunch", 120000).raw.empty()) return fail("the update did not finish");
-  if (session.WaitFor(" launch ", 60000).raw.empty()) return fail("the game was not launched");
-  if (session.Wait(60000).timedOut) return fail("the launcher did not end");
-  run.trace = session.Lines();
-  const std::vector<std::string> all = server.nginx().AccessLog();
-  run.requests.assign(all.begin() + std::min(before, all.size()), all.end());
-  return run;
-}
-
 int CountLines(const std::vector<TraceLine>& trace, const std::string& text) {
   return static_cast<int>(std::count_if(trace.begin(), trace.end(),
                                         [&](const TraceLine& l) { return l.raw.find(text) != std::string::npos; }));
-}
-
-std::vector<std::string> Reports(const std::vector<TraceLine>& trace) {
-  std::vector<std::string> out;
-  for (const TraceLine& l : trace)
-    if (l.word == "report" && !l.fields.empty()) out.push_back(l.fields[0] + " " + l.fields[1]);
-  return out;
 }
 
 // The demo game's marker records (each ends with an "end" line).

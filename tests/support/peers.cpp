@@ -9,6 +9,7 @@
 #include <chrono>
 #include <cstdlib>
 #include <cstring>
+#include <filesystem>
 #include <fstream>
 #include <sstream>
 #include <thread>
@@ -102,13 +103,68 @@ std::string NginxPeer::Start(const std::string& root) {
   return Launch({"nginx", "-e", d + "/error.log", "-c", d + "/nginx.conf", "-p", d});
 }
 
-std::vector<std::string> NginxPeer::AccessLog() const {
+std::vector<std::string> WebServerPeer::AccessLog() const {
   std::vector<std::string> lines;
   const std::string text = ReadFileText(dir_ / "access.log");
   size_t start = 0;
   for (size_t end; (end = text.find('\n', start)) != std::string::npos; start = end + 1)
     lines.push_back(text.substr(start, end - start));
   return lines;
+}
+
+namespace {
+// Opens root and every folder above it for others to enter and list, as a
+// server that drops its privileges needs.
+void OpenToOthers(const std::string& root) {
+  for (std::filesystem::path p = root; !p.empty() && p != p.root_path(); p = p.parent_path()) {
+    std::error_code ec;
+    std::filesystem::permissions(p, std::filesystem::perms::others_read | std::filesystem::perms::others_exec,
+                                 std::filesystem::perm_options::add, ec);
+  }
+}
+}  // namespace
+
+std::string ApachePeer::Start(const std::string& root) {
+  port_ = FreeLoopbackPort();
+  const std::string d = dir_.path();
+  const std::string modules = "/usr/lib/apache2/modules/";
+  OpenToOthers(root);
+  std::string conf = "ServerRoot \"" + d + "\"\nServerName 127.0.0.1\nListen 127.0.0.1:" + std::to_string(port_) +
+                     "\nPidFile " + d + "/httpd.pid\nDefaultRuntimeDir " + d + "\nErrorLog " + d +
+                     "/error.log\nLoadModule mpm_event_module " + modules +
+                     "mod_mpm_event.so\nLoadModule authz_core_module " + modules + "mod_authz_core.so\n";
+  if (geteuid() == 0) conf += "User www-data\nGroup www-data\n";
+  conf += "DocumentRoot \"" + root + "\"\n<Directory \"" + root +
+          "\">\n  Require all granted\n</Directory>\nLogFormat \"%m %U %>s\" requests\nCustomLog " + d +
+          "/access.log requests\n";
+  WriteFileText(dir_ / "httpd.conf", conf);
+  return Launch({"apache2", "-f", d + "/httpd.conf", "-DFOREGROUND"});
+}
+
+std::string LighttpdPeer::Start(const std::string& root) {
+  port_ = FreeLoopbackPort();
+  const std::string d = dir_.path();
+  // Without a type for its files lighttpd sends no Last-Modified, and every
+  // request would be answered in full.
+  WriteFileText(dir_ / "lighttpd.conf",
+                "server.document-root = \"" + root + "\"\nserver.bind = \"127.0.0.1\"\nserver.port = " +
+                    std::to_string(port_) + "\nserver.errorlog = \"" + d +
+                    "/error.log\"\nserver.modules = (\"mod_accesslog\")\naccesslog.filename = \"" + d +
+                    "/access.log\"\naccesslog.format = \"%m %U %s\"\n"
+                    "mimetype.assign = (\"\" => \"application/octet-stream\")\n");
+  return Launch({"lighttpd", "-D", "-f", d + "/lighttpd.conf"});
+}
+
+std::unique_ptr<WebServerPeer> MakeWebServer(WebServerKind kind) {
+  switch (kind) {
+    case WebServerKind::kApache:
+      return std::make_unique<ApachePeer>();
+    case WebServerKind::kLighttpd:
+      return std::make_unique<LighttpdPeer>();
+    case WebServerKind::kNginx:
+      break;
+  }
+  return std::make_unique<NginxPeer>();
 }
 
 std::string TinyproxyPeer::Start(const std::string& user, const std::string& password) {

@@ -41,14 +41,47 @@ class Peer {
   uint16_t port_ = 0;
 };
 
-// nginx serving root on its port; supports conditional GET and ranges.
-class NginxPeer : public Peer {
+// A download server serving root on its port in its default configuration
+// (conditional GET, ranges), logging one line per request answered:
+// "GET /krnx/master.lst 304" (method, path as asked, status), oldest first.
+class WebServerPeer : public Peer {
  public:
-  std::string Start(const std::string& root);
-  // One line per request answered so far, oldest first: "GET /krnx/master.lst 304"
-  // (method, path as asked, status). nginx writes each line as it answers.
+  virtual std::string Start(const std::string& root) = 0;
+  virtual const char* name() const = 0;
+  // How long the server may still answer from what it knew of a file before
+  // the file was replaced (a release switched by a link).
+  virtual int StatCacheMs() const { return 0; }
   std::vector<std::string> AccessLog() const;
 };
+
+// nginx writes each log line as it answers.
+class NginxPeer : public WebServerPeer {
+ public:
+  std::string Start(const std::string& root) override;
+  const char* name() const override { return "nginx"; }
+};
+
+// Apache's event MPM; started as root, its workers run as www-data, so root
+// and the folders above it are opened to others for reading.
+class ApachePeer : public WebServerPeer {
+ public:
+  std::string Start(const std::string& root) override;
+  const char* name() const override { return "apache"; }
+};
+
+// lighttpd writes its log in batches: the lines of the last second may come
+// late. Its stat cache keeps a file's date and length for about a second.
+class LighttpdPeer : public WebServerPeer {
+ public:
+  std::string Start(const std::string& root) override;
+  const char* name() const override { return "lighttpd"; }
+  int StatCacheMs() const override { return 2000; }
+};
+
+enum class WebServerKind { kNginx, kApache, kLighttpd };
+std::unique_ptr<WebServerPeer> MakeWebServer(WebServerKind kind);
+// Every kind, for tests that run against each server in turn.
+constexpr WebServerKind kEveryWebServer[] = {WebServerKind::kNginx, WebServerKind::kApache, WebServerKind::kLighttpd};
 
 // tinyproxy; with user non-empty it demands Basic proxy authentication.
 class TinyproxyPeer : public Peer {

@@ -3,6 +3,7 @@
 #include <chrono>
 #include <cstdio>
 #include <filesystem>
+#include <thread>
 
 #include "support/files.h"
 #include "support/process.h"
@@ -57,15 +58,15 @@ GameFiles SmallGame(const std::string& version) {
   return files;
 }
 
-ServedRelease::ServedRelease() {
+ServedRelease::ServedRelease(WebServerKind kind) : server_(MakeWebServer(kind)) {
   fs::create_directories(root_ / "site");
   fs::create_directories(root_ / "releases");
   WriteFileText(root_ / "rules", "C decks/*\n");
 }
 
-std::string ServedRelease::Start() { return nginx_.Start(site()); }
+std::string ServedRelease::Start() { return server_->Start(site()); }
 
-std::string ServedRelease::base() const { return "http://127.0.0.1:" + std::to_string(nginx_.port()) + "/"; }
+std::string ServedRelease::base() const { return "http://127.0.0.1:" + std::to_string(server_->port()) + "/"; }
 
 std::string ServedRelease::Publish(const std::string& name, const GameFiles& files,
                                    const std::vector<std::string>& previous, const std::string& terms) {
@@ -105,6 +106,9 @@ std::string ServedRelease::Serve(const std::string& name) {
     fs::rename(fresh, link, ec);
     if (ec) return "rename " + link.string() + ": " + ec.message();
   }
+  // A server that caches what it knows of a file answers for the old release
+  // until that has run out.
+  if (server_->running()) std::this_thread::sleep_for(std::chrono::milliseconds(server_->StatCacheMs()));
   return "";
 }
 

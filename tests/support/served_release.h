@@ -1,4 +1,5 @@
-// A game release as an operator publishes it, served by nginx on loopback:
+// A game release as an operator publishes it, served on loopback (by nginx
+// unless another server is named):
 // game folders made from a table of files, `quorvel-tool publish` into
 // releases/NAME, "krnx" and "zeph4" switched to a release with one rename each
 // (the alternate server serves the same release), and `quorvel-tool package`
@@ -7,6 +8,7 @@
 #pragma once
 
 #include <map>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -26,8 +28,8 @@ GameFiles SmallGame(const std::string& version);
 
 class ServedRelease {
  public:
-  ServedRelease();
-  // Starts nginx over the site folder.
+  explicit ServedRelease(WebServerKind kind = WebServerKind::kNginx);
+  // Starts the server over the site folder.
   std::string Start();
   // Writes files (and the demo game as "quorvel1.exe" unless files name it)
   // into a fresh game folder and publishes it as releases/name, with patches
@@ -54,10 +56,10 @@ class ServedRelease {
   std::string release(const std::string& name) const { return root_ / ("releases/" + name); }
   std::string site() const { return root_ / "site"; }
   const std::string& root() const { return root_.path(); }
-  NginxPeer& nginx() { return nginx_; }
+  WebServerPeer& server() { return *server_; }
 
  private:
   TempDir root_;
-  NginxPeer nginx_;
+  std::unique_ptr<WebServerPeer> server_;
   int published_ = 0;
 };

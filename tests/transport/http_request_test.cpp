@@ -59,8 +59,11 @@ TEST(HttpRequest, EveryFormEndsEachLineWithCrLf) {
     f.if_range = "Tue, 08 Dec 2026 10:00:00 GMT";
     std::string got = Request(f);
     EXPECT_EQ(got, c.expected);
-    for (size_t i = 0; i < got.size(); ++i)
-      if (got[i] == '\n') ASSERT_TRUE(i > 0 && got[i - 1] == '\r') << "bare line feed at " << i;
+    for (size_t i = 0; i < got.size(); ++i) {
+      if (got[i] == '\n') {
+        ASSERT_TRUE(i > 0 && got[i - 1] == '\r') << "bare line feed at " << i;
+      }
+    }
   }
 }
 
