@@ -3,6 +3,8 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "transport/http_response.h"
+
 namespace {
 // The longest stored Last-Modified sent back (a real date has 29 characters).
 constexpr size_t kMaxStoredDate = 100;
@@ -16,12 +18,6 @@ void ForEachLine(const std::string& text, size_t from, Fn fn) {
     if (!fn(text.substr(from, next - from))) return;
     from = next;
   }
-}
-
-std::string WithoutLineEnd(const std::string& line) {
-  std::string s = line;
-  while (!s.empty() && (s.back() == '\n' || s.back() == '\r')) s.pop_back();
-  return s;
 }
 }  // namespace
 
@@ -43,33 +39,31 @@ std::string HeaderFileText(const std::string& responseHeader) {
 
 HeaderFileInfo ParseHeaderFileText(const std::string& text) {
   HeaderFileInfo info;
+  std::string lines;
   ForEachLine(text, 0, [&](const std::string& line) {
     if (line.size() < 3) return false;
-    std::string s = WithoutLineEnd(line);
-    size_t lm = s.find("Last-Modified: ");
-    if (!info.has_last_modified && lm != std::string::npos) {
-      // A date goes back to the server in every later request: one that is
-      // overlong or carries control bytes would break (or bend) those
-      // requests for good, so it is not used, and the file is fetched whole.
-      std::string date = s.substr(lm + 15);
-      bool usable = date.size() <= kMaxStoredDate;
-      for (char c : date) usable = usable && static_cast<unsigned char>(c) >= 32;
-      if (usable) {
-        info.has_last_modified = true;
-        info.last_modified = date;
-      }
-    }
-    size_t cl = s.find("Content-Length: ");
-    if (!info.has_content_length && cl != std::string::npos) {
-      const char* digits = s.c_str() + cl + 16;
-      char* end = nullptr;
-      long v = std::strtol(digits, &end, 10);
-      if (end != digits && v >= 0) {
-        info.has_content_length = true;
-        info.content_length = v;
-      }
-    }
+    lines += line;
     return true;
   });
+  // Field names in any case, as servers and the proxies before them send
+  // them; the first line of a name counts.
+  std::string date;
+  if (FindHttpField(lines, "Last-Modified", &date)) {
+    // A date goes back to the server in every later request: one that is
+    // overlong or carries control bytes would break (or bend) those
+    // requests for good, so it is not used, and the file is fetched whole.
+    bool usable = date.size() <= kMaxStoredDate;
+    for (char c : date) usable = usable && static_cast<unsigned char>(c) >= 32;
+    if (usable) {
+      info.has_last_modified = true;
+      info.last_modified = date;
+    }
+  }
+  std::string length;
+  if (FindHttpField(lines, "Content-Length", &length) && !length.empty() && length.size() <= 18 &&
+      length.find_first_not_of("0123456789") == std::string::npos) {
+    info.has_content_length = true;
+    info.content_length = std::strtoll(length.c_str(), nullptr, 10);
+  }
   return info;
 }

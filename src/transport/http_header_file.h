@@ -11,9 +11,11 @@ std::string HeaderFileText(const std::string& responseHeader);
 
 struct HeaderFileInfo {
   bool has_last_modified = false;
-  std::string last_modified;   // the text after "Last-Modified: ", line end removed
+  std::string last_modified;  // the field's value, without the blanks around it
   bool has_content_length = false;
-  long content_length = 0;
+  long long content_length = 0;
 };
-// Reads a ".hdr" text up to its first line shorter than 3 characters.
+// Reads a ".hdr" text up to its first line shorter than 3 characters. Field
+// names match in any case, as the server sent them; the first line of a name
+// counts.
 HeaderFileInfo ParseHeaderFileText(const std::string& text);

@@ -44,12 +44,13 @@ bool ParseHttpStatusLine(const std::string& header, HttpStatusLine* status) {
 namespace {
 // Calls found(value) for each field of that name in order, until it returns
 // true; returns whether one did.
+// Field names match without regard to case, at the start of a line, right
+// before the colon; blanks around the value are not part of it. fromLine is
+// where the first field line begins.
 template <class Found>
-bool EachHttpHeaderField(const std::string& header, const char* name, Found found) {
+bool EachFieldFrom(const std::string& header, size_t fromLine, const char* name, Found found) {
   size_t nameLen = std::strlen(name);
-  size_t line = header.find('\n');  // the status line is not a field
-  while (line != std::string::npos) {
-    size_t start = line + 1;
+  for (size_t start = fromLine; start < header.size();) {
     size_t end = header.find('\n', start);
     size_t stop = end == std::string::npos ? header.size() : end;
     if (stop - start > nameLen && CaseCompareN(header.c_str() + start, name, nameLen) == 0 &&
@@ -60,11 +61,25 @@ bool EachHttpHeaderField(const std::string& header, const char* name, Found foun
       while (e > v && (header[e - 1] == '\r' || header[e - 1] == ' ' || header[e - 1] == '\t')) --e;
       if (found(header.substr(v, e - v))) return true;
     }
-    line = end;
+    if (end == std::string::npos) break;
+    start = end + 1;
   }
   return false;
 }
+
+template <class Found>
+bool EachHttpHeaderField(const std::string& header, const char* name, Found found) {
+  size_t line = header.find('\n');  // the status line is not a field
+  return line != std::string::npos && EachFieldFrom(header, line + 1, name, found);
+}
 }  // namespace
+
+bool FindHttpField(const std::string& lines, const char* name, std::string* value) {
+  return EachFieldFrom(lines, 0, name, [&](const std::string& v) {
+    *value = v;
+    return true;
+  });
+}
 
 bool FindHttpHeaderField(const std::string& header, const char* name, std::string* value) {
   return EachHttpHeaderField(header, name, [&](const std::string& v) {

@@ -36,6 +36,8 @@ bool ParseHttpStatusLine(const std::string& header, HttpStatusLine* status);
 // The value of a header field (name matched without regard to case, at the
 // start of a line), leading and trailing blanks removed. False when absent.
 bool FindHttpHeaderField(const std::string& header, const char* name, std::string* value);
+// The same for field lines alone, without a status line (a stored ".hdr").
+bool FindHttpField(const std::string& lines, const char* name, std::string* value);
 
 // How the body is framed, from every Transfer-Encoding field together
 // (codings compared without regard to case, parameters ignored): no coding

@@ -44,12 +44,25 @@ bool SplitHostPort(const char* hostPart, char* name, size_t nameSize, uint16_t* 
 }
 
 namespace {
+// RFC 3986's pchar: unreserved, sub-delims, ':' and '@' stand for
+// themselves in a path segment; every other byte is sent as %XX (upper-case
+// hex), '%', '?', '#', blanks, control bytes and UTF-8 bytes included, so
+// that no name reads as a query, a fragment or an escape of another name.
+bool StandsForItself(unsigned char c) {
+  if ((c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9')) return true;
+  return c != 0 && std::strchr("-._~!$&'()*+,;=:@", c) != nullptr;
+}
+
 void AppendEscaped(std::string& out, const char* part) {
-  for (const char* p = part; *p; ++p) {
-    if (*p == ' ')
-      out += "%20";
-    else
-      out += *p;
+  static const char kHex[] = "0123456789ABCDEF";
+  for (const unsigned char* p = reinterpret_cast<const unsigned char*>(part); *p; ++p) {
+    if (StandsForItself(*p)) {
+      out += char(*p);
+    } else {
+      out += '%';
+      out += kHex[*p >> 4];
+      out += kHex[*p & 15];
+    }
   }
 }
 }  // namespace
@@ -57,9 +70,13 @@ void AppendEscaped(std::string& out, const char* part) {
 bool BuildRequestPath(const HttpUrlParts& url, bool viaProxy, char* out, size_t size) {
   std::string path;
   if (viaProxy) {
+    // The scheme and the host go as they are; only the path is escaped.
     for (int i = 0; i < url.count; ++i) {
       if (i) path += '/';
-      AppendEscaped(path, url.parts[i]);
+      if (i <= url.host_index)
+        path += url.parts[i];
+      else
+        AppendEscaped(path, url.parts[i]);
       if (i == 0) path += '/';
     }
   } else {

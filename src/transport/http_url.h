@@ -23,6 +23,8 @@ bool SplitUrl(char* url, HttpUrlParts* out);
 bool SplitHostPort(const char* hostPart, char* name, size_t nameSize, uint16_t* port);
 
 // The request target: direct, "/" and the parts after the host joined with
-// "/"; through a proxy, the whole URL again ("http://host/..."). Spaces become
-// "%20". False when it does not fit in size bytes (terminator included).
+// "/"; through a proxy, the whole URL again ("http://host/..."). Each byte of
+// a path segment outside RFC 3986's unreserved and sub-delims sets (and ':'
+// '@') is sent as %XX: a space as "%20", '%' as "%25". False when it does not
+// fit in size bytes (terminator included).
 bool BuildRequestPath(const HttpUrlParts& url, bool viaProxy, char* out, size_t size);

@@ -155,8 +155,40 @@ std::string LighttpdPeer::Start(const std::string& root) {
   return Launch({"lighttpd", "-D", "-f", d + "/lighttpd.conf"});
 }
 
+std::string H2oPeer::Start(const std::string& root) {
+  port_ = FreeLoopbackPort();
+  const std::string d = dir_.path();
+  std::string conf = "listen:\n  host: 127.0.0.1\n  port: " + std::to_string(port_) + "\npid-file: " + d +
+                     "/h2o.pid\nerror-log: " + d + "/error.log\naccess-log:\n  path: " + d +
+                     "/access.log\n  format: \"%m %U %s\"\nhosts:\n  default:\n    paths:\n      /:\n"
+                     "        file.dir: " +
+                     root + "\n";
+  // Started as root, h2o would otherwise serve as nobody, who cannot read the test's folders.
+  if (geteuid() == 0) conf += "user: root\n";
+  WriteFileText(dir_ / "h2o.conf", conf);
+  return Launch({"h2o", "-c", d + "/h2o.conf"});
+}
+
+std::string HaproxyPeer::Start(const std::string& root) {
+  std::string origin = origin_.Start(root);
+  if (!origin.empty()) return "nginx behind haproxy: " + origin;
+  port_ = FreeLoopbackPort();
+  WriteFileText(dir_ / "haproxy.cfg", "global\n  pidfile " + dir_.path() +
+                                          "/haproxy.pid\ndefaults\n  mode http\n  timeout connect 5s\n"
+                                          "  timeout client 60s\n  timeout server 60s\nfrontend front\n"
+                                          "  bind 127.0.0.1:" +
+                                          std::to_string(port_) +
+                                          "\n  default_backend origin\nbackend origin\n  server nginx 127.0.0.1:" +
+                                          std::to_string(origin_.port()) + "\n");
+  return Launch({"haproxy", "-db", "-f", dir_ / "haproxy.cfg"});
+}
+
 std::unique_ptr<WebServerPeer> MakeWebServer(WebServerKind kind) {
   switch (kind) {
+    case WebServerKind::kH2o:
+      return std::make_unique<H2oPeer>();
+    case WebServerKind::kHaproxy:
+      return std::make_unique<HaproxyPeer>();
     case WebServerKind::kApache:
       return std::make_unique<ApachePeer>();
     case WebServerKind::kLighttpd:

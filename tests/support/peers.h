@@ -51,7 +51,7 @@ class WebServerPeer : public Peer {
   // How long the server may still answer from what it knew of a file before
   // the file was replaced (a release switched by a link).
   virtual int StatCacheMs() const { return 0; }
-  std::vector<std::string> AccessLog() const;
+  virtual std::vector<std::string> AccessLog() const;
 };
 
 // nginx writes each log line as it answers.
@@ -78,10 +78,30 @@ class LighttpdPeer : public WebServerPeer {
   int StatCacheMs() const override { return 2000; }
 };
 
-enum class WebServerKind { kNginx, kApache, kLighttpd };
+// h2o sends its field names in lower case.
+class H2oPeer : public WebServerPeer {
+ public:
+  std::string Start(const std::string& root) override;
+  const char* name() const override { return "h2o"; }
+};
+
+// HAProxy in HTTP mode in front of nginx: it forwards every field name in
+// lower case. The log is nginx's.
+class HaproxyPeer : public WebServerPeer {
+ public:
+  std::string Start(const std::string& root) override;
+  const char* name() const override { return "haproxy+nginx"; }
+  std::vector<std::string> AccessLog() const override { return origin_.AccessLog(); }
+
+ private:
+  NginxPeer origin_;
+};
+
+enum class WebServerKind { kNginx, kApache, kLighttpd, kH2o, kHaproxy };
 std::unique_ptr<WebServerPeer> MakeWebServer(WebServerKind kind);
 // Every kind, for tests that run against each server in turn.
-constexpr WebServerKind kEveryWebServer[] = {WebServerKind::kNginx, WebServerKind::kApache, WebServerKind::kLighttpd};
+constexpr WebServerKind kEveryWebServer[] = {WebServerKind::kNginx, WebServerKind::kApache, WebServerKind::kLighttpd,
+                                             WebServerKind::kH2o, WebServerKind::kHaproxy};
 
 // tinyproxy; with user non-empty it demands Basic proxy authentication.
 class TinyproxyPeer : public Peer {

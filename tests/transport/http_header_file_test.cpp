@@ -32,3 +32,31 @@ TEST(HttpHeaderFile, ReadBackTakesDateAndLength) {
   EXPECT_EQ(back.content_length, 12);
   EXPECT_EQ(back.last_modified, "D");
 }
+
+// What h2o and proxies that lower-case every field stored must be found:
+// names in any case, any blanks after the colon, none at all.
+TEST(HttpHeaderFile, FieldNamesInAnyCaseAndAnySpacing) {
+  struct Case {
+    const char* stored;
+    const char* date;  // nullptr: none found
+    long long length;  // -1: none found
+  } cases[] = {
+      {"last-modified: Tue, 08 Dec 2026 10:00:00 GMT\ncontent-length: 42\n", "Tue, 08 Dec 2026 10:00:00 GMT", 42},
+      {"LAST-MODIFIED: D\nCONTENT-LENGTH: 7\n", "D", 7},
+      {"Last-modified:D\nContent-length:9\n", "D", 9},
+      {"Last-Modified:\t D \nContent-Length:\t11\t\n", "D", 11},
+      {"server: h2o\r\nlast-modified: D\r\ncontent-range: bytes 0-9/10\r\ncontent-length: 10\r\n", "D", 10},
+      {"X-Last-Modified: D\nX-Content-Length: 5\n", nullptr, -1},
+      {"Last-Modified : D\nContent-Length: 5x\n", nullptr, -1},
+      {"content-length: 5\nContent-Length: 6\nlast-modified: A\nLast-Modified: B\n", "A", 5},
+      {"Content-Length: 6000000000\n", nullptr, 6000000000LL},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.stored);
+    HeaderFileInfo info = ParseHeaderFileText(c.stored);
+    EXPECT_EQ(info.has_last_modified, c.date != nullptr);
+    EXPECT_EQ(info.last_modified, c.date ? c.date : "");
+    EXPECT_EQ(info.has_content_length, c.length >= 0);
+    EXPECT_EQ(info.content_length, c.length >= 0 ? c.length : 0);
+  }
+}

@@ -31,6 +31,17 @@ TEST(HttpUrl, RequestPathsDirectAndThroughProxy) {
       {"http://127.0.0.1:8080/krnx/", "127.0.0.1:8080", "/krnx", "http://127.0.0.1:8080/krnx"},
       {"http://server", "server", "/", "http://server"},
       {"server/file", "server", "/file", "server//file"},
+      // Every kind of name goes out as one path segment that means only itself.
+      {"http://h/d/100%.dat", "h", "/d/100%25.dat", "http://h/d/100%25.dat"},
+      {"http://h/d/what?.dat", "h", "/d/what%3F.dat", "http://h/d/what%3F.dat"},
+      {"http://h/d/a#b.dat", "h", "/d/a%23b.dat", "http://h/d/a%23b.dat"},
+      {"http://h/d/a%20b.dat", "h", "/d/a%2520b.dat", "http://h/d/a%2520b.dat"},
+      {"http://h:81/d/caf\xC3\xA9 \xE2\x98\x95.dat", "h:81", "/d/caf%C3%A9%20%E2%98%95.dat",
+       "http://h:81/d/caf%C3%A9%20%E2%98%95.dat"},
+      {"http://h/d/\x01\x7F\"<>[]^`{|}.dat", "h", "/d/%01%7F%22%3C%3E%5B%5D%5E%60%7B%7C%7D.dat",
+       "http://h/d/%01%7F%22%3C%3E%5B%5D%5E%60%7B%7C%7D.dat"},
+      {"http://h/d/a+b;c'd&e~f(g)!h$i*j,k=l:m@n.dat", "h", "/d/a+b;c'd&e~f(g)!h$i*j,k=l:m@n.dat",
+       "http://h/d/a+b;c'd&e~f(g)!h$i*j,k=l:m@n.dat"},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.url);
