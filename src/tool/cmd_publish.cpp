@@ -1,5 +1,5 @@
 // quorvel-tool publish GAMEDIR RELEASEDIR [--previous OLDRELEASE]... [--rules FILE] [--tos FILE]
-//   [--no-launcher] [--launcher PATH] [--assets DIR] [--patch-threshold PCT] [--json]
+//   [--no-launcher] [--launcher PATH] [--assets DIR] [--patch-threshold PCT] [--linux-only] [--json]
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -16,7 +16,7 @@ int Run(int argc, char** argv);
 const ToolCommand kCommand = {
     "publish",
     "publish GAMEDIR RELEASEDIR [--previous OLDRELEASE]... [--rules FILE] [--tos FILE] [--no-launcher] "
-    "[--launcher PATH] [--assets DIR] [--patch-threshold PCT] [--json]",
+    "[--launcher PATH] [--assets DIR] [--patch-threshold PCT] [--linux-only] [--json]",
     "build the tree a web server serves: lists, files, patches from the previous releases (newest first)", Run};
 ToolCommandRegistration reg(kCommand);
 
@@ -64,6 +64,8 @@ int Run(int argc, char** argv) {
       if (!value(&options.assetsDir)) return ToolError("--assets needs a directory");
     } else if (a == "--no-launcher") {
       options.withLauncher = false;
+    } else if (a == "--linux-only") {
+      options.linuxOnly = true;
     } else if (a == "--json") {
       json = true;
     } else if (a == "--patch-threshold") {

@@ -1,4 +1,4 @@
-// quorvel-tool verify RELEASEDIR | --url BASEURL [--previous OLDRELEASE]...
+// quorvel-tool verify RELEASEDIR | --url BASEURL [--previous OLDRELEASE]... [--linux-only]
 #include <cstdio>
 #include <string>
 
@@ -8,7 +8,7 @@
 namespace {
 
 int Run(int argc, char** argv);
-const ToolCommand kCommand = {"verify", "verify RELEASEDIR | --url BASEURL [--previous OLDRELEASE]...",
+const ToolCommand kCommand = {"verify", "verify RELEASEDIR | --url BASEURL [--previous OLDRELEASE]... [--linux-only]",
                               "check a release on disk or on its server; one line per problem", Run};
 ToolCommandRegistration reg(kCommand);
 
@@ -21,6 +21,8 @@ int Run(int argc, char** argv) {
       if (i + 1 >= argc) return ToolError("%s needs a value", a.c_str());
       if (a == "--url") options.baseUrl = argv[++i];
       else options.previous.push_back(argv[++i]);
+    } else if (a == "--linux-only") {
+      options.linuxOnly = true;
     } else if (a.size() > 1 && a[0] == '-') {
       return ToolError("unknown option %s", a.c_str());
     } else if (options.releaseDir.empty()) {

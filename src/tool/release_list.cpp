@@ -1,5 +1,6 @@
 #include "tool/release_list.h"
 
+#include <cctype>
 #include <cerrno>
 #include <cstring>
 #include <memory>
@@ -75,6 +76,33 @@ std::string ListNameProblem(const std::string& name) {
     if (end == start) return "has an empty path component";
     start = end + 1;
   }
+  return "";
+}
+
+std::string WindowsNameProblem(const std::string& name) {
+  for (unsigned char c : name) {
+    if (c < 0x20) return "holds a control character, which Windows does not allow in file names";
+    if (std::strchr("<>:\"|?*", c)) return std::string("holds '") + char(c) + "', which Windows does not allow in file names";
+  }
+  for (size_t start = 0; start < name.size();) {
+    size_t end = name.find('/', start);
+    if (end == std::string::npos) end = name.size();
+    const std::string part = name.substr(start, end - start);
+    if (!part.empty() && (part.back() == '.' || part.back() == ' '))
+      return "\"" + part + "\" ends in a dot or a space, which Windows drops from file names";
+    // A device name stays a device with any extension: "con.txt" is CON.
+    std::string stem = part.substr(0, part.find('.'));
+    while (!stem.empty() && stem.back() == ' ') stem.pop_back();
+    for (char& c : stem) c = char(std::toupper(static_cast<unsigned char>(c)));
+    const bool numbered = stem.size() == 4 && (stem.compare(0, 3, "COM") == 0 || stem.compare(0, 3, "LPT") == 0) &&
+                          stem[3] >= '1' && stem[3] <= '9';
+    if (numbered || stem == "CON" || stem == "PRN" || stem == "AUX" || stem == "NUL")
+      return "\"" + part + "\" is the Windows device " + stem + ", which no file can be named";
+    start = end + 1;
+  }
+  if (name.size() > kMaxWindowsName)
+    return "longer than a Windows path allows under the longest installation directory (" +
+           std::to_string(name.size()) + " characters, at most " + std::to_string(kMaxWindowsName) + ")";
   return "";
 }
 

@@ -44,6 +44,18 @@ bool ReadReleaseList(const std::string& path, const std::string& shownName, Rele
 // leading space, a leading separator, a drive letter or a ".." component.
 std::string ListNameProblem(const std::string& name);
 
+// The longest name a Windows player can install: a path holds at most 259
+// characters, the installation directory takes up to 80 of them (its final
+// separator included), and a download adds up to 14 for its ".tmpNNNNNNNNNN".
+constexpr size_t kMaxWindowsName = 259 - 80 - 14;
+
+// Why a name that a list can carry ("/" separators) still cannot be a file
+// on Windows, or "" when it can: one of < > : " | ? * or a control byte, a
+// device name (CON, PRN, AUX, NUL, COM1-9, LPT1-9, with any extension, in
+// any case), a component ending in a dot or a space, or longer than
+// kMaxWindowsName.
+std::string WindowsNameProblem(const std::string& name);
+
 // The list lines, with their line feed.
 std::string FormatFileLine(const ReleaseFile& file);
 std::string FormatPatchLine(const ReleasePatch& patch);

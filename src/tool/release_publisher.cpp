@@ -213,8 +213,8 @@ bool AddLauncherAndSkin(const PublishOptions& o, std::vector<SourceFile>* files,
 
 // Names every list can carry, none that collide with what publish itself
 // writes, and none that only letter case tells apart.
-bool CheckNames(const std::vector<SourceFile>& files, bool tosGiven, std::string* patchFolder,
-                std::string* error) {
+bool CheckNames(const std::vector<SourceFile>& files, bool tosGiven, bool linuxOnly, std::string* patchFolder,
+                std::vector<std::string>* warnings, std::string* error) {
   std::map<std::string, std::string> lowered;
   std::set<std::string> topFolders;
   for (const SourceFile& f : files) {
@@ -223,6 +223,12 @@ bool CheckNames(const std::vector<SourceFile>& files, bool tosGiven, std::string
       *error = "cannot publish \"" + f.name + "\": " + why;
       return false;
     }
+    const std::string windows = WindowsNameProblem(f.name);
+    if (!windows.empty() && !linuxOnly) {
+      *error = "cannot publish \"" + f.name + "\": " + windows + " (--linux-only publishes it anyway)";
+      return false;
+    }
+    if (!windows.empty()) warnings->push_back("\"" + f.name + "\": " + windows + "; no Windows player can install it");
     const std::string lower = Lower(f.name);
     for (const char* reserved : {"master.lst", "updated.lst", "files.ins"}) {
       if (lower == reserved) {
@@ -303,7 +309,7 @@ bool PublishRelease(const PublishOptions& o, PublishSummary* summary, std::strin
   for (const SourceFile& f : files) gameHasTos |= f.name == "tos.txt";
   if (o.withLauncher && !AddLauncherAndSkin(o, &files, error)) return false;
   std::string patchFolder;
-  if (!CheckNames(files, !o.tosFile.empty(), &patchFolder, error)) return false;
+  if (!CheckNames(files, !o.tosFile.empty(), o.linuxOnly, &patchFolder, &summary->warnings, error)) return false;
   std::sort(files.begin(), files.end(), [](const SourceFile& a, const SourceFile& b) { return a.name < b.name; });
   for (SourceFile& f : files) f.kind = rules.KindOf(f.name);
 

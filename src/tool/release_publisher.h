@@ -24,6 +24,9 @@ struct PublishOptions {
   // A patch is offered only when it is smaller than this share of the file.
   int patchThresholdPercent = 50;
   int threads = 0;  // 0: one per core
+  // Names that no Windows player can install are published with a warning
+  // instead of refused.
+  bool linuxOnly = false;
 };
 
 struct PublishSummary {

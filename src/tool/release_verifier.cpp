@@ -142,6 +142,8 @@ void VerifyRelease(const VerifyOptions& o, VerifyReport* report) {
     std::map<std::string, std::string> lowered;
     for (const ReleaseFile& f : contents.files) {
       if (!names.insert(f.name).second) problem(std::string(list) + ": " + f.name + " is listed twice");
+      const std::string windows = o.linuxOnly ? "" : WindowsNameProblem(f.name);
+      if (!windows.empty()) problem(std::string(list) + ": " + f.name + ": " + windows);
       auto [it, fresh] = lowered.emplace(Lower(f.name), f.name);
       if (!fresh && it->second != f.name)
         problem(std::string(list) + ": " + it->second + " and " + f.name + " differ only in letter case");
