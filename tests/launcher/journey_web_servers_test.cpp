@@ -34,6 +34,10 @@ TEST(WebServerJourney, InstallThenPatchFromEachServer) {
 
     GameFiles v2 = SmallGame("2.0");
     v2["data/added.dat"] = "a file new in 2.0\n";
+    // Names that need percent-encoding in the request, each with its own bytes.
+    for (const char* odd : {"100%.dat", "what?.dat", "a#b.dat", "a%20b.dat", "a b.dat", "caf\xC3\xA9 \xE2\x98\x95.dat"})
+      v2[std::string("data/") + odd] = std::string("the file named ") + odd + "\n";
+    server.PublishLinuxOnly();  // "what?.dat"
     ASSERT_EQ(server.Publish("v2", v2, {"v1"}), "");
     ASSERT_EQ(server.Serve("v2"), "");
     const UpdateRun update = LaunchInstalled(x, server, dir, env, home / "update-trace");

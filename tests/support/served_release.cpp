@@ -82,6 +82,7 @@ std::string ServedRelease::Publish(const std::string& name, const GameFiles& fil
   WriteFileText(tos, terms);
   std::vector<std::string> args{"publish", game, release(name), "--rules", root_ / "rules", "--tos", tos};
   for (const std::string& p : previous) args.insert(args.end(), {"--previous", release(p)});
+  if (linux_only_) args.push_back("--linux-only");
   if (std::string e = ToolError("publish", RunTool(args)); !e.empty()) return e;
   // Each release is dated a minute after the one published before it, all
   // in the past: two releases published within the same second would

@@ -37,6 +37,8 @@ class ServedRelease {
   // dated a minute after those of the release published before it.
   std::string Publish(const std::string& name, const GameFiles& files, const std::vector<std::string>& previous = {},
                       const std::string& terms = "Terms of the test release.\n");
+  // Later releases may hold names no Windows player can install.
+  void PublishLinuxOnly() { linux_only_ = true; }
   // Moves the modification time of every file of a published release back by
   // seconds.
   std::string Backdate(const std::string& name, int seconds);
@@ -62,4 +64,5 @@ class ServedRelease {
   TempDir root_;
   std::unique_ptr<WebServerPeer> server_;
   int published_ = 0;
+  bool linux_only_ = false;
 };

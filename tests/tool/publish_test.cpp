@@ -296,3 +296,39 @@ TEST_F(Publish, AFullDiskLeavesThePublishedReleaseAsItWas) {
     }
   }
 }
+
+TEST_F(Publish, NamesNoWindowsPlayerCanHoldAreRefusedUnlessLinuxOnly) {
+  const std::string longest = std::string(100, 'd') + "/" + std::string(64, 'f');  // 165 characters
+  struct Case {
+    std::string name;
+    const char* reason;  // "" when Windows holds the name
+  };
+  const std::vector<Case> cases = {
+      {"CON.dat", "Windows device CON"},      {"data/nul", "Windows device NUL"},
+      {"Com1.tar.gz", "Windows device COM1"}, {"lpt9/x.dat", "Windows device LPT9"},
+      {"aux .dat", "Windows device AUX"},     {"what?.dat", "holds '?'"},
+      {"key:value.dat", "holds ':'"},               {"st*r.dat", "holds '*'"},
+      {"lt<.dat", "holds '<'"},               {"gt>.dat", "holds '>'"},
+      {"pipe|.dat", "holds '|'"},             {"q\"uote.dat", "holds '\"'"},
+      {longest + "x", "166 characters, at most 165"},
+      {"CONSOLE.dat", ""}, {"com0.dat", ""}, {"lpt10", ""}, {"xcon", ""}, {"a b#%;+&~[]'.dat", ""},
+      {longest, ""},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    const std::string game = Game("g", {{c.name, "x"}});
+    ProcessResult strict = Run(game, tmp_ / "strict", {"--no-launcher"});
+    ProcessResult lenient = Run(game, tmp_ / "linux", {"--no-launcher", "--linux-only"});
+    fs::remove_all(game);
+    EXPECT_EQ(lenient.exitCode, 0) << lenient.err;
+    if (*c.reason == 0) {
+      EXPECT_EQ(strict.exitCode, 0) << strict.err;
+      continue;
+    }
+    EXPECT_EQ(strict.exitCode, 1);
+    EXPECT_NE(strict.err.find("\"" + c.name + "\""), std::string::npos) << strict.err;
+    EXPECT_NE(strict.err.find(c.reason), std::string::npos) << strict.err;
+    EXPECT_NE(lenient.err.find("no Windows player can install it"), std::string::npos) << lenient.err;
+    EXPECT_TRUE(fs::exists(tmp_ / ("linux/" + c.name)));
+  }
+}

@@ -92,16 +92,19 @@ TEST_F(Verify, UnsafeNamesAndLinesTheLauncherWouldSkipAreCaught) {
   updated += "R " + hex + " ../outside.dat\n";
   updated += "R " + hex + " /etc/passwd\n";
   updated += "R " + hex + " data/" + std::string(240, 'x') + "\n";
+  updated += "R " + hex + " data/CON.dat\n";  // served, but no Windows player can store it
+  WriteFileText(tmp_ / "v2/data/CON.dat", "b");
   updated += "# a comment\n";
   updated += "p " + hex + " " + hex + " 1 patches/x.pat ../../evil\n";
   WriteFileText(tmp_ / "v2/updated.lst", updated);
   std::vector<std::string> p = Problems();
-  EXPECT_EQ(p.size(), 5u);
+  EXPECT_EQ(p.size(), 6u) << testing::PrintToString(p);
   EXPECT_TRUE(AnyContains(p, "updated.lst line 4: name \"../outside.dat\": unsafe"));
   EXPECT_TRUE(AnyContains(p, "updated.lst line 5: name \"/etc/passwd\": unsafe"));
   EXPECT_TRUE(AnyContains(p, "updated.lst line 6: longer than 255"));
-  EXPECT_TRUE(AnyContains(p, "updated.lst line 7: neither a file nor a patch line"));
-  EXPECT_TRUE(AnyContains(p, "updated.lst line 8: not a valid patch line"));
+  EXPECT_TRUE(AnyContains(p, "data/CON.dat: \"CON.dat\" is the Windows device CON"));
+  EXPECT_TRUE(AnyContains(p, "updated.lst line 8: neither a file nor a patch line"));
+  EXPECT_TRUE(AnyContains(p, "updated.lst line 9: not a valid patch line"));
 }
 
 TEST_F(Verify, PatchesThatCanNeverBeUsedAreCaught) {
