@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstring>
 #include <random>
 #include <string>
@@ -162,4 +163,58 @@ TEST(LZSEncode, RandomDataStaysWithinTheWorstCaseBound) {
   Bytes enc = Encode(in);
   EXPECT_LE(enc.size(), static_cast<size_t>(LZSWorstCase(in.size())));
   EXPECT_GT(enc.size(), in.size());  // incompressible: one flag byte per eight
+}
+
+// The stream codec gives the one-shot codec's bytes however input and output
+// room are cut, and never writes past the room it is given.
+TEST(LZSStream, GivesTheOneShotBytesHoweverTheStreamIsCut) {
+  Bytes periodic;
+  for (int i = 0; i < 30000; ++i) periodic.push_back(static_cast<unsigned char>((i % 4095) * 7));
+  const std::vector<Bytes> inputs = {Bytes(), Random(5, 1), Random(17, 2), Random(18, 3), Random(40000, 4),
+                                     TextLike(90000, 5), Bytes(50000, ' '), periodic};
+  const struct {
+    const char* what;
+    size_t piece, room;  // 0: random sizes of 1 to 40
+  } cuts[] = {{"bytes", 1, 1}, {"random", 0, 0}, {"look-ahead", 17, 3}, {"large", 4096, 70000}};
+  std::mt19937 rng(9);
+  auto size = [&](size_t fixed) { return fixed ? fixed : 1 + rng() % 40; };
+  for (const Bytes& in : inputs) {
+    for (const auto& cut : cuts) {
+      SCOPED_TRACE(std::string(cut.what) + " of " + std::to_string(in.size()));
+      LZSStreamEncoder encoder;
+      Bytes encoded, pending;
+      size_t at = 0;
+      for (bool last = false; !last;) {
+        const size_t n = std::min(size(cut.piece), in.size() - at);
+        pending.insert(pending.end(), in.begin() + at, in.begin() + at + n);
+        at += n;
+        last = at == in.size();
+        Bytes out(LZSStreamBound(pending.size()) + 4, 0xA5);
+        size_t written = 0;
+        const size_t taken = encoder.Encode(pending.data(), pending.size(), last, out.data(), written);
+        ASSERT_LE(written, LZSStreamBound(pending.size()));
+        ASSERT_TRUE(last ? taken == pending.size() : pending.size() - taken < kLZSMaxMatch);
+        encoded.insert(encoded.end(), out.begin(), out.begin() + written);
+        pending.erase(pending.begin(), pending.begin() + taken);
+      }
+      ASSERT_EQ(encoded, Encode(in));
+
+      LZSStreamDecoder decoder;
+      Bytes decoded;
+      for (size_t from = 0; from < encoded.size();) {
+        const size_t n = std::min(size(cut.piece), encoded.size() - from);
+        const unsigned char* p = encoded.data() + from;
+        for (bool used = false; !used;) {
+          Bytes room(size(cut.room) + 4, 0xA5);
+          unsigned char* end = room.data();
+          used = decoder.Decode(p, encoded.data() + from + n, end, room.data() + room.size() - 4);
+          ASSERT_EQ(Bytes(room.end() - 4, room.end()), Bytes(4, 0xA5)) << "wrote past the room";
+          decoded.insert(decoded.end(), room.data(), end);
+        }
+        from += n;
+      }
+      EXPECT_FALSE(decoder.MidItem());
+      ASSERT_EQ(decoded, in);
+    }
+  }
 }
