@@ -14,6 +14,7 @@ unsigned char Did_Inits;
 unsigned char ProgramExiting;
 unsigned char ProgramNeedsToSleep;
 unsigned char Inside_SetJMP;
+ProgramEnd ProgramEndStatus = ProgramEnd::kNormal;
 HWND hMainWindow;
 
 pthread_mutex_t global_lock = PTHREAD_RECURSIVE_MUTEX_INITIALIZER_NP;
@@ -76,6 +77,7 @@ void PrintMessageAndExit(const char* text) {
   ProgramExiting = 1;
   Log("exiting -- %s", text ? text : "(null)");
   if (text) {
+    MarkProgramFailure();
     if (IsWindow(hMainWindow))
       SetWindowPos(hMainWindow, HWND_BOTTOM, 0, 0, 0, 0,
                    SWP_NOSIZE | SWP_NOACTIVATE | SWP_HIDEWINDOW | SWP_NOSENDCHANGING);
@@ -84,7 +86,7 @@ void PrintMessageAndExit(const char* text) {
   }
   if (Did_Inits) CallAllExitFunctions();
   if (Inside_SetJMP) throw ProgramExit{};
-  std::exit(0);
+  std::exit(static_cast<int>(ProgramEndStatus));
 }
 
 void OSSaysExitProgram() { PrintMessageAndExit(nullptr); }

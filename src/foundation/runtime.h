@@ -43,10 +43,19 @@ void RunAllInitializers();
 // runs once however often this is called.
 void CallAllExitFunctions();
 
+// How the run ended, for the exit status a POSIX parent sees (the Win32
+// entry returns 1 after every end). A stop with a message, a refused command
+// line and a warning that ends the program after an error are failures;
+// everything else, the launch of the game included, is a normal end.
+enum class ProgramEnd : unsigned char { kNormal = 0, kFailure = 1 };
+extern ProgramEnd ProgramEndStatus;
+inline void MarkProgramFailure() { ProgramEndStatus = ProgramEnd::kFailure; }
+
 // Thrown by PrintMessageAndExit to unwind to the shutdown point.
 struct ProgramExit {};
 
-// The orderly fatal stop; a null text stops without a message box.
+// The orderly fatal stop; a null text stops without a message box and
+// counts as a normal end.
 [[noreturn]] void PrintMessageAndExit(const char* text);
 [[noreturn]] void OSSaysExitProgram();
 [[noreturn]] void OS_ExitProgram();

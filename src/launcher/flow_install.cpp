@@ -7,6 +7,7 @@
 #include "foundation/intrusive_list.h"
 #include "foundation/language_catalogue.h"
 #include "foundation/print_format.h"
+#include "foundation/runtime.h"
 #include "foundation/translated_format.h"
 #include "gui/frame_pump.h"
 #include "gui/gui_string_gadget.h"
@@ -56,6 +57,7 @@ void StopInstallation(ZindleWindow* window, const char* text) {
   window->FileCopyWin->Disable();
   SetState(window, StateIdle);
   if (window->DownloadWin) window->DownloadWin->Paused = 1;
+  MarkProgramFailure();
   ShowZindleWarningBox(text, kWarningEndsProgram);
 }
 

@@ -10,6 +10,7 @@
 #include "foundation/intrusive_list.h"
 #include "foundation/language_catalogue.h"
 #include "foundation/print_format.h"
+#include "foundation/runtime.h"
 #include "foundation/translated_format.h"
 #include "foundation/ui_trace.h"
 #include "gui/gui_string_gadget.h"
@@ -204,6 +205,7 @@ void ZindleWindow::OnCriticalFilesMissing() {
   FileCopyWin->Reset(0);
   if (DownloadWin) DownloadWin->Paused = 1;
   CurrentDialog = nullptr;
+  MarkProgramFailure();
   ShowZindleWarningBox(GetString("Critical files were not downloaded, update must complete for successful game "
                                  "update."),
                        kWarningEndsProgram);

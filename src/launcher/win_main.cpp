@@ -22,13 +22,17 @@ int WinMain(void* instance, void* prevInstance, const char* commandLine, int sho
   char* argv[kMaxArguments + 1];
   int argc = SplitCommandLine(buffer.data(), argv);
   if (argc < 0) {
+    MarkProgramFailure();
     MessageBoxA(nullptr, "too many arguments on the command line", nullptr, MB_OK);
     return 1;
   }
 
   ReadLanguageDat();
 
-  if (!PlatInitVideo() || !RegisterWindowClass(kMainWindowClassName, OurWindowProc, CS_DBLCLKS)) return 0;
+  if (!PlatInitVideo() || !RegisterWindowClass(kMainWindowClassName, OurWindowProc, CS_DBLCLKS)) {
+    MarkProgramFailure();
+    return 0;
+  }
   MakeTheMainWindow();
 
   Inside_SetJMP = 1;

@@ -86,6 +86,7 @@ class BadInputJourney : public testing::Test {
     EXPECT_TRUE(AcknowledgeMessageBox(x_, s.Window(), s)) << "the failure waits in a box\n" << s.Describe();
     ProcessResult end = s.Wait(30000);
     EXPECT_FALSE(end.timedOut) << s.Describe();
+    EXPECT_EQ(end.exitCode, 1) << "a fatal stop";
     EXPECT_NE(end.err.find(kCopyFailed), std::string::npos) << end.err;
     EXPECT_EQ(end.err.find(kBoxNotShown), std::string::npos) << end.err;
   }
@@ -165,6 +166,7 @@ TEST_F(BadInputJourney, ASecondLauncherShowsTheRunningMessageAndEndsWhileTheFirs
   ASSERT_TRUE(AcknowledgeMessageBox(x_, window, second)) << "no message box ended it\n" << second.Describe();
   ProcessResult end = second.Wait(30000);
   EXPECT_FALSE(end.timedOut) << "the box was acknowledged\n" << second.Describe();
+  EXPECT_EQ(end.exitCode, 1);
   EXPECT_NE(end.err.find(kRunning), std::string::npos) << end.err;
   EXPECT_EQ(end.err.find(kBoxNotShown), std::string::npos) << end.err;
   EXPECT_FALSE(second.Seen("present")) << "the second launcher never showed its window";

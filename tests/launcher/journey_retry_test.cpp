@@ -96,6 +96,7 @@ TEST_F(RetryJourney, NoForAGameFileIsTheCriticalFilesWarningAndAcknowledgingItEn
   ASSERT_TRUE(session_.ClickMessage(kFatalClose)) << session_.Describe();
   ProcessResult end = session_.Wait(30000);
   EXPECT_FALSE(end.timedOut) << session_.Describe();
+  EXPECT_EQ(end.exitCode, 1) << "an end forced by the error";
   EXPECT_TRUE(session_.Seen(" end ")) << session_.Describe();
   EXPECT_FALSE(session_.Seen(" launch ")) << "no game is started";
   EXPECT_EQ(ReadFileText(dir_ + "version.txt"), "1.0\n") << "the old file stays";

@@ -40,6 +40,7 @@ TEST(LauncherStartup, WithoutASkinAnywhereItStopsWithTheMessage) {
   ProcessResult r = RunProcess({QUORVEL_EXE}, Env(dir, false), dir.path(), 20000);
   EXPECT_NE(r.err.find("could not find a zindimgs directory"), std::string::npos) << r.err;
   EXPECT_FALSE(r.timedOut);
+  EXPECT_EQ(r.exitCode, 1);
 }
 
 // A package's launcher started from a terminal elsewhere finds the skin

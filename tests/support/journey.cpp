@@ -42,6 +42,7 @@ std::string InstallFromPackage(const Xvfb& x, const std::string& packageDir, con
   if (session.WaitFor(" launch ", 60000).raw.empty()) return failed("the game was not launched");
   const ProcessResult end = session.Wait(60000);
   if (end.timedOut) return failed("the launcher did not end after the launch");
+  if (end.exitCode != 0) return failed("the launcher ended with status " + std::to_string(end.exitCode));
   return "";
 }
 
@@ -78,7 +79,9 @@ UpdateRun LaunchInstalled(const Xvfb& x, ServedRelease& server, const std::strin
   if (!session.Click("I Agree", 60000)) return fail("no Terms");
   if (session.WaitFor("state 11 StateLaunch", 120000).raw.empty()) return fail("the update did not finish");
   if (session.WaitFor(" launch ", 60000).raw.empty()) return fail("the game was not launched");
-  if (session.Wait(60000).timedOut) return fail("the launcher did not end");
+  const ProcessResult end = session.Wait(60000);
+  if (end.timedOut) return fail("the launcher did not end");
+  if (end.exitCode != 0) return fail("the launcher ended with status " + std::to_string(end.exitCode));
   run.trace = session.Lines();
   const std::vector<std::string> all = server.server().AccessLog();
   run.requests.assign(all.begin() + std::min(before, all.size()), all.end());
