@@ -16,7 +16,7 @@ ProcessResult Demo(const TempDir& dir, const std::vector<std::string>& args) {
   std::vector<std::string> argv = {"/bin/bash", std::string(QUORVEL_SOURCE_DIR) + "/scripts/demo"};
   argv.insert(argv.end(), args.begin(), args.end());
   return RunProcess(argv,
-                    {"QUORVEL_DEMO_NO_BUILD=1", "QUORVEL_DEMO_DIR=" + dir.path(),
+                    {"QUORVEL_DEMO_NO_BUILD=1", "QUORVEL_DEMO_DIR=" + dir.path(), "DISPLAY=",
                      std::string("QUORVEL_BUILD_DIR=") + QUORVEL_BINARY_DIR},
                     "", 240000);
 }
@@ -61,4 +61,24 @@ TEST(DemoScript, CheckPublishesServesVerifiesAndPackagesV1ThenV2) {
   EXPECT_EQ(v1.size() + 5 - 1, v2.size());  // one file left the list
   EXPECT_FALSE(ListedPatches(dir / "releases/v2/updated.lst").empty());
   EXPECT_EQ(fs::read_symlink(dir / "site/krnx").string(), "../releases/v2");
+}
+
+// The newcomer's command on a machine without a display: the demo says so
+// unless asked to play, and --play clicks both journeys through by itself.
+TEST(DemoScript, PlaysBothJourneysWithoutADisplayAndSavesTheirScreens) {
+  TempDir dir;
+  ProcessResult refused = Demo(dir, {});
+  EXPECT_EQ(refused.exitCode, 1);
+  EXPECT_NE(refused.err.find("there is no display"), std::string::npos) << refused.err;
+  EXPECT_NE(refused.err.find("--play"), std::string::npos) << refused.err;
+  for (const std::string mode : {"first", "update"}) {
+    SCOPED_TRACE(mode);
+    ProcessResult r = Demo(dir, mode == "first" ? std::vector<std::string>{"--play"}
+                                                : std::vector<std::string>{"update", "--play"});
+    ASSERT_EQ(r.exitCode, 0) << r.out << r.err;
+    EXPECT_NE(r.out.find("demo: screen TOSWindow"), std::string::npos) << r.out;
+    EXPECT_NE(r.out.find("the game was started"), std::string::npos) << r.out;
+    EXPECT_GE(EntriesStartingWith(dir / ("screens-" + mode), "0").size(), 2u);
+  }
+  EXPECT_EQ(ReadFileText(dir / "home/.local/share/Tellurant/Quorvel Online/version.txt"), "2.0\n");
 }
