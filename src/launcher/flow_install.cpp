@@ -22,6 +22,7 @@
 #include "launcher/screen_splash.h"
 #include "launcher/shortcuts.h"
 #include "launcher/zindle_window.h"
+#include "platform/filesystem.h"
 #include "update/download_queue.h"
 #include "update/download_window.h"
 #include "update/file_list.h"
@@ -40,15 +41,6 @@ void ShowMenuWork(ZindleWindow* window) {
   }
 }
 
-void StartCopyWork(ZindleWindow* window) {
-  window->ShowOnly(window->FileCopyWin);
-  window->FileCopyWin->Reset(0);
-  window->FileCopyWin->FilesTotal = ListLength(ZindleList);
-  CancelInstall = 0;
-  if (window->DownloadWin) window->DownloadWin->Status = kDownloadWindowIdle;
-  SetState(window, ShortInstall ? StateFinishInstall : StateCopyFiles);
-}
-
 namespace {
 
 // A copy failure: the progress screen goes, transfers stop, and the warning
@@ -61,7 +53,34 @@ void StopInstallation(ZindleWindow* window, const char* text) {
   ShowZindleWarningBox(text, kWarningEndsProgram);
 }
 
+// Whether the package's files fit on the disk of the installation; when they
+// do not, one warning with both figures, and nothing is started (the next
+// start checks again).
+bool PackageFitsOnDisk(ZindleWindow* window) {
+  const long long needed = PackageBytesToCopy(ZindleList, InstallFileList, RegInfo->Directory);
+  const long long free = PlatFreeDiskBytes(RegInfo->Directory);
+  if (free < 0 || needed <= free) return true;
+  constexpr long long kMB = 1024 * 1024;
+  char text[600];
+  SNPrintF(text, sizeof text,
+           GetFormatString("There is not enough disk space to install Quorvel Online in %s: %d MB are needed and "
+                           "%d MB are free. Please free some space and start the installation again."),
+           RegInfo->Directory, static_cast<int>((needed + kMB - 1) / kMB), static_cast<int>(free / kMB));
+  StopInstallation(window, text);
+  return false;
+}
+
 }  // namespace
+
+void StartCopyWork(ZindleWindow* window) {
+  if (!ShortInstall && !PackageFitsOnDisk(window)) return;
+  window->ShowOnly(window->FileCopyWin);
+  window->FileCopyWin->Reset(0);
+  window->FileCopyWin->FilesTotal = ListLength(ZindleList);
+  CancelInstall = 0;
+  if (window->DownloadWin) window->DownloadWin->Status = kDownloadWindowIdle;
+  SetState(window, ShortInstall ? StateFinishInstall : StateCopyFiles);
+}
 
 void CopyFilesWork(ZindleWindow* window) {
   PackageCopyHooks hooks;

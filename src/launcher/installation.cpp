@@ -123,6 +123,23 @@ PackageFileCopy InstallPackageFile(const char* source, const std::string& path, 
   return PackageFileCopy::kInstalled;
 }
 
+long long PackageBytesToCopy(ZindleFileListEntry* list, ZindleFileListEntry* package, const char* directory) {
+  long long total = 0;
+  for (ZindleFileListEntry* e = list; e; e = e->next) {
+    if (e->flags == 0 || e->flags == FileListedOnly || !PackageEntryWithDigest(package, e->digest)) continue;
+    if (PlatPathCrossesLink(directory, e->name)) continue;
+    File source;
+    if (!source.Open(e->name, 0)) continue;
+    const long long length = source.FileLength();
+    File installed;
+    if (installed.Open(PlatNativePath(std::string(directory) + e->name).c_str(), 0) &&
+        installed.FileLength() == length)
+      continue;
+    if (length > 0) total += length;
+  }
+  return total;
+}
+
 PackageCopyResult CopyInstallPackage(ZindleFileListEntry* list, ZindleFileListEntry* package, const char* directory,
                                      const PackageCopyHooks& hooks) {
   PackageCopyResult result;

@@ -46,6 +46,11 @@ struct PackageCopyResult {
   std::string failedPath;
 };
 
+// The bytes the package copy will write into directory: the package's file
+// of every entry that CopyInstallPackage would copy, less those already in
+// place with the same length.
+long long PackageBytesToCopy(ZindleFileListEntry* list, ZindleFileListEntry* package, const char* directory);
+
 // The package copy of a first installation, for every entry of list in order:
 // files already installed with the listed digest count as done; files the
 // package holds (an entry of package with the same digest, the file named like

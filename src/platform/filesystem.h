@@ -26,6 +26,10 @@ bool PlatIsDirectory(const std::string& path);
 // the path unchanged when it cannot be resolved.
 std::string PlatResolvedPath(const std::string& path);
 bool PlatMakeDirectory(const std::string& path);    // true also when it exists already
+// Bytes an unprivileged writer may still put on the file system holding
+// path, or on that of its nearest existing parent when path is not there
+// yet; -1 when it cannot be told.
+long long PlatFreeDiskBytes(const std::string& path);
 bool PlatRemoveFile(const std::string& path);
 bool PlatRenameFile(const std::string& from, const std::string& to);
 

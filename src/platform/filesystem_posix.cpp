@@ -4,6 +4,7 @@
 
 #include <dirent.h>
 #include <sys/stat.h>
+#include <sys/statvfs.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -33,6 +34,19 @@ bool PlatListDirectory(const std::string& directory, std::vector<std::string>& n
 bool PlatFileExists(const std::string& path) {
   struct stat st;
   return stat(PlatNativePath(path).c_str(), &st) == 0;
+}
+
+long long PlatFreeDiskBytes(const std::string& path) {
+  std::string at = path.empty() ? "." : path;
+  for (;;) {
+    struct statvfs fs;
+    if (statvfs(at.c_str(), &fs) == 0) return static_cast<long long>(fs.f_bavail) * static_cast<long long>(fs.f_frsize);
+    if ((errno != ENOENT && errno != ENOTDIR) || at == "." || at == "/") return -1;
+    while (at.size() > 1 && (at.back() == '/' || at.back() == '\\')) at.pop_back();
+    const size_t slash = at.find_last_of("/\\");
+    if (slash == std::string::npos) at.assign(1, '.');
+    else at.resize(slash == 0 ? 1 : slash);  // "/x" has the parent "/"
+  }
 }
 
 bool PlatIsDirectory(const std::string& path) {

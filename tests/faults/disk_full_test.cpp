@@ -105,7 +105,7 @@ TEST(DiskFull, DuringAnUpdateTheOldFilesSurviveAndARestartCompletes) {
   EXPECT_EQ(check.leftovers, 0) << check.Text();
 }
 
-TEST(DiskFull, DuringThePackageCopyTheWarningEndsItAndARestartCompletes) {
+TEST(DiskFull, APackageThatCannotFitIsRefusedBeforeTheCopyAndARestartCompletes) {
   FaultRig& rig = FaultRig::Get();
   ASSERT_EQ(rig.error(), "");
   ASSERT_EQ(rig.RestoreEmptyHome(), "");
@@ -117,8 +117,11 @@ TEST(DiskFull, DuringThePackageCopyTheWarningEndsItAndARestartCompletes) {
   std::string describe;
   DriveResult full = RunLauncher(rig, {"-a"}, rig.home() + "/../copy-full.trace", install, {}, &describe);
   EXPECT_TRUE(full.ended) << describe;
-  EXPECT_TRUE(full.Saw("you could be out of disk space")) << describe;
-  EXPECT_TRUE(LeftoverFiles(rig.installDir()).empty()) << "a failed copy leaves no .ins file";
+  EXPECT_TRUE(full.Saw("Quorvel Online/: 21 MB are needed and 1 MB are free.")) << "one warning, both figures\n"
+                                                                                << describe;
+  EXPECT_FALSE(full.Saw("out of disk space")) << "no copy was begun\n" << describe;
+  for (const auto& [name, contents] : TreeContents(rig.installDir()))
+    EXPECT_TRUE(name.find(".lst") != std::string::npos || name == "tos.txt") << "only the lists came: " << name;
 
   ASSERT_EQ(disk.Grow(64 * 1024), "");
   DriveResult again = RunLauncher(rig, {"-a"}, rig.home() + "/../copy-freed.trace", install, {}, &describe);
