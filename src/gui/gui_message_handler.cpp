@@ -81,8 +81,8 @@ int GUIMessageHandler(unsigned message, unsigned long wParam, long lParam) {
       int i = FindKeyMapEntry(int(wParam));
       if (i < kKeyMapAltOnlyEntries) break;  // -1 too
       int mods = 0x1000;
-      bool control = GetAsyncKeyState(VK_CONTROL) & 0x8000;
-      if (GetAsyncKeyState(VK_SHIFT) & 0x8000) mods |= 0x400;
+      bool control = GetKeyState(VK_CONTROL) & 0x8000;
+      if (GetKeyState(VK_SHIFT) & 0x8000) mods |= 0x400;
       if (control) mods |= 0x200;
       if (KeyMap[i].character && !control) {
         catchUp = false;  // it comes again as a character

@@ -10,6 +10,19 @@ unsigned g_override = 0;
 
 void PlatSetKeyStateOverride(unsigned mask) { g_override = mask; }
 
+namespace {
+bool InMask(unsigned mask, int virtualKey) {
+  if (virtualKey == int(VK_SHIFT)) return mask & 1;
+  if (virtualKey == int(VK_CONTROL)) return mask & 2;
+  if (virtualKey == int(VK_MENU)) return mask & 4;
+  return false;
+}
+}  // namespace
+
+short GetKeyState(int virtualKey) {
+  return InMask(g_override ? g_override : PlatMessageModifiers(), virtualKey) ? short(0x8000) : 0;
+}
+
 short GetAsyncKeyState(int virtualKey) {
   bool down = false;
   if (g_override) {

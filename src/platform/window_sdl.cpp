@@ -35,7 +35,14 @@ int g_lastError = 0;
 Uint32 g_wakeEvent = 0;
 std::map<std::string, ClassEntry> g_classes;
 std::vector<HWND> g_windows;
-std::deque<MSG> g_queue;          // translated events, GUI thread only
+// A queued message with the modifier keys (1 Shift, 2 Control, 4 Alt) held
+// when its event happened, which GetKeyState answers while it is handled.
+struct QueuedMsg : MSG {
+  unsigned modifiers = 0;
+};
+std::deque<QueuedMsg> g_queue;    // translated events, GUI thread only
+unsigned g_eventModifiers = 0;    // as of the last event translated
+unsigned g_messageModifiers = 0;  // as of the last message taken from the queue
 std::mutex g_postedLock;
 std::deque<MSG> g_posted;         // messages posted from any thread
 std::vector<Timer> g_timers;
@@ -49,9 +56,14 @@ HWND WindowFromId(Uint32 id) {
   return FirstWindow();
 }
 
+unsigned ModifierMask(Uint16 mod) {
+  return ((mod & KMOD_SHIFT) ? 1u : 0u) | ((mod & KMOD_CTRL) ? 2u : 0u) | ((mod & KMOD_ALT) ? 4u : 0u);
+}
+
 void Push(HWND w, unsigned message, unsigned long wParam, long lParam) {
   if (!w) return;
-  MSG m;
+  QueuedMsg m;
+  m.modifiers = g_eventModifiers;
   m.hwnd = w;
   m.message = message;
   m.wParam = wParam;
@@ -64,13 +76,12 @@ long PackPoint(int x, int y) { return long((unsigned(y) & 0xFFFF) << 16 | (unsig
 
 unsigned MouseFlags() {
   Uint32 b = SDL_GetMouseState(nullptr, nullptr);
-  SDL_Keymod mod = SDL_GetModState();
   unsigned f = 0;
   if (b & SDL_BUTTON_LMASK) f |= MK_LBUTTON;
   if (b & SDL_BUTTON_RMASK) f |= MK_RBUTTON;
   if (b & SDL_BUTTON_MMASK) f |= MK_MBUTTON;
-  if (mod & KMOD_SHIFT) f |= MK_SHIFT;
-  if (mod & KMOD_CTRL) f |= MK_CONTROL;
+  if (g_eventModifiers & 1) f |= MK_SHIFT;
+  if (g_eventModifiers & 2) f |= MK_CONTROL;
   return f;
 }
 
@@ -81,6 +92,9 @@ void PushText(HWND w, const char* text) {
 }
 
 void TranslateKey(const SDL_KeyboardEvent& e, bool down) {
+  // The event's own modifiers, not SDL's state now: a burst of keys is
+  // taken whole before any is handled.
+  g_eventModifiers = ModifierMask(e.keysym.mod);
   HWND w = WindowFromId(e.windowID);
   KeyTranslation k = TranslateScancode(e.keysym.scancode);
   if (!k.virtualKey) return;
@@ -177,7 +191,10 @@ void Gather() {
   }
   std::lock_guard<std::mutex> lock(g_postedLock);
   while (!g_posted.empty()) {
-    g_queue.push_back(g_posted.front());
+    QueuedMsg m;
+    static_cast<MSG&>(m) = g_posted.front();
+    m.modifiers = g_eventModifiers;
+    g_queue.push_back(m);
     g_posted.pop_front();
   }
 }
@@ -217,9 +234,6 @@ SDL_Window* PlatSdlWindow(HWND window) { return IsWindow(window) ? window->sdl :
 bool PlatInitVideo() {
   if (g_videoUp) return true;
   SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "0");
-  // The back buffer is drawn in software and copied to the window surface:
-  // no GPU renderer (and its driver's memory) is wanted for that copy.
-  SDL_SetHint(SDL_HINT_FRAMEBUFFER_ACCELERATION, "0");
   if (SDL_Init(SDL_INIT_VIDEO | SDL_INIT_EVENTS | SDL_INIT_TIMER) != 0) {
     // No display: run on the headless driver, and say so, since the player
     // would otherwise wait for a window that never comes.
@@ -232,6 +246,12 @@ bool PlatInitVideo() {
   }
   const char* driver = SDL_GetCurrentVideoDriver();
   g_headless = driver && (std::strcmp(driver, "dummy") == 0 || std::strcmp(driver, "offscreen") == 0);
+  // The back buffer is drawn in software and copied to the window surface.
+  // X11 takes that copy as it is, so no GPU renderer (and its driver's
+  // memory) is wanted there; Wayland and KMSDRM have no unaccelerated window
+  // framebuffer and show nothing without one, so SDL chooses there. A
+  // player's SDL_FRAMEBUFFER_ACCELERATION still wins over either.
+  if (driver && std::strcmp(driver, "x11") == 0) SDL_SetHint(SDL_HINT_FRAMEBUFFER_ACCELERATION, "0");
   g_wakeEvent = SDL_RegisterEvents(1);
   g_videoUp = true;
   return true;
@@ -372,11 +392,13 @@ int GetSystemMetrics(int index) {
 
 int PlatLastError() { return g_lastError; }
 
+unsigned PlatMessageModifiers() { return g_messageModifiers; }
+
 bool PeekMessageA(MSG* msg, HWND window, unsigned filterMin, unsigned filterMax, unsigned remove) {
   Gather();
   auto find = [&]() {
     return std::find_if(g_queue.begin(), g_queue.end(),
-                        [&](const MSG& m) { return Matches(m, window, filterMin, filterMax); });
+                        [&](const QueuedMsg& m) { return Matches(m, window, filterMin, filterMax); });
   };
   auto it = find();
   if (it == g_queue.end()) {
@@ -385,7 +407,10 @@ bool PeekMessageA(MSG* msg, HWND window, unsigned filterMin, unsigned filterMax,
     if (it == g_queue.end()) return false;
   }
   *msg = *it;
-  if (remove & PM_REMOVE) g_queue.erase(it);
+  if (remove & PM_REMOVE) {
+    g_messageModifiers = it->modifiers;
+    g_queue.erase(it);
+  }
   return true;
 }
 

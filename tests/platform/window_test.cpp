@@ -5,6 +5,7 @@
 #include <thread>
 #include <vector>
 
+#include "platform/key_state.h"
 #include "platform/keymap.h"
 #include "platform/window.h"
 #include "support/manual_clock.h"
@@ -146,6 +147,44 @@ TEST_F(PlatformWindow, KeysBecomeVirtualKeysWithScanCodesAndCharacters) {
   EXPECT_EQ(g_seen[3].wParam, unsigned('a'));
   EXPECT_EQ(g_seen[4].wParam, 0xE9u);
   EXPECT_EQ((g_seen[4].lParam >> 16) & 0xFF, 0x1C) << "characters carry the last key's scan code";
+}
+
+// A burst taken by SDL in one batch (shift+Home, then BackSpace, typed at a
+// macro tool's pace): each key is handled with the modifiers it was pressed
+// with, whatever SDL's state is by the time it is handled.
+TEST_F(PlatformWindow, EachKeyIsHandledWithItsOwnModifiers) {
+  const struct {
+    SDL_Scancode key;
+    Uint16 mod;  // the event's modifiers
+    bool down;
+    int virtualKey;
+    unsigned expected;  // GetKeyState mask while its WM_KEYDOWN is handled
+  } burst[] = {
+      {SDL_SCANCODE_LSHIFT, KMOD_LSHIFT, true, VK_SHIFT, 1},   {SDL_SCANCODE_HOME, KMOD_LSHIFT, true, VK_HOME, 1},
+      {SDL_SCANCODE_HOME, KMOD_LSHIFT, false, VK_HOME, 0},     {SDL_SCANCODE_LSHIFT, KMOD_NONE, false, VK_SHIFT, 0},
+      {SDL_SCANCODE_BACKSPACE, KMOD_NONE, true, VK_BACK, 0},   {SDL_SCANCODE_LCTRL, KMOD_LCTRL, true, VK_CONTROL, 2},
+      {SDL_SCANCODE_LEFT, KMOD_LCTRL | KMOD_LSHIFT, true, VK_LEFT, 3}, {SDL_SCANCODE_LCTRL, KMOD_NONE, false, VK_CONTROL, 0},
+      {SDL_SCANCODE_END, KMOD_NONE, true, VK_END, 0},
+  };
+  for (const auto& b : burst) {
+    SDL_Event e;
+    SDL_zero(e);
+    e.type = b.down ? SDL_KEYDOWN : SDL_KEYUP;
+    e.key.keysym.scancode = b.key;
+    e.key.keysym.mod = b.mod;
+    SDL_PushEvent(&e);
+  }
+  MSG m;
+  std::vector<std::pair<unsigned long, unsigned>> handled;  // key, GetKeyState mask
+  while (PeekMessageA(&m, nullptr, 0, 0, PM_REMOVE)) {
+    if (m.message != WM_KEYDOWN) continue;
+    handled.emplace_back(m.wParam, (GetKeyState(VK_SHIFT) & 0x8000 ? 1u : 0u) |
+                                       (GetKeyState(VK_CONTROL) & 0x8000 ? 2u : 0u));
+  }
+  std::vector<std::pair<unsigned long, unsigned>> expected;
+  for (const auto& b : burst)
+    if (b.down) expected.emplace_back(b.virtualKey, b.expected);
+  EXPECT_EQ(handled, expected);
 }
 
 TEST_F(PlatformWindow, MouseButtonsPackTheirPosition) {
