@@ -189,14 +189,15 @@ bool LauncherSession::SaveWindowImage(const std::string& path) {
   return r.exitCode == 0 && std::filesystem::exists(path) && std::filesystem::file_size(path) > 0;
 }
 
-void LauncherSession::Type(const std::string& text) {
+void LauncherSession::Type(const std::string& text, int delayMs) {
   const unsigned long window = Window(5000);
-  x_.Xdotool("type --window " + std::to_string(window) + " --delay 20 " + ShellQuote(text));
+  x_.Xdotool("type --window " + std::to_string(window) + " --delay " + std::to_string(delayMs) + " " +
+             ShellQuote(text));
 }
 
-void LauncherSession::Key(const std::string& keys) {
+void LauncherSession::Key(const std::string& keys, int delayMs) {
   const unsigned long window = Window(5000);
-  x_.Xdotool("key --window " + std::to_string(window) + " " + keys);
+  x_.Xdotool("key --window " + std::to_string(window) + " --delay " + std::to_string(delayMs) + " " + keys);
 }
 
 ProcessResult LauncherSession::Wait(int timeoutMs) {

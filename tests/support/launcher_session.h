@@ -73,9 +73,10 @@ class LauncherSession {
   std::vector<TracedWidget> Widgets() const;
   // The program window as a PNG (ImageMagick's import); false when that failed.
   bool SaveWindowImage(const std::string& path);
-  // Types text into the focused window (xdotool type).
-  void Type(const std::string& text);
-  void Key(const std::string& keys);
+  // Types text into the focused window (xdotool type), or presses keys
+  // (xdotool key), delayMs apart.
+  void Type(const std::string& text, int delayMs = 20);
+  void Key(const std::string& keys, int delayMs = 12);
 
   bool Running();
   // Waits for the end (killing it after timeoutMs).
