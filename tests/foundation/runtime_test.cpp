@@ -102,7 +102,7 @@ TEST(ExitList, FatalStopInsideAnExitFunctionRunsEachFunctionOnce) {
 }
 
 // The same outside the main routine: the inner stop ends the process, with
-// the rest of the list run once.
+// the rest of the list run once, and the status is a failure.
 TEST(ExitListDeathTest, FatalStopInsideAnExitFunctionOutsideTheMainRoutine) {
   auto run = [] {
     ExitListScope scope;
@@ -117,7 +117,7 @@ TEST(ExitListDeathTest, FatalStopInsideAnExitFunctionOutsideTheMainRoutine) {
     AtExit([] { std::fputs("C ", stderr); });
     PrintMessageAndExit("outer");
   };
-  EXPECT_EXIT(run(), testing::ExitedWithCode(0), "^A F B C $");
+  EXPECT_EXIT(run(), testing::ExitedWithCode(1), "^A F B C $");
 }
 
 TEST(Fail, FormatsAndCutsTheMessageAt131Characters) {
