@@ -81,7 +81,10 @@ bool LauncherSession::Start(const std::string& exe, const std::vector<std::strin
   std::vector<std::string> argv{exe};
   argv.insert(argv.end(), args.begin(), args.end());
   std::vector<std::string> all = env;
-  all.insert(all.end(), {x_.displayEnv(), "SDL_VIDEODRIVER=x11", "QUORVEL_UI_TRACE=" + traceFile});
+  all.insert(all.end(), {x_.displayEnv(), "QUORVEL_UI_TRACE=" + traceFile});
+  bool driverNamed = false;
+  for (const std::string& e : env) driverNamed = driverNamed || e.rfind("SDL_VIDEODRIVER=", 0) == 0;
+  if (!driverNamed) all.push_back("SDL_VIDEODRIVER=x11");
   // A fatal box would wait for a player who is not there: it goes to
   // standard error unless the test asks for boxes (and acknowledges them).
   bool boxesNamed = false;
@@ -90,7 +93,7 @@ bool LauncherSession::Start(const std::string& exe, const std::vector<std::strin
   pid_ = StartProcess(argv, all, cwd, traceFile + ".out", traceFile + ".err");
   ended_ = false;
   cursor_ = 0;
-  window_ = 0;
+  window_ = pinned_;
   return pid_ > 0;
 }
 

@@ -85,6 +85,9 @@ class LauncherSession {
   pid_t pid() const { return pid_; }
   // The program window, found by its title (0 before it appears).
   unsigned long Window(int timeoutMs = 20000);
+  // Clicks, keys and pictures go to this X window instead: a Wayland
+  // compositor's window on the display, whose coordinates are the program's.
+  void UseWindow(unsigned long window) { window_ = pinned_ = window; }
   // The title Window() looks for: the launcher's own unless set (another
   // program of the project that writes the trace, such as the GUI demo).
   void SetWindowTitle(const std::string& title) { title_ = title; }
@@ -100,5 +103,6 @@ class LauncherSession {
   std::string trace_;
   std::string title_ = "Quorvel Online Install/Update Agent";
   unsigned long window_ = 0;
+  unsigned long pinned_ = 0;  // UseWindow's, kept over a new Start
   size_t cursor_ = 0;  // lines before it were matched by earlier waits
 };
