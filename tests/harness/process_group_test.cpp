@@ -1,9 +1,10 @@
 // What a test starts ends with it: a program's process group goes with it
 // whether the program is stopped or ends by itself, and a test process
-// killed with SIGKILL while its servers and its X server run leaves none of
-// them behind. Processes are found by a variable that only this test's
+// killed with SIGKILL while its servers, its X server and a forked part of
+// itself run leaves none of them behind. Processes are found by a variable that only this test's
 // children carry in their environment.
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 #include <chrono>
 #include <cstdlib>
@@ -72,6 +73,12 @@ TEST(ProcessGroup, DISABLED_VictimStartsServersAndWaits) {
   ASSERT_EQ(apache.Start(site.path()), "");
   Xvfb x;
   ASSERT_TRUE(x.running());
+  const pid_t part = ForkChild();
+  ASSERT_GE(part, 0);
+  if (part == 0) {
+    pause();
+    _exit(0);
+  }
   WriteFileText(ready, "ready\n");
   std::this_thread::sleep_for(std::chrono::minutes(2));
 }
@@ -89,6 +96,7 @@ TEST(ProcessGroup, ATestKilledWhileItsServersRunLeavesNoneBehind) {
   const std::string running = NamesWith(tag, [](const std::string& n) {
     return Count(n, "nginx") == 1 && Count(n, "Xvfb") == 1 && Count(n, "apache2") >= 2;
   });
+  EXPECT_EQ(Count(running, "harness_tests"), 3u) << "the victim, its keeper and its forked part:\n" << running;
   EXPECT_EQ(Count(running, "nginx"), 1u) << running;
   EXPECT_EQ(Count(running, "Xvfb"), 1u) << running;
   EXPECT_GE(Count(running, "apache2"), 2u) << "the server and its workers:\n" << running;

@@ -209,6 +209,16 @@ ProcessResult ChildProcess::Stop(int signal, int graceMs) {
   return result_;
 }
 
+pid_t ForkChild() {
+  const pid_t parent = getpid();
+  const pid_t pid = fork();
+  if (pid == 0) {
+    prctl(PR_SET_PDEATHSIG, SIGKILL);
+    if (getppid() != parent) _exit(127);  // the test ended before the signal was set
+  }
+  return pid;
+}
+
 ChildProcess StartProcess(const std::vector<std::string>& argv, const std::vector<std::string>& env,
                           const std::string& cwd, const std::string& outFile, const std::string& errFile) {
   ChildProcess child;

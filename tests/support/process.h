@@ -87,6 +87,12 @@ ProcessResult RunProcess(const std::vector<std::string>& argv, const std::vector
 ProcessResult RunTool(const std::vector<std::string>& args, const std::string& cwd = "",
                       const ProcessStreams& streams = {}, const std::vector<std::string>& env = {});
 
+// fork() for a test that runs part of itself in a child process: the child
+// gets SIGKILL as its parent-death signal, so it ends with the test (a child
+// looping until it is killed would otherwise outlive a failed test). Called
+// from the main thread; returns as fork() does.
+pid_t ForkChild();
+
 // Starts a program in the background; standard output and error go to the
 // given files (empty: /dev/null; errFile equal to outFile: one stream, in
 // order). Not started() when the program could not be run.
