@@ -1,5 +1,6 @@
 #include "faults/fault_rig.h"
 
+#include <gtest/gtest.h>
 #include <poll.h>
 #include <signal.h>
 #include <sys/inotify.h>
@@ -8,6 +9,7 @@
 #include <chrono>
 #include <cstdlib>
 #include <filesystem>
+#include <memory>
 
 #include "support/files.h"
 
@@ -57,12 +59,24 @@ std::string CopyTree(const std::string& from, const std::string& to) {
 GameFiles FaultGameV1() { return FaultGame("1.0"); }
 GameFiles FaultGameV2() { return FaultGame("2.0"); }
 
+namespace {
+// Owns the rig from the first test that asks for it to the end of the test
+// program, and tears it down then: its Xvfb, nginx and folders end with the
+// program, whichever of its tests made it.
+class FaultRigEnvironment : public testing::Environment {
+ public:
+  void TearDown() override { rig.reset(); }
+  std::unique_ptr<FaultRig> rig;
+};
+FaultRigEnvironment* const rigEnvironment =
+    static_cast<FaultRigEnvironment*>(testing::AddGlobalTestEnvironment(new FaultRigEnvironment));
+}  // namespace
+
 FaultRig& FaultRig::Get() {
-  // Lives to the end; its peers stop with the process. Set before SetUp, which
-  // checks the first installation through Get().
-  static FaultRig* rig = nullptr;
+  // Owned before SetUp, which checks the first installation through Get().
+  std::unique_ptr<FaultRig>& rig = rigEnvironment->rig;
   if (!rig) {
-    rig = new FaultRig;
+    rig.reset(new FaultRig);
     rig->error_ = rig->SetUp();
   }
   return *rig;
@@ -131,9 +145,8 @@ std::string FaultReleasePeer::Start(const std::string& releaseDir, const std::st
   if (program.empty()) return "python3 is not installed";
   SetRules(rules);
   WriteFileText(dir_ / "requests.log", "");
-  pid_ = StartProcess({program, script, portFile, releaseDir, dir_ / "rules", dir_ / "requests.log"}, {}, dir_.path(),
-                      dir_ / "stdout.txt", dir_ / "stderr.txt");
-  if (pid_ <= 0) return "cannot start the fault release server";
+  Spawn({program, script, portFile, releaseDir, dir_ / "rules", dir_ / "requests.log"});
+  if (!process_.started()) return "cannot start the fault release server";
   for (int i = 0; i < 500 && !FileExists(portFile); ++i) std::this_thread::sleep_for(std::chrono::milliseconds(20));
   port_ = uint16_t(std::atoi(ReadFileText(portFile).c_str()));
   if (!port_ || !WaitForPort(port_, 5000)) return "the fault release server did not come up: " + Log();

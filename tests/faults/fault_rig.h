@@ -33,7 +33,8 @@ GameFiles FaultGameV2();
 
 class FaultRig {
  public:
-  // Built on first use; error() says why the stage could not be set up.
+  // Built on first use and torn down, peers and folders, when the test
+  // program ends; error() says why the stage could not be set up.
   static FaultRig& Get();
   const std::string& error() const { return error_; }
 

@@ -22,14 +22,13 @@ struct Rect {
 class DemoSession {
  public:
   DemoSession(Xvfb& x, TempDir& dir) : x_(x), dir_(dir) {
-    pid_ = StartProcess({QUORVEL_TOOL, "gui-demo", std::string(QUORVEL_SOURCE_DIR) + "/assets"},
-                        {x.displayEnv(), "SDL_VIDEODRIVER=x11", "QUORVEL_SCREENSHOT=" + dir / "shot.png"}, dir.path(), dir / "out",
-                        dir / "err");
+    // TMPDIR: the demo's scratch settings folder goes into the test's own.
+    process_ = StartProcess({QUORVEL_TOOL, "gui-demo", std::string(QUORVEL_SOURCE_DIR) + "/assets"},
+                            {x.displayEnv(), "SDL_VIDEODRIVER=x11", "QUORVEL_SCREENSHOT=" + dir / "shot.png",
+                             "TMPDIR=" + dir.path()},
+                            dir.path(), dir / "out", dir / "err");
   }
-  ~DemoSession() {
-    if (pid_ > 0 && !waited_) WaitProcess(pid_, 1);
-  }
-  pid_t pid() const { return pid_; }
+  pid_t pid() const { return process_.pid(); }
   std::string Output() const { return ReadFileText(dir_ / "out"); }
 
   // Waits until a line starting with `prefix` has been printed after the
@@ -60,17 +59,13 @@ class DemoSession {
   }
   void ClickIn(const Rect& r) { ClickAt(r.x + r.w / 2, r.y + r.h / 2); }
   void Keys(const std::string& args) { x_.Xdotool(args); }
-  ProcessResult Finish() {
-    waited_ = true;
-    return WaitProcess(pid_, 10000);
-  }
+  ProcessResult Finish() { return process_.Wait(10000); }
   unsigned long window = 0;
 
  private:
   Xvfb& x_;
   TempDir& dir_;
-  pid_t pid_ = -1;
-  bool waited_ = false;
+  ChildProcess process_;
 };
 
 TEST(GuiDemoUnderX, ClickTypePickAnswerAndClose) {

@@ -36,6 +36,7 @@
 #include "platform/settings_store.h"
 #include "support/fatal.h"
 #include "support/process.h"
+#include "support/scoped_env.h"
 #include "transport/md5.h"
 #include "gui/gui_button.h"
 #include "gui/gui_simple_dialog_box.h"
@@ -424,15 +425,18 @@ TEST_F(Flow, TheGameCopyAtTimerCountZeroIsQuorvel101AndIsStartedInTheInstallatio
 
 TEST_F(Flow, InstallFetchesTheTermsIntoAWritableTemporaryFolderOrWarns) {
   RegInfo->Installed = 0;
-  setenv("TMPDIR", (tmp_ / "no-such-folder").c_str(), 1);
-  window_->OnInstall();
+  {
+    ScopedEnv missing("TMPDIR", (tmp_ / "no-such-folder").c_str());
+    window_->OnInstall();
+  }
   EXPECT_EQ(window_->State, StateIdle);
   EXPECT_NE(window_->CurrentDialog, nullptr) << "no temporary folder: the warning";
 
   window_->CurrentDialog = nullptr;
-  setenv("TMPDIR", tmp_.path().c_str(), 1);
-  window_->OnInstall();
-  unsetenv("TMPDIR");
+  {
+    ScopedEnv writable("TMPDIR", tmp_.path().c_str());
+    window_->OnInstall();
+  }
   EXPECT_EQ(window_->State, StateWaitTermsForInstall);
   EXPECT_EQ(std::string(installtoslocation), tmp_.path() + "/tos.txt");
   ASSERT_NE(window_->DownloadWin, nullptr);

@@ -21,6 +21,7 @@
 #include "launcher/uninstallation.h"
 #include "support/fatal.h"
 #include "support/files.h"
+#include "support/process.h"
 #include "support/temp_dir.h"
 #include "transport/md5.h"
 #include "update/file_list.h"
@@ -217,7 +218,7 @@ TEST_F(InWorkingDirectory, AFullDiskGivesTheWriteFailureAndKeepsTheOldFile) {
   Write(install_ + "big.dat", "old");
   package_ = List({Entry('R', big, "big.dat")});
   list_ = List({Entry('R', big, "big.dat")});
-  pid_t pid = fork();
+  pid_t pid = ForkChild();
   ASSERT_GE(pid, 0);
   if (pid == 0) {
     signal(SIGXFSZ, SIG_IGN);

@@ -53,8 +53,8 @@ TEST(LauncherStartup, TheSkinBesideTheProgramServesAndASecondLauncherIsRefused) 
   fs::copy_file(QUORVEL_EXE, dir / "package/quorvel.exe");
   fs::create_directories(dir / "elsewhere");
   env.push_back("QUORVEL_UI_TRACE=" + dir / "trace");
-  pid_t pid = StartProcess({dir / "package/quorvel.exe"}, env, dir / "elsewhere", dir / "out", dir / "err");
-  ASSERT_GT(pid, 0);
+  ChildProcess first = StartProcess({dir / "package/quorvel.exe"}, env, dir / "elsewhere", dir / "out", dir / "err");
+  ASSERT_TRUE(first.started());
   ASSERT_TRUE(WaitForFile(dir / "trace", 20000)) << ReadFileText(dir / "err");
 
   ProcessResult second = RunProcess({dir / "package/quorvel.exe"}, env, dir / "elsewhere", 20000);
@@ -63,8 +63,8 @@ TEST(LauncherStartup, TheSkinBesideTheProgramServesAndASecondLauncherIsRefused) 
             std::string::npos)
       << second.err;
 
-  kill(pid, SIGTERM);
-  ProcessResult r = WaitProcess(pid, 10000);
+  first.Signal(SIGTERM);
+  ProcessResult r = first.Wait(10000);
   EXPECT_FALSE(r.timedOut);
   EXPECT_EQ(ReadFileText(dir / "err"), "");
   EXPECT_NE(ReadFileText(dir / "trace").find(" end 0"), std::string::npos) << ReadFileText(dir / "trace");

@@ -61,11 +61,11 @@ TEST(Startup, ClosingTheWindowEndsCleanlyRunningEachExitFunctionOnce) {
     std::vector<std::string> env = ScratchLauncherEnv(dir);
     env.insert(env.end(), kHeadless.begin(), kHeadless.end());
     env.push_back("QUORVEL_EXIT_TRACE=" + dir / "trace");
-    pid_t pid = StartProcess(Args(argCount), env, dir.path(), dir / "out", dir / "err");
-    ASSERT_GT(pid, 0);
-    ASSERT_TRUE(WaitUntilCatchesSigterm(pid)) << "the program never brought up its window";
-    kill(pid, SIGTERM);
-    ProcessResult r = WaitProcess(pid, 10000);
+    ChildProcess program = StartProcess(Args(argCount), env, dir.path(), dir / "out", dir / "err");
+    ASSERT_TRUE(program.started());
+    ASSERT_TRUE(WaitUntilCatchesSigterm(program.pid())) << "the program never brought up its window";
+    program.Signal(SIGTERM);
+    ProcessResult r = program.Wait(10000);
     EXPECT_FALSE(r.timedOut);
     EXPECT_EQ(r.signal, 0);
     EXPECT_EQ(r.exitCode, 0) << "a normal end";

@@ -17,16 +17,15 @@ TEST(WindowUnderX, OpensAtTheFixedSizeAndClosesCleanly) {
   TempDir dir;
   std::vector<std::string> env = ScratchLauncherEnv(dir);
   env.insert(env.end(), {x.displayEnv(), "SDL_VIDEODRIVER=x11", "QUORVEL_EXIT_TRACE=" + dir / "trace"});
-  pid_t pid = StartProcess({QUORVEL_EXE}, env, dir.path(),
-                           dir / "out", dir / "err");
-  ASSERT_GT(pid, 0);
+  ChildProcess program = StartProcess({QUORVEL_EXE}, env, dir.path(), dir / "out", dir / "err");
+  ASSERT_TRUE(program.started());
   // A loaded machine can take a while to start the server and the program.
   unsigned long window = x.FindWindow("Quorvel Online Install/Update Agent", 30000);
   if (window == 0) {
     std::string screen = x.Describe();
-    ProcessResult gone = WaitProcess(pid, 1);
-    FAIL() << screen << "\nprogram " << (gone.timedOut ? "still running" : "had ended")
-           << " (exit " << gone.exitCode << ", signal " << gone.signal << ")\nstderr: " << ReadFileText(dir / "err")
+    const bool running = program.Running();
+    FAIL() << screen << "\nprogram " << (running ? "still running" : "had ended")
+           << " (exit " << program.result().exitCode << ", signal " << program.result().signal << ")\nstderr: " << ReadFileText(dir / "err")
            << "\nstdout: " << ReadFileText(dir / "out") << "\ngame.log: " << ReadFileText(dir / "game.log");
   }
 
@@ -34,7 +33,7 @@ TEST(WindowUnderX, OpensAtTheFixedSizeAndClosesCleanly) {
   EXPECT_NE(geometry.find("Geometry: 720x505"), std::string::npos) << geometry;
 
   ASSERT_TRUE(x.CloseWindow(window));
-  ProcessResult r = WaitProcess(pid, 10000);
+  ProcessResult r = program.Wait(10000);
   EXPECT_FALSE(r.timedOut);
   EXPECT_EQ(r.signal, 0);
   EXPECT_EQ(r.exitCode, 0);

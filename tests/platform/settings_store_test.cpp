@@ -225,7 +225,7 @@ TEST_F(SettingsStore, AHundredMegabyteFileIsReadOnlyAsFarAsTheLimit) {
 TEST_F(SettingsStore, TwoWritersNeverLoseEachOthersValues) {
   pid_t children[2];
   for (int c = 0; c < 2; ++c) {
-    children[c] = fork();
+    children[c] = ForkChild();
     ASSERT_GE(children[c], 0);
     if (children[c] == 0) {
       int failures = 0;
@@ -278,7 +278,7 @@ TEST_F(SettingsStore, AWriterKilledMidRewriteLeavesTheOldOrTheNewContent) {
   uint32_t lastSeen = 0;
   int advanced = 0, midWrite = 0;
   for (int run = 0; run < 300; ++run) {
-    pid_t child = fork();
+    pid_t child = ForkChild();
     ASSERT_GE(child, 0);
     if (child == 0) {
       for (uint32_t n = 1;; ++n) SetDword("Counter", lastSeen + n);

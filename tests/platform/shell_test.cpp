@@ -225,7 +225,7 @@ TEST(InstanceLock, ASecondCopyLearnsOfTheFirstAndANewOneStartsAfterSigkill) {
   EXPECT_EQ(InstanceLockPath(name), runtime / name);
   int ready[2];
   ASSERT_EQ(pipe(ready), 0);
-  pid_t first = fork();
+  pid_t first = ForkChild();
   ASSERT_GE(first, 0);
   if (first == 0) {
     HANDLE m = CreateMutexA(nullptr, 0, name);

@@ -1,8 +1,6 @@
 #include "support/launcher_session.h"
 
-#include <signal.h>
 #include <sys/stat.h>
-#include <sys/wait.h>
 
 #include <chrono>
 #include <filesystem>
@@ -68,12 +66,7 @@ std::string WaitForFileContaining(const std::string& path, const std::string& te
 
 LauncherSession::LauncherSession(const Xvfb& x) : x_(x) {}
 
-LauncherSession::~LauncherSession() {
-  if (pid_ > 0 && !ended_) {
-    kill(pid_, SIGKILL);
-    WaitProcess(pid_, 5000);
-  }
-}
+LauncherSession::~LauncherSession() = default;
 
 bool LauncherSession::Start(const std::string& exe, const std::vector<std::string>& args, const std::string& cwd,
                             const std::vector<std::string>& env, const std::string& traceFile) {
@@ -90,24 +83,15 @@ bool LauncherSession::Start(const std::string& exe, const std::vector<std::strin
   bool boxesNamed = false;
   for (const std::string& e : env) boxesNamed = boxesNamed || e.rfind("QUORVEL_MESSAGEBOX=", 0) == 0;
   if (!boxesNamed) all.push_back("QUORVEL_MESSAGEBOX=stderr");
-  pid_ = StartProcess(argv, all, cwd, traceFile + ".out", traceFile + ".err");
-  ended_ = false;
+  process_ = StartProcess(argv, all, cwd, traceFile + ".out", traceFile + ".err");
   cursor_ = 0;
   window_ = pinned_;
-  return pid_ > 0;
+  return process_.started();
 }
 
 std::vector<TraceLine> LauncherSession::Lines() const { return ParseTraceText(ReadFileText(trace_)); }
 
-bool LauncherSession::Running() {
-  if (pid_ <= 0 || ended_) return false;
-  int status = 0;
-  if (waitpid(pid_, &status, WNOHANG) != pid_) return true;
-  ended_ = true;
-  if (WIFEXITED(status)) result_.exitCode = WEXITSTATUS(status);
-  if (WIFSIGNALED(status)) result_.signal = WTERMSIG(status);
-  return false;
-}
+bool LauncherSession::Running() { return process_.Running(); }
 
 TraceLine LauncherSession::WaitFor(const std::string& text, int timeoutMs) {
   auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
@@ -139,7 +123,7 @@ unsigned long LauncherSession::Window(int timeoutMs) {
   while (std::chrono::steady_clock::now() < deadline && Running()) {
     // By the program's own process id first: a second launcher on the same
     // display has the same title.
-    std::string out = x_.Xdotool("search --pid " + std::to_string(pid_) + " --name " + ShellQuote(title_));
+    std::string out = x_.Xdotool("search --pid " + std::to_string(process_.pid()) + " --name " + ShellQuote(title_));
     if (out.empty()) out = x_.Xdotool("search --name " + ShellQuote("^" + title_ + "$"));
     if (!out.empty()) {
       window_ = std::stoul(out);
@@ -204,19 +188,14 @@ void LauncherSession::Key(const std::string& keys, int delayMs) {
 }
 
 ProcessResult LauncherSession::Wait(int timeoutMs) {
-  if (pid_ <= 0) return result_;
-  if (!ended_) {
-    result_ = WaitProcess(pid_, timeoutMs);
-    ended_ = true;
-  }
-  result_.out = ReadFileText(trace_ + ".out");
-  result_.err = ReadFileText(trace_ + ".err");
-  return result_;
+  if (!process_.started()) return {};
+  ProcessResult result = process_.Wait(timeoutMs);
+  result.out = ReadFileText(trace_ + ".out");
+  result.err = ReadFileText(trace_ + ".err");
+  return result;
 }
 
-void LauncherSession::Signal(int signal) {
-  if (pid_ > 0 && !ended_) kill(pid_, signal);
-}
+void LauncherSession::Signal(int signal) { process_.Signal(signal); }
 
 std::string LauncherSession::Describe() const {
   return "trace " + trace_ + ":\n" + Tail(ReadFileText(trace_), 4000) + "\nstderr: " +

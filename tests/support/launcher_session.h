@@ -5,8 +5,6 @@
 // program; start another session on the same home for a restart.
 #pragma once
 
-#include <sys/types.h>
-
 #include <functional>
 #include <string>
 #include <vector>
@@ -39,7 +37,7 @@ class LauncherSession {
  public:
   // x must outlive the session.
   explicit LauncherSession(const Xvfb& x);
-  ~LauncherSession();  // kills the program if it still runs
+  ~LauncherSession();  // kills the program (and its process group) if it still runs
   LauncherSession(const LauncherSession&) = delete;
   LauncherSession& operator=(const LauncherSession&) = delete;
 
@@ -82,7 +80,7 @@ class LauncherSession {
   // Waits for the end (killing it after timeoutMs).
   ProcessResult Wait(int timeoutMs = 30000);
   void Signal(int signal);
-  pid_t pid() const { return pid_; }
+  pid_t pid() const { return process_.pid(); }
   // The program window, found by its title (0 before it appears).
   unsigned long Window(int timeoutMs = 20000);
   // Clicks, keys and pictures go to this X window instead: a Wayland
@@ -97,9 +95,7 @@ class LauncherSession {
 
  private:
   const Xvfb& x_;
-  pid_t pid_ = -1;
-  bool ended_ = false;
-  ProcessResult result_;
+  ChildProcess process_;
   std::string trace_;
   std::string title_ = "Quorvel Online Install/Update Agent";
   unsigned long window_ = 0;

@@ -2,7 +2,6 @@
 
 #include <arpa/inet.h>
 #include <netinet/in.h>
-#include <signal.h>
 #include <sys/socket.h>
 #include <unistd.h>
 
@@ -59,20 +58,12 @@ bool WaitForPort(uint16_t port, int timeoutMs) {
   return false;
 }
 
-Peer::~Peer() {
-  if (pid_ > 0) {
-    kill(pid_, SIGTERM);
-    ProcessResult r = WaitProcess(pid_, 5000);
-    (void)r;
-  }
-}
+Peer::~Peer() { Stop(); }
 
-void Peer::Stop() {
-  if (pid_ <= 0) return;
-  kill(pid_, SIGTERM);
-  ProcessResult r = WaitProcess(pid_, 5000);
-  (void)r;
-  pid_ = -1;
+void Peer::Stop() { process_.Stop(); }
+
+void Peer::Spawn(const std::vector<std::string>& argv) {
+  process_ = StartProcess(argv, {}, dir_.path(), dir_ / "stdout.txt", dir_ / "stderr.txt");
 }
 
 std::string Peer::Log() const { return ReadFileText(dir_ / "stderr.txt"); }
@@ -81,8 +72,8 @@ std::string Peer::Launch(std::vector<std::string> argv) {
   std::string program = FindProgram(argv[0]);
   if (program.empty()) return argv[0] + " is not installed (scripts/install-deps installs it)";
   argv[0] = program;
-  pid_ = StartProcess(argv, {}, dir_.path(), dir_ / "stdout.txt", dir_ / "stderr.txt");
-  if (pid_ <= 0) return "cannot start " + program;
+  Spawn(argv);
+  if (!process_.started()) return "cannot start " + program;
   if (!WaitForPort(port_, 10000)) return program + " did not open port " + std::to_string(port_) + ": " + Log();
   return "";
 }
@@ -219,9 +210,8 @@ std::string FaultServerPeer::Start() {
   std::string portFile = dir_ / "port";
   std::string program = FindProgram("python3");
   if (program.empty()) return "python3 is not installed";
-  pid_ = StartProcess({program, script, portFile, dir_ / "requests.log"}, {}, dir_.path(), dir_ / "stdout.txt",
-                      dir_ / "stderr.txt");
-  if (pid_ <= 0) return "cannot start the fault server";
+  Spawn({program, script, portFile, dir_ / "requests.log"});
+  if (!process_.started()) return "cannot start the fault server";
   for (int i = 0; i < 500 && access(portFile.c_str(), R_OK) != 0; ++i)
     std::this_thread::sleep_for(std::chrono::milliseconds(20));
   port_ = uint16_t(std::atoi(ReadFileText(portFile).c_str()));
@@ -234,9 +224,8 @@ std::string GatedServerPeer::Start(const std::string& root, const std::string& h
   std::string portFile = dir_ / "port";
   std::string program = FindProgram("python3");
   if (program.empty()) return "python3 is not installed";
-  pid_ = StartProcess({program, script, portFile, root, holdPath, dir_ / "held", dir_ / "release"}, {}, dir_.path(),
-                      dir_ / "stdout.txt", dir_ / "stderr.txt");
-  if (pid_ <= 0) return "cannot start the gated server";
+  Spawn({program, script, portFile, root, holdPath, dir_ / "held", dir_ / "release"});
+  if (!process_.started()) return "cannot start the gated server";
   for (int i = 0; i < 500 && access(portFile.c_str(), R_OK) != 0; ++i)
     std::this_thread::sleep_for(std::chrono::milliseconds(20));
   port_ = uint16_t(std::atoi(ReadFileText(portFile).c_str()));

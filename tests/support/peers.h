@@ -1,17 +1,17 @@
 // Real peers for the network tests: nginx, tinyproxy, microsocks and the
 // fault-injecting Python server, each started on a free 127.0.0.1 port from a
-// configuration generated in its own temporary directory, and stopped (and
+// configuration generated in its own temporary directory, in the foreground
+// (so its workers stay in its process group), and stopped with its group (and
 // waited for) when the object goes away. A peer that cannot be found or does
 // not come up is a test failure, not a skip.
 #pragma once
-
-#include <sys/types.h>
 
 #include <cstdint>
 #include <memory>
 #include <string>
 #include <vector>
 
+#include "support/process.h"
 #include "support/temp_dir.h"
 
 // The full path of an installed program (PATH, then the sbin directories), or "".
@@ -24,20 +24,22 @@ bool WaitForPort(uint16_t port, int timeoutMs);
 class Peer {
  public:
   virtual ~Peer();
-  bool running() const { return pid_ > 0; }
+  bool running() const { return process_.started() && !process_.ended(); }
   uint16_t port() const { return port_; }
   const std::string& dir() const { return dir_.path(); }
   // What the peer wrote to standard error (for failure messages).
   std::string Log() const;
-  // Ends the peer now: its open connections close with it.
+  // Ends the peer and its process group now: its open connections close with it.
   void Stop();
 
  protected:
   // Starts argv (argv[0] a program name) and waits for the port to open.
   // Returns "" on success, else why not.
   std::string Launch(std::vector<std::string> argv);
+  // Starts a program in dir() with its output in stdout.txt and stderr.txt.
+  void Spawn(const std::vector<std::string>& argv);
   TempDir dir_;
-  pid_t pid_ = -1;
+  ChildProcess process_;  // ended before dir_ is removed
   uint16_t port_ = 0;
 };
 

@@ -5,12 +5,17 @@
 
 #include <filesystem>
 
+std::string TempRoot() {
+  const char* dir = std::getenv("TMPDIR");
+  return dir && *dir ? dir : "/tmp";
+}
+
 TempDir::TempDir() {
-  char buf[] = "/tmp/quorvel-test-XXXXXX";
-  if (mkdtemp(buf)) {
-    path_ = buf;
+  std::string name = TempRoot() + "/quorvel-test-XXXXXX";
+  if (mkdtemp(name.data())) {
+    path_ = name;
   } else {
-    ADD_FAILURE() << "cannot make a temporary directory";
+    ADD_FAILURE() << "cannot make a temporary directory in " << TempRoot();
     path_ = "/nonexistent-quorvel-test-dir";
   }
 }

@@ -3,8 +3,13 @@
 
 #include <string>
 
-// A fresh directory under /tmp, removed with its contents when destroyed. Each
-// one has a name of its own, so tests that CTest runs side by side never share.
+// The folder tests make their scratch directories and files in: $TMPDIR
+// (scripts/test gives each run one of its own), else /tmp.
+std::string TempRoot();
+
+// A fresh quorvel-test-* directory in TempRoot(), removed with its contents
+// when destroyed. Each one has a name of its own, so tests that CTest runs
+// side by side never share.
 class TempDir {
  public:
   TempDir();

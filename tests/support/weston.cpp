@@ -1,6 +1,5 @@
 #include "support/weston.h"
 
-#include <signal.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -19,10 +18,10 @@ std::string Weston::Start(const Xvfb& x) {
   if (access("/usr/bin/weston", X_OK) != 0) return "weston is not installed";
   chmod(runtime_.path().c_str(), 0700);
   const std::string log = runtime_ / "weston.log";
-  pid_ = StartProcess({"/usr/bin/weston", "--backend=x11-backend.so", "--use-pixman", "--shell=kiosk-shell.so",
+  process_ = StartProcess({"/usr/bin/weston", "--backend=x11-backend.so", "--use-pixman", "--shell=kiosk-shell.so",
                        std::string("--socket=") + kSocket, "--width=1000", "--height=740", "--idle-time=0"},
                       {x.displayEnv(), "XDG_RUNTIME_DIR=" + runtime_.path()}, "", log, log);
-  if (pid_ <= 0) return "weston did not start";
+  if (!process_.started()) return "weston did not start";
   const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(30);
   while (!std::filesystem::exists(runtime_ / kSocket)) {
     if (std::chrono::steady_clock::now() > deadline) return "weston did not open its socket: " + ReadFileText(log);
@@ -39,11 +38,7 @@ std::string Weston::Start(const Xvfb& x) {
   return "";
 }
 
-Weston::~Weston() {
-  if (pid_ <= 0) return;
-  kill(pid_, SIGTERM);
-  WaitProcess(pid_, 5000);
-}
+Weston::~Weston() { process_.Stop(); }
 
 std::vector<std::string> Weston::ClientEnv() const {
   // An absolute socket path, so the client keeps its own XDG_RUNTIME_DIR.

@@ -4,11 +4,10 @@
 // and driven through weston's own X window.
 #pragma once
 
-#include <sys/types.h>
-
 #include <string>
 #include <vector>
 
+#include "support/process.h"
 #include "support/temp_dir.h"
 #include "support/xvfb.h"
 
@@ -27,6 +26,6 @@ class Weston {
 
  private:
   TempDir runtime_;
-  pid_t pid_ = -1;
+  ChildProcess process_;
   unsigned long window_ = 0;
 };

@@ -1,14 +1,10 @@
 #include "support/xvfb.h"
 
-#include <signal.h>
 #include <fcntl.h>
 #include <poll.h>
-#include <sys/stat.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
 #include <chrono>
-#include <cstdio>
 #include <sstream>
 #include <thread>
 
@@ -16,16 +12,8 @@
 #include "support/process.h"
 
 namespace {
-std::string Capture(const std::string& command) {
-  std::string out;
-  if (FILE* p = popen(command.c_str(), "r")) {
-    char buf[256];
-    size_t n;
-    while ((n = fread(buf, 1, sizeof buf, p)) > 0) out.append(buf, n);
-    pclose(p);
-  }
-  return out;
-}
+// A shell command's standard output.
+std::string Capture(const std::string& command) { return RunProcess({"/bin/sh", "-c", command}).out; }
 }  // namespace
 
 // Xvfb chooses a free display number itself (-displayfd) and writes it to a
@@ -38,19 +26,13 @@ Xvfb::Xvfb() {
   if (pipe(fds) != 0) return;
   fcntl(fds[0], F_SETFD, FD_CLOEXEC);
   std::string fd = std::to_string(fds[1]);
-  char logName[] = "/tmp/quorvel-xvfb-XXXXXX";
-  int logFd = mkstemp(logName);
-  if (logFd >= 0) {
-    close(logFd);
-    log_ = logName;
-  }
-  pid_ = StartProcess({"/usr/bin/Xvfb", "-displayfd", fd, "-screen", "0", "1024x768x24", "-nolisten", "tcp", "-noreset"}, {}, "",
-                      "", log_);
+  server_ = StartProcess({"/usr/bin/Xvfb", "-displayfd", fd, "-screen", "0", "1024x768x24", "-nolisten", "tcp", "-noreset"},
+                         {}, "", "", dir_ / "xvfb.log");
   close(fds[1]);
   std::string number;
   pollfd p{fds[0], POLLIN, 0};
   auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(20);
-  while (pid_ > 0 && std::chrono::steady_clock::now() < deadline) {
+  while (server_.started() && std::chrono::steady_clock::now() < deadline) {
     if (poll(&p, 1, 100) <= 0) continue;
     char buf[32];
     ssize_t n = read(fds[0], buf, sizeof buf);
@@ -61,23 +43,13 @@ Xvfb::Xvfb() {
   close(fds[0]);
   while (!number.empty() && (number.back() == '\n' || number.back() == ' ')) number.pop_back();
   if (number.empty()) {
-    if (pid_ > 0) {
-      kill(pid_, SIGKILL);
-      waitpid(pid_, nullptr, 0);
-    }
-    pid_ = -1;
+    server_ = ChildProcess();
     return;
   }
   display_ = ":" + number;
 }
 
-Xvfb::~Xvfb() {
-  if (pid_ > 0 && !reaped_) {
-    kill(pid_, SIGTERM);
-    WaitProcess(pid_, 5000);
-  }
-  if (!log_.empty()) unlink(log_.c_str());
-}
+Xvfb::~Xvfb() { server_.Stop(); }
 
 std::string Xvfb::Xdotool(const std::string& args) const {
   return Capture("DISPLAY=" + display_ + " xdotool " + args + " 2>/dev/null");
@@ -103,13 +75,12 @@ std::string Xvfb::Describe() const {
   std::string screen = Capture("DISPLAY=" + display_ + " xdotool getdisplaygeometry 2>&1");
   while (!screen.empty() && screen.back() == '\n') screen.pop_back();
   std::string state = "no server";
-  if (pid_ > 0 && !reaped_) reaped_ = waitpid(pid_, nullptr, WNOHANG) == pid_;
-  if (pid_ > 0) state = reaped_ ? "server has ended" : "server running";
+  if (server_.started()) state = server_.Running() ? "server running" : "server has ended";
   std::string out = "display " + display_ + " (" + state + "); xdotool sees '" + screen + "'; windows:";
   std::istringstream ids(Xdotool("search --name ."));
   std::string id;
   while (ids >> id) out += " " + id + "='" + Xdotool("getwindowname " + id) + "'";
-  std::string log = log_.empty() ? "" : ReadFileText(log_);
+  std::string log = ReadFileText(dir_ / "xvfb.log");
   if (log.size() > 2000) log = "..." + log.substr(log.size() - 2000);
   return out + "\nXvfb said: " + log;
 }

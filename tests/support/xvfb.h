@@ -1,9 +1,10 @@
 // A virtual X server for end-to-end tests.
 #pragma once
 
-#include <sys/types.h>
-
 #include <string>
+
+#include "support/process.h"
+#include "support/temp_dir.h"
 
 class Xvfb {
  public:
@@ -13,7 +14,7 @@ class Xvfb {
   Xvfb(const Xvfb&) = delete;
   Xvfb& operator=(const Xvfb&) = delete;
 
-  bool running() const { return pid_ > 0; }
+  bool running() const { return server_.started(); }
   // "DISPLAY=:N", for a child's environment.
   std::string displayEnv() const { return "DISPLAY=" + display_; }
   const std::string& display() const { return display_; }
@@ -29,8 +30,7 @@ class Xvfb {
   bool CloseWindow(unsigned long window) const;
 
  private:
-  pid_t pid_ = -1;
+  TempDir dir_;  // the server's standard error, for Describe
+  mutable ChildProcess server_;  // Describe looks whether it still runs
   std::string display_;
-  std::string log_;  // the server's standard error, for Describe
-  mutable bool reaped_ = false;  // Describe found the server ended
 };

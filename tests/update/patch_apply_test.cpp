@@ -270,7 +270,7 @@ TEST_F(PatchApplyTest, KilledInTheMiddleThenRunAgainEndsCorrect) {
   unsigned char wanted[16];
   Md5(fresh, wanted);
   bool sawBackup = false;
-  pid_t child = fork();
+  pid_t child = ForkChild();
   ASSERT_GE(child, 0);
   if (child == 0) {
     ApplyPatch(window, NewQueuedPatch(*e, wanted));
