@@ -80,5 +80,5 @@ TEST(DemoScript, PlaysBothJourneysWithoutADisplayAndSavesTheirScreens) {
     EXPECT_NE(r.out.find("the game was started"), std::string::npos) << r.out;
     EXPECT_GE(EntriesStartingWith(dir / ("screens-" + mode), "0").size(), 2u);
   }
-  EXPECT_EQ(ReadFileText(dir / "home/.local/share/Tellurant/Quorvel Online/version.txt"), "2.0\n");
+  EXPECT_EQ(ReadFileText(dir / "data/Tellurant/Quorvel Online/version.txt"), "2.0\n");
 }
