@@ -15,7 +15,7 @@
 //                                                   patch download completes
 //
 // The skin is read from QUORVEL_ASSETS (default: the assets folder of the
-// source tree). Exit status 0 when the work ended as it should (every file
+// source tree). BENCH_MAX_CONNECTIONS stands for the stored MaxConnections. Exit status 0 when the work ended as it should (every file
 // fetched, every digest matched, the patch verified), 1 otherwise.
 #include <sys/resource.h>
 #include <unistd.h>
@@ -41,6 +41,7 @@
 #include "gui/gui_message_handler.h"
 #include "transport/http_download.h"
 #include "transport/md5.h"
+#include "transport/transport_globals.h"
 #include "update/download_window.h"
 #include "update/file_list_entry.h"
 #include "update/patch_apply.h"
@@ -310,6 +311,8 @@ int main(int argc, char** argv) {
   LogEnabled = 0;
   RunAllInitializers();
   const std::string mode = argc > 1 ? argv[1] : "";
+  if (const char* connections = std::getenv("BENCH_MAX_CONNECTIONS"))
+    MaxConnections = ClampMaxConnections(std::atoll(connections));
   int status = 2;
   if (mode == "fetch" && argc == 5) status = Fetch(argv[2], argv[3], argv[4]);
   else if (mode == "digest" && argc == 4) status = Digest(argv[2], argv[3]);

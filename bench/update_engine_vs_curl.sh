@@ -4,9 +4,14 @@
 # against the usual tools on the same data, over nginx on loopback:
 #   big     one 512 MB file: the engine's fetch against curl
 #   small   2000 files of 4 KB: the engine against one curl process fetching
-#           them, one connection per file
+#           them on one kept connection, and with MaxConnections 1 against
+#           curl with one connection per file
 #   digest  the digest pass over 2000 files of 256 KB and one of 1 GB, warm
 #           cache, against md5sum over the same files; pump passes per second
+#   latency 200 files of 4 KB through a relay that gives a 50 ms and a 100 ms
+#           round trip (bench/latency_relay.py): the engine with its default
+#           connections and with MaxConnections 1, against curl keeping one
+#           connection and curl --parallel --parallel-max 4
 #   wait    CPU over 10 s with a transfer stalled by the server, and idle
 #   patch   ApplyPatch of a 1 GB file: MB/s and the peak of RssAnon
 #
@@ -21,7 +26,7 @@ set -euo pipefail
 here="$(cd "$(dirname "$0")/.." && pwd)"
 build="$(cd "${1:-$here/build}" && pwd)"
 shift || true
-parts="${*:-big small digest wait patch}"
+parts="${*:-big small latency digest wait patch}"
 engine="$build/bench/bench_update_engine"
 tool="$build/quorvel-tool"
 runs=${RUNS:-5}
@@ -33,8 +38,10 @@ export SDL_VIDEODRIVER=${SDL_VIDEODRIVER:-dummy} SDL_AUDIODRIVER=dummy
 
 work="$(mktemp -d "${BENCH_TMP:-/tmp}/quorvel-engine-XXXXXX")"
 fault_pid=""
+relay_pid=""
 cleanup() {
   stop_nginx
+  [ -z "$relay_pid" ] || { kill "$relay_pid" 2>/dev/null || true; wait "$relay_pid" 2>/dev/null || true; }
   [ -z "$fault_pid" ] || { kill "$fault_pid" 2>/dev/null || true; wait "$fault_pid" 2>/dev/null || true; }
   rm -rf "$work"
 }
@@ -65,11 +72,42 @@ for part in $parts; do
       echo "small/$i.bin" >>"$work/small.names"
       printf 'url = "%ssmall/%d.bin"\noutput = "%s/curl/%d.bin"\n' "$url" "$i" "$work" "$i" >>"$work/small.curl"
     done
-    # One curl process, a new connection for every file (the server closes each).
-    compare "2000 files of 4 KB: engine / curl" "$runs" "rm -rf $work/out/small/* $work/curl/*.bin" \
+    # One curl process keeping one connection, and one with a new connection
+    # for every file (the server closes each) as MaxConnections 1 has.
+    compare "2000 files of 4 KB: engine / curl keep-alive" "$runs" "rm -rf $work/out/small/* $work/curl/*.bin" \
       engine "$engine fetch $url $work/out $work/small.names" \
+      curl "curl -s -K $work/small.curl"
+    compare "2000 files of 4 KB: engine MaxConnections 1 / curl closing each" "$runs" \
+      "rm -rf $work/out/small/* $work/curl/*.bin" \
+      engine "BENCH_MAX_CONNECTIONS=1 $engine fetch $url $work/out $work/small.names" \
       curl "curl -s -H 'Connection: close' -K $work/small.curl"
     echo "  engine loop alone: files/s $(field_stats "$OUT_A" files_per_s), passes/s $(field_stats "$OUT_A" passes_per_s)"
+    rm -rf "$work/www/small" "$work/out/small" "$work/curl"/*.bin
+    ;;
+  latency)
+    mkdir -p "$work/www/small" "$work/out/small"
+    for i in $(seq 0 199); do head -c 4096 /dev/urandom >"$work/www/small/$i.bin"; echo "small/$i.bin"; done \
+      >"$work/lat.names"
+    for rtt in 50 100; do
+      python3 "$here/bench/latency_relay.py" 0 "${NGINX_URL##*:}" "$rtt" >"$work/relay.port" &
+      relay_pid=$!
+      for _ in $(seq 100); do grep -q ready "$work/relay.port" && break; sleep 0.05; done
+      relay="http://127.0.0.1:$(cut -d' ' -f2 "$work/relay.port")/"
+      : >"$work/lat.curl"
+      for i in $(seq 0 199); do
+        printf 'url = "%ssmall/%d.bin"\noutput = "%s/curl/%d.bin"\n' "$relay" "$i" "$work" "$i" >>"$work/lat.curl"
+      done
+      reset="rm -rf $work/out/small/* $work/curl/*.bin"
+      compare "200 x 4 KB at $rtt ms: engine / curl keep-alive" "$runs" "$reset" \
+        engine "$engine fetch $relay $work/out $work/lat.names" curl "curl -s -K $work/lat.curl"
+      compare "200 x 4 KB at $rtt ms: engine / curl --parallel-max 4" "$runs" "$reset" \
+        engine "$engine fetch $relay $work/out $work/lat.names" \
+        curl "curl -s --parallel --parallel-max 4 -K $work/lat.curl"
+      compare "200 x 4 KB at $rtt ms: engine MaxConnections 1 / curl keep-alive" "$runs" "$reset" \
+        engine "BENCH_MAX_CONNECTIONS=1 $engine fetch $relay $work/out $work/lat.names" \
+        curl "curl -s -K $work/lat.curl"
+      kill "$relay_pid"; wait "$relay_pid" 2>/dev/null || true; relay_pid=""
+    done
     rm -rf "$work/www/small" "$work/out/small" "$work/curl"/*.bin
     ;;
   digest)

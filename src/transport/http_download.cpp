@@ -18,6 +18,7 @@
 #include "platform/filesystem.h"
 #include "transport/download_support.h"
 #include "transport/file.h"
+#include "transport/http_connection_pool.h"
 #include "transport/http_header_file.h"
 #include "transport/http_request.h"
 #include "transport/md5.h"
@@ -140,10 +141,16 @@ FileDownload::FileDownload(const char* urlText, const char* name, int flagBits, 
   char hostName[256];
   uint16_t serverPort = 80;
   if (!SplitTheUrl(shownUrl, hostName, sizeof hostName, &serverPort)) return;
-  if (!ResolveServer(shownUrl, hostName)) return;
-  // A SOCKS proxy carries only direct connections.
-  bool viaProxy = ProxyServer != nullptr;
-  if (!OpenConnection(viaProxy ? uint16_t(ProxyPort) : serverPort, viaProxy)) return;
+  host_name_ = hostName;
+  shown_url_ = shownUrl;
+  server_port_ = serverPort;
+  keep_alive_ = MaxConnections > 1;
+  std::string hostKey = url_parts.parts[url_parts.host_index];
+  for (char& c : hostKey) c = char(std::tolower(static_cast<unsigned char>(c)));
+  origin_ = HttpOriginKey(hostKey.c_str(), ProxyServer != nullptr);
+  if (keep_alive_) connection = HttpConnections().Take(origin_);
+  reused_ = connection != nullptr;
+  if (!connection && !OpenServerConnection()) return;
 
   state = kDownloadStateReadyToSend;
   if (!(flags & kDownloadUnconditional) && (!last_modified || partial)) {
@@ -187,8 +194,7 @@ void FileDownload::PlanFromLeftovers() {
     resume_validator_ = StrDup(stored.last_modified.c_str(), "FileDownload validator");
   } else {
     partial = 0;
-    if (!(flags & kDownloadUnconditional) && leftover_size == 0 && stored.has_last_modified &&
-        PlatFileExists(destination))
+    if (!(flags & kDownloadUnconditional) && resSize < 0 && stored.has_last_modified && PlatFileExists(destination))
       last_modified = StrDup(stored.last_modified.c_str(), "FileDownload last-modified");
   }
   if (!partial) leftover_size = 0;
@@ -234,6 +240,38 @@ bool FileDownload::ResolveServer(const char* shownUrl, const char* hostName) {
   return true;
 }
 
+bool FileDownload::OpenServerConnection() {
+  if (!ResolveServer(shown_url_.c_str(), host_name_.c_str())) return false;
+  // A SOCKS proxy carries only direct connections.
+  bool viaProxy = ProxyServer != nullptr;
+  return OpenConnection(viaProxy ? uint16_t(ProxyPort) : server_port_, viaProxy);
+}
+
+int FileDownload::SendAgainOnNewConnection() {
+  sent_again_ = true;
+  reused_ = false;
+  delete connection;
+  connection = nullptr;
+  delete temp_file;
+  temp_file = nullptr;
+  if (temp_is_ours_) PlatRemoveFile(temp_name);
+  temp_is_ours_ = false;
+  header_.Reset();
+  interim_bytes_ = 0;
+  if (!OpenServerConnection()) return kDownloadFailed;
+  state = kDownloadStateReadyToSend;
+  last_connect_time = GetTimerCount();
+  return kDownloadWaiting;
+}
+
+void FileDownload::KeepConnection() {
+  if (!reusable_ || !connection || !(connection->flags & sockflags_connected) ||
+      (connection->flags & sockflags_fatal_error))
+    return;
+  HttpConnections().Give(origin_, connection);
+  connection = nullptr;
+}
+
 bool FileDownload::OpenConnection(uint16_t port, bool viaProxy) {
   connection = new RealTCPConnection(port, server_address, 0, viaProxy ? 1 : 0);
   if (connection->socket) return true;
@@ -258,6 +296,11 @@ FileDownload::~FileDownload() {
 }
 
 void FileDownload::Reset(int removeTemp) {
+  // A body cut off here (a cancel) stays as a leftover to resume, as after
+  // any other interruption.
+  if (body_file_ && state == kDownloadStateReceiving) SavePartial();
+  delete body_file_;
+  body_file_ = nullptr;
   server_address = NodeAddress{};
   receive_buffer[0] = header_copy[0] = request[0] = '\0';
   GRTFree(credential);
@@ -306,6 +349,8 @@ int FileDownload::Update(int& percent) {
     case kDownloadStateEnded: return FinishedState;
     case kDownloadStateSetupFailed:
     case kDownloadStateFailed: return kDownloadFailed;
+    // All in: the connection may already be back in the pool.
+    case kDownloadStateAllIn: return Finish(false);
     default: break;
   }
   if (!connection) return kDownloadFailed;
@@ -314,6 +359,7 @@ int FileDownload::Update(int& percent) {
   connection->TryToConnect();
   if (!(connection->flags & sockflags_connected)) {
     bool fatal = (connection->flags & sockflags_fatal_error) != 0;
+    if (fatal && reused_ && !sent_again_ && answer_bytes_ == 0) return SendAgainOnNewConnection();
     if (!fatal && GetTimerCount() - last_connect_time <= static_cast<unsigned long>(kDownloadTimeoutSeconds) * Second)
       return kDownloadWaiting;
     if (fatal)
@@ -331,7 +377,6 @@ int FileDownload::Update(int& percent) {
   switch (state) {
     case kDownloadStateReadyToSend: return SendRequest();
     case kDownloadStateReceiving: return ReceivePasses(percent);
-    case kDownloadStateAllIn: return Finish(false);
     default: return kDownloadFailed;
   }
 }
@@ -347,6 +392,7 @@ int FileDownload::SendRequest() {
   fields.via_proxy = viaProxy;
   fields.proxy_authentication = viaProxy ? ProxyAuthentication : nullptr;
   fields.if_modified_since = last_modified;
+  fields.keep_alive = keep_alive_;
   if (resume_from_ > 0) {
     fields.range_start = resume_from_;
     fields.if_range = resume_validator_;
@@ -364,7 +410,9 @@ int FileDownload::SendRequest() {
   }
   temp_file = out;
   temp_is_ours_ = true;
-  connection->Send(request, std::strlen(request));
+  answer_bytes_ = 0;
+  if (connection->Send(request, std::strlen(request)) < 0 && reused_ && !sent_again_)
+    return SendAgainOnNewConnection();
 
   state = kDownloadStateReceiving;
   header_seen = 0;
@@ -381,14 +429,83 @@ bool FileDownload::WriteTemp(const char* data, unsigned long length) {
   return temp_file && temp_file->Write(data, 1, unsigned(length)) == length;
 }
 
+bool FileDownload::WritePass(unsigned long got) {
+  // Until the header is complete everything received is header.
+  const unsigned long split = header_seen ? static_cast<unsigned long>(pass_body_start_) : got;
+  bool ok = WriteTemp(receive_buffer, split);
+  const unsigned long body = got - split;
+  if (ok && body) ok = body_file_ && body_file_->Write(receive_buffer + split, 1, unsigned(body)) == body;
+  // A body that could not be written whole is no prefix to resume from.
+  if (!ok) {
+    CloseBody();
+    DeleteResultFiles();
+    FailAndLog("Error writing file %s for download, you could be out of disk space or the file is currently in use.",
+               destination);
+    return false;
+  }
+  body_written_ += (long long)body;
+  // Without an announced length nothing was checked before the body began:
+  // the free space is looked at as the body grows.
+  if (ContentLength < 0 && body_written_ >= next_space_check_) {
+    next_space_check_ = body_written_ + (1 << 20);
+    const long long free = PlatFreeDiskBytes(PlatNativePath(result_name));
+    if (free >= 0 && free < kMinFreeBytesWhileUnsized) {
+      CloseBody();
+      DeleteResultFiles();
+      FailAndLog("The download of %s was stopped because less than %d MB are free on its disk.", destination,
+                 int(kMinFreeBytesWhileUnsized >> 20));
+      return false;
+    }
+  }
+  return true;
+}
+
+int FileDownload::StartBody() {
+  // A length the disk cannot hold is refused before any of it is written.
+  if (ContentLength > 0) {
+    const long long free = PlatFreeDiskBytes(PlatNativePath(result_name));
+    if (free >= 0 && ContentLength > free)
+      return FailAndLog("There is not enough disk space to download %s: %d MB are needed and %d MB are free.",
+                        destination, int((ContentLength + (1 << 20) - 1) >> 20), int(free >> 20));
+  }
+  File* out = appending_ ? static_cast<File*>(new AppendFile()) : static_cast<File*>(new OutputFile());
+  if (!out->Open(result_name, 0)) {
+    delete out;
+    return FailAndLog("Unable to open destination file %s for output.", result_name);
+  }
+  body_file_ = out;
+  body_fresh_ = !appending_;
+  body_written_ = 0;
+  next_space_check_ = 0;
+  // A body that a later ranged request can continue gets its header now: a
+  // transfer cut off by a kill then resumes too. The .res beside it keeps the
+  // header from vouching for the destination (PlanFromLeftovers).
+  if (status_code_ == 200 && response_has_date_ && ContentLength > 0 &&
+      !(flags & (kDownloadUnconditional | kDownloadNoPartial)))
+    WriteWholeFile(header_name, HeaderFileText(header_.header()));
+  return kDownloadFlowing;
+}
+
+bool FileDownload::CloseBody() {
+  if (!body_file_) return true;
+  const bool flushed = body_file_->Close();
+  delete body_file_;
+  body_file_ = nullptr;
+  return flushed;
+}
+
 int FileDownload::ReceivePasses(int& percent) {
   for (int pass = 0; pass < kMaxPassesPerUpdate; ++pass) {
     bool closed = false;
     unsigned long got = ReceivePass(&closed);
+    // A kept connection the server had already given up: not an answer, and
+    // no failure of the file's.
+    if (closed && got == 0 && answer_bytes_ == 0 && reused_ && !sent_again_) return SendAgainOnNewConnection();
     if (got == 0 && !closed) return OnQuietPass(percent);
     if (got) {
       last_data_time = GetTimerCount();
       TotalAmtRecieved += got;
+      answer_bytes_ += got;
     }
     pass_body_start_ = 0;
     if (!header_seen && got) {
@@ -404,12 +521,13 @@ int FileDownload::ReceivePasses(int& percent) {
     if (header_seen && ContentLength >= 0 && TotalAmtRecieved > static_cast<unsigned long>(ContentLength))
       return FailAndLog("The server sent more than the announced length of %s.", destination);
     UpdatePercent(percent);
-    // A chunked body ends at its last chunk, whether or not the server closes.
-    if (closed || bodyEnded) return OnClosed(got, percent);
-    if (!WriteTemp(receive_buffer, got))
-      return FailAndLog(
-          "Error writing file %s for download, you could be out of disk space or the file is currently in use.",
-          destination);
+    // A chunked body ends at its last chunk, whether or not the server
+    // closes; on a kept connection so does a body at its announced length.
+    if (keep_alive_ && header_seen && !is_chunked_ && ContentLength >= 0 &&
+        TotalAmtRecieved == static_cast<unsigned long>(ContentLength))
+      bodyEnded = true;
+    if (closed || bodyEnded) return OnClosed(got, percent, closed);
+    if (!WritePass(got)) return kDownloadFailed;
   }
   return kDownloadFlowing;
 }
@@ -477,24 +595,34 @@ int FileDownload::ScanForHeader(unsigned long got, int& percent) {
     header_seen = 1;
     pass_body_start_ = offset;
     TotalAmtRecieved = got - offset;
-    return OnHeader(percent);
+    const int result = OnHeader(percent);
+    // "Not modified" has no body: anything after it is an answer no request asked for.
+    if (result == kDownloadNotModified && offset == got) KeepConnection();
+    return result;
   }
   return kDownloadFlowing;
 }
 
-int FileDownload::OnClosed(unsigned long got, int& percent) {
+int FileDownload::OnClosed(unsigned long got, int& percent, bool closed) {
   // The data of the closing pass belongs to the body as much as any other.
-  bool written = WriteTemp(receive_buffer, got);
-  if (header_seen && written && (!is_chunked_ || chunked_.done()) &&
+  if (!WritePass(got)) {
+    SavePartial();
+    return kDownloadFailed;
+  }
+  if (header_seen && (!is_chunked_ || chunked_.done()) &&
       (ContentLength == -1 || static_cast<unsigned long>(ContentLength) == TotalAmtRecieved)) {
     // A full disk may show only when the last buffered bytes are flushed.
     bool flushed = temp_file->Close();
     delete temp_file;
     temp_file = nullptr;
-    if (!flushed)
+    flushed = CloseBody() && flushed;
+    if (!flushed) {
+      DeleteResultFiles();
       return FailAndLog(
           "Error writing file %s for download, you could be out of disk space or the file is currently in use.",
           destination);
+    }
+    if (!closed && chunk_trailing_bytes_ == 0) KeepConnection();
     state = kDownloadStateAllIn;
     if (ContentLength == -1) percent = 100;
     return kDownloadFlowing;
@@ -512,6 +640,7 @@ int FileDownload::OnHeader(int& percent) {
   HttpStatusLine status;
   if (!ParseHttpStatusLine(header, &status)) status.code = 0;
   status_code_ = status.code;
+  reusable_ = keep_alive_ && HttpKeepsConnection(header);
   // "Not modified" vouches for a copy that is there; without one it is an
   // error like any other answer that brings no file.
   if (status.code == 304 && !PlatFileExists(destination)) {
@@ -567,7 +696,7 @@ int FileDownload::OnHeader(int& percent) {
       // The coding frames the body; a Content-Length beside it does not count.
       is_chunked_ = true;
       ContentLength = appending_ ? int(range_length) : -1;
-      return kDownloadFlowing;
+      return StartBody();
     case kTransferIdentity:
       break;
   }
@@ -583,7 +712,7 @@ int FileDownload::OnHeader(int& percent) {
       break;
   }
   (void)percent;
-  return kDownloadFlowing;
+  return StartBody();
 }
 
 bool FileDownload::DecodeChunks(unsigned long* got, bool* ended) {
@@ -598,6 +727,7 @@ bool FileDownload::DecodeChunks(unsigned long* got, bool* ended) {
   TotalAmtRecieved -= coded - produced;
   *got = pass_body_start_ + produced;
   *ended = r == HttpChunkedDecoder::kDone;
+  if (*ended) chunk_trailing_bytes_ = coded - consumed;
   return true;
 }
 
@@ -617,26 +747,13 @@ int FileDownload::Finish(bool suppressRename) {
     SNPrintF(firstError, sizeof firstError, format.c_str(), args...);
   };
 
-  // The body is copied by the system, in blocks, from behind the header.
-  PlatCopyResult copy = PlatCopyFileTail(PlatNativePath(temp_name), BodyOffset(), PlatNativePath(result_name),
-                                         appending_);
-  if (!copy.source_opened) return Failed(kDownloadStateFailed, "Aborting download, failed to open tempfile %s.", temp_name);
-  long bytesRead = long(copy.read), bytesWritten = long(copy.written);
-  if (!copy.destination_opened) {
-    keep("Unable to open destination file %s for output.", result_name);
-  } else {
-    if (copy.error)
-      keep("Error writing file %s for download, you could be out of disk space or the file is currently in use.",
-           destination);
-    int savedErrno = copy.error;
-    if (ContentLength >= 0 && ContentLength != bytesRead)
-      keep("Error reading temp file %s for download, you could be out of disk space, please free some space and "
-           "retry.",
-           destination);
-    if (ContentLength >= 0 && ContentLength != bytesWritten)
-      keep("Lost connection to server before recieving entire file: %s, error=%s, errno=%d, expected %d, got %d",
-           destination, InterpretErrNo(savedErrno), savedErrno, ContentLength, int(bytesWritten));
-  }
+  // The body is in the .res already; it is checked against what the header announced.
+  if (!CloseBody())
+    keep("Error writing file %s for download, you could be out of disk space or the file is currently in use.",
+         destination);
+  if (ContentLength >= 0 && ContentLength != body_written_)
+    keep("Lost connection to server before recieving entire file: %s, expected %d, got %d", destination,
+         ContentLength, int(body_written_));
 
   if (!firstError[0] && expected_digest) {
     unsigned char digest[kMD5Size];
@@ -658,8 +775,8 @@ int FileDownload::Finish(bool suppressRename) {
     FinishedState = kDownloadFailed;
     return kDownloadFailed;
   }
+  // One rename replaces the old file: there is never a moment without either.
   if (!suppressRename) {
-    PlatRemoveFile(destination);
     if (!PlatRenameFile(result_name, destination)) {
       DeleteResultFiles();
       return FailAndLog(
@@ -686,11 +803,15 @@ void FileDownload::SavePartial() {
                    ((status_code_ == 200 && response_has_date_) || (status_code_ == 206 && appending_));
   delete temp_file;
   temp_file = nullptr;
-  if (!resumable) return;
-  PlatCopyResult copy =
-      PlatCopyFileTail(PlatNativePath(temp_name), BodyOffset(), PlatNativePath(result_name), appending_);
-  if (!copy.source_opened) return;  // nothing of this transfer to keep; an older leftover stays
-  bool ok = copy.destination_opened && !copy.error && copy.written == copy.read;
+  if (!body_file_) return;  // nothing of this transfer's body; an older leftover stays
+  const bool fresh = body_fresh_;
+  bool ok = CloseBody();
+  if (!resumable) {
+    // A body started anew replaced the older leftover; one appended to it
+    // without a byte added leaves it as it was.
+    if (fresh || !ok) DeleteResultFiles();
+    return;
+  }
   // A 206 continues the stored header; a fresh 200 brings its own.
   if (ok && status_code_ == 200) ok = WriteWholeFile(header_name, HeaderFileText(header_.header()));
   if (!ok) DeleteResultFiles();

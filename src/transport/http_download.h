@@ -1,24 +1,32 @@
-// One HTTP/1.1 GET of one file over its own TCP connection, directly or
-// through an HTTP proxy, into a local file. Never blocks: the owner creates it
-// and calls Update until Update reports an end.
+// One HTTP/1.1 GET of one file, directly or through an HTTP proxy, into a
+// local file. Never blocks: the owner creates it and calls Update until Update
+// reports an end. With MaxConnections above 1 the request asks to keep the
+// connection: one kept from an earlier answer to the same origin is taken
+// from HttpConnections(), and one whose answer ended at its framing goes back
+// there. A kept connection that the server closed before any byte of the
+// answer is replaced by a new one and the request sent again, once.
 //
 // Local files, all beside the destination (directory + name):
-//   name.tmpNNN  the response (status line, header, body) as received, a
-//                chunked body already decoded; NNN is the timer count at
-//                construction
-//   name.res     the body, copied from the temp file after the transfer and
-//                renamed to the destination once every check has passed
+//   name.tmpNNN  the response's status line and header as received (interim
+//                answers included); NNN is the timer count at construction
+//   name.res     the body, written as it arrives (a chunked body decoded),
+//                renamed onto the destination once every check has passed
 //   name.hdr     the header lines of the last good response (Last-Modified
-//                makes the next request conditional)
+//                makes the next request conditional); for a body that can be
+//                resumed it is written as soon as the body starts, so that a
+//                transfer cut off by a kill resumes as well
 // An interrupted transfer keeps its body so far in name.res together with the
 // response's name.hdr; the next transfer of the file asks for the rest with a
 // ranged request validated by the stored Last-Modified date, and starts over
-// when the server sends the whole file instead.
+// when the server sends the whole file instead. A name.res that is there,
+// even empty, means a transfer did not end: name.hdr then vouches for nothing
+// but the resume.
 #pragma once
 
 #include <cstdarg>
 #include <cstddef>
 #include <cstdint>
+#include <string>
 
 #include "platform/sockets.h"
 #include "transport/http_chunked.h"
@@ -57,6 +65,9 @@ enum DownloadState : int {
 
 // Both time-outs, in seconds of the program clock.
 constexpr int kDownloadTimeoutSeconds = 360;
+// A transfer without a Content-Length stops when the free space of the file
+// system it writes to falls below this, rather than fill it.
+constexpr long long kMinFreeBytesWhileUnsized = 64ll << 20;
 // One receive pass.
 constexpr int kReceivePassSize = 64000;
 constexpr int kLocalNameSize = 260;
@@ -126,7 +137,8 @@ class FileDownload {
   unsigned long ReceivePass(bool* closed);
   int OnQuietPass(int& percent);
   int ScanForHeader(unsigned long got, int& percent);
-  int OnClosed(unsigned long got, int& percent);
+  // The body has ended: the server closed (closed), or its framing says so.
+  int OnClosed(unsigned long got, int& percent, bool closed);
   void UpdatePercent(int& percent) const;
   int OnHeader(int& percent);
   // Turns this pass's body bytes from their chunked coding into the file's
@@ -137,6 +149,22 @@ class FileDownload {
   void SavePartial();
   void DeleteResultFiles();
   bool WriteTemp(const char* data, unsigned long length);
+  // This pass's bytes: the header's part to the .tmp, the body's to the .res.
+  // False, with the failure set, when one cannot be written or the disk is
+  // running full.
+  bool WritePass(unsigned long got);
+  // After a good header: checks the free space against the announced length
+  // and opens the .res (appended to for a 206).
+  int StartBody();
+  // Closes the .res; false when what was buffered could not be written.
+  bool CloseBody();
+  // A kept connection that ended before any byte of the answer: the request
+  // goes once more on a new connection.
+  int SendAgainOnNewConnection();
+  bool OpenServerConnection();
+  // Hands the connection to the pool when the answer ended at its framing
+  // and the server keeps it.
+  void KeepConnection();
 
   unsigned long last_data_time = 0;
   char receive_buffer[kReceivePassSize + 1];
@@ -182,5 +210,24 @@ class FileDownload {
   bool is_chunked_ = false;
   HttpChunkedDecoder chunked_;
   size_t pass_body_start_ = 0;  // where this pass's body begins in receive_buffer
+  size_t chunk_trailing_bytes_ = 0;  // bytes after the last chunk: not the file's, nor a next answer's
+
+  // The connection: its origin in the pool, where it goes again when it must
+  // be replaced, and whether it is kept for the next request.
+  std::string origin_;
+  std::string host_name_;
+  std::string shown_url_;
+  uint16_t server_port_ = 80;
+  bool keep_alive_ = false;  // asked for: MaxConnections > 1
+  bool reused_ = false;      // taken from the pool, not yet answered on
+  bool sent_again_ = false;  // the one resend on a new connection is used
+  bool reusable_ = false;    // this answer leaves the connection open
+  unsigned long answer_bytes_ = 0;  // bytes received since the request went out
+
+  // The body file (.res) while the body arrives.
+  File* body_file_ = nullptr;
+  bool body_fresh_ = false;  // this transfer started the .res anew (not a 206 append)
+  long long body_written_ = 0;
+  long long next_space_check_ = 0;  // body_written_ at which free space is next looked at
   long long BodyOffset() const { return interim_bytes_ + (long long)header_.header().size(); }
 };

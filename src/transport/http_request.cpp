@@ -23,17 +23,19 @@ std::string Format(const char* format, ...) {
 
 int FormatHttpRequest(char* out, size_t size, const HttpRequestFields& f) {
   const char* eol = "\r\n";
+  const char* connection = f.keep_alive ? "keep-alive" : "close";
   std::string request;
   if (f.via_proxy) {
     std::string auth;
     if (f.proxy_authentication) auth = Format("\r\nProxy-Authorization: basic %s", f.proxy_authentication);
     request = Format(
         "GET %s HTTP/1.1\r\nUser-Agent: Mozilla/4.0 (compatible; MSIE 5.01; Windows NT 5.0)\r\nHost: "
-        "%s\r\nAuthorization: Basic \r\nConnection: close%s\r\n",
-        f.path, f.host, auth.c_str());
+        "%s\r\nAuthorization: Basic \r\nConnection: %s%s\r\n",
+        f.path, f.host, connection, auth.c_str());
   } else {
     request =
-        Format("GET %s HTTP/1.1\r\nHost: %s\r\nConnection: close\r\nUser-Agent: QuorvelOnline/1.0\r\n", f.path, f.host);
+        Format("GET %s HTTP/1.1\r\nHost: %s\r\nConnection: %s\r\nUser-Agent: QuorvelOnline/1.0\r\n", f.path, f.host,
+               connection);
   }
   if (f.if_modified_since) request += Format("If-Modified-Since: %s%s", f.if_modified_since, eol);
   if (f.range_start >= 0) {

@@ -1,7 +1,8 @@
 // The GET request of a download, byte for byte. Every line ends with CR LF,
 // as HTTP/1.1 requires: strict servers answer a bare line feed with 400. The
 // proxy form keeps its own line order, with Proxy-Authorization right after
-// "Connection: close".
+// the Connection line. That line asks for "keep-alive" when the connection is
+// to be kept for the next request, else "close".
 #pragma once
 
 #include <cstddef>
@@ -14,6 +15,7 @@ struct HttpRequestFields {
   const char* if_modified_since = nullptr;     // null: no If-Modified-Since line (unconditional)
   long range_start = -1;                   // >= 0: ask for the bytes from here on
   const char* if_range = nullptr;          // validator sent with a range
+  bool keep_alive = false;                 // "Connection: keep-alive" instead of "close"
 };
 
 // Writes the request into out (size bytes, terminator included). Returns its

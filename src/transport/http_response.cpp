@@ -72,6 +72,25 @@ bool EachHttpHeaderField(const std::string& header, const char* name, Found foun
   size_t line = header.find('\n');  // the status line is not a field
   return line != std::string::npos && EachFieldFrom(header, line + 1, name, found);
 }
+
+// Each element of every field called name, a comma-separated list, with its
+// parameters (";...") and surrounding blanks cut off; empty elements skipped.
+template <class Each>
+void EachHttpListElement(const std::string& header, const char* name, Each each) {
+  EachHttpHeaderField(header, name, [&](const std::string& v) {
+    size_t at = 0;
+    while (at <= v.size()) {
+      size_t comma = v.find(',', at);
+      if (comma == std::string::npos) comma = v.size();
+      std::string element = v.substr(at, comma - at);
+      element = element.substr(0, element.find(';'));
+      size_t b = element.find_first_not_of(" \t"), e = element.find_last_not_of(" \t");
+      if (b != std::string::npos) each(element.substr(b, e - b + 1));
+      at = comma + 1;
+    }
+    return false;
+  });
+}
 }  // namespace
 
 bool FindHttpField(const std::string& lines, const char* name, std::string* value) {
@@ -92,25 +111,13 @@ HttpTransferCoding ClassifyTransferCoding(const std::string& header) {
   // Every field counts: a harmless first one must not hide a later coding.
   int chunked = 0;
   bool other = false, afterChunked = false;
-  EachHttpHeaderField(header, "Transfer-Encoding", [&](const std::string& v) {
-    size_t at = 0;
-    while (at <= v.size()) {
-      size_t comma = v.find(',', at);
-      if (comma == std::string::npos) comma = v.size();
-      std::string coding = v.substr(at, comma - at);
-      coding = coding.substr(0, coding.find(';'));
-      size_t b = coding.find_first_not_of(" \t"), e = coding.find_last_not_of(" \t");
-      coding = b == std::string::npos ? "" : coding.substr(b, e - b + 1);
-      if (!coding.empty() && CaseCompare(coding.c_str(), "identity") != 0) {
-        if (chunked) afterChunked = true;
-        if (CaseCompare(coding.c_str(), "chunked") == 0)
-          ++chunked;
-        else
-          other = true;
-      }
-      at = comma + 1;
-    }
-    return false;
+  EachHttpListElement(header, "Transfer-Encoding", [&](const std::string& coding) {
+    if (CaseCompare(coding.c_str(), "identity") == 0) return;
+    if (chunked) afterChunked = true;
+    if (CaseCompare(coding.c_str(), "chunked") == 0)
+      ++chunked;
+    else
+      other = true;
   });
   if (other || afterChunked || chunked > 1) return kTransferUnsupported;
   return chunked ? kTransferChunked : kTransferIdentity;
@@ -197,4 +204,16 @@ const char* HttpStatusText(int code) {
     case 505: return "HTTP Version not supported";
     default: return "Unknown HTTP Error";
   }
+}
+
+bool HttpKeepsConnection(const std::string& header) {
+  HttpStatusLine status;
+  if (!ParseHttpStatusLine(header, &status)) return false;
+  bool close = false, keepAlive = false;
+  EachHttpListElement(header, "Connection", [&](const std::string& option) {
+    if (CaseCompare(option.c_str(), "close") == 0) close = true;
+    if (CaseCompare(option.c_str(), "keep-alive") == 0) keepAlive = true;
+  });
+  if (close) return false;
+  return status.major > 1 || (status.major == 1 && status.minor >= 1) || keepAlive;
 }

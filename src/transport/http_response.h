@@ -56,3 +56,8 @@ bool ParseContentRange(const std::string& value, long* first, long* last, long* 
 
 // The reason text of a status code, "Unknown HTTP Error" for codes not in the table.
 const char* HttpStatusText(int code);
+
+// Whether the server keeps the connection open after this answer: HTTP/1.1
+// unless a Connection field lists "close"; HTTP/1.0 only when one lists
+// "keep-alive". A header whose status line cannot be read keeps nothing.
+bool HttpKeepsConnection(const std::string& header);

@@ -1,6 +1,7 @@
 #include "transport/transport_globals.h"
 
 #include "foundation/alloc.h"
+#include "transport/http_connection_pool.h"
 
 char* ProxyServer = nullptr;
 int ProxyPort = 0;
@@ -8,6 +9,12 @@ char* ProxyAuthentication = nullptr;
 
 NodeAddress SocksProxyAddress;
 uint16_t SocksProxyPort = 0;
+
+int MaxConnections = kDefaultMaxConnections;
+
+int ClampMaxConnections(long long stored) {
+  return stored < 1 ? 1 : stored > kMaxConnectionsLimit ? kMaxConnectionsLimit : int(stored);
+}
 
 unsigned long TotalAmtRecieved = 0;
 int ContentLength = -1;
@@ -21,6 +28,8 @@ void ResetTransportGlobals() {
   ProxyAuthentication = nullptr;
   SocksProxyAddress = NodeAddress{};
   SocksProxyPort = 0;
+  MaxConnections = kDefaultMaxConnections;
+  HttpConnections().Clear();
   TotalAmtRecieved = 0;
   ContentLength = -1;
   FinishedState = 0;

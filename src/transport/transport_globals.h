@@ -18,6 +18,16 @@ extern char* ProxyAuthentication;
 extern NodeAddress SocksProxyAddress;
 extern uint16_t SocksProxyPort;
 
+// Transfers that may run at once, 1 to kMaxConnectionsLimit (the stored
+// MaxConnections). With more than 1 a connection is kept open after its
+// answer for the next request to the same server; with 1 every request has a
+// connection of its own, closed after the answer.
+extern int MaxConnections;
+constexpr int kDefaultMaxConnections = 4;
+constexpr int kMaxConnectionsLimit = 16;
+// A stored value brought into 1..kMaxConnectionsLimit.
+int ClampMaxConnections(long long stored);
+
 // The current transfer (transport/http_download.h).
 extern unsigned long TotalAmtRecieved;  // body bytes received in the current transfer
 extern int ContentLength;               // announced body length, -1 when unknown

@@ -103,6 +103,9 @@ void LoadProxySettingsAtStartup() {
     ProxyPort = proxyPort;
   }
   if (gameUsesProxy && socks[0] && socksPort >= 0 && socksPort <= 65535) SetSocksProxy(socks, uint16_t(socksPort));
+  // Transfers at once; without a stored value the default holds.
+  const int connections = GetKeyValue("MaxConnections");
+  MaxConnections = connections < 0 ? kDefaultMaxConnections : ClampMaxConnections(connections);
 }
 
 void DetectedProxy::Clear() { *this = DetectedProxy(); }

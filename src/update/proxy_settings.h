@@ -43,8 +43,9 @@ bool SetProductDword(const char* name, int value);
 extern int SocksPPort;
 
 // RealMain's reading of the settings at start-up: ProxyServer,
-// ProxyAuthentication, ProxyPort and the SOCKS proxy from the store, and
-// the SOCKS port being edited.
+// ProxyAuthentication, ProxyPort and the SOCKS proxy from the store, the
+// SOCKS port being edited, and MaxConnections (the DWORD "MaxConnections",
+// brought into 1..16; 4 when there is none).
 void LoadProxySettingsAtStartup();
 
 // The result of a detection: hosts hold at most 255 characters.

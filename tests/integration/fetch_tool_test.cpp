@@ -167,7 +167,7 @@ TEST_F(FetchTool, ProxyRequestBytesAreExact) {
   EXPECT_EQ(requests[0],
             "GET http://files.example:8080/ok/a%20b HTTP/1.1\r\n"
             "User-Agent: Mozilla/4.0 (compatible; MSIE 5.01; Windows NT 5.0)\r\n"
-            "Host: files.example:8080\r\nAuthorization: Basic \r\nConnection: close\r\n"
+            "Host: files.example:8080\r\nAuthorization: Basic \r\nConnection: keep-alive\r\n"
             "Proxy-Authorization: basic dXNlcjpwYXNz\r\n"
             "If-Modified-Since: Thu, 28 Apr 1994 14:00:00 GMT\r\n\r\n");
 
@@ -179,7 +179,7 @@ TEST_F(FetchTool, ProxyRequestBytesAreExact) {
   EXPECT_EQ(requests[1],
             "GET http://files.example:8080/ok/a%20b HTTP/1.1\r\n"
             "User-Agent: Mozilla/4.0 (compatible; MSIE 5.01; Windows NT 5.0)\r\n"
-            "Host: files.example:8080\r\nAuthorization: Basic \r\nConnection: close\r\n"
+            "Host: files.example:8080\r\nAuthorization: Basic \r\nConnection: keep-alive\r\n"
             "If-Modified-Since: Tue, 08 Dec 2026 10:00:00 GMT\r\n\r\n");
 }
 

@@ -44,7 +44,7 @@ TEST_F(HttpFaults, DirectRequestBytesAndPortInHost) {
   DownloadOutcome o = Get("/echo/a b", "echo.txt");
   ASSERT_EQ(o.result, kDownloadFinished) << o.error;
   const std::string expected = "GET /echo/a%20b HTTP/1.1\r\nHost: 127.0.0.1:" + std::to_string(server_->port()) +
-                               "\r\nConnection: close\r\nUser-Agent: QuorvelOnline/1.0\r\n"
+                               "\r\nConnection: keep-alive\r\nUser-Agent: QuorvelOnline/1.0\r\n"
                                "If-Modified-Since: Thu, 28 Apr 1994 14:00:00 GMT\r\n\r\n";
   EXPECT_EQ(ReadFileText(Dest("echo.txt")), expected);
   EXPECT_EQ(o.request, expected);

@@ -1,6 +1,8 @@
 // FileDownload against a server scripted by the test itself, byte for byte,
 // and its refusals before any connection.
 #include <gtest/gtest.h>
+#include <signal.h>
+#include <sys/wait.h>
 
 #include <chrono>
 #include <fstream>
@@ -16,12 +18,15 @@
 #include "foundation/program_clock.h"
 #include "support/files.h"
 #include "support/manual_clock.h"
+#include "support/process.h"
 #include "support/temp_dir.h"
 #include "transport/compressed_file.h"
 #include "transport/download_support.h"
+#include "transport/http_connection_pool.h"
 #include "transport/http_download.h"
 #include "transport/md5.h"
 #include "transport/real_tcp_connection.h"
+#include "transport/transport_globals.h"
 
 namespace {
 const NodeAddress kLoopback = NodeAddress::FromBytes(127, 0, 0, 1);
@@ -521,4 +526,142 @@ TEST_F(ScriptedServer, ADamagedCompressedFileFailsItsDigestCheck) {
   EXPECT_EQ(std::string(d->ErrorString()), "Error opening file " + Dest() + " for checksum read.");
   EXPECT_FALSE(FileExists(Dest()));
   EXPECT_FALSE(FileExists(Dest(".res")));
+}
+
+namespace {
+// The scripted server with any number of connections, each request answered
+// on the one it came on: the test sees whether a connection was kept.
+class KeptConnections : public ScriptedServer {
+ protected:
+  void TearDown() override {
+    MaxConnections = kDefaultMaxConnections;
+    HttpConnections().Clear();
+  }
+  // Updates d until a whole request is in on one connection; its index, or -1.
+  int RequestOn(FileDownload& d) {
+    for (int i = 0; i < 2000; ++i) {
+      int percent;
+      d.Update(percent);
+      NodeAddress from{};
+      if (RealTCPConnection* c = listener_.Accept(&from)) peers_.emplace_back(c), received_.emplace_back();
+      for (size_t p = 0; p < peers_.size(); ++p) {
+        char buf[4096];
+        const long n = peers_[p] ? peers_[p]->Receive(buf, sizeof buf) : 0;
+        if (n > 0) received_[p].append(buf, size_t(n));
+        if (received_[p].find("\r\n\r\n") == std::string::npos) continue;
+        request_ = received_[p];
+        received_[p].clear();
+        return int(p);
+      }
+      std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    }
+    return -1;
+  }
+  std::vector<std::unique_ptr<RealTCPConnection>> peers_;
+  std::vector<std::string> received_;
+  std::string request_;
+};
+}  // namespace
+
+// A connection carries the next request to its server only when the answer
+// ended at its framing and the server keeps it open. A kept one that the
+// server closes before answering is replaced, and the request sent again,
+// without a failure.
+TEST_F(KeptConnections, TheNextRequestGoesOnTheKeptConnectionOnlyWhenTheAnswerLeftItOpen) {
+  const std::string ok3 = "HTTP/1.1 200 OK\r\nContent-Length: 3\r\n\r\nabc";
+  struct Case {
+    const char* name;
+    std::string answer;
+    int result;
+    bool reused;
+    bool serverCloses = false;     // after the first answer
+    bool dropsNextRequest = false;  // closes the kept connection on the second request
+    int maxConnections = 4;
+  } cases[] = {
+      {"length", ok3, kDownloadFinished, true},
+      {"chunked", "HTTP/1.1 200 OK\r\nTransfer-Encoding: chunked\r\n\r\n3\r\nabc\r\n0\r\n\r\n", kDownloadFinished, true},
+      {"not modified", "HTTP/1.1 304 Not Modified\r\n\r\n", kDownloadNotModified, true},
+      {"1.0 keep-alive", "HTTP/1.0 200 OK\r\nConnection: keep-alive\r\nContent-Length: 3\r\n\r\nabc",
+       kDownloadFinished, true},
+      {"1.0", "HTTP/1.0 200 OK\r\nContent-Length: 3\r\n\r\nabc", kDownloadFinished, false, true},
+      {"close said", "HTTP/1.1 200 OK\r\nConnection: close\r\nContent-Length: 3\r\n\r\nabc", kDownloadFinished,
+       false, true},
+      {"error answer", "HTTP/1.1 404 Not Found\r\nContent-Length: 2\r\n\r\nno", kDownloadFailed, false},
+      {"bytes after the last chunk", "HTTP/1.1 200 OK\r\nTransfer-Encoding: chunked\r\n\r\n0\r\n\r\nHTTP",
+       kDownloadFinished, false},
+      {"closed while idle", ok3, kDownloadFinished, false, true},
+      {"closed on the next request", ok3, kDownloadFinished, false, false, true},
+      {"one connection", ok3, kDownloadFinished, false, true, false, 1},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    MaxConnections = c.maxConnections;
+    HttpConnections().Clear();
+    peers_.clear();
+    received_.clear();
+    WriteFileText(Dest(), "current");
+    auto first = Start("/a");
+    ASSERT_EQ(RequestOn(*first), 0);
+    EXPECT_NE(request_.find(c.maxConnections > 1 ? "\r\nConnection: keep-alive\r\n" : "\r\nConnection: close\r\n"),
+              std::string::npos);
+    peers_[0]->Send(c.answer.data(), c.answer.size());
+    if (c.serverCloses) peers_[0].reset();
+    EXPECT_EQ(Settle(*first), c.result) << first->ErrorString();
+    first->Reset(1);
+    std::this_thread::sleep_for(std::chrono::milliseconds(20));  // a close reaches the client
+
+    auto second = Start("/b");
+    int on = RequestOn(*second);
+    if (c.dropsNextRequest) {
+      ASSERT_EQ(on, 0);
+      peers_[0].reset();
+      on = RequestOn(*second);
+      EXPECT_EQ(on, 1) << "sent again on a new connection";
+    }
+    ASSERT_GE(on, 0);
+    EXPECT_EQ(on == 0, c.reused);
+    EXPECT_EQ(request_.rfind("GET /b HTTP/1.1\r\n", 0), 0u) << request_;
+    const std::string answer = "HTTP/1.1 200 OK\r\nContent-Length: 1\r\n\r\nz";
+    peers_[size_t(on)]->Send(answer.data(), answer.size());
+    peers_[size_t(on)].reset();
+    EXPECT_EQ(Settle(*second), kDownloadFinished) << second->ErrorString();
+    EXPECT_EQ(ReadFileText(Dest()), "z");
+    second->Reset(1);
+  }
+}
+
+// The body goes straight to the ".res" with its header beside it, so a
+// transfer killed in the middle resumes where it was cut off.
+TEST_F(ScriptedServer, ATransferKilledInTheMiddleResumesOnTheNextRun) {
+  const pid_t child = ForkChild();
+  ASSERT_GE(child, 0);
+  if (child == 0) {
+    auto d = std::make_unique<FileDownload>(Url("/a").c_str(), "f.bin", 0, nullptr, (dir_.path() + "/").c_str(),
+                                            nullptr);
+    for (;;) Settle(*d);
+  }
+  NodeAddress from{};
+  for (int i = 0; i < 2000 && !peer_; ++i, std::this_thread::sleep_for(std::chrono::milliseconds(1)))
+    peer_.reset(listener_.Accept(&from));
+  ASSERT_TRUE(peer_);
+  // More than the stream's buffer, so that the kill leaves some of it on disk.
+  std::string body(100000, 'x');
+  for (size_t i = 0; i < body.size(); ++i) body[i] = char('a' + i * 7 % 26);
+  Send("HTTP/1.1 200 OK\r\nContent-Length: 100000\r\nLast-Modified: D1\r\n\r\n" + body.substr(0, 70000));
+  for (int i = 0; i < 2000 && ReadFileText(Dest(".res")).size() < 60000; ++i)
+    std::this_thread::sleep_for(std::chrono::milliseconds(1));
+  kill(child, SIGKILL);
+  waitpid(child, nullptr, 0);
+  peer_.reset();
+  const size_t kept = ReadFileText(Dest(".res")).size();
+  ASSERT_GE(kept, 60000u);
+  EXPECT_EQ(ReadFileText(Dest(".res")), body.substr(0, kept));
+
+  auto d = Start("/a");
+  const std::string offset = std::to_string(kept);
+  EXPECT_NE(AcceptRequest(*d).find("\r\nRange: bytes=" + offset + "-\r\nIf-Range: D1\r\n"), std::string::npos);
+  Send("HTTP/1.1 206 Partial Content\r\nContent-Length: " + std::to_string(body.size() - kept) +
+       "\r\nContent-Range: bytes " + offset + "-99999/100000\r\n\r\n" + body.substr(kept));
+  EXPECT_EQ(Settle(*d), kDownloadFinished) << d->ErrorString();
+  EXPECT_EQ(ReadFileText(Dest()), body);
 }

@@ -40,16 +40,21 @@ TEST(HttpRequest, EveryFormEndsEachLineWithCrLf) {
        "If-Range: Tue, 08 Dec 2026 10:00:00 GMT\r\n\r\n"},
       {"proxy", true, nullptr, "Sat, 01 Jan 2000 00:00:00 GMT", -1,
        proxyHead + "\r\nIf-Modified-Since: Sat, 01 Jan 2000 00:00:00 GMT\r\n\r\n"},
-      // The credential line follows "Connection: close".
+      // The credential line follows the Connection line.
       {"proxy with credential", true, "dXNlcjpwYXNz", "Sat, 01 Jan 2000 00:00:00 GMT", -1,
        proxyHead + "\r\nProxy-Authorization: basic dXNlcjpwYXNz\r\nIf-Modified-Since: Sat, 01 Jan 2000 00:00:00 GMT"
                    "\r\n\r\n"},
       {"proxy, ranged", true, nullptr, nullptr, 7,
        proxyHead + "\r\nRange: bytes=7-\r\nIf-Range: Tue, 08 Dec 2026 10:00:00 GMT\r\n\r\n"},
   };
+  // A kept connection changes that one word and nothing else.
+  for (bool keepAlive : {false, true})
   for (const Case& c : cases) {
-    SCOPED_TRACE(c.name);
+    SCOPED_TRACE(std::string(c.name) + (keepAlive ? ", keep-alive" : ""));
+    std::string expected = c.expected;
+    if (keepAlive) expected.replace(expected.find("Connection: close"), 17, "Connection: keep-alive");
     HttpRequestFields f;
+    f.keep_alive = keepAlive;
     f.path = c.viaProxy ? "http://server:81/a.txt" : "/dir/name.lst";
     f.host = c.viaProxy ? "server:81" : "server";
     f.via_proxy = c.viaProxy;
@@ -58,7 +63,7 @@ TEST(HttpRequest, EveryFormEndsEachLineWithCrLf) {
     f.range_start = c.range;
     f.if_range = "Tue, 08 Dec 2026 10:00:00 GMT";
     std::string got = Request(f);
-    EXPECT_EQ(got, c.expected);
+    EXPECT_EQ(got, expected);
     for (size_t i = 0; i < got.size(); ++i) {
       if (got[i] == '\n') {
         ASSERT_TRUE(i > 0 && got[i - 1] == '\r') << "bare line feed at " << i;

@@ -145,6 +145,26 @@ TEST(HttpResponse, TransferCodingsInAnyField) {
   }
 }
 
+TEST(HttpResponse, KeptConnectionsByVersionAndConnectionOptions) {
+  struct Case {
+    const char* header;
+    bool kept;
+  } cases[] = {
+      {"HTTP/1.1 200 OK\r\n\r\n", true},
+      {"HTTP/1.1 200 OK\r\nConnection: Close\r\n\r\n", false},
+      {"HTTP/1.1 200 OK\r\nConnection: keep-alive, close\r\n\r\n", false},
+      {"HTTP/1.1 200 OK\r\nConnection: upgrade\r\nconnection: close\r\n\r\n", false},
+      {"HTTP/1.1 200 OK\r\nX-Connection: close\r\n\r\n", true},
+      {"HTTP/1.0 200 OK\r\n\r\n", false},
+      {"HTTP/1.0 200 OK\r\nConnection: Keep-Alive\r\n\r\n", true},
+      {"garbage\r\n\r\n", false},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.header);
+    EXPECT_EQ(HttpKeepsConnection(c.header), c.kept);
+  }
+}
+
 TEST(HttpResponse, StatusTexts) {
   EXPECT_STREQ(HttpStatusText(302), "Found");
   EXPECT_STREQ(HttpStatusText(407), "Proxy Authentication Required");
