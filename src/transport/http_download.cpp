@@ -247,18 +247,72 @@ bool FileDownload::OpenServerConnection() {
   return OpenConnection(viaProxy ? uint16_t(ProxyPort) : server_port_, viaProxy);
 }
 
-int FileDownload::SendAgainOnNewConnection() {
-  sent_again_ = true;
-  reused_ = false;
-  delete connection;
-  connection = nullptr;
+void FileDownload::ForgetAnswer() {
   delete temp_file;
   temp_file = nullptr;
   if (temp_is_ours_) PlatRemoveFile(temp_name);
   temp_is_ours_ = false;
   header_.Reset();
+  header_seen = 0;
   interim_bytes_ = 0;
+  TotalAmtRecieved = 0;
+}
+
+int FileDownload::SendAgainOnNewConnection() {
+  sent_again_ = true;
+  reused_ = false;
+  delete connection;
+  connection = nullptr;
+  ForgetAnswer();
   if (!OpenServerConnection()) return kDownloadFailed;
+  state = kDownloadStateReadyToSend;
+  last_connect_time = GetTimerCount();
+  return kDownloadWaiting;
+}
+
+int FileDownload::FollowRedirect(int code) {
+  if (current_url_.empty()) {
+    char path[kHttpRequestSize];
+    if (!BuildRequestPath(url_parts, false, path, sizeof path))
+      return FailAndLog("URL %s is too long or has too many parts.", shown_url_.c_str());
+    current_url_ = std::string("http://") + url_parts.parts[url_parts.host_index] + path;
+    visited_.push_back(current_url_);
+  }
+  std::string location, next, why;
+  if (!FindHttpHeaderField(header_.header(), "Location", &location))
+    return FailAndLog("The server redirected %s (Code %i) without saying where to.", current_url_.c_str(), code);
+  if (!ResolveHttpLocation(current_url_, location, &next, &why))
+    return FailAndLog("The server redirected %s to %s, which cannot be followed: %s.", current_url_.c_str(),
+                      location.c_str(), why.c_str());
+  for (const std::string& seen : visited_)
+    if (seen == next)
+      return FailAndLog("The server redirected %s in a loop, back to %s.", shown_url_.c_str(), next.c_str());
+  if (int(visited_.size()) > kMaxRedirects)
+    return FailAndLog("The server redirected %s more than %i times; the last address was %s.", shown_url_.c_str(),
+                      kMaxRedirects, next.c_str());
+  std::string authority, target;
+  char name[256];
+  uint16_t port = 80;
+  if (!SplitAbsoluteHttpUrl(next, &authority, &target) || next.size() >= kHttpRequestSize ||
+      !SplitHostPort(authority.c_str(), name, sizeof name, &port))
+    return FailAndLog("The server redirected %s to %s, which cannot be followed: the address is not one this "
+                      "program can reach.",
+                      current_url_.c_str(), next.c_str());
+  visited_.push_back(next);
+  current_url_ = next;
+  redirect_target_ = target;
+  redirect_host_ = authority;
+  host_name_ = name;
+  server_port_ = port;
+  // The redirect's own body is not read: its connection is not kept.
+  delete connection;
+  connection = nullptr;
+  ForgetAnswer();
+  origin_ = HttpOriginKey(authority.c_str(), ProxyServer != nullptr);
+  reused_ = sent_again_ = false;
+  if (keep_alive_) connection = HttpConnections().Take(origin_);
+  reused_ = connection != nullptr;
+  if (!connection && !OpenServerConnection()) return kDownloadFailed;
   state = kDownloadStateReadyToSend;
   last_connect_time = GetTimerCount();
   return kDownloadWaiting;
@@ -383,9 +437,18 @@ int FileDownload::Update(int& percent) {
 
 int FileDownload::SendRequest() {
   bool viaProxy = ProxyServer != nullptr;
-  if (!BuildRequestPath(url_parts, viaProxy, request_path, sizeof request_path))
-    return Failed(kDownloadStateFailed, "URL %s is too long or has too many parts.", destination);
-  std::strcpy(host, url_parts.parts[url_parts.host_index]);
+  if (!redirect_target_.empty()) {
+    // A redirected request goes to the address as the server gave it.
+    const std::string& target = viaProxy ? current_url_ : redirect_target_;
+    if (target.size() >= sizeof request_path || redirect_host_.size() >= sizeof host)
+      return Failed(kDownloadStateFailed, "URL %s is too long or has too many parts.", destination);
+    std::strcpy(request_path, target.c_str());
+    std::strcpy(host, redirect_host_.c_str());
+  } else {
+    if (!BuildRequestPath(url_parts, viaProxy, request_path, sizeof request_path))
+      return Failed(kDownloadStateFailed, "URL %s is too long or has too many parts.", destination);
+    std::strcpy(host, url_parts.parts[url_parts.host_index]);
+  }
   HttpRequestFields fields;
   fields.path = request_path;
   fields.host = host;
@@ -411,6 +474,8 @@ int FileDownload::SendRequest() {
   temp_file = out;
   temp_is_ours_ = true;
   answer_bytes_ = 0;
+  rate_samples_.clear();
+  rate_samples_.emplace_back(GetTimerCount(), 0ul);
   if (connection->Send(request, std::strlen(request)) < 0 && reused_ && !sent_again_)
     return SendAgainOnNewConnection();
 
@@ -437,8 +502,7 @@ bool FileDownload::WritePass(unsigned long got) {
   if (ok && body) ok = body_file_ && body_file_->Write(receive_buffer + split, 1, unsigned(body)) == body;
   // A body that could not be written whole is no prefix to resume from.
   if (!ok) {
-    CloseBody();
-    DeleteResultFiles();
+    DropBody();
     FailAndLog("Error writing file %s for download, you could be out of disk space or the file is currently in use.",
                destination);
     return false;
@@ -450,8 +514,7 @@ bool FileDownload::WritePass(unsigned long got) {
     next_space_check_ = body_written_ + (1 << 20);
     const long long free = PlatFreeDiskBytes(PlatNativePath(result_name));
     if (free >= 0 && free < kMinFreeBytesWhileUnsized) {
-      CloseBody();
-      DeleteResultFiles();
+      DropBody();
       FailAndLog("The download of %s was stopped because less than %d MB are free on its disk.", destination,
                  int(kMinFreeBytesWhileUnsized >> 20));
       return false;
@@ -486,12 +549,34 @@ int FileDownload::StartBody() {
   return kDownloadFlowing;
 }
 
+void FileDownload::DropBody() {
+  if (!body_file_) return;
+  CloseBody();
+  // A continued leftover goes back to what it held before this answer, which
+  // a later request can still continue; a body started anew goes whole.
+  std::error_code ec;
+  if (!body_fresh_ && resume_from_ > 0) std::filesystem::resize_file(PlatNativePath(result_name), resume_from_, ec);
+  if (body_fresh_ || ec) DeleteResultFiles();
+}
+
 bool FileDownload::CloseBody() {
   if (!body_file_) return true;
   const bool flushed = body_file_->Close();
   delete body_file_;
   body_file_ = nullptr;
   return flushed;
+}
+
+bool FileDownload::TooSlow() {
+  if (MinTransferRate <= 0) return false;
+  const unsigned long now = GetTimerCount(), window = static_cast<unsigned long>(kTransferRateWindowSeconds) * Second;
+  if (rate_samples_.empty() || now - rate_samples_.back().first >= static_cast<unsigned long>(Second))
+    rate_samples_.emplace_back(now, answer_bytes_);
+  // The oldest sample kept is the newest one at least a window old.
+  while (rate_samples_.size() > 1 && now - rate_samples_[1].first >= window) rate_samples_.pop_front();
+  const auto& [since, bytes] = rate_samples_.front();
+  return now - since >= window &&
+         answer_bytes_ - bytes < static_cast<unsigned long>(MinTransferRate) * kTransferRateWindowSeconds;
 }
 
 int FileDownload::ReceivePasses(int& percent) {
@@ -513,13 +598,18 @@ int FileDownload::ReceivePasses(int& percent) {
       if (result != kDownloadFlowing) return result;
     }
     bool bodyEnded = false;
-    if (header_seen && is_chunked_ && !DecodeChunks(&got, &bodyEnded))
+    // A body that breaks its framing is nothing to resume from.
+    if (header_seen && is_chunked_ && !DecodeChunks(&got, &bodyEnded)) {
+      DropBody();
       return FailAndLog("The server sent %s in a chunked coding that cannot be read: %s.", destination,
                         chunked_.error());
+    }
     // More than the announced length is no longer this file: refuse it before
     // it is written, however long the sender goes on.
-    if (header_seen && ContentLength >= 0 && TotalAmtRecieved > static_cast<unsigned long>(ContentLength))
+    if (header_seen && ContentLength >= 0 && TotalAmtRecieved > static_cast<unsigned long>(ContentLength)) {
+      DropBody();
       return FailAndLog("The server sent more than the announced length of %s.", destination);
+    }
     UpdatePercent(percent);
     // A chunked body ends at its last chunk, whether or not the server
     // closes; on a kept connection so does a body at its announced length.
@@ -565,6 +655,13 @@ int FileDownload::OnQuietPass(int& percent) {
   if (GetTimerCount() - last_data_time > static_cast<unsigned long>(kDownloadTimeoutSeconds) * Second) {
     SavePartial();
     return FailAndLog("Receiving file %s has timed out, please check your connection.", temp_name);
+  }
+  // Whatever was waiting has been read: the rate is judged on all of it.
+  if (TooSlow()) {
+    SavePartial();
+    return FailAndLog("The server is sending too slowly: less than %i bytes a second of %s arrived over the last %i "
+                      "seconds. Please check your connection to the Internet, or try again later.",
+                      MinTransferRate, destination, kTransferRateWindowSeconds);
   }
   UpdatePercent(percent);
   return kDownloadFlowing;
@@ -652,6 +749,8 @@ int FileDownload::OnHeader(int& percent) {
     state = kDownloadStateEnded;
     return kDownloadNotModified;
   }
+  if (status.code == 301 || status.code == 302 || status.code == 303 || status.code == 307 || status.code == 308)
+    return FollowRedirect(status.code);
   std::string value;
   response_has_date_ = FindHttpHeaderField(header, "Last-Modified", &value);
   bool failed = status.code >= 300 || status.code < 200;

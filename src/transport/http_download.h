@@ -26,7 +26,10 @@
 #include <cstdarg>
 #include <cstddef>
 #include <cstdint>
+#include <deque>
 #include <string>
+#include <utility>
+#include <vector>
 
 #include "platform/sockets.h"
 #include "transport/http_chunked.h"
@@ -68,6 +71,8 @@ constexpr int kDownloadTimeoutSeconds = 360;
 // A transfer without a Content-Length stops when the free space of the file
 // system it writes to falls below this, rather than fill it.
 constexpr long long kMinFreeBytesWhileUnsized = 64ll << 20;
+// Redirects (301, 302, 303, 307, 308) followed for one file at most.
+constexpr int kMaxRedirects = 5;
 // One receive pass.
 constexpr int kReceivePassSize = 64000;
 constexpr int kLocalNameSize = 260;
@@ -158,9 +163,19 @@ class FileDownload {
   int StartBody();
   // Closes the .res; false when what was buffered could not be written.
   bool CloseBody();
+  // Closes the .res of a body that cannot be resumed and removes it with its
+  // .hdr, or cuts a continued leftover back to its length before.
+  void DropBody();
   // A kept connection that ended before any byte of the answer: the request
   // goes once more on a new connection.
   int SendAgainOnNewConnection();
+  // A redirect: the request goes again, to the address its Location names.
+  int FollowRedirect(int code);
+  // Forgets this answer's header and temp file before the request goes again.
+  void ForgetAnswer();
+  // True when less than MinTransferRate bytes a second came over the last
+  // kTransferRateWindowSeconds of this request; records a sample.
+  bool TooSlow();
   bool OpenServerConnection();
   // Hands the connection to the pool when the answer ended at its framing
   // and the server keeps it.
@@ -223,6 +238,17 @@ class FileDownload {
   bool sent_again_ = false;  // the one resend on a new connection is used
   bool reusable_ = false;    // this answer leaves the connection open
   unsigned long answer_bytes_ = 0;  // bytes received since the request went out
+
+  // Redirects: the absolute URL asked for now (empty until the first
+  // redirect), its request target and Host, and every URL asked for so far.
+  std::string current_url_;
+  std::string redirect_target_;
+  std::string redirect_host_;
+  std::vector<std::string> visited_;
+
+  // Bytes received since the request went out, sampled about once a second
+  // (program clock ticks, bytes): the window of the minimum rate.
+  std::deque<std::pair<unsigned long, unsigned long>> rate_samples_;
 
   // The body file (.res) while the body arrives.
   File* body_file_ = nullptr;

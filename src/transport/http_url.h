@@ -3,6 +3,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <string>
 
 // The part table has room for 31 parts and an end marker; longer URLs are refused.
 constexpr int kMaxUrlParts = 31;
@@ -28,3 +29,15 @@ bool SplitHostPort(const char* hostPart, char* name, size_t nameSize, uint16_t* 
 // '@') is sent as %XX: a space as "%20", '%' as "%25". False when it does not
 // fit in size bytes (terminator included).
 bool BuildRequestPath(const HttpUrlParts& url, bool viaProxy, char* out, size_t size);
+
+// The absolute URL that a redirect's Location names, resolved against the
+// absolute http URL base as RFC 3986 (5.2) resolves a reference: relative
+// paths against base's path, "." and ".." segments removed, a fragment
+// dropped. Only http can be fetched: any other scheme, or no host, leaves
+// *why (a phrase for a message) and returns false.
+bool ResolveHttpLocation(const std::string& base, const std::string& location, std::string* out, std::string* why);
+
+// Splits an absolute http URL (as ResolveHttpLocation gives) into its
+// authority ("host" or "host:port") and its request target (path and query,
+// "/" when empty). False when it is not one.
+bool SplitAbsoluteHttpUrl(const std::string& url, std::string* authority, std::string* target);

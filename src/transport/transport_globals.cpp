@@ -11,6 +11,7 @@ NodeAddress SocksProxyAddress;
 uint16_t SocksProxyPort = 0;
 
 int MaxConnections = kDefaultMaxConnections;
+int MinTransferRate = kDefaultMinTransferRate;
 
 int ClampMaxConnections(long long stored) {
   return stored < 1 ? 1 : stored > kMaxConnectionsLimit ? kMaxConnectionsLimit : int(stored);
@@ -29,6 +30,7 @@ void ResetTransportGlobals() {
   SocksProxyAddress = NodeAddress{};
   SocksProxyPort = 0;
   MaxConnections = kDefaultMaxConnections;
+  MinTransferRate = kDefaultMinTransferRate;
   HttpConnections().Clear();
   TotalAmtRecieved = 0;
   ContentLength = -1;

@@ -28,6 +28,13 @@ constexpr int kMaxConnectionsLimit = 16;
 // A stored value brought into 1..kMaxConnectionsLimit.
 int ClampMaxConnections(long long stored);
 
+// A transfer that receives less than MinTransferRate bytes a second over
+// the last kTransferRateWindowSeconds fails (0: no such rule), so that a
+// server that trickles or stops after its header cannot hold it for ever.
+extern int MinTransferRate;
+constexpr int kDefaultMinTransferRate = 1024;
+constexpr int kTransferRateWindowSeconds = 60;
+
 // The current transfer (transport/http_download.h).
 extern unsigned long TotalAmtRecieved;  // body bytes received in the current transfer
 extern int ContentLength;               // announced body length, -1 when unknown

@@ -106,6 +106,9 @@ void LoadProxySettingsAtStartup() {
   // Transfers at once; without a stored value the default holds.
   const int connections = GetKeyValue("MaxConnections");
   MaxConnections = connections < 0 ? kDefaultMaxConnections : ClampMaxConnections(connections);
+  // Bytes a second below which a transfer is given up; 0 turns the rule off.
+  const int rate = GetKeyValue("MinTransferRate");
+  MinTransferRate = rate < 0 ? kDefaultMinTransferRate : rate;
 }
 
 void DetectedProxy::Clear() { *this = DetectedProxy(); }

@@ -45,7 +45,8 @@ extern int SocksPPort;
 // RealMain's reading of the settings at start-up: ProxyServer,
 // ProxyAuthentication, ProxyPort and the SOCKS proxy from the store, the
 // SOCKS port being edited, and MaxConnections (the DWORD "MaxConnections",
-// brought into 1..16; 4 when there is none).
+// brought into 1..16; 4 when there is none) and MinTransferRate (the DWORD
+// "MinTransferRate", bytes a second; 1024 when there is none).
 void LoadProxySettingsAtStartup();
 
 // The result of a detection: hosts hold at most 255 characters.

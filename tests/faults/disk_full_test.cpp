@@ -14,69 +14,17 @@
 #include "faults/fault_table.h"
 #include "support/files.h"
 #include "support/process.h"
+#include "support/small_disk.h"
 
 namespace fs = std::filesystem;
 
 namespace {
-
-// A tmpfs of a given size over a directory, with what the directory held
-// copied onto it; unmounted (and the contents copied back) when it goes.
-class SmallDisk {
- public:
-  std::string Mount(const std::string& dir, long long kilobytes) {
-    if (geteuid() != 0) return "skip: mounting needs root";
-    dir_ = dir;
-    while (!dir_.empty() && dir_.back() == '/') dir_.pop_back();
-    std::error_code ec;
-    fs::create_directories(dir_, ec);
-    aside_ = dir_ + ".aside";
-    fs::remove_all(aside_, ec);
-    fs::rename(dir_, aside_, ec);
-    if (ec) return "cannot move " + dir_ + " aside: " + ec.message();
-    fs::create_directory(dir_, ec);
-    ProcessResult r = RunProcess({"mount", "-t", "tmpfs", "-o", "size=" + std::to_string(kilobytes) + "k", "tmpfs", dir_});
-    if (r.exitCode != 0) {
-      fs::remove(dir_, ec);
-      fs::rename(aside_, dir_, ec);
-      return "skip: mount -t tmpfs failed: " + r.err;
-    }
-    mounted_ = true;
-    fs::copy(aside_, dir_, fs::copy_options::recursive | fs::copy_options::copy_symlinks, ec);
-    if (ec) return "cannot fill the small disk: " + ec.message();
-    fs::remove_all(aside_, ec);
-    return "";
-  }
-  // Frees space: the file system grows.
-  std::string Grow(long long kilobytes) {
-    ProcessResult r = RunProcess({"mount", "-o", "remount,size=" + std::to_string(kilobytes) + "k", dir_});
-    return r.exitCode == 0 ? "" : "remount failed: " + r.err;
-  }
-  ~SmallDisk() {
-    if (!mounted_) return;
-    std::error_code ec;
-    fs::copy(dir_, aside_, fs::copy_options::recursive | fs::copy_options::copy_symlinks, ec);
-    RunProcess({"umount", "-l", dir_});
-    fs::remove_all(dir_, ec);
-    fs::rename(aside_, dir_, ec);
-  }
-
- private:
-  std::string dir_, aside_;
-  bool mounted_ = false;
-};
 
 long long KilobytesUnder(const std::string& dir) {
   long long bytes = 0;
   for (const auto& [name, contents] : TreeContents(dir)) bytes += (contents.size() + 4095) / 4096 * 4096;
   return bytes / 1024;
 }
-
-#define MOUNT_OR_SKIP(disk, dir, kb)                                   \
-  do {                                                                 \
-    const std::string why = (disk).Mount((dir), (kb));                 \
-    if (why.rfind("skip: ", 0) == 0) GTEST_SKIP() << why.substr(6);    \
-    ASSERT_EQ(why, "");                                                \
-  } while (0)
 
 }  // namespace
 

@@ -23,6 +23,17 @@ matches every file). The modes:
   stall     the header and a few bytes, then nothing until the client leaves
   wrong     a body of the right length whose bytes differ at every request
   huge      a header announcing 10 GB, then the real (short) body, then close
+
+A line "@connection POLICY" sets what happens to the connection after an "ok"
+answer to a client that does not ask for "Connection: close" (every other
+mode closes it and says so):
+  close     "Connection: close", then close (the default)
+  keep      no Connection field; the connection stays for the next request
+  drop3     as keep, but after every third answer the server closes the
+            connection without a word, as servers end idle connections
+  ignore    no Connection field, and the connection is closed all the same
+
+Each new connection is logged as "@connect -".
 """
 import email.utils
 import os
@@ -32,7 +43,7 @@ import threading
 import time
 
 LOCK = threading.Lock()
-COUNTER = [0]
+COUNTER = [0, 0]  # wrong bodies served; answers on kept connections
 
 
 def rules(path):
@@ -56,14 +67,40 @@ def header(status, fields):
 class Handler(socketserver.BaseRequestHandler):
     def handle(self):
         self.request.settimeout(10)
+        self.log_line("@connect -")
+        self.keep = True
+        while self.keep:
+            self.keep = False  # an answer that leaves the connection open says so
+            if not self.serve_one():
+                return
+
+    def log_line(self, line):
+        with LOCK:
+            with open(self.server.log, "a") as log:
+                log.write(line + "\n")
+
+    def closing(self, fields):
+        """The Connection field of an "ok" answer, under the connection policy.
+        A client that asks for "close" gets it, as from any server."""
+        policy = rules(self.server.rules).get("@connection", "close")
+        if fields.get("connection", "").lower() == "close":
+            policy = "close"
+        if policy in ("keep", "drop3"):
+            with LOCK:
+                COUNTER[1] += 1
+                self.keep = policy == "keep" or COUNTER[1] % 3 != 0
+            return []
+        return [] if policy == "ignore" else [("Connection", "close")]
+
+    def serve_one(self):
         data = b""
         while b"\r\n\r\n" not in data and b"\n\n" not in data:
             try:
                 chunk = self.request.recv(4096)
             except OSError:
-                return
+                return False
             if not chunk:
-                return
+                return False
             data += chunk
         text = data.decode("latin-1")
         target = text.split("\n", 1)[0].split(" ")
@@ -79,13 +116,12 @@ class Handler(socketserver.BaseRequestHandler):
         name = "/".join(parts[1:]).replace("%20", " ")
         table = rules(self.server.rules)
         mode = table.get(name, table.get("*", "ok"))
-        with LOCK:
-            with open(self.server.log, "a") as log:
-                log.write("%s %s\n" % (name, mode))
+        self.log_line("%s %s" % (name, mode))
         try:
             getattr(self, "do_" + mode, self.do_ok)(name, fields)
         except (BrokenPipeError, ConnectionResetError):
-            pass
+            return False
+        return True
 
     def status(self, code, text):
         body = text.encode()
@@ -110,11 +146,11 @@ class Handler(socketserver.BaseRequestHandler):
         if since:
             try:
                 if email.utils.parsedate_to_datetime(since) >= email.utils.parsedate_to_datetime(date):
-                    return self.request.sendall(header("304 Not Modified", [("Connection", "close")]))
+                    return self.request.sendall(header("304 Not Modified", self.closing(fields)))
             except (TypeError, ValueError):
                 pass
-        self.request.sendall(header("200 OK", [("Content-Length", str(len(data))), ("Last-Modified", date),
-                                               ("Connection", "close")]) + data)
+        self.request.sendall(header("200 OK", [("Content-Length", str(len(data))), ("Last-Modified", date)] +
+                                    self.closing(fields)) + data)
 
     def do_500(self, name, fields):
         self.status(500, "Internal Server Error")

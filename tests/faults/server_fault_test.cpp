@@ -103,7 +103,71 @@ void RunServerFaultRefused(const ServerFault& f) {
   EXPECT_EQ(check.leftovers, 0) << check.Text();
 }
 
+// How the server and a proxy treat kept connections: the update ends without
+// a question and with every file right, and a connection carries several
+// requests only where the server keeps it and MaxConnections allows it.
+struct ConnectionFault {
+  const char* name;
+  std::string rules;
+  const char* maxConnections;  // stored MaxConnections, or null for none
+  bool reused;
+  bool viaTinyproxy = false;
+};
+
+void RunConnectionFault(const ConnectionFault& f) {
+  SCOPED_TRACE(f.name);
+  FaultRig& rig = FaultRig::Get();
+  ASSERT_EQ(rig.error(), "");
+  ASSERT_EQ(rig.RestoreInstalled(), "");
+  FaultReleasePeer server;
+  ASSERT_EQ(server.Start(rig.server().release("v2"), f.rules), "");
+  TinyproxyPeer proxy;
+  std::vector<std::tuple<std::string, std::string, bool>> settings;
+  if (f.maxConnections) settings.emplace_back("MaxConnections", f.maxConnections, true);
+  if (f.viaTinyproxy) {
+    ASSERT_EQ(proxy.Start("", ""), "");
+    settings.insert(settings.end(), {{"ProxyAddress", "127.0.0.1", false},
+                                     {"ProxyPort", std::to_string(proxy.port()), true},
+                                     {"UseProxy", "1", true}});
+  }
+  for (const auto& [name, value, dword] : settings) {
+    std::vector<std::string> args{"settings", "set", kSettingsKey, name, value};
+    if (dword) args.push_back("--dword");
+    ProcessResult r = RunTool(args, "", {}, {"QUORVEL_REGISTRY=" + rig.home() + "/registry.txt"});
+    ASSERT_EQ(r.exitCode, 0) << r.err;
+  }
+  PlayerPolicy policy;  // "No" to a question: there must be none
+  std::string describe;
+  DriveResult r = RunLauncher(rig, {"-a"}, rig.home() + "/../connection-fault.trace", policy,
+                              LauncherServerEnv(server.base()), &describe);
+  const InstallCheck check = CheckOldOrNew(rig);
+  RecordFaultRun(f.name, r.ok() && r.retryQuestions == 0, check.lost, check.leftovers);
+  EXPECT_TRUE(r.ok()) << describe;
+  EXPECT_EQ(r.retryQuestions, 0) << describe;
+  EXPECT_EQ(check.lost, 0) << check.Text();
+  EXPECT_EQ(check.leftovers, 0) << check.Text();
+  int connects = 0, requests = 0;
+  for (const std::string& line : server.Requests()) ++(line.rfind("@connect ", 0) == 0 ? connects : requests);
+  if (f.reused) EXPECT_LT(connects * 2, requests) << connects << " connections for " << requests << " requests";
+  else EXPECT_GE(connects, requests) << connects << " connections for " << requests << " requests";
+}
+
 }  // namespace
+
+TEST(ServerFaults, KeptConnectionsWhateverTheServerOrProxyDoesWithThem) {
+  const ConnectionFault cases[] = {
+      {"connection: kept", "@connection keep\n", nullptr, true},
+      {"connection: server closes every third", "@connection drop3\n", nullptr, true},
+      {"connection: server ignores keep-alive", "@connection ignore\n", nullptr, false},
+      {"connection: proxy closes after each answer", "@connection keep\n", nullptr, false, true},
+      {"connection: MaxConnections 0 is 1", "@connection keep\n", "0", false},
+      {"connection: MaxConnections 1000 is 16", "@connection keep\n", "1000", true},
+  };
+  for (const ConnectionFault& f : cases) {
+    RunConnectionFault(f);
+    if (testing::Test::HasFailure()) return;
+  }
+}
 
 TEST(ServerFaults, Status500) { RunServerFault({"server: 500", "many/m005.txt 500\n", "many/m005.txt"}); }
 TEST(ServerFaults, Status503) { RunServerFault({"server: 503", "data/large.dat 503\n", "data/large.dat"}); }

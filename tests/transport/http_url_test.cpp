@@ -105,3 +105,32 @@ TEST(HttpUrl, HostAndPort) {
   EXPECT_TRUE(SplitHostPort("abc:1", small, sizeof small, &port));
   EXPECT_FALSE(SplitHostPort("abcd:1", small, sizeof small, &port));
 }
+
+// RFC 3986's examples (5.4) against its base, and what cannot be followed.
+TEST(HttpUrl, RedirectLocationsResolveAgainstTheAddressAskedFor) {
+  const std::string base = "http://a/b/c/d;p?q";
+  struct Case {
+    const char* location;
+    const char* resolved;  // null: refused
+  } cases[] = {
+      {"g", "http://a/b/c/g"},           {"./g", "http://a/b/c/g"},        {"g/", "http://a/b/c/g/"},
+      {"/g", "http://a/g"},              {"//g", "http://g/"},             {"?y", "http://a/b/c/d;p?y"},
+      {"g?y", "http://a/b/c/g?y"},       {"#s", "http://a/b/c/d;p?q"},     {"g#s", "http://a/b/c/g"},
+      {";x", "http://a/b/c/;x"},         {"", nullptr},                    {".", "http://a/b/c/"},
+      {"..", "http://a/b/"},             {"../g", "http://a/b/g"},         {"../../g", "http://a/g"},
+      {"../../../g", "http://a/g"},      {"/./g", "http://a/g"},           {"g/../h", "http://a/b/c/h"},
+      {" HTTP://X:81/y z ", "http://x:81/y%20z"}, {"https://a/", nullptr}, {"ftp://a/", nullptr},
+      {"http:///p", nullptr},            {"http://u@a/", nullptr},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.location);
+    std::string out, why;
+    const bool ok = ResolveHttpLocation(base, c.location, &out, &why);
+    EXPECT_EQ(ok, c.resolved != nullptr) << why;
+    if (ok && c.resolved) EXPECT_EQ(out, c.resolved);
+    if (!ok) EXPECT_FALSE(why.empty());
+  }
+  std::string authority, target;
+  ASSERT_TRUE(SplitAbsoluteHttpUrl("http://x:81?q", &authority, &target));
+  EXPECT_EQ(authority + " " + target, "x:81 /?q");
+}
