@@ -65,8 +65,10 @@ TEST(DiskFull, APackageThatCannotFitIsRefusedBeforeTheCopyAndARestartCompletes) 
   std::string describe;
   DriveResult full = RunLauncher(rig, {"-a"}, rig.home() + "/../copy-full.trace", install, {}, &describe);
   EXPECT_TRUE(full.ended) << describe;
-  EXPECT_TRUE(full.Saw("Quorvel Online/: 21 MB are needed and 1 MB are free.")) << "one warning, both figures\n"
-                                                                                << describe;
+  // The package holds the launcher itself, whose size follows the build.
+  EXPECT_TRUE(full.Saw("Quorvel Online/: ") && full.Saw(" MB are needed and 1 MB are free.")) << "one warning, both "
+                                                                                                  "figures\n"
+                                                                                               << describe;
   EXPECT_FALSE(full.Saw("out of disk space")) << "no copy was begun\n" << describe;
   for (const auto& [name, contents] : TreeContents(rig.installDir()))
     EXPECT_TRUE(name.find(".lst") != std::string::npos || name == "tos.txt") << "only the lists came: " << name;
