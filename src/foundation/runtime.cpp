@@ -21,6 +21,7 @@ pthread_mutex_t global_lock = PTHREAD_RECURSIVE_MUTEX_INITIALIZER_NP;
 
 namespace {
 FatalMessageSink g_sink = nullptr;
+FatalWindowHandling g_windowHandling = {nullptr, nullptr};
 
 // The lists are fixed arrays filled during static construction, before
 // anything could report a failure: one registration too many is a fault of
@@ -73,16 +74,17 @@ void CallAllExitFunctions() {
 
 void SetFatalMessageSink(FatalMessageSink sink) { g_sink = sink; }
 
+void SetFatalWindowHandling(const FatalWindowHandling& handling) { g_windowHandling = handling; }
+
 void PrintMessageAndExit(const char* text) {
   ProgramExiting = 1;
   Log("exiting -- %s", text ? text : "(null)");
   if (text) {
     MarkProgramFailure();
-    if (IsWindow(hMainWindow))
-      SetWindowPos(hMainWindow, HWND_BOTTOM, 0, 0, 0, 0,
-                   SWP_NOSIZE | SWP_NOACTIVATE | SWP_HIDEWINDOW | SWP_NOSENDCHANGING);
+    if (g_windowHandling.hideMainWindow) g_windowHandling.hideMainWindow();
     if (g_sink) g_sink(text);
-    else MessageBoxA(nullptr, text, nullptr, MB_TASKMODAL | MB_SETFOREGROUND);
+    else if (g_windowHandling.showMessageBox) g_windowHandling.showMessageBox(text);
+    else std::fprintf(stderr, "%s\n", text);
   }
   if (Did_Inits) CallAllExitFunctions();
   if (Inside_SetJMP) throw ProgramExit{};

@@ -60,10 +60,23 @@ struct ProgramExit {};
 [[noreturn]] void OSSaysExitProgram();
 [[noreturn]] void OS_ExitProgram();
 
-// Where PrintMessageAndExit shows its text. Null (the default) means a message
-// box; the command-line tool and the tests put their own sink here.
+// Where PrintMessageAndExit shows its text. Null (the default) means the
+// window handling's message box; the command-line tool and the tests put
+// their own sink here.
 typedef void (*FatalMessageSink)(const char* text);
 void SetFatalMessageSink(FatalMessageSink sink);
+
+// What a program with a window does on a fatal stop with a text: the main
+// window is hidden (whatever the sink), then, with no sink set, the text is
+// shown in a message box. foundation/fatal_window.cpp installs it before main
+// in every program that takes the layers whole, so the runtime itself calls
+// nothing of the window system; without it (quorvel-tool) the text goes to
+// standard error.
+struct FatalWindowHandling {
+  void (*hideMainWindow)();
+  void (*showMessageBox)(const char* text);
+};
+void SetFatalWindowHandling(const FatalWindowHandling& handling);
 
 // Registers an initialiser and/or an exit function from a static object's
 // constructor: `static StartupRegistration reg(InitFoo, CleanupFoo);`

@@ -5,8 +5,8 @@
 
 constexpr int kMD5Size = 16;
 
-// The digest of a file's contents, read through File in blocks of 4096 bytes
-// (so a compressed file gives the digest of its uncompressed contents).
+// The digest of a file's contents, read through File (so a compressed file
+// gives the digest of its uncompressed contents).
 // Returns 1 and fills digest, or 0 when the file cannot be opened.
 int GetMD5(const char* name, unsigned char digest[kMD5Size]);
 // The digest of size bytes.
