@@ -37,23 +37,19 @@ bool ServeSocketFor(long ms) {
 }
 
 // Sleeps until a window message is pending, item's socket is ready (true) or
-// ms pass (negative: no limit).
+// ms pass (negative: no limit): one wait in the platform layer, over the
+// display, posted messages, the timers and the socket.
 bool WaitMessageOrSocket(PlatPollItem* item, long ms) {
   const unsigned long start = GetTimer();
   for (;;) {
     MSG msg;
     if (PeekMessageA(&msg, nullptr, 0, 0, PM_NOREMOVE)) return false;
-    long slice = 10;
+    long left = -1;
     if (ms >= 0) {
-      long left = ms - static_cast<long>(GetTimer() - start);
+      left = ms - static_cast<long>(GetTimer() - start);
       if (left <= 0) return false;
-      if (left < slice) slice = left;
     }
-    if (item) {
-      if (PlatSocketPoll(item, 1, static_cast<int>(slice)) > 0) return true;
-    } else {
-      PlatSleepMs(static_cast<unsigned>(slice));
-    }
+    if (PlatWaitForMessageOrSockets(item, item ? 1 : 0, left) > 0) return true;
   }
 }
 

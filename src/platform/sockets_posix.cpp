@@ -1,5 +1,7 @@
 #include "platform/sockets.h"
 
+#include "platform/descriptor_poll.h"
+
 #include <arpa/inet.h>
 #include <errno.h>
 #include <fcntl.h>
@@ -165,17 +167,27 @@ PlatSocket PlatSocketAccept(PlatSocket listener, unsigned char addr[4], uint16_t
 }
 
 int PlatSocketPoll(PlatPollItem* items, int count, int timeoutMs) {
-  std::vector<pollfd> fds(count);
+  return PlatPollSocketsAndDescriptors(items, count, nullptr, nullptr, 0, timeoutMs);
+}
+
+int PlatPollSocketsAndDescriptors(PlatPollItem* items, int count, const int* extra, bool* extraReady, int extraCount,
+                                  int timeoutMs) {
+  std::vector<pollfd> fds(size_t(count + extraCount));
   for (int i = 0; i < count; ++i) {
     fds[i].fd = Fd(items[i].socket);
     fds[i].events = short((items[i].wantRead ? POLLIN : 0) | (items[i].wantWrite ? POLLOUT : 0));
     fds[i].revents = 0;
   }
+  for (int i = 0; i < extraCount; ++i) fds[size_t(count + i)] = pollfd{extra[i], POLLIN, 0};
   int r;
   do {
-    r = ::poll(fds.data(), nfds_t(count), timeoutMs < 0 ? -1 : timeoutMs);
+    r = ::poll(fds.data(), nfds_t(fds.size()), timeoutMs < 0 ? -1 : timeoutMs);
   } while (r < 0 && errno == EINTR);
   if (r < 0) return -PlatSocketErrorFromErrno(errno);
+  for (int i = 0; i < extraCount; ++i) {
+    extraReady[i] = fds[size_t(count + i)].revents != 0;
+    if (extraReady[i]) --r;
+  }
   for (int i = 0; i < count; ++i) {
     short ev = fds[i].revents;
     items[i].readable = (ev & POLLIN) != 0;

@@ -9,6 +9,8 @@
 
 #include <cstdint>
 
+#include "platform/sockets.h"
+
 struct PlatWindow;
 typedef PlatWindow* HWND;
 
@@ -135,6 +137,13 @@ int PlatLastError();
 bool PeekMessageA(MSG* msg, HWND window, unsigned filterMin, unsigned filterMax, unsigned remove);
 // Sleeps until a message is pending (an event, a posted message or a due timer).
 void WaitMessage();
+// One wait for all there is to wait on: sleeps until a window event arrives,
+// a message is posted, the next window timer is due, one of the sockets is
+// ready or timeoutMs pass (negative: no limit of its own). With a display it
+// also looks again after 250 ms, for events its client library may have read
+// ahead. Returns the number of ready sockets (their result fields set; 0 when
+// it woke for something else).
+int PlatWaitForMessageOrSockets(PlatPollItem* items, int count, long timeoutMs);
 void TranslateMessage(const MSG* msg);
 long DispatchMessageA(const MSG* msg);
 // Queues a message; callable from any thread; wakes WaitMessage.

@@ -1,4 +1,8 @@
 #include <SDL2/SDL.h>
+#include <SDL2/SDL_syswm.h>
+#include <dlfcn.h>
+#include <sys/eventfd.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <cerrno>
@@ -11,6 +15,7 @@
 #include <vector>
 
 #include "platform/clock_source.h"
+#include "platform/descriptor_poll.h"
 #include "platform/keymap.h"
 #include "platform/text_encoding.h"
 #include "platform/window_sdl_internal.h"
@@ -32,7 +37,6 @@ struct Timer {
 bool g_videoUp = false;
 bool g_headless = false;
 int g_lastError = 0;
-Uint32 g_wakeEvent = 0;
 std::map<std::string, ClassEntry> g_classes;
 std::vector<HWND> g_windows;
 // A queued message with the modifier keys (1 Shift, 2 Control, 4 Alt) held
@@ -184,11 +188,22 @@ void TranslateEvent(const SDL_Event& e) {
 }
 
 // Moves SDL events and posted messages into the queue.
+// The descriptor PostMessageA writes to: an eventfd that any thread may
+// signal, read empty by the wait it wakes.
+int WakeFd() {
+  static const int fd = eventfd(0, EFD_NONBLOCK | EFD_CLOEXEC);
+  return fd;
+}
+
 void Gather() {
   if (g_videoUp) {
     SDL_Event e;
     while (SDL_PollEvent(&e)) TranslateEvent(e);
   }
+  // The wake-up count goes first: a post after it counts again and wakes
+  // the next wait, whose gathering then takes it.
+  uint64_t posts;
+  [[maybe_unused]] const ssize_t got = read(WakeFd(), &posts, sizeof posts);
   std::lock_guard<std::mutex> lock(g_postedLock);
   while (!g_posted.empty()) {
     QueuedMsg m;
@@ -218,6 +233,33 @@ void AddDueTimers() {
     t.due = now + t.interval;
   }
 }
+
+// The display server's connection, on which its events arrive, or -1 when it
+// cannot be told (then the wait looks again every few milliseconds). SDL
+// loads the client libraries itself; they are looked up, never loaded here.
+int DisplayFd() {
+  HWND w = FirstWindow();
+  if (!w || !w->sdl) return -1;
+  SDL_SysWMinfo info;
+  SDL_VERSION(&info.version);
+  if (!SDL_GetWindowWMInfo(w->sdl, &info)) return -1;
+  switch (info.subsystem) {
+    case SDL_SYSWM_X11: return info.info.x11.display ? ConnectionNumber(info.info.x11.display) : -1;
+    case SDL_SYSWM_WAYLAND: {
+      using GetFd = int (*)(struct wl_display*);
+      static GetFd getFd = [] {
+        void* library = dlopen("libwayland-client.so.0", RTLD_LAZY | RTLD_NOLOAD);
+        return library ? reinterpret_cast<GetFd>(dlsym(library, "wl_display_get_fd")) : nullptr;
+      }();
+      return getFd && info.info.wl.display ? getFd(info.info.wl.display) : -1;
+    }
+    default: return -1;
+  }
+}
+
+// A wait on the display's descriptor is also cut at this, so that events a
+// client library read ahead into its own queue wait no longer than that.
+constexpr long kDisplayWaitCapMs = 250;
 
 long NextTimerWaitMs() {
   if (g_timers.empty()) return -1;
@@ -252,7 +294,6 @@ bool PlatInitVideo() {
   // framebuffer and show nothing without one, so SDL chooses there. A
   // player's SDL_FRAMEBUFFER_ACCELERATION still wins over either.
   if (driver && std::strcmp(driver, "x11") == 0) SDL_SetHint(SDL_HINT_FRAMEBUFFER_ACCELERATION, "0");
-  g_wakeEvent = SDL_RegisterEvents(1);
   g_videoUp = true;
   return true;
 }
@@ -414,18 +455,25 @@ bool PeekMessageA(MSG* msg, HWND window, unsigned filterMin, unsigned filterMax,
   return true;
 }
 
-void WaitMessage() {
+void WaitMessage() { PlatWaitForMessageOrSockets(nullptr, 0, -1); }
+
+int PlatWaitForMessageOrSockets(PlatPollItem* items, int count, long timeoutMs) {
   Gather();
-  if (!g_queue.empty()) return;
+  if (!g_queue.empty()) return 0;
   long wait = NextTimerWaitMs();
-  if (wait == 0) return;
-  if (!g_videoUp) {
-    // No event source: only timers and posted messages can wake us.
-    SDL_Delay(wait < 0 ? 10 : Uint32(std::min(wait, 10L)));
-    return;
+  if (timeoutMs >= 0 && (wait < 0 || timeoutMs < wait)) wait = timeoutMs;
+  int fds[2] = {WakeFd(), -1};
+  int fdCount = 1;
+  if (g_videoUp && !g_headless) {
+    // A display without a descriptor to wait on is looked at again soon.
+    fds[1] = DisplayFd();
+    const long cap = fds[1] >= 0 ? kDisplayWaitCapMs : 10;
+    if (fds[1] >= 0) ++fdCount;
+    if (wait < 0 || wait > cap) wait = cap;
   }
-  if (wait < 0) SDL_WaitEvent(nullptr);
-  else SDL_WaitEventTimeout(nullptr, int(wait));
+  bool ready[2] = {false, false};
+  const int r = PlatPollSocketsAndDescriptors(items, count, fds, ready, fdCount, int(wait));
+  return r > 0 ? r : 0;
 }
 
 void TranslateMessage(const MSG*) {}
@@ -446,12 +494,9 @@ bool PostMessageA(HWND window, unsigned message, unsigned long wParam, long lPar
     m.time = PlatTickMs();
     g_posted.push_back(m);
   }
-  if (g_videoUp) {
-    SDL_Event e;
-    SDL_zero(e);
-    e.type = g_wakeEvent;
-    SDL_PushEvent(&e);
-  }
+  // Wakes a wait in PlatWaitForMessageOrSockets on whichever thread.
+  const uint64_t one = 1;
+  [[maybe_unused]] const ssize_t written = write(WakeFd(), &one, sizeof one);
   return true;
 }
 

@@ -7,6 +7,7 @@
 
 #include "platform/key_state.h"
 #include "platform/keymap.h"
+#include "platform/sockets.h"
 #include "platform/window.h"
 #include "support/manual_clock.h"
 
@@ -75,17 +76,55 @@ TEST_F(PlatformWindow, PostedMessagesArriveInOrderAndPeekWithoutRemoveKeepsThem)
   EXPECT_FALSE(PeekMessageA(&m, window, 0, 0, PM_REMOVE));
 }
 
-TEST_F(PlatformWindow, PostFromAnotherThreadWakesWaitMessage) {
-  std::thread poster([this] {
-    SDL_Delay(50);
-    PostMessageA(window, WM_USER, 7, 0);
-  });
-  Uint32 start = SDL_GetTicks();
-  WaitMessage();
-  poster.join();
-  EXPECT_LT(SDL_GetTicks() - start, 2000u);
-  std::vector<MSG> got = Drain();
-  ASSERT_EQ(Count(got, WM_USER), 1);
+// The one wait sleeps until a message is posted from any thread, a socket is
+// ready or a timer is due, and otherwise for its whole time-out.
+TEST_F(PlatformWindow, TheWaitEndsForAPostASocketOrATimerAndNotBefore) {
+  int error = 0;
+  const PlatSocket listener = PlatSocketOpen(&error);
+  ASSERT_NE(listener, 0u);
+  ASSERT_EQ(PlatSocketBindAny(listener, 0), 0);
+  ASSERT_EQ(PlatSocketListen(listener, 4), 0);
+  const uint16_t port = PlatSocketLocalPort(listener);
+  struct Case {
+    const char* name;
+    long timeoutMs;
+    int sockets;  // ready sockets the wait reports
+    Uint32 atLeastMs;
+  } cases[] = {{"post", -1, 0, 40}, {"socket", -1, 1, 40}, {"timer", -1, 0, 70}, {"time-out", 120, 0, 115}};
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    PlatSocket client = 0;
+    std::thread other([&] {
+      SDL_Delay(50);
+      if (!std::strcmp(c.name, "post")) PostMessageA(window, WM_USER, 7, 0);
+      if (!std::strcmp(c.name, "socket")) {
+        int e = 0;
+        const unsigned char loopback[4] = {127, 0, 0, 1};
+        client = PlatSocketOpen(&e);
+        PlatSocketConnect(client, loopback, port);
+      }
+    });
+    if (!std::strcmp(c.name, "timer")) SetTimer(window, 9, 80);
+    PlatPollItem item{listener, true, false, false, false, false};
+    const Uint32 start = SDL_GetTicks();
+    const int ready = PlatWaitForMessageOrSockets(&item, 1, c.timeoutMs);
+    const Uint32 waited = SDL_GetTicks() - start;
+    other.join();
+    EXPECT_EQ(ready, c.sockets);
+    EXPECT_GE(waited, c.atLeastMs);
+    EXPECT_LT(waited, 1500u);
+    const std::vector<MSG> got = Drain();
+    EXPECT_EQ(Count(got, WM_USER), !std::strcmp(c.name, "post") ? 1 : 0);
+    EXPECT_EQ(Count(got, WM_TIMER), !std::strcmp(c.name, "timer") ? 1 : 0);
+    KillTimer(window, 9);
+    if (client) {
+      unsigned char addr[4];
+      uint16_t from = 0;
+      PlatSocketClose(PlatSocketAccept(listener, addr, &from, &error));
+      PlatSocketClose(client);
+    }
+  }
+  PlatSocketClose(listener);
 }
 
 TEST_F(PlatformWindow, TimersFireByIdAtTheirIntervalAndCoalesce) {
