@@ -32,6 +32,8 @@ StyleInfo StyleOf(int style) {
 
 // Size of a button whose textures are missing (the null device has none).
 constexpr int kFallbackHeight = 22;
+// Room left and right of a label that decides the button's width.
+constexpr int kLabelMargin = 6;
 }  // namespace
 
 GUIButton::GUIButton(int x, int y, int width, const char* text, int messageId, int style, int* statePtr)
@@ -61,6 +63,7 @@ GUIButton::GUIButton(int x, int y, int width, const char* text, int messageId, i
   if (info.icon) Icon = *info.icon;
   if (info.help) AddHelpText(info.help);
   SoundKind = info.sound;
+  GrowToLabel();
 }
 
 GUIButton::GUIButton(int x, int y, int width, int height, const char* text, ButtonDrawMode mode, int messageId,
@@ -80,6 +83,14 @@ GUIButton::GUIButton(int x, int y, int width, int height, const char* text, Butt
 
 void GUIButton::SetText(const char* text) {
   std::snprintf(Text, sizeof Text, "%s", text ? text : "");
+}
+
+void GUIButton::GrowToLabel() {
+  if (!Font || !Text[0]) return;
+  const int iconW = Icon ? Icon->Width + 2 : 0;
+  // The drawn label carries a one-pixel shadow.
+  const int needed = iconW + Font->TextWidth(Text, 1.0f) + 1 + 2 * kLabelMargin;
+  if (Width < needed) Width = needed;
 }
 
 void GUIButton::DrawLabel(int ax, int ay, const char* format) {

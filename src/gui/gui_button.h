@@ -29,6 +29,7 @@ class GUIButton : public GUIObject {
 
   // The text button of a style (0 to 7). A negative width means as wide as
   // the three pressed pieces together; the height is the first texture's.
+  // A label wider than the width allows grows the button (GrowToLabel).
   GUIButton(int x, int y, int width, const char* text, int messageId, int style, int* statePtr = nullptr);
   // A button drawn from two textures: `first` raised, `second` pressed.
   GUIButton(int x, int y, int width, int height, const char* text, ButtonDrawMode mode, int messageId,
@@ -40,6 +41,9 @@ class GUIButton : public GUIObject {
   void Disable() override;
   void Enable() override;
   virtual void SetText(const char* text);
+  // Widens the button until its label, in its font and beside its icon, fits
+  // with a margin on either side; never narrows it. Nothing without a font.
+  void GrowToLabel();
   // A press abandoned by the toolkit: the button pops up without a click.
   void CaptureCancelled() override;
 

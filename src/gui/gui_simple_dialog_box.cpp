@@ -48,6 +48,7 @@ GUIButton* NewSimpleDialogButton(int kind, int messageId) {
   b->Icon = SimpleButtonIcons[kind];
   b->AddHelpText(GetString(SimpleButtonHelpStrs[kind]));
   if (DefaultSimpleDialogButtonFont) b->Font = DefaultSimpleDialogButtonFont;
+  b->GrowToLabel();
   return b;
 }
 

@@ -45,13 +45,6 @@ void DefaultInstallDirectory(char* out, size_t size) {
   NormalizeInstallDirectory(out, size);
 }
 
-void WriteInstallationDirectory(const char* directory) {
-  HKEY key = nullptr;
-  if (RegCreateKeyA(HKEY_CURRENT_USER, RegistryKeyName, &key) != ERROR_SUCCESS) return;
-  SetString(key, "InstallationDirectory", directory);
-  RegCloseKey(key);
-}
-
 int CreateUninstallationInfoKeys() {
   HKEY key = nullptr;
   if (RegCreateKeyA(HKEY_LOCAL_MACHINE, UninstallKeyName, &key) != ERROR_SUCCESS) return 0;
@@ -65,10 +58,5 @@ int CreateUninstallationInfoKeys() {
 
 void RemoveInstallationRecord() {
   RegDeleteKeyA(HKEY_LOCAL_MACHINE, UninstallKeyName);
-  RegDeleteKeyA(HKEY_CURRENT_USER, RegistryKeyName);
-  HKEY key = nullptr;
-  if (RegOpenKeyExA(HKEY_CURRENT_USER, RegistryKeyName, 0, KEY_SET_VALUE, &key) == ERROR_SUCCESS) {
-    SetString(key, "InstallationDirectory", "");
-    RegCloseKey(key);
-  }
+  DeleteProductKey();
 }

@@ -1,11 +1,11 @@
-// What the installation records outside its directory: the settings store's
-// "InstallationDirectory" value, the uninstall entry, the default directory,
-// and their removal.
+// What the installation records outside its directory: the uninstall entry
+// (the product key's "InstallationDirectory" is product_key.h's), the default
+// directory, and their removal.
 #pragma once
 
 #include <cstddef>
 
-#include "update/product_key.h"  // RegistryKeyName
+#include "update/product_key.h"  // RegistryKeyName, WriteInstallationDirectory
 
 // The uninstall entry's key under HKEY_LOCAL_MACHINE.
 extern const char* UninstallKeyName;
@@ -16,9 +16,6 @@ void DetectProgramFilesLocation(char* out, size_t size);
 // DetectProgramFilesLocation + InitialInstallDir + a final separator.
 void DefaultInstallDirectory(char* out, size_t size);
 
-// Sets "InstallationDirectory" (the key is created when missing). Silent on
-// failure.
-void WriteInstallationDirectory(const char* directory);
 // The uninstall entry: "DisplayName" and "UninstallString" = directory +
 // "quorvel.exe -u". 1, or 0 when the key cannot be created.
 int CreateUninstallationInfoKeys();

@@ -25,13 +25,17 @@ int ZindleDialogBox::HandleMessage(int msg, int a, int b, void* p, void* q) {
 }
 
 namespace {
-// Builds, shows and traces a box on the main window's behalf.
+// Builds, shows and traces a box on the main window's behalf. The title bar's
+// close button answers as the box's last button does (OK of a warning, No of
+// a question): the safe answer, so a box closed that way never leaves the
+// flow waiting for an answer that does not come.
 GUISimpleDialogBox* OpenBox(const char* title, const char* message, TextureMap* background, int button1,
                             int button1Msg, int button2, int button2Msg) {
   int mainW = MainWin ? MainWin->Width : GfxDevice::Width;
   int mainH = MainWin ? MainWin->Height : GfxDevice::Height;
   auto* box = new ZindleDialogBox(title, MainWin, background, message, (mainW - 30) / 2, (mainH - 20) / 2,
                                   button1, button1Msg, button2, button2Msg, 0, nullptr, nullptr);
+  box->CloseResult = button2 >= 0 ? button2Msg : button1Msg;
   // The top-level list draws its last object in front.
   AddTopLevelObject(box);
   box->Place();

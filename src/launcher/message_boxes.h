@@ -1,8 +1,9 @@
 // The launcher's message boxes: a warning with one button and a question with
 // Yes and No, both modal, on top of everything, reporting to the main window.
 // Each box is traced when it opens (its title, text and buttons) and when it
-// closes (the message it sent). The texts are shown as given: callers pass
-// them through GetString first.
+// closes (the message it sent). The close button in a box's title bar sends
+// the box's safe answer: a warning's closing message, a question's No. The
+// texts are shown as given: callers pass them through GetString first.
 #pragma once
 
 #include "gui/gui_simple_dialog_box.h"

@@ -97,7 +97,7 @@ void FileCopyWindow::Draw(int x, int y) {
   bool bar = false;
   std::string file = LiteralText(CurrentFile);
   if (state == StateStartCopy) {
-    line = std::string("@W") + GetString("Making Program Directories");
+    line = GetString("@WMaking Program Directories");
   } else if (FilesTotal != 0) {
     bar = state == StateCopyFiles || state == StateUpdating || state == StateInstallDownloads ||
           state == StateUninstalling;

@@ -56,7 +56,7 @@ InstallWindow::~InstallWindow() {
 void InstallWindow::LayoutChildren() {
   NextButton->X = Width - NextButton->Width - 15;
   NextButton->Y = Height - DirectoryField->Height - 15;
-  BrowseButton->X = NextButton->X - NextButton->Width - 5;
+  BrowseButton->X = NextButton->X - BrowseButton->Width - 5;
   BrowseButton->Y = NextButton->Y;
   DirectoryField->X = BrowseButton->X - DirectoryField->Width;
   DirectoryField->Y = BrowseButton->Y;
@@ -67,7 +67,7 @@ void InstallWindow::Draw(int x, int y) {
   if (Flags & Disabled) return;
   DrawBackdrop(x, y);
   int ax = x + X, ay = y + Y;
-  std::string caption = std::string("@W") + GetString("Directory to install Quorvel Online to:");
+  const std::string caption = GetString("@WDirectory to install Quorvel Online to:");
   CaptionFont->Print(ax + DirectoryField->X, ay + DirectoryField->Y - 15, caption.c_str());
   DrawChildren(ax - ScrollX, ay - ScrollY);
 }

@@ -29,6 +29,10 @@ constexpr int kLanguageBoxLines = 10;
 constexpr int kMaxLanguageName = kLanguageIdSize - 1;
 // Without its textures (the null device) the tick box keeps a usable size.
 constexpr int kBareTickBoxSize = 16;
+// Captions end at least this far from the screen's right edge.
+constexpr int kRightMargin = 5;
+// Between the tick box and its caption.
+constexpr int kCaptionGap = 2;
 
 template <class T>
 void Destroy(T*& object) {
@@ -98,7 +102,11 @@ void SplashScreen::LayoutChildren() {
       }
       LaunchButton->X = Width - LaunchButton->Width - 20;
       ScanAllFilesBox->Y = Height - LaunchButton->Height - 15;
-      ScanAllFilesBox->X = LaunchButton->X;
+      // Under Launch, unless its caption would then run past the screen's
+      // right margin: a longer caption moves the box left.
+      ScanAllFilesBox->X =
+          std::min(LaunchButton->X, Width - kRightMargin - CaptionWidth(GetString("Scan All Files")) -
+                                        kCaptionGap - ScanAllFilesBox->Width);
       LaunchButton->Y = ScanAllFilesBox->Y - LaunchButton->Height - 5;
       if (SettingsButton) {
         SettingsButton->X = LaunchButton->X - SettingsButton->Width - 5;
@@ -125,15 +133,23 @@ void SplashScreen::LayoutChildren() {
   if (!(Flags & Disabled) && WidgetLines(this) != traced_) Trace();
 }
 
+int SplashScreen::CaptionWidth(const char* text) {
+  Font2* font = Font ? Font : DefaultGUIObjFont;
+  return font ? font->TextWidth(text, 1.0f) : 0;
+}
+
 void SplashScreen::Draw(int x, int y) {
   if (Flags & Disabled) return;
   DrawBackdrop(x, y);
   Font2* font = Font ? Font : DefaultGUIObjFont;
   int ax = x + X, ay = y + Y;
-  if (font && LanguageBox)
-    font->Print(ax + LanguageBox->X, ay + LanguageBox->Y - 22, GetString("Select Language"));
+  if (font && LanguageBox) {
+    const char* caption = GetString("Select Language");
+    const int cx = std::min(LanguageBox->X, Width - kRightMargin - CaptionWidth(caption));
+    font->Print(ax + cx, ay + LanguageBox->Y - 22, caption);
+  }
   if (font && ScanAllFilesBox)
-    font->Print(ax + ScanAllFilesBox->X + ScanAllFilesBox->Width + 2, ay + ScanAllFilesBox->Y,
+    font->Print(ax + ScanAllFilesBox->X + ScanAllFilesBox->Width + kCaptionGap, ay + ScanAllFilesBox->Y,
                 GetString("Scan All Files"));
   DrawChildren(ax - ScrollX, ay - ScrollY);
 }
@@ -150,6 +166,8 @@ void SplashScreen::SetLanguage() {
   const char* text = LanguageBox ? LanguageBox->GetSelectedText() : nullptr;
   if (!text) return;
   ChooseLanguage(text);
+  // The captions are now in another language, and of another width.
+  LayoutChildren();
   Redraw();
   // The box now shows another item: the trace gives the screen as it is.
   if (!(Flags & Disabled) && WidgetLines(this) != traced_) Trace();

@@ -50,6 +50,8 @@ class SplashScreen : public GUIBackdropWindow {
 
  private:
   void Trace();
+  // A caption's width in the screen's font (0 without one).
+  int CaptionWidth(const char* text);
   std::string traced_;  // the widget lines last traced
 };
 

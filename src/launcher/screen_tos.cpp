@@ -68,7 +68,7 @@ void TOSWindow::Draw(int x, int y) {
   Font2* font = Font ? Font : DefaultGUIObjFont;
   int ax = x + X, ay = y + Y;
   if (font) {
-    std::string caption = std::string("@W") + GetString("You must accept these license agreements to continue");
+    const std::string caption = GetString("@WYou must accept these license agreements to continue");
     font->Print(ax + (Width - int(font->TextSize(caption.c_str()).x)) / 2, ay + 10, caption.c_str());
   }
   DrawChildren(ax - ScrollX, ay - ScrollY);

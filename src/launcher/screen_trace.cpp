@@ -2,6 +2,7 @@
 
 #include "foundation/ui_trace.h"
 #include "gui/gui_button.h"
+#include "gui/gui_drag_bar.h"
 #include "gui/gui_drop_down_box.h"
 #include "gui/gui_messages.h"
 #include "gui/gui_simple_dialog_box.h"
@@ -76,4 +77,10 @@ void TraceDialogBox(GUISimpleDialogBox* box, const char* title, const char* text
     GUIButton* b = box->Buttons[i];
     if (b) TraceWidget(UiWidgetKind::kButton, ShownText(b->Text).c_str(), RectOf(b), b->MessageId);
   }
+  TraceCloseGadget(box);
+}
+
+void TraceCloseGadget(GUIFramedWindow* window) {
+  if (!UiTraceEnabled() || !window->TitleBar || !window->TitleBar->CloseGadget) return;
+  TraceWidget(UiWidgetKind::kButton, "", RectOf(window->TitleBar->CloseGadget), MsgCloseGadget);
 }

@@ -6,6 +6,7 @@
 #include <functional>
 #include <string>
 
+class GUIFramedWindow;
 class GUIObject;
 class GUISimpleDialogBox;
 
@@ -25,5 +26,9 @@ void TraceWidgets(GUIObject* screen, const WidgetLabeller& labeller = {});
 // "screen CLASS enabled" with the widget lines, or "screen CLASS disabled".
 void TraceScreenChange(GUIObject* screen, const char* screenClass, bool enabled,
                        const WidgetLabeller& labeller = {});
-// "dialog TITLE TEXT" and one line per button of the box.
+// "dialog TITLE TEXT" and one line per button of the box, its close button
+// last.
 void TraceDialogBox(GUISimpleDialogBox* box, const char* title, const char* text);
+// The close button of a framed window's title bar: a button without a label
+// sending 6001. Nothing when the window has none.
+void TraceCloseGadget(GUIFramedWindow* window);

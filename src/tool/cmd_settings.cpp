@@ -13,6 +13,7 @@
 
 #include "platform/settings_store.h"
 #include "tool/tool_command.h"
+#include "update/product_key.h"
 
 namespace {
 int Run(int argc, char** argv);
@@ -90,21 +91,15 @@ int Get(const char* keyText, const char* name) {
 }
 
 int Set(const char* keyText, const char* name, const char* valueText, bool dword) {
-  HKEY hive, key;
+  HKEY hive;
   std::string sub;
   if (!SplitKey(keyText, &hive, &sub) || sub.empty()) return ToolError("%s: not a key path below a hive", keyText);
   uint32_t number = 0;
   if (dword && !ParseDword(valueText, &number))
     return ToolError("%s: not a 32-bit number (decimal, negative, or 0x hex)", valueText);
-  long status = RegCreateKeyA(hive, sub.c_str(), &key);
-  if (status != ERROR_SUCCESS) return ToolError("%s: %s", keyText, ErrorText(status));
-  if (dword) {
-    status = RegSetValueExA(key, name, 0, REG_DWORD, reinterpret_cast<const unsigned char*>(&number), 4);
-  } else {
-    status = RegSetValueExA(key, name, 0, REG_SZ, reinterpret_cast<const unsigned char*>(valueText),
-                            DWORD(std::strlen(valueText) + 1));
-  }
-  RegCloseKey(key);
+  // Written as the launcher writes its own values.
+  const long status = dword ? WriteStoreDword(hive, sub.c_str(), name, number)
+                            : WriteStoreString(hive, sub.c_str(), name, valueText);
   if (status != ERROR_SUCCESS) return ToolError("%s: %s: %s", keyText, name, ErrorText(status));
   return 0;
 }

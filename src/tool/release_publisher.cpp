@@ -260,26 +260,22 @@ bool WriteText(const fs::path& path, const std::string& text, std::string* error
   return true;
 }
 
-}  // namespace
 
-bool PublishRelease(const PublishOptions& o, PublishSummary* summary, std::string* error) {
-  const auto start = std::chrono::steady_clock::now();
-  const int threads = o.threads > 0 ? o.threads : std::max(1, int(std::thread::hardware_concurrency()));
+// The game and release directories exist apart from each other, and the
+// options make sense.
+bool CheckPlaces(const PublishOptions& o, fs::path* game, std::string* error) {
   std::error_code ec;
-  *summary = PublishSummary();
-
-  // The places.
   if (!fs::is_directory(o.gameDir, ec)) {
     *error = "game directory " + o.gameDir + (fs::exists(o.gameDir, ec) ? " is not a directory" : " does not exist");
     return false;
   }
-  const fs::path game = fs::canonical(o.gameDir, ec);
+  *game = fs::canonical(o.gameDir, ec);
   const fs::path release = fs::weakly_canonical(fs::absolute(o.releaseDir, ec), ec);
-  if (IsInside(release, game)) {
+  if (IsInside(release, *game)) {
     *error = "the release directory " + o.releaseDir + " lies inside the game directory " + o.gameDir;
     return false;
   }
-  if (IsInside(game, release)) {
+  if (IsInside(*game, release)) {
     *error = "the game directory " + o.gameDir + " lies inside the release directory " + o.releaseDir;
     return false;
   }
@@ -287,37 +283,16 @@ bool PublishRelease(const PublishOptions& o, PublishSummary* summary, std::strin
     *error = "the patch threshold must be 0 to 100 percent";
     return false;
   }
-
-  KindRules rules;
-  if (!o.rulesFile.empty() && !rules.Load(o.rulesFile, error)) return false;
   if (!o.tosFile.empty() && !fs::is_regular_file(o.tosFile, ec)) {
     *error = "--tos " + o.tosFile + ": no such file";
     return false;
   }
+  return true;
+}
 
-  std::vector<PreviousRelease> previous(o.previous.size());
-  for (size_t i = 0; i < o.previous.size(); ++i)
-    if (!ReadPrevious(o.previous[i], &previous[i], error)) return false;
-
-  std::vector<SourceFile> files;
-  if (!CollectFiles(game, &files, error)) return false;
-  if (files.empty()) {
-    *error = "the game directory " + o.gameDir + " holds no files";
-    return false;
-  }
-  bool gameHasTos = false;
-  for (const SourceFile& f : files) gameHasTos |= f.name == "tos.txt";
-  if (o.withLauncher && !AddLauncherAndSkin(o, &files, error)) return false;
-  std::string patchFolder;
-  if (!CheckNames(files, !o.tosFile.empty(), o.linuxOnly, &patchFolder, &summary->warnings, error)) return false;
-  std::sort(files.begin(), files.end(), [](const SourceFile& a, const SourceFile& b) { return a.name < b.name; });
-  for (SourceFile& f : files) f.kind = rules.KindOf(f.name);
-
-  StagedDirectory staged;
-  if (!staged.Begin(o.releaseDir, "master.lst", error)) return false;
-  const fs::path out(staged.path());
-
-  // The files, copied and digested on every core.
+// The files, copied into out and digested on every core.
+bool CopyAndDigest(std::vector<SourceFile>& files, const fs::path& out, int threads, PublishSummary* summary,
+                   std::string* error) {
   RunParallel(files.size(), threads, [&](size_t i) {
     thread_local std::vector<unsigned char> buffer(kCopyBlock);
     SourceFile& f = files[i];
@@ -341,8 +316,12 @@ bool PublishRelease(const PublishOptions& o, PublishSummary* summary, std::strin
     summary->files++;
     summary->bytes += f.size;
   }
+  return true;
+}
 
-  // Patches from every older digest of every file.
+// Patches from every older digest of every file, made on every core.
+std::vector<PatchJob> MakePatches(const std::vector<SourceFile>& files, const std::vector<PreviousRelease>& previous,
+                                  const fs::path& out, int threads) {
   std::vector<PatchJob> jobs;
   for (const SourceFile& f : files) {
     if (f.compressed || f.size > kMaxPatchedFile) continue;
@@ -381,17 +360,23 @@ bool PublishRelease(const PublishOptions& o, PublishSummary* summary, std::strin
     job.patch = MakePatch(oldData.data(), oldData.size(), newData.data(), newData.size());
     job.made = true;
   });
+  return jobs;
+}
 
-  // The patches offered: small enough, and one per source digest, since the
-  // launcher picks a patch by the digest of the player's copy alone.
-  std::vector<ReleasePatch> patches;
+// The patches offered, written into out/patchFolder: small enough, and one
+// per source digest, since the launcher picks a patch by the digest of the
+// player's copy alone.
+bool OfferPatches(std::vector<PatchJob>& jobs, const fs::path& out, const std::string& patchFolder,
+                  int thresholdPercent, std::vector<ReleasePatch>* patches, PublishSummary* summary,
+                  std::string* error) {
+  std::error_code ec;
   std::set<std::string> claimed;
-  fs::path patchDir = out / patchFolder;
+  const fs::path patchDir = out / patchFolder;
   for (PatchJob& job : jobs) {
     if (!job.warning.empty()) summary->warnings.push_back(job.warning);
     if (!job.made) continue;
     const long long size = (long long)job.patch.size();
-    if (size * 100 >= (long long)o.patchThresholdPercent * job.file->size) continue;
+    if (size * 100 >= (long long)thresholdPercent * job.file->size) continue;
     const std::string source = DigestHex(job.sourceDigest);
     if (claimed.count(source)) continue;
     ReleasePatch p;
@@ -399,7 +384,7 @@ bool PublishRelease(const PublishOptions& o, PublishSummary* summary, std::strin
     std::memcpy(p.sourceDigest, job.sourceDigest, 16);
     p.resultSize = job.file->size;
     char number[16];
-    std::snprintf(number, sizeof number, "%05zu", patches.size() + 1);
+    std::snprintf(number, sizeof number, "%05zu", patches->size() + 1);
     p.patchName = patchFolder + "/" + number + ".pat";
     p.targetName = job.file->name;
     if (FormatPatchLine(p).size() - 1 > kMaxListLine) {
@@ -412,14 +397,20 @@ bool PublishRelease(const PublishOptions& o, PublishSummary* summary, std::strin
       return false;
     }
     claimed.insert(source);
-    patches.push_back(p);
+    patches->push_back(p);
     summary->patches++;
     summary->patchBytes += size;
     summary->bytesSaved += job.file->size - size;
     std::vector<unsigned char>().swap(job.patch);
   }
+  return true;
+}
 
-  // The lists.
+// master.lst with every file; updated.lst with what changed since the first
+// previous release, and the patches.
+bool WriteLists(const std::vector<SourceFile>& files, const std::vector<PreviousRelease>& previous,
+                const std::vector<ReleasePatch>& patches, const fs::path& out, PublishSummary* summary,
+                std::string* error) {
   std::string master, updated;
   for (const SourceFile& f : files) {
     ReleaseFile entry;
@@ -438,21 +429,68 @@ bool PublishRelease(const PublishOptions& o, PublishSummary* summary, std::strin
     }
   }
   for (const ReleasePatch& p : patches) updated += FormatPatchLine(p);
-  if (!WriteText(out / "master.lst", master, error) || !WriteText(out / "updated.lst", updated, error)) return false;
+  return WriteText(out / "master.lst", master, error) && WriteText(out / "updated.lst", updated, error);
+}
 
-  if (!o.tosFile.empty()) {
-    std::vector<unsigned char> tos;
-    if (!ReadRawFile(o.tosFile.c_str(), tos)) {
-      *error = o.tosFile + ": " + std::strerror(errno);
-      return false;
-    }
-    if (!WriteRawFile((out / "tos.txt").c_str(), tos.data(), tos.size())) {
-      *error = (out / "tos.txt").string() + ": cannot be written: " + std::strerror(errno);
-      return false;
-    }
-  } else if (!gameHasTos) {
-    summary->warnings.push_back("no tos.txt (give --tos): the launcher cannot show the Terms of Service");
+// The Terms of Service given with --tos; without them and without the game's
+// own, a warning.
+bool WriteTerms(const PublishOptions& o, bool gameHasTos, const fs::path& out, PublishSummary* summary,
+                std::string* error) {
+  if (o.tosFile.empty()) {
+    if (!gameHasTos)
+      summary->warnings.push_back("no tos.txt (give --tos): the launcher cannot show the Terms of Service");
+    return true;
   }
+  std::vector<unsigned char> tos;
+  if (!ReadRawFile(o.tosFile.c_str(), tos)) {
+    *error = o.tosFile + ": " + std::strerror(errno);
+    return false;
+  }
+  if (!WriteRawFile((out / "tos.txt").c_str(), tos.data(), tos.size())) {
+    *error = (out / "tos.txt").string() + ": cannot be written: " + std::strerror(errno);
+    return false;
+  }
+  return true;
+}
+
+}  // namespace
+
+bool PublishRelease(const PublishOptions& o, PublishSummary* summary, std::string* error) {
+  const auto start = std::chrono::steady_clock::now();
+  const int threads = o.threads > 0 ? o.threads : std::max(1, int(std::thread::hardware_concurrency()));
+  *summary = PublishSummary();
+
+  fs::path game;
+  if (!CheckPlaces(o, &game, error)) return false;
+  KindRules rules;
+  if (!o.rulesFile.empty() && !rules.Load(o.rulesFile, error)) return false;
+  std::vector<PreviousRelease> previous(o.previous.size());
+  for (size_t i = 0; i < o.previous.size(); ++i)
+    if (!ReadPrevious(o.previous[i], &previous[i], error)) return false;
+
+  std::vector<SourceFile> files;
+  if (!CollectFiles(game, &files, error)) return false;
+  if (files.empty()) {
+    *error = "the game directory " + o.gameDir + " holds no files";
+    return false;
+  }
+  bool gameHasTos = false;
+  for (const SourceFile& f : files) gameHasTos |= f.name == "tos.txt";
+  if (o.withLauncher && !AddLauncherAndSkin(o, &files, error)) return false;
+  std::string patchFolder;
+  if (!CheckNames(files, !o.tosFile.empty(), o.linuxOnly, &patchFolder, &summary->warnings, error)) return false;
+  std::sort(files.begin(), files.end(), [](const SourceFile& a, const SourceFile& b) { return a.name < b.name; });
+  for (SourceFile& f : files) f.kind = rules.KindOf(f.name);
+
+  StagedDirectory staged;
+  if (!staged.Begin(o.releaseDir, "master.lst", error)) return false;
+  const fs::path out(staged.path());
+  if (!CopyAndDigest(files, out, threads, summary, error)) return false;
+  std::vector<PatchJob> jobs = MakePatches(files, previous, out, threads);
+  std::vector<ReleasePatch> patches;
+  if (!OfferPatches(jobs, out, patchFolder, o.patchThresholdPercent, &patches, summary, error)) return false;
+  if (!WriteLists(files, previous, patches, out, summary, error)) return false;
+  if (!WriteTerms(o, gameHasTos, out, summary, error)) return false;
 
   if (!staged.Commit(error)) return false;
   summary->seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();

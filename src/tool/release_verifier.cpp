@@ -2,6 +2,7 @@
 
 #include <cstring>
 #include <filesystem>
+#include <functional>
 #include <map>
 #include <memory>
 #include <random>
@@ -108,6 +109,121 @@ std::map<std::string, std::string> IndexPrevious(const std::vector<std::string>&
   return byDigest;
 }
 
+
+using Problem = std::function<void(const std::string&)>;
+
+// The lists, merged as the launcher merges them: updated entries win.
+void ReadLists(Source& source, bool linuxOnly, std::map<std::string, ReleaseFile>* files,
+               std::vector<ReleasePatch>* patches, VerifyReport* report) {
+  for (const char* list : {"master.lst", "updated.lst"}) {
+    std::string why;
+    const std::string path = source.Get(list, &why);
+    if (path.empty()) {
+      report->problems.push_back(std::string(list) + ": " + why);
+      continue;
+    }
+    ReleaseListContents contents;
+    ReadReleaseList(path, list, &contents, &report->problems);
+    source.Done(path);
+    std::set<std::string> names;
+    std::map<std::string, std::string> lowered;
+    for (const ReleaseFile& f : contents.files) {
+      const std::string at = std::string(list) + ": ";
+      if (!names.insert(f.name).second) report->problems.push_back(at + f.name + " is listed twice");
+      const std::string windows = linuxOnly ? "" : WindowsNameProblem(f.name);
+      if (!windows.empty()) report->problems.push_back(at + f.name + ": " + windows);
+      auto [it, fresh] = lowered.emplace(Lower(f.name), f.name);
+      if (!fresh && it->second != f.name)
+        report->problems.push_back(at + it->second + " and " + f.name + " differ only in letter case");
+      (*files)[f.name] = f;
+    }
+    patches->insert(patches->end(), contents.patches.begin(), contents.patches.end());
+  }
+}
+
+// Every listed file is there with its digest.
+void CheckFiles(Source& source, const std::map<std::string, ReleaseFile>& files, VerifyReport* report,
+                const Problem& problem) {
+  for (const auto& [name, f] : files) {
+    report->files++;
+    std::string why;
+    const std::string path = source.Get(name, &why);
+    if (path.empty()) {
+      problem(name + ": " + why);
+      continue;
+    }
+    unsigned char digest[16];
+    if (!GetMD5(path.c_str(), digest)) problem(name + ": cannot be read");
+    else if (std::memcmp(digest, f.digest, 16) != 0)
+      problem(name + ": digest " + DigestHex(digest) + ", listed " + DigestHex(f.digest));
+    source.Done(path);
+  }
+}
+
+// A patch applied to its source from an earlier release gives its result.
+void CheckPatchApplies(const ReleasePatch& p, const std::vector<unsigned char>& diff, const std::string& oldPath,
+                       const std::string& what, VerifyReport* report, const Problem& problem) {
+  std::vector<unsigned char> oldData;
+  unsigned char digest[16];
+  if (!ReadRawFile(oldPath.c_str(), oldData)) return;
+  MD5OfBytes(oldData.data(), oldData.size(), digest);
+  if (std::memcmp(digest, p.sourceDigest, 16) != 0 || oldData.size() > 0x7fffffff) return;
+  std::vector<unsigned char> out(size_t(p.resultSize) + 1024);
+  int outLength = 0;
+  const int ok = ApplyDiffs2(oldData.data(), diff.data(), int(oldData.size()), int(diff.size()), outLength,
+                             out.data(), (unsigned long)out.size());
+  report->patchesApplied++;
+  if (!ok || outLength != p.resultSize) {
+    problem(what + "does not apply to " + oldPath);
+    return;
+  }
+  MD5OfBytes(out.data(), size_t(outLength), digest);
+  if (std::memcmp(digest, p.resultDigest, 16) != 0)
+    problem(what + "applied to " + oldPath + " gives digest " + DigestHex(digest) + ", not " +
+            DigestHex(p.resultDigest));
+}
+
+// Each patch aims at a listed file's digest, is the only one from its source,
+// decodes to the listed size, and applies where its source can be found.
+void CheckPatches(Source& source, const std::map<std::string, ReleaseFile>& files,
+                  const std::vector<ReleasePatch>& patches, const std::map<std::string, std::string>& previous,
+                  VerifyReport* report, const Problem& problem) {
+  std::set<std::string> sources;
+  for (const ReleasePatch& p : patches) {
+    report->patches++;
+    const std::string what = "patch " + p.patchName + " for " + p.targetName + ": ";
+    auto target = files.find(p.targetName);
+    if (target == files.end()) problem(what + "its target is not listed, so it is never used");
+    else if (std::memcmp(target->second.digest, p.resultDigest, 16) != 0)
+      problem(what + "gives digest " + DigestHex(p.resultDigest) + " but the list wants " +
+              DigestHex(target->second.digest));
+    if (files.count(p.patchName)) problem(what + "its name is also a listed file");
+    if (!sources.insert(DigestHex(p.sourceDigest)).second)
+      problem(what + "another patch has the same source digest, and the launcher only ever picks one");
+    std::string why;
+    const std::string path = source.Get(p.patchName, &why);
+    if (path.empty()) {
+      problem(what + why);
+      continue;
+    }
+    std::vector<unsigned char> diff;
+    const bool read = ReadRawFile(path.c_str(), diff) && diff.size() <= 0x7fffffff;
+    source.Done(path);
+    if (!read) {
+      problem(what + "cannot be read");
+      continue;
+    }
+    const long long length = PatchResultLength(diff.data(), int(diff.size()));
+    if (length != p.resultSize) {
+      problem(what + (length < 0 ? "cut short" : "decodes to " + std::to_string(length) + " bytes, not " +
+                                                     std::to_string(p.resultSize)));
+      continue;
+    }
+    auto old = previous.find(DigestHex(p.sourceDigest));
+    if (old != previous.end()) CheckPatchApplies(p, diff, old->second, what, report, problem);
+  }
+}
+
 }  // namespace
 
 void VerifyRelease(const VerifyOptions& o, VerifyReport* report) {
@@ -123,107 +239,18 @@ void VerifyRelease(const VerifyOptions& o, VerifyReport* report) {
     }
     source = std::make_unique<FolderSource>(o.releaseDir);
   }
-  auto problem = [&](const std::string& text) { report->problems.push_back(text); };
+  const Problem problem = [&](const std::string& text) { report->problems.push_back(text); };
 
-  // The lists, merged as the launcher merges them: updated entries win.
   std::map<std::string, ReleaseFile> files;
   std::vector<ReleasePatch> patches;
-  for (const char* list : {"master.lst", "updated.lst"}) {
-    std::string why;
-    const std::string path = source->Get(list, &why);
-    if (path.empty()) {
-      problem(std::string(list) + ": " + why);
-      continue;
-    }
-    ReleaseListContents contents;
-    ReadReleaseList(path, list, &contents, &report->problems);
-    source->Done(path);
-    std::set<std::string> names;
-    std::map<std::string, std::string> lowered;
-    for (const ReleaseFile& f : contents.files) {
-      if (!names.insert(f.name).second) problem(std::string(list) + ": " + f.name + " is listed twice");
-      const std::string windows = o.linuxOnly ? "" : WindowsNameProblem(f.name);
-      if (!windows.empty()) problem(std::string(list) + ": " + f.name + ": " + windows);
-      auto [it, fresh] = lowered.emplace(Lower(f.name), f.name);
-      if (!fresh && it->second != f.name)
-        problem(std::string(list) + ": " + it->second + " and " + f.name + " differ only in letter case");
-      files[f.name] = f;
-    }
-    patches.insert(patches.end(), contents.patches.begin(), contents.patches.end());
-  }
+  ReadLists(*source, o.linuxOnly, &files, &patches, report);
   {
     std::string why;
     const std::string tos = source->Get("tos.txt", &why);
     if (tos.empty()) problem("tos.txt: " + why + " (the launcher shows it before every install and update)");
     else source->Done(tos);
   }
-
-  for (const auto& [name, f] : files) {
-    report->files++;
-    std::string why;
-    const std::string path = source->Get(name, &why);
-    if (path.empty()) {
-      problem(name + ": " + why);
-      continue;
-    }
-    unsigned char digest[16];
-    if (!GetMD5(path.c_str(), digest)) problem(name + ": cannot be read");
-    else if (std::memcmp(digest, f.digest, 16) != 0)
-      problem(name + ": digest " + DigestHex(digest) + ", listed " + DigestHex(f.digest));
-    source->Done(path);
-  }
-
+  CheckFiles(*source, files, report, problem);
   const std::map<std::string, std::string> previous = IndexPrevious(o.previous, report);
-  std::set<std::string> sources;
-  for (const ReleasePatch& p : patches) {
-    report->patches++;
-    const std::string what = "patch " + p.patchName + " for " + p.targetName + ": ";
-    auto target = files.find(p.targetName);
-    if (target == files.end()) problem(what + "its target is not listed, so it is never used");
-    else if (std::memcmp(target->second.digest, p.resultDigest, 16) != 0)
-      problem(what + "gives digest " + DigestHex(p.resultDigest) + " but the list wants " +
-              DigestHex(target->second.digest));
-    if (files.count(p.patchName)) problem(what + "its name is also a listed file");
-    if (!sources.insert(DigestHex(p.sourceDigest)).second)
-      problem(what + "another patch has the same source digest, and the launcher only ever picks one");
-    std::string why;
-    const std::string path = source->Get(p.patchName, &why);
-    if (path.empty()) {
-      problem(what + why);
-      continue;
-    }
-    std::vector<unsigned char> diff;
-    if (!ReadRawFile(path.c_str(), diff) || diff.size() > 0x7fffffff) {
-      problem(what + "cannot be read");
-      source->Done(path);
-      continue;
-    }
-    source->Done(path);
-    const long long length = PatchResultLength(diff.data(), int(diff.size()));
-    if (length != p.resultSize) {
-      problem(what + (length < 0 ? "cut short" : "decodes to " + std::to_string(length) + " bytes, not " +
-                                                     std::to_string(p.resultSize)));
-      continue;
-    }
-    auto old = previous.find(DigestHex(p.sourceDigest));
-    if (old == previous.end()) continue;
-    std::vector<unsigned char> oldData;
-    unsigned char digest[16];
-    if (!ReadRawFile(old->second.c_str(), oldData)) continue;
-    MD5OfBytes(oldData.data(), oldData.size(), digest);
-    if (std::memcmp(digest, p.sourceDigest, 16) != 0 || oldData.size() > 0x7fffffff) continue;
-    std::vector<unsigned char> out(size_t(p.resultSize) + 1024);
-    int outLength = 0;
-    const int ok = ApplyDiffs2(oldData.data(), diff.data(), int(oldData.size()), int(diff.size()), outLength,
-                               out.data(), (unsigned long)out.size());
-    report->patchesApplied++;
-    if (!ok || outLength != p.resultSize) {
-      problem(what + "does not apply to " + old->second);
-      continue;
-    }
-    MD5OfBytes(out.data(), size_t(outLength), digest);
-    if (std::memcmp(digest, p.resultDigest, 16) != 0)
-      problem(what + "applied to " + old->second + " gives digest " + DigestHex(digest) + ", not " +
-              DigestHex(p.resultDigest));
-  }
+  CheckPatches(*source, files, patches, previous, report, problem);
 }

@@ -1,25 +1,24 @@
 #include "update/dialog_connection_prefs.h"
 
-#include <strings.h>
-
-#include <cerrno>
+#include <algorithm>
+#include <array>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <string>
-#include <vector>
 
 #include "foundation/alloc.h"
 #include "foundation/language_catalogue.h"
 #include "foundation/ui_trace.h"
 #include "gfx/font2.h"
 #include "gui/gui_button.h"
+#include "gui/gui_drag_bar.h"
 #include "gui/gui_simple_dialog_box.h"
 #include "gui/gui_skin.h"
 #include "gui/gui_toggle_button.h"
-#include "platform/settings_store.h"
 #include "transport/download_support.h"
 #include "transport/transport_globals.h"
+#include "update/connection_entries.h"
 #include "update/connection_messages.h"
 #include "update/dialog_host.h"
 #include "update/dialog_proxy_auth.h"
@@ -28,16 +27,10 @@
 namespace {
 constexpr const char* kClassName = "ConnectionPrefsWindow";
 
-// atoi without its overflow: the value clamped to the int range.
-int PortValue(const char* text) {
-  errno = 0;
-  long v = std::strtol(text, nullptr, 10);
-  if (v > 2147483647L) v = 2147483647L;
-  if (v < -2147483647L - 1) v = -2147483647L - 1;
-  return int(v);
-}
-
-int Clamp(int v) { return v < 0 ? 0 : v > 65535 ? 65535 : v; }
+// Between a toggle and its caption, and from the longest caption to the
+// window's frame.
+constexpr int kCaptionGap = 4;
+constexpr int kRightMargin = 20;
 
 UiTraceRect RectOf(GUIObject* o) { return {o->AbsoluteX(), o->AbsoluteY(), o->Width, o->Height}; }
 
@@ -68,11 +61,11 @@ int PortEntryBox::HandleKey(int key, unsigned long mods) {
 }
 
 ConnectionPrefsWindow::ConnectionPrefsWindow(int x, int y, int width, int height, DialogHost* owner)
-    : GUIFramedWindow(x, y, width, height, GetString("Connection Settings"), 0, 0, 0, 0, nullptr), Owner(owner) {
-  char proxy[kProxyAddressSize], socks[kProxyAddressSize], auth[kAuthorizationSize];
-  int proxyPort = -1, socksPort = -1;
-  GetProxyServerInformation(proxy, socks, &proxyPort, &socksPort, &UseProxy, auth, &GameUsesProxy);
-  RequiresLogon = auth[0] != '\0';
+    : GUIFramedWindow(x, y, width, height, GetString("Connection Settings"), 1, 0, 0, 0, nullptr), Owner(owner) {
+  const ConnectionSettings stored = LoadConnectionSettings();
+  UseProxy = stored.useProxy;
+  GameUsesProxy = stored.gameUsesProxy;
+  RequiresLogon = !stored.authorization.empty();
 
   const DialogSkin skin = owner ? owner->Skin() : DialogSkin();
   OkButton = new GUIButton(0, 0, 90, "", kConnectionOk, 1);
@@ -108,10 +101,10 @@ ConnectionPrefsWindow::ConnectionPrefsWindow(int x, int y, int width, int height
   for (GUIObject* box : {static_cast<GUIObject*>(ProxyServerBox), static_cast<GUIObject*>(ProxyPortBox),
                          static_cast<GUIObject*>(SocksServerBox), static_cast<GUIObject*>(SocksPortBox)})
     AddChild(box);
-  if (proxy[0]) ProxyServerBox->Set(proxy);
-  if (socks[0]) SocksServerBox->Set(socks);
-  if (proxyPort >= 0) SetPortBox(ProxyPortBox, proxyPort);
-  if (socksPort >= 0) SetPortBox(SocksPortBox, socksPort);
+  if (!stored.proxyAddress.empty()) ProxyServerBox->Set(stored.proxyAddress.c_str());
+  if (!stored.socksAddress.empty()) SocksServerBox->Set(stored.socksAddress.c_str());
+  if (stored.proxyPort >= 0) SetPortBox(ProxyPortBox, stored.proxyPort);
+  if (stored.socksPort >= 0) SetPortBox(SocksPortBox, stored.socksPort);
   ProxyServerBox->NextInTabOrder = ProxyPortBox;
   ProxyPortBox->NextInTabOrder = SocksServerBox;
   SocksServerBox->NextInTabOrder = SocksPortBox;
@@ -119,6 +112,16 @@ ConnectionPrefsWindow::ConnectionPrefsWindow(int x, int y, int width, int height
 
   if (Width < 325) Width = 325;
   if (Height < 205) Height = 205;
+  // Wide enough for the longest toggle caption in the font in use, and for
+  // the three buttons (which grow to their labels) beside each other.
+  if (Font2* font = LabelFont()) {
+    for (const auto& t : ToggleCaptions()) {
+      const int right = t.toggle->X + t.toggle->Width + kCaptionGap + font->TextWidth(GetString(t.text), 1.0f);
+      Width = std::max(Width, right + kRightMargin + RightInset);
+    }
+  }
+  Width = std::max(Width, LeftInset + 20 + DetectButton->Width + OkButton->Width + CancelButton->Width + 10 +
+                              kRightMargin + RightInset);
   MinWidth = 325;
   MinHeight = 205;
   CheckEntryBoxStatus();
@@ -168,6 +171,8 @@ void ConnectionPrefsWindow::Draw(int x, int y) {
     TraceScreen(kClassName, true);
     for (GUIButton* b : {OkButton, CancelButton, DetectButton})
       TraceWidget(UiWidgetKind::kButton, b->Text, RectOf(b), b->MessageId);
+    if (TitleBar && TitleBar->CloseGadget)
+      TraceWidget(UiWidgetKind::kButton, "", RectOf(TitleBar->CloseGadget), MsgCloseGadget);
     TraceWidget(UiWidgetKind::kToggle, "Use proxy server settings for updates", RectOf(UseProxyToggle),
                 kConnectionProxyToggled);
     TraceWidget(UiWidgetKind::kToggle, "My proxy server requires me to log on", RectOf(LogonToggle),
@@ -180,16 +185,11 @@ void ConnectionPrefsWindow::Draw(int x, int y) {
   }
   GUIFramedWindow::Draw(x, y);
   if (Minimized || Hidden()) return;
-  Font2* font = Font ? Font : DefaultGUIObjFont;
+  Font2* font = LabelFont();
   if (!font) return;
   const int ax = x + X, ay = y + Y;
-  const struct {
-    GUIObject* toggle;
-    const char* text;
-  } toggles[] = {{UseProxyToggle, "@WUse proxy server settings for updates"},
-                 {LogonToggle, "@WMy proxy server requires me to log on"},
-                 {GameProxyToggle, "@WUse SOCKS5 for logging on to Quorvel Online"}};
-  for (const auto& t : toggles) font->Print(ax + t.toggle->X + t.toggle->Width + 4, ay + t.toggle->Y, GetString(t.text));
+  for (const auto& t : ToggleCaptions())
+    font->Print(ax + t.toggle->X + t.toggle->Width + kCaptionGap, ay + t.toggle->Y, GetString(t.text));
   const int h = font->LineHeight > 0 ? font->LineHeight : 16;
   const struct {
     GUIObject* box;
@@ -198,7 +198,17 @@ void ConnectionPrefsWindow::Draw(int x, int y) {
                 {ProxyPortBox, "@WPort"},
                 {SocksServerBox, "@WSocks Server Name"},
                 {SocksPortBox, "@WSocks Port"}};
-  for (const auto& l : labels) font->Print(ax + l.box->X, ay + l.box->Y - h, GetString(l.text));
+  // A hidden box takes its caption with it.
+  for (const auto& l : labels)
+    if (!(l.box->Flags & ::Disabled)) font->Print(ax + l.box->X, ay + l.box->Y - h, GetString(l.text));
+}
+
+Font2* ConnectionPrefsWindow::LabelFont() const { return Font ? Font : DefaultGUIObjFont; }
+
+std::array<ConnectionPrefsWindow::Caption, 3> ConnectionPrefsWindow::ToggleCaptions() const {
+  return {{{UseProxyToggle, "@WUse proxy server settings for updates"},
+           {LogonToggle, "@WMy proxy server requires me to log on"},
+           {GameProxyToggle, "@WUse SOCKS5 for logging on to Quorvel Online"}}};
 }
 
 void ConnectionPrefsWindow::CheckEntryBoxStatus() {
@@ -213,19 +223,6 @@ void ConnectionPrefsWindow::CheckEntryBoxStatus() {
   RedrawRegion();
 }
 
-int ConnectionPrefsWindow::SetProxyInformation() {
-  HKEY key;
-  if (RegCreateKeyA(HKEY_CURRENT_USER, RegistryKeyName, &key) != ERROR_SUCCESS) return 0;
-  RegCloseKey(key);
-  SetProductString("ProxyAddress", ProxyServerBox->Text());
-  SetProductString("SocksProxyAddress", SocksServerBox->Text());
-  SetProductDword("ProxyPort", ProxyPort);
-  if (SocksPPort != -1) SetProductDword("SocksProxyPort", SocksPPort);
-  SetProductDword("UseProxy", UseProxy);
-  SetProductDword("GameUsesProxy", GameUsesProxy);
-  return 1;
-}
-
 void ConnectionPrefsWindow::Warn(const char* text, GUIObject* box) {
   if (Owner) Owner->ShowWarningBox(text, kConnectionWarningClosed);
   // The box is modal and takes every key while it is up; afterwards the
@@ -236,63 +233,25 @@ void ConnectionPrefsWindow::Warn(const char* text, GUIObject* box) {
 void ConnectionPrefsWindow::OnOk() {
   if (ProxyServer) GRTFree(ProxyServer);
   ProxyServer = nullptr;
-  const bool portEmpty = ProxyPortBox->Length() == 0;
-  const int port = PortValue(ProxyPortBox->Text());
-  if (!portEmpty && (port > 65535 || port < 0)) {
-    ProxyPort = Clamp(port);
-    Warn("Invalid port number, must be between the values of 0 and 65535.", ProxyPortBox);
-    return;
-  }
-  // An empty SOCKS port box reads as 0, and 0 is what is saved while the
-  // SOCKS proxy is not in use: the port the player cleared does not come back.
-  const bool socksPortEmpty = SocksPortBox->Length() == 0;
-  SocksPPort = PortValue(SocksPortBox->Text());
-  if (!socksPortEmpty && (SocksPPort > 65535 || SocksPPort < 0)) {
-    SocksPPort = Clamp(SocksPPort);
-    Warn("Invalid socks port number, must be between the values of 0 and 65535.", SocksPortBox);
-    return;
-  }
+  const ConnectionVerdict verdict = CheckConnectionEntries({ProxyServerBox->Text(), ProxyPortBox->Text(),
+                                                            SocksServerBox->Text(), SocksPortBox->Text(), UseProxy,
+                                                            GameUsesProxy});
+  if (verdict.proxyPort) ProxyPort = *verdict.proxyPort;
+  if (verdict.socksPort) SocksPPort = *verdict.socksPort;
   UseProxyToggle->State = UseProxy;
-  if (UseProxy) {
-    // The host is the first piece between slashes, or the second after a
-    // leading "http:" ("http://host:port/" gives "host:port").
-    std::string text = ProxyServerBox->Text();
-    std::vector<std::string> pieces;
-    for (size_t start = 0; start <= text.size();) {
-      size_t end = text.find('/', start);
-      if (end == std::string::npos) end = text.size();
-      if (end > start) pieces.push_back(text.substr(start, end - start));
-      start = end + 1;
-    }
-    std::string host;
-    if (!pieces.empty()) host = strcasecmp(pieces[0].c_str(), "http:") == 0 ? (pieces.size() > 1 ? pieces[1] : "") : pieces[0];
-    if (host.empty()) {
-      Warn(GetString("You must enter a valid proxy server to connect to."), ProxyServerBox);
-      return;
-    }
-    ProxyServerBox->Set(host.c_str());
-    ProxyServer = StrDup(host.c_str(), "ProxyServer");
-    if (portEmpty) {
-      ProxyPort = -1;
-      Warn(GetString("You must enter a port to connect to proxy on."), ProxyPortBox);
-      return;
-    }
-    ProxyPort = port;
-  } else {
-    ProxyPort = portEmpty ? -1 : port;
+  if (!verdict.proxyHost.empty()) {
+    ProxyServerBox->Set(verdict.proxyHost.c_str());
+    ProxyServer = StrDup(verdict.proxyHost.c_str(), "ProxyServer");
   }
-  if (GameUsesProxy) {
-    if (SocksServerBox->Length() == 0) {
-      Warn(GetString("You must enter a valid socks proxy server to connect to."), SocksServerBox);
-      return;
-    }
-    if (socksPortEmpty) {
-      SocksPPort = -1;
-      Warn(GetString("You must enter a socks port to connect to proxy on."), SocksPortBox);
-      return;
-    }
+  if (verdict.warning) {
+    GUIObject* boxes[] = {nullptr, ProxyServerBox, ProxyPortBox, SocksServerBox, SocksPortBox};
+    Warn(verdict.translated ? GetString(verdict.warning) : verdict.warning, boxes[int(verdict.box)]);
+    return;
   }
-  SetProxyInformation();
+  // The credential is the log-on window's: the one stored now is kept.
+  ConnectionSettings values = verdict.settings;
+  values.authorization = LoadConnectionSettings().authorization;
+  SaveConnectionSettings(values);
   Close();
 }
 
@@ -388,6 +347,7 @@ int ConnectionPrefsWindow::HandleMessage(int msg, int a, int b, void* p, void* q
       }
       break;
     case kConnectionCancel:
+    case MsgCloseGadget:  // the title bar's close button is Cancel
       if (Owner && Owner->GetAuthenticationWin()) return 1;
       Close();
       return 1;

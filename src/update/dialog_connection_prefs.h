@@ -3,12 +3,15 @@
 // the product key; Detect offers the system's proxy.
 #pragma once
 
+#include <array>
+
 #include "gui/gui_framed_window.h"
 #include "gui/gui_string_gadget.h"
 #include "update/proxy_settings.h"
 
 class AuthenticationWindow;
 class DialogHost;
+class Font2;
 class GUIButton;
 class GUIToggleButton;
 
@@ -50,13 +53,17 @@ class ConnectionPrefsWindow : public GUIFramedWindow {
   int HandleMessage(int msg, int a, int b, void* p, void* q) override;
   void LayoutChildren() override;
 
-  // Writes the window's values to the store; 0 when the key cannot be created.
-  int SetProxyInformation();
   // The HTTP boxes only while UseProxy is set, the SOCKS boxes only while
   // GameUsesProxy is set; then a redraw.
   void CheckEntryBoxStatus();
 
  private:
+  struct Caption {
+    GUIObject* toggle;
+    const char* text;  // looked up with GetString when drawn
+  };
+  std::array<Caption, 3> ToggleCaptions() const;
+  Font2* LabelFont() const;
   void OnOk();
   void OnDetect();
   void OnUseDetected();

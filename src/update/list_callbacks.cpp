@@ -48,7 +48,8 @@ void MasterListIsNew(DownloadWindow* window, void* data) {
 void UpdatedListIsNew(DownloadWindow* window, void* data) {
   if (!window) return;
   const char* name = ListName(data, updatedlistname);
-  // 1-2.
+  // The updated list is read (merged into a new master list), and the old
+  // check of it no longer holds.
   PlatRemoveFile(UpdatedSucceedFilename);
   if (NewMasterList) {
     ZindleFileListEntry* updated = nullptr;
@@ -59,24 +60,24 @@ void UpdatedListIsNew(DownloadWindow* window, void* data) {
     WipeList(ZindleList);
     ReadFileList(name, kUpdateCheckKinds, &ZindleList, window->DestinationDir, IgnoreQuorvelFiles, 0);
   }
-  // 3. The installer works on ZindleList itself.
+  // The installer works on ZindleList itself.
   if (UpdateHostWindow && UpdateHostWindow->TakeInstallListWait()) return;
-  // 4-5.
+  // The progress screen counts the files to check.
   if (UpdateHostWindow) UpdateHostWindow->SetCheckTotal(ListLength(ZindleList));
   if (ZindleNoUpdateFlag) return;
-  // 6. Busy: queued transfers wait until the pass is over.
+  // Busy: queued transfers wait until the pass is over.
   window->Status = kDownloadWindowBusy;
   window->Disable();
   Need_Redraw = 1;
   CheckRedraw(1, 0);
-  // 7-8.
+  // The digest pass queues what is missing or different.
   GUIWatch alive(window);
   ChecksumFilesAndAddZindleEntriesToDownloadQueue(window, ZindleList, kUpdateCheckKinds, nullptr, nullptr,
                                                   FinishedFileWithChecksumCount, AddAFileToDownload);
   WipeList(ZindleList);
-  // 9.
+  // Nothing to fetch: the bar is full.
   if (TotalDownloads == 0 && UpdateHostWindow) UpdateHostWindow->SetProgressPercent(100);
-  // 10.
+  // The pass pumps the window, which may have gone meanwhile.
   if (!alive) return;
   window->Status = kDownloadWindowIdle;
   window->Enable();

@@ -93,14 +93,14 @@ void ApplyPatch(DownloadWindow* window, void* data) {
   if (PlatPathCrossesLink(dir, queued.patchName) || PlatPathCrossesLink(dir, queued.targetName)) return;
   const std::string patchPath = dir + queued.patchName;
 
-  // 1. The entry of this patch whose target is the file it was made from.
+  // The entry of this patch whose target is the file it was made from.
   ZindlePatchEntry* entry = nullptr;
   for (ZindlePatchEntry* p = PatchList; p && !entry; p = p->next) {
     if (std::strcmp(p->patchName, queued.patchName) != 0 || !IsSafeListName(p->targetName)) continue;
     if (PlatPathCrossesLink(dir, p->targetName) || PlatIsSymbolicLink(dir + p->targetName)) continue;
     if (HasDigest(dir + p->targetName, p->sourceDigest)) entry = p;
   }
-  // 2. None (the target changed, or the list was freed by an earlier
+  // None (the target changed, or the list was freed by an earlier
   // failure): the target is fetched whole, and the patch is of no use.
   if (!entry) {
     PlatRemoveFile(patchPath);
@@ -115,13 +115,13 @@ void ApplyPatch(DownloadWindow* window, void* data) {
   unsigned char resultDigest[16];
   std::memcpy(resultDigest, entry->resultDigest, sizeof resultDigest);
 
-  // 3-8. Counted as failed until the result's digest is confirmed.
+  // Counted as failed until the result's digest is confirmed.
   bool succeeded = false;
   PlatMappedFile old, patch;
   if (old.Open(target)) {
     if (patch.Open(patchPath)) {
       PlatRemoveFile(patchPath);  // the mapping keeps its contents
-      // 9. The previous file moves aside and the result is decoded in its
+      // The previous file moves aside and the result is decoded in its
       // place; a result of the wrong length is not kept, and the previous
       // file comes back so that the digest check below decides as for an
       // unchanged target.
@@ -137,7 +137,7 @@ void ApplyPatch(DownloadWindow* window, void* data) {
       }
       patch.Close();
       old.Close();
-      // 10. Only a result with the right digest replaces the previous file.
+      // Only a result with the right digest replaces the previous file.
       if (movedAside) {
         if (HasDigest(target, resultDigest)) {
           PlatRemoveFile(backup);
@@ -150,9 +150,8 @@ void ApplyPatch(DownloadWindow* window, void* data) {
       }
     }
   }
-  // 11.
   if (succeeded) return;
-  // 12. Patching stays off for this run; the target is fetched whole.
+  // A failed patch: patching stays off for this run; the target is fetched whole.
   PatchesEnabled = 0;
   QueueWholeFile(window, fallback);
   WipeList(PatchList);

@@ -3,9 +3,28 @@
 #include <cstring>
 #include <vector>
 
-#include "platform/settings_store.h"
-
 const char* RegistryKeyName = "Software\\Quorvel Online";
+
+namespace {
+// A 32-bit value of the product key; false when it cannot be read.
+bool ReadProductDword(const char* name, int* out) {
+  HKEY key;
+  if (RegOpenKeyExA(HKEY_CURRENT_USER, RegistryKeyName, 0, KEY_ALL_ACCESS, &key) != ERROR_SUCCESS) return false;
+  int32_t value = -1;
+  DWORD type = 0, size = sizeof value;
+  const long status = RegQueryValueExA(key, name, nullptr, &type, reinterpret_cast<unsigned char*>(&value), &size);
+  RegCloseKey(key);
+  if (status != ERROR_SUCCESS || type != REG_DWORD) return false;
+  *out = value;
+  return true;
+}
+
+std::string ProductString(const char* name, int size) {
+  std::vector<char> buffer(size);
+  ReadProductString(name, buffer.data(), size);
+  return buffer.data();
+}
+}  // namespace
 
 bool ReadProductString(const char* name, char* buffer, int size) {
   if (size <= 0) return false;
@@ -38,11 +57,74 @@ const char* GetKeyValueString(const char* name) {
 }
 
 int GetKeyValue(const char* name) {
+  int value = -1;
+  return ReadProductDword(name, &value) ? value : -1;
+}
+
+long WriteStoreString(HKEY hive, const char* keyName, const char* name, const char* text) {
   HKEY key;
-  if (RegOpenKeyExA(HKEY_CURRENT_USER, RegistryKeyName, 0, KEY_ALL_ACCESS, &key) != ERROR_SUCCESS) return -1;
-  int32_t value = -1;
-  DWORD type = 0, size = sizeof value;
-  const long status = RegQueryValueExA(key, name, nullptr, &type, reinterpret_cast<unsigned char*>(&value), &size);
+  long status = RegCreateKeyA(hive, keyName, &key);
+  if (status != ERROR_SUCCESS) return status;
+  status =
+      RegSetValueExA(key, name, 0, REG_SZ, reinterpret_cast<const unsigned char*>(text), DWORD(std::strlen(text) + 1));
   RegCloseKey(key);
-  return status == ERROR_SUCCESS && type == REG_DWORD ? value : -1;
+  return status;
+}
+
+long WriteStoreDword(HKEY hive, const char* keyName, const char* name, uint32_t value) {
+  HKEY key;
+  long status = RegCreateKeyA(hive, keyName, &key);
+  if (status != ERROR_SUCCESS) return status;
+  status = RegSetValueExA(key, name, 0, REG_DWORD, reinterpret_cast<const unsigned char*>(&value), 4);
+  RegCloseKey(key);
+  return status;
+}
+
+bool SetProductString(const char* name, const char* text) {
+  return WriteStoreString(HKEY_CURRENT_USER, RegistryKeyName, name, text) == ERROR_SUCCESS;
+}
+
+bool SetProductDword(const char* name, int value) {
+  return WriteStoreDword(HKEY_CURRENT_USER, RegistryKeyName, name, uint32_t(value)) == ERROR_SUCCESS;
+}
+
+std::string ReadInstallationDirectory() { return ProductString("InstallationDirectory", kKeyValueStringSize); }
+
+void WriteInstallationDirectory(const char* directory) { SetProductString("InstallationDirectory", directory); }
+
+void DeleteProductKey() {
+  RegDeleteKeyA(HKEY_CURRENT_USER, RegistryKeyName);
+  HKEY key = nullptr;
+  if (RegOpenKeyExA(HKEY_CURRENT_USER, RegistryKeyName, 0, KEY_SET_VALUE, &key) == ERROR_SUCCESS) {
+    RegSetValueExA(key, "InstallationDirectory", 0, REG_SZ, reinterpret_cast<const unsigned char*>(""), 1);
+    RegCloseKey(key);
+  }
+}
+
+ConnectionSettings LoadConnectionSettings() {
+  ConnectionSettings s;
+  s.proxyAddress = ProductString("ProxyAddress", kKeyValueStringSize);
+  s.socksAddress = ProductString("SocksProxyAddress", kKeyValueStringSize);
+  s.authorization = ProductString("ProxyAuthorization", kAuthorizationSize);
+  ReadProductDword("ProxyPort", &s.proxyPort);
+  ReadProductDword("UseProxy", &s.useProxy);
+  ReadProductDword("SocksProxyPort", &s.socksPort);
+  ReadProductDword("GameUsesProxy", &s.gameUsesProxy);
+  return s;
+}
+
+bool SaveProxyAuthorization(const char* base64) { return SetProductString("ProxyAuthorization", base64); }
+
+bool SaveConnectionSettings(const ConnectionSettings& s) {
+  HKEY key;
+  if (RegCreateKeyA(HKEY_CURRENT_USER, RegistryKeyName, &key) != ERROR_SUCCESS) return false;
+  RegCloseKey(key);
+  SetProductString("ProxyAddress", s.proxyAddress.c_str());
+  SetProductString("SocksProxyAddress", s.socksAddress.c_str());
+  SetProductDword("ProxyPort", s.proxyPort);
+  if (s.socksPort != -1) SetProductDword("SocksProxyPort", s.socksPort);
+  SetProductDword("UseProxy", s.useProxy);
+  SetProductDword("GameUsesProxy", s.gameUsesProxy);
+  SaveProxyAuthorization(s.authorization.c_str());
+  return true;
 }

@@ -4,11 +4,14 @@
 #include <string>
 #include <vector>
 
+#include "foundation/case_compare.h"
 #include "platform/system_proxy.h"
 #include "update/proxy_settings.h"
 
 namespace {
-bool StartsWithNoCase(const char* text, const char* prefix) { return strncasecmp(text, prefix, std::strlen(prefix)) == 0; }
+bool StartsWithNoCase(const char* text, const char* prefix) {
+  return CaseCompareN(text, prefix, std::strlen(prefix)) == 0;
+}
 
 // host and port of "scheme://[user[:pass]@]host[:port][/...]"; false when
 // there is no host. IPv6 literals keep their brackets off.

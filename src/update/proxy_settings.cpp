@@ -22,46 +22,6 @@ void CopyBounded(char* out, const char* text, size_t size) {
 }
 }  // namespace
 
-bool SetProductString(const char* name, const char* text) {
-  HKEY key;
-  if (RegCreateKeyA(HKEY_CURRENT_USER, RegistryKeyName, &key) != ERROR_SUCCESS) return false;
-  const long status = RegSetValueExA(key, name, 0, REG_SZ, reinterpret_cast<const unsigned char*>(text),
-                                     DWORD(std::strlen(text) + 1));
-  RegCloseKey(key);
-  return status == ERROR_SUCCESS;
-}
-
-bool SetProductDword(const char* name, int value) {
-  HKEY key;
-  if (RegCreateKeyA(HKEY_CURRENT_USER, RegistryKeyName, &key) != ERROR_SUCCESS) return false;
-  const long status = RegSetValueExA(key, name, 0, REG_DWORD, reinterpret_cast<const unsigned char*>(&value), 4);
-  RegCloseKey(key);
-  return status == ERROR_SUCCESS;
-}
-
-void GetProxyServerInformation(char* proxyAddress, char* socksAddress, int* proxyPort, int* socksPort,
-                               int* useProxy, char* authorization, int* gameUsesProxy) {
-  if (proxyAddress) ReadProductString("ProxyAddress", proxyAddress, kProxyAddressSize);
-  if (socksAddress) ReadProductString("SocksProxyAddress", socksAddress, kProxyAddressSize);
-  if (authorization) ReadProductString("ProxyAuthorization", authorization, kAuthorizationSize);
-  struct {
-    const char* name;
-    int* out;
-  } ints[] = {{"ProxyPort", proxyPort}, {"SocksProxyPort", socksPort}, {"UseProxy", useProxy},
-              {"GameUsesProxy", gameUsesProxy}};
-  for (const auto& i : ints) {
-    if (!i.out) continue;
-    HKEY key;
-    if (RegOpenKeyExA(HKEY_CURRENT_USER, RegistryKeyName, 0, KEY_ALL_ACCESS, &key) != ERROR_SUCCESS) continue;
-    int32_t v;
-    DWORD type = 0, size = 4;
-    if (RegQueryValueExA(key, i.name, nullptr, &type, reinterpret_cast<unsigned char*>(&v), &size) == ERROR_SUCCESS &&
-        type == REG_DWORD)
-      *i.out = v;
-    RegCloseKey(key);
-  }
-}
-
 CredentialProblem CheckCredential(const char* user, const char* password) {
   if (!user || !password || !*user || !*password) return CredentialProblem::kEmpty;
   // Basic authentication ends the user name at its first colon.
@@ -76,7 +36,7 @@ int SetProxyAuthentication(const char* user, const char* password) {
   std::snprintf(credential, sizeof credential, "%s:%s", user, password);
   char* encoded = ToBase64(credential);
   std::memset(credential, 0, sizeof credential);
-  SetProductString("ProxyAuthorization", encoded);
+  SaveProxyAuthorization(encoded);
   if (ProxyAuthentication) GRTFree(ProxyAuthentication);
   ProxyAuthentication = encoded;
   return 1;
@@ -85,7 +45,7 @@ int SetProxyAuthentication(const char* user, const char* password) {
 void KillProxyAuthentication() {
   if (ProxyAuthentication) GRTFree(ProxyAuthentication);
   ProxyAuthentication = nullptr;
-  SetProductString("ProxyAuthorization", "");
+  SaveProxyAuthorization("");
 }
 
 void LoadProxySettingsAtStartup() {
@@ -93,16 +53,16 @@ void LoadProxySettingsAtStartup() {
   ProxyServer = nullptr;
   if (ProxyAuthentication) GRTFree(ProxyAuthentication);
   ProxyAuthentication = nullptr;
-  char proxy[kProxyAddressSize], socks[kProxyAddressSize], auth[kAuthorizationSize];
-  int proxyPort = -1, socksPort = -1, useProxy = 0, gameUsesProxy = 0;
-  GetProxyServerInformation(proxy, socks, &proxyPort, &socksPort, &useProxy, auth, &gameUsesProxy);
-  SocksPPort = socksPort;
-  if (useProxy && proxy[0]) {
-    ProxyServer = StrDup(proxy, "ProxyServer");
-    if (auth[0]) ProxyAuthentication = StrDup(auth, "ProxyAuthentication");
-    ProxyPort = proxyPort;
+  const ConnectionSettings stored = LoadConnectionSettings();
+  SocksPPort = stored.socksPort;
+  if (stored.useProxy && !stored.proxyAddress.empty()) {
+    ProxyServer = StrDup(stored.proxyAddress.c_str(), "ProxyServer");
+    if (!stored.authorization.empty())
+      ProxyAuthentication = StrDup(stored.authorization.c_str(), "ProxyAuthentication");
+    ProxyPort = stored.proxyPort;
   }
-  if (gameUsesProxy && socks[0] && socksPort >= 0 && socksPort <= 65535) SetSocksProxy(socks, uint16_t(socksPort));
+  if (stored.gameUsesProxy && !stored.socksAddress.empty() && stored.socksPort >= 0 && stored.socksPort <= 65535)
+    SetSocksProxy(stored.socksAddress.c_str(), uint16_t(stored.socksPort));
   // Transfers at once; without a stored value the default holds.
   const int connections = GetKeyValue("MaxConnections");
   MaxConnections = connections < 0 ? kDefaultMaxConnections : ClampMaxConnections(connections);

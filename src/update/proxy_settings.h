@@ -1,27 +1,14 @@
-// The connection settings in the product key, the globals the transfers
-// read (transport_globals.h), and the detection of the system's own proxy.
-//
-// Values under RegistryKeyName: "ProxyAddress" (string, no scheme),
-// "ProxyPort" (dword, -1 when none entered), "UseProxy" (dword),
-// "ProxyAuthorization" (Base64 of "user:password", "" when none),
-// "SocksProxyAddress" (string), "SocksProxyPort" (dword), "GameUsesProxy"
-// (dword).
+// The connection settings as the transfers use them: the globals they read
+// (transport_globals.h) set from the stored values (product_key.h), the
+// proxy credential, and the detection of the system's own proxy.
 #pragma once
 
-// Buffer sizes of the values as read. The authorization is read into a
-// larger buffer than the addresses: the Base64 form of the longest accepted
-// credential (kCredentialSize - 1 bytes) is 340 characters.
-constexpr int kProxyAddressSize = 128;
-constexpr int kAuthorizationSize = 512;
+#include "update/product_key.h"
+
+// The entry buffer of a stored address, as it is read back.
+constexpr int kProxyAddressSize = kKeyValueStringSize;
 // "user:password" is at most kCredentialSize - 1 bytes.
 constexpr int kCredentialSize = 256;
-
-// Fills each non-null output from the store. Strings are always written
-// (empty when absent; addresses hold kProxyAddressSize bytes, authorization
-// kAuthorizationSize); an int output is written only when its value could be
-// read, so the caller's initial value is the default.
-void GetProxyServerInformation(char* proxyAddress, char* socksAddress, int* proxyPort, int* socksPort,
-                               int* useProxy, char* authorization, int* gameUsesProxy);
 
 // Why a credential cannot be stored.
 enum class CredentialProblem { kNone, kEmpty, kColonInUser, kTooLong };
@@ -34,10 +21,6 @@ int SetProxyAuthentication(const char* user, const char* password);
 // Frees ProxyAuthentication (null afterwards) and sets "ProxyAuthorization"
 // to the empty string.
 void KillProxyAuthentication();
-
-// Writes a value of the product key, creating the key; false when it cannot.
-bool SetProductString(const char* name, const char* text);
-bool SetProductDword(const char* name, int value);
 
 // The SOCKS port being edited or loaded: -1 at load.
 extern int SocksPPort;

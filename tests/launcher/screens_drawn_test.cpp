@@ -7,6 +7,7 @@
 #include <cstdlib>
 #include <string>
 
+#include "gfx/font2.h"
 #include "gfx/memory_device.h"
 #include "gfx/texture.h"
 #include "gui/gui_button.h"
@@ -17,10 +18,13 @@
 #include "launcher/screen_file_copy.h"
 #include "gui/gui_string_gadget.h"
 #include "gui/gui_text_box.h"
+#include "gui/gui_toggle_button.h"
 #include "launcher/screen_install.h"
 #include "launcher/screen_splash.h"
 #include "launcher/screen_tos.h"
 #include "screens_fixture.h"
+#include "transport/language_file.h"
+#include "update/dialog_connection_prefs.h"
 
 namespace {
 
@@ -59,13 +63,13 @@ class ScreensDrawnTest : public ScreensTest {
     ScreensTest::TearDown();
   }
 
-  // A full redraw, written out when asked.
+  // A full redraw, written out when asked as screen-NAME.png (the names in docs/).
   void Shoot(const char* name) {
     Need_Redraw = 1;
     GUIRedrawWindows();
     const char* out = std::getenv("QUORVEL_SCREENSHOT_DIR");
     if (out && std::string(name) != "menu-again") {
-      EXPECT_TRUE(WriteBackBufferPng(*Device(), (std::string(out) + "/" + name + ".png").c_str()));
+      EXPECT_TRUE(WriteBackBufferPng(*Device(), (std::string(out) + "/screen-" + name + ".png").c_str()));
     }
   }
   std::string Pixel(int x, int y) {
@@ -155,6 +159,50 @@ TEST_F(ScreensDrawnTest, AQuestion) {
   MainWin->FileCopyWin->HandleMessage(108, 0, 0, nullptr, nullptr);
   Shoot("question");
   ASSERT_NE(MainWin->CurrentDialog, nullptr);
+}
+
+// The shipped catalogues' texts are longer than the English ones: each one
+// ends inside its window, and a button is at least as wide as its label.
+TEST_F(ScreensDrawnTest, TranslatedTextsFitTheirWindows) {
+  struct Row {
+    const char* language;
+    const char* prefix;  // of the picture's name
+  } rows[] = {{"FRANCAIS", "fr"}, {"DEUTSCH", "de"}};
+  auto labelFits = [](GUIButton* b) { return b->Font->TextWidth(b->Text, 1.0f) < b->Width; };
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.language);
+    const std::string catalogue = std::string(QUORVEL_SOURCE_DIR) + "/assets/" + row.language + ".CAT";
+    ASSERT_EQ(OpenLanguageFile(catalogue.c_str(), row.language), 1);
+    reg_.Installed = 1;
+    std::snprintf(reg_.Directory, sizeof reg_.Directory, "/home/player/.local/share/Quorvel Online/");
+    Build();
+    SplashScreen* menu = MainWin->SplashWin;
+    Shoot((std::string(row.prefix) + "-menu-launch").c_str());
+    GUIToggleButton* scan = menu->ScanAllFilesBox;
+    EXPECT_LE(scan->X + scan->Width + 2 + DefaultGUIObjFont->TextWidth(GetString("Scan All Files"), 1.0f),
+              menu->Width - 5);
+
+    MainWin->ShowOnly(MainWin->InstallWin);
+    Shoot((std::string(row.prefix) + "-install-directory").c_str());
+    InstallWindow* install = MainWin->InstallWin;
+    EXPECT_TRUE(labelFits(install->BrowseButton)) << install->BrowseButton->Text;
+    EXPECT_LE(install->BrowseButton->X + install->BrowseButton->Width, install->NextButton->X);
+
+    MainWin->ShowOnly(MainWin->SplashWin);
+    ConnectionPrefsWindow* prefs = ConnectionPrefsWindow::Open(MainWin);
+    // Both proxies ticked: every caption shows.
+    prefs->UseProxy = prefs->UseProxyToggle->State = 1;
+    prefs->GameUsesProxy = prefs->GameProxyToggle->State = 1;
+    prefs->CheckEntryBoxStatus();
+    Shoot((std::string(row.prefix) + "-connection-settings").c_str());
+    EXPECT_TRUE(labelFits(prefs->DetectButton)) << prefs->DetectButton->Text;
+    GUIToggleButton* socks = prefs->GameProxyToggle;
+    EXPECT_LE(socks->X + socks->Width + 4 +
+                  DefaultGUIObjFont->TextWidth(GetString("@WUse SOCKS5 for logging on to Quorvel Online"), 1.0f),
+              prefs->Width - prefs->RightInset);
+    KillAllGUIObjects();
+    FreeHashList();
+  }
 }
 
 TEST_F(ScreensDrawnTest, OnlyTheFirstFullPresentIsTraced) {

@@ -27,40 +27,33 @@ class ProxySettings : public testing::Test {
 TEST_F(ProxySettings, ValuesReadBackWithDefaultsForWhatIsMissing) {
   EXPECT_STREQ(GetKeyValueString("ProxyAddress"), "");
   EXPECT_EQ(GetKeyValue("ProxyPort"), -1);
-  char proxy[kProxyAddressSize] = "junk", socks[kProxyAddressSize] = "junk", auth[kAuthorizationSize] = "junk";
-  int port = 7, socksPort = 8, use = 9, game = 10;
-  GetProxyServerInformation(proxy, socks, &port, &socksPort, &use, auth, &game);
-  EXPECT_STREQ(proxy, "");
-  EXPECT_STREQ(socks, "");
-  EXPECT_STREQ(auth, "");
-  EXPECT_EQ(port, 7);  // not readable: the caller's default stays
-  EXPECT_EQ(game, 10);
+  ConnectionSettings absent = LoadConnectionSettings();
+  EXPECT_EQ(absent.proxyAddress, "");
+  EXPECT_EQ(absent.authorization, "");
+  EXPECT_EQ(absent.proxyPort, -1);
+  EXPECT_EQ(absent.gameUsesProxy, 0);
 
-  ASSERT_TRUE(SetProductString("ProxyAddress", "proxy.local"));
-  ASSERT_TRUE(SetProductDword("ProxyPort", 3128));
-  ASSERT_TRUE(SetProductDword("UseProxy", 1));
-  ASSERT_TRUE(SetProductString("SocksProxyAddress", "socks.local"));
-  ASSERT_TRUE(SetProductDword("SocksProxyPort", 1080));
-  ASSERT_TRUE(SetProductDword("GameUsesProxy", 1));
-  GetProxyServerInformation(proxy, socks, &port, &socksPort, &use, nullptr, &game);
-  EXPECT_STREQ(proxy, "proxy.local");
-  EXPECT_STREQ(socks, "socks.local");
-  EXPECT_EQ(port, 3128);
-  EXPECT_EQ(socksPort, 1080);
-  EXPECT_EQ(use, 1);
-  EXPECT_EQ(game, 1);
+  ConnectionSettings saved{"proxy.local", 3128, 1, "YW5uOnB3", "socks.local", 1080, 1};
+  ASSERT_TRUE(SaveConnectionSettings(saved));
+  ConnectionSettings loaded = LoadConnectionSettings();
+  EXPECT_EQ(loaded.proxyAddress, "proxy.local");
+  EXPECT_EQ(loaded.socksAddress, "socks.local");
+  EXPECT_EQ(loaded.authorization, "YW5uOnB3");
+  EXPECT_EQ(loaded.proxyPort, 3128);
+  EXPECT_EQ(loaded.socksPort, 1080);
+  EXPECT_EQ(loaded.useProxy, 1);
+  EXPECT_EQ(loaded.gameUsesProxy, 1);
   EXPECT_EQ(GetKeyValue("ProxyAddress"), -1);  // a string is not a 32-bit value
+  saved.socksPort = -1;  // not entered: the stored port stays
+  ASSERT_TRUE(SaveConnectionSettings(saved));
+  EXPECT_EQ(GetKeyValue("SocksProxyPort"), 1080);
 }
 
 TEST_F(ProxySettings, AStringOver127CharactersIsCutAsTheReadBufferWould) {
   const std::string longHost(300, 'h');
   ASSERT_TRUE(SetProductString("ProxyAddress", longHost.c_str()));
   EXPECT_EQ(std::string(GetKeyValueString("ProxyAddress")), longHost.substr(0, 127));
-  char proxy[kProxyAddressSize + 8];
-  std::memset(proxy, '#', sizeof proxy);
-  GetProxyServerInformation(proxy, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr);
-  EXPECT_EQ(std::string(proxy), longHost.substr(0, 127));
-  for (size_t i = kProxyAddressSize; i < sizeof proxy; ++i) EXPECT_EQ(proxy[i], '#');
+  EXPECT_EQ(LoadConnectionSettings().proxyAddress, longHost.substr(0, 127));
 }
 
 TEST_F(ProxySettings, TheCredentialIsStoredAsBase64AndSurvivesARestart) {
