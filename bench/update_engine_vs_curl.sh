@@ -11,7 +11,8 @@
 #   latency 200 files of 4 KB through a relay that gives a 50 ms and a 100 ms
 #           round trip (bench/latency_relay.py): the engine with its default
 #           connections and with MaxConnections 1, against curl keeping one
-#           connection and curl --parallel --parallel-max 4
+#           connection and curl --parallel --parallel-max 4 (RTTS="50" for
+#           one round trip only)
 #   wait    CPU over 10 s with a transfer stalled by the server, and idle
 #   patch   ApplyPatch of a 1 GB file: MB/s and the peak of RssAnon
 #
@@ -88,7 +89,7 @@ for part in $parts; do
     mkdir -p "$work/www/small" "$work/out/small"
     for i in $(seq 0 199); do head -c 4096 /dev/urandom >"$work/www/small/$i.bin"; echo "small/$i.bin"; done \
       >"$work/lat.names"
-    for rtt in 50 100; do
+    for rtt in ${RTTS:-50 100}; do
       python3 "$here/bench/latency_relay.py" 0 "${NGINX_URL##*:}" "$rtt" >"$work/relay.port" &
       relay_pid=$!
       for _ in $(seq 100); do grep -q ready "$work/relay.port" && break; sleep 0.05; done
