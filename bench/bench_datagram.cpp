@@ -136,8 +136,12 @@ void BM_DatagramCodec(benchmark::State& state) {
 
 // Loopback args: {compress, text-like content, TCP_NODELAY}; codec args: {compress, text-like content}.
 BENCHMARK(BM_DatagramLoopback)
-    ->Args({0, 1, 0})->Args({1, 1, 0})->Args({0, 0, 0})->Args({1, 0, 0})
-    ->Args({0, 1, 1})->Args({1, 1, 1})
+    ->Args({0, 1, 0})
+    ->Args({1, 1, 0})
+    ->Args({0, 0, 0})
+    ->Args({1, 0, 0})
+    ->Args({0, 1, 1})
+    ->Args({1, 1, 1})
     ->UseRealTime();
 BENCHMARK(BM_DatagramCodec)->Args({0, 1})->Args({1, 1})->Args({0, 0})->Args({1, 0});
 

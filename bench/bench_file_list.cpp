@@ -55,8 +55,7 @@ void BM_ReadFileList(benchmark::State& state) {
   const std::string path = std::string(dir) + "/master.lst";
   FILE* f = std::fopen(path.c_str(), "wb");
   const int lines = static_cast<int>(state.range(0));
-  for (int i = 0; i < lines; ++i)
-    std::fprintf(f, "R %032x data/dir%03d/file%06d.dat\r\n", i * 2654435761u, i % 997, i);
+  for (int i = 0; i < lines; ++i) std::fprintf(f, "R %032x data/dir%03d/file%06d.dat\r\n", i * 2654435761u, i % 997, i);
   const long bytes = std::ftell(f);
   std::fclose(f);
   for (auto _ : state) {

@@ -51,8 +51,8 @@ void BuildScreen() {
   setenv("SDL_VIDEODRIVER", "dummy", 0);
   PlatInitVideo();
   RegisterWindowClass("BenchGui", Proc, 0);
-  hMainWindow = CreateWindowExA(0, "BenchGui", "bench", WS_VISIBLE, 0, 0, 720 + kWindowFrameWidth,
-                                505 + kWindowFrameHeight);
+  hMainWindow =
+      CreateWindowExA(0, "BenchGui", "bench", WS_VISIBLE, 0, 0, 720 + kWindowFrameWidth, 505 + kWindowFrameHeight);
   SetTimerRate(18532);
   notgahook = CheckMissingFilename;
   SetWindowedMode(1);
@@ -73,9 +73,10 @@ void BuildScreen() {
     f->Set("C:/Games/Quorvel Online");
   }
   for (int i = 0; i < 4; ++i)
-    Add(root, new GUIToggleButton(20 + i * 40, 260, -1, -1, 200 + i, CurGfxDevice->LoadTexture("zindimgs/button01.tga", 0),
-                                  CurGfxDevice->LoadTexture("zindimgs/button02.tga", 0),
-                                  CurGfxDevice->LoadTexture("zindimgs/button03.tga", 0)));
+    Add(root,
+        new GUIToggleButton(20 + i * 40, 260, -1, -1, 200 + i, CurGfxDevice->LoadTexture("zindimgs/button01.tga", 0),
+                            CurGfxDevice->LoadTexture("zindimgs/button02.tga", 0),
+                            CurGfxDevice->LoadTexture("zindimgs/button03.tga", 0)));
   auto* drop = new GUIDropDownBox(CurGfxDevice->LoadTexture("zindimgs/arromenu.tga", 0), 200, 260, 180, 20, root,
                                   DefaultDropDownMenuFont, "english", 0);
   ++g_widgets;
@@ -86,7 +87,8 @@ void BuildScreen() {
   for (int i = 0; i < 40; ++i) text->AddLineAtBottom("A line of the text box with some words in it");
   auto* text2 = Add(root, new GUITextBox(20, 300, 400, 180, 220, 220, 230));
   for (int i = 0; i < 40; ++i) text2->AddLineAtBottom("Verifying File: zindimgs/menublue.tga and others");
-  for (int i = 0; i < 4; ++i) Add(root, new GUIBackdropWindow(450 + (i % 2) * 130, 270 + (i / 2) * 110, 120, 100, 40, 40, 60));
+  for (int i = 0; i < 4; ++i)
+    Add(root, new GUIBackdropWindow(450 + (i % 2) * 130, 270 + (i / 2) * 110, 120, 100, 40, 40, 60));
   Need_Redraw = 1;
   GUIRedrawWindows();
 }

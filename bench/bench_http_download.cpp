@@ -22,8 +22,8 @@ std::string Env(const char* name) {
 
 // One whole transfer; false when it did not end in place.
 bool Fetch(const std::string& url, const std::string& name, const std::string& dir) {
-  auto d = std::make_unique<FileDownload>(url.c_str(), name.c_str(), kDownloadUnconditional, nullptr, dir.c_str(),
-                                          nullptr);
+  auto d =
+      std::make_unique<FileDownload>(url.c_str(), name.c_str(), kDownloadUnconditional, nullptr, dir.c_str(), nullptr);
   int percent = 0;
   int r;
   while ((r = d->Update(percent)) == kDownloadFlowing || r == kDownloadWaiting) d->WaitForActivity(50);

@@ -22,7 +22,7 @@ const std::vector<unsigned char>& Corpus(bool text) {
   if (c.empty()) {
     std::mt19937 rng(text ? 1 : 2);
     if (text) {
-      static const char* words[] = {"texture ",  "zindimgs/back.tga", "\r\n",   "Quorvel Online ", "the ",
+      static const char* words[] = {"texture ", "zindimgs/back.tga", "\r\n",   "Quorvel Online ", "the ",
                                     "0123456 ", "master.lst ",       "patch ", "digest ",         "d41d8cd98f00b204 "};
       while (c.size() < kCorpusSize) {
         const char* w = words[rng() % 10];

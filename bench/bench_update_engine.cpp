@@ -15,8 +15,8 @@
 //                                                   patch download completes
 //
 // The skin is read from QUORVEL_ASSETS (default: the assets folder of the
-// source tree). BENCH_MAX_CONNECTIONS stands for the stored MaxConnections. Exit status 0 when the work ended as it should (every file
-// fetched, every digest matched, the patch verified), 1 otherwise.
+// source tree). BENCH_MAX_CONNECTIONS stands for the stored MaxConnections. Exit status 0 when the work ended as it
+// should (every file fetched, every digest matched, the patch verified), 1 otherwise.
 #include <sys/resource.h>
 #include <unistd.h>
 
@@ -52,9 +52,7 @@ namespace {
 
 constexpr int kWidth = 720, kHeight = 505;
 
-double Now() {
-  return std::chrono::duration<double>(std::chrono::steady_clock::now().time_since_epoch()).count();
-}
+double Now() { return std::chrono::duration<double>(std::chrono::steady_clock::now().time_since_epoch()).count(); }
 
 double CpuSeconds() {
   rusage u{};
@@ -76,13 +74,14 @@ long StatusKb(const char* field) {
 // keeps no peak of the anonymous part alone).
 class RssAnonSampler {
  public:
-  RssAnonSampler() : thread_([this] {
-      while (!stop_) {
-        long kb = StatusKb("RssAnon:");
-        if (kb > peak_) peak_ = kb;
-        std::this_thread::sleep_for(std::chrono::milliseconds(2));
-      }
-    }) {}
+  RssAnonSampler()
+      : thread_([this] {
+          while (!stop_) {
+            long kb = StatusKb("RssAnon:");
+            if (kb > peak_) peak_ = kb;
+            std::this_thread::sleep_for(std::chrono::milliseconds(2));
+          }
+        }) {}
   long Stop() {
     stop_ = true;
     thread_.join();
@@ -107,7 +106,8 @@ class HostBackdrop : public GUIBackdropWindow {
     else if (a == 4) ++unchanged;
     else {
       ++failed;
-      if (failed <= 3) std::fprintf(stderr, "failed: %s: %s\n", q ? static_cast<char*>(q) : "", p ? static_cast<char*>(p) : "");
+      if (failed <= 3)
+        std::fprintf(stderr, "failed: %s: %s\n", q ? static_cast<char*>(q) : "", p ? static_cast<char*>(p) : "");
     }
     return 1;
   }
@@ -138,9 +138,11 @@ bool StartProgram(const char* url, const char* dir) {
     std::fprintf(stderr, "no skin at %s\n", assets.c_str());
     return false;
   }
-  DisplayStartError error = CreateProgramWindow(
-      {.ClassName = "QuorvelBench", .Title = "Quorvel Bench", .Proc = BenchWindowProc, .ClientWidth = kWidth,
-       .ClientHeight = kHeight});
+  DisplayStartError error = CreateProgramWindow({.ClassName = "QuorvelBench",
+                                                 .Title = "Quorvel Bench",
+                                                 .Proc = BenchWindowProc,
+                                                 .ClientWidth = kWidth,
+                                                 .ClientHeight = kHeight});
   if (error == DisplayStartError::kNone) error = StartWindowedDisplay(kWidth, kHeight);
   if (error != DisplayStartError::kNone) {
     std::fprintf(stderr, "%s\n", DisplayStartErrorText(error));

@@ -156,9 +156,10 @@ class Bench {
         }
       s.Wait(20000);
       const double ownMs = double(agree.ms - clicked + launch.ms - agreed);
-      std::printf("installed: present at %ld ms; Launch seen at %ld, Terms shown at %ld, I Agree seen at %ld, launch at "
-                  "%ld: %.0f ms the launcher's own; %d transfers unchanged (304), %d fetched\n",
-                  present, clicked, agree.ms, agreed, launch.ms, ownMs, unchanged, fetched);
+      std::printf(
+          "installed: present at %ld ms; Launch seen at %ld, Terms shown at %ld, I Agree seen at %ld, launch at "
+          "%ld: %.0f ms the launcher's own; %d transfers unchanged (304), %d fetched\n",
+          present, clicked, agree.ms, agreed, launch.ms, ownMs, unchanged, fetched);
       if (i == 0) continue;  // the first warms the caches
       start.values.push_back(double(present));
       own.values.push_back(ownMs);

@@ -7,8 +7,8 @@
 #include <cstdlib>
 #include <vector>
 
-#include "update/patch_decoder.h"
 #include "fuzz_runtime.h"
+#include "update/patch_decoder.h"
 
 QUORVEL_FUZZ_STARTUP
 

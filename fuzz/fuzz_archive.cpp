@@ -8,9 +8,9 @@
 #include <string>
 #include <vector>
 
+#include "fuzz_runtime.h"
 #include "transport/archive.h"
 #include "transport/file.h"
-#include "fuzz_runtime.h"
 
 QUORVEL_FUZZ_STARTUP
 

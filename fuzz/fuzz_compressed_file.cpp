@@ -6,8 +6,8 @@
 #include <cstdio>
 #include <vector>
 
-#include "transport/compressed_file.h"
 #include "fuzz_runtime.h"
+#include "transport/compressed_file.h"
 
 QUORVEL_FUZZ_STARTUP
 

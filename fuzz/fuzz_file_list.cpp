@@ -12,9 +12,9 @@
 #include <string>
 
 #include "foundation/intrusive_list.h"
+#include "fuzz_runtime.h"
 #include "update/file_list.h"
 #include "update/file_list_parser.h"
-#include "fuzz_runtime.h"
 
 namespace {
 std::string Dir() {
@@ -31,7 +31,8 @@ void Check(const ZindleFileListEntry* list) {
     if (strnlen(e->name, kListNameSize) >= static_cast<size_t>(kListNameSize)) abort();
     if (!IsSafeListName(e->name)) abort();
     const unsigned char f = e->flags;
-    if (f != FileRequired && f != FileListedOnly && f != FileOnDemand && f != FileCreateOnce && f != FileUpdateIfPresent)
+    if (f != FileRequired && f != FileListedOnly && f != FileOnDemand && f != FileCreateOnce &&
+        f != FileUpdateIfPresent)
       abort();
   }
 }

@@ -7,8 +7,8 @@
 #include <cstdlib>
 #include <vector>
 
-#include "gfx/true_color_bitmap.h"
 #include "fuzz_runtime.h"
+#include "gfx/true_color_bitmap.h"
 
 QUORVEL_FUZZ_STARTUP
 

@@ -6,8 +6,8 @@
 #include <cstring>
 #include <vector>
 
-#include "transport/lzs.h"
 #include "fuzz_runtime.h"
+#include "transport/lzs.h"
 
 QUORVEL_FUZZ_STARTUP
 

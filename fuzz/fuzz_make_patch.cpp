@@ -7,9 +7,9 @@
 #include <cstring>
 #include <vector>
 
+#include "fuzz_runtime.h"
 #include "update/patch_decoder.h"
 #include "update/patch_encoder.h"
-#include "fuzz_runtime.h"
 
 QUORVEL_FUZZ_STARTUP
 

@@ -19,7 +19,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   std::vector<char> format(data + 1, data + size);
   format.insert(format.end(), 4, '\0');
   std::vector<char> out(outSize);
-  static const char arg[] = "ab\x01\x01" "c\0\0";
+  static const char arg[] =
+      "ab\x01\x01"
+      "c\0\0";
   const char* a = arg;
   FuzzUntilFail([&] {
     SNPrintF(out.data(), outSize, format.data(), a, a, a, a, a, a, a, a, a, a, a, a, a, a, a, a);

@@ -35,8 +35,8 @@ bool FuzzUntilFail(Work&& work) {
 
 // Defines the LLVMFuzzerInitialize of a target that needs nothing beyond the
 // shared start-up.
-#define QUORVEL_FUZZ_STARTUP                              \
-  extern "C" int LLVMFuzzerInitialize(int*, char***) {   \
-    PrepareFuzzRuntime();                                 \
-    return 0;                                             \
+#define QUORVEL_FUZZ_STARTUP                           \
+  extern "C" int LLVMFuzzerInitialize(int*, char***) { \
+    PrepareFuzzRuntime();                              \
+    return 0;                                          \
   }

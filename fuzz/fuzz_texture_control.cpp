@@ -8,8 +8,8 @@
 #include <cstring>
 #include <string>
 
-#include "gfx/texture_control_file.h"
 #include "fuzz_runtime.h"
+#include "gfx/texture_control_file.h"
 
 QUORVEL_FUZZ_STARTUP
 

@@ -163,16 +163,15 @@ int main(int argc, char** argv) {
   const auto start = std::chrono::steady_clock::now();
   bool presented = false;
   while (!closing) {
-    if (!presented) presented = PlatPresentPixels(window, canvas.pixels.data(), kWidth * 4, kWidth, kHeight, layout,
-                                                  nullptr, 0);
+    if (!presented)
+      presented = PlatPresentPixels(window, canvas.pixels.data(), kWidth * 4, kWidth, kHeight, layout, nullptr, 0);
     MSG m;
     while (PeekMessageA(&m, nullptr, 0, 0, PM_REMOVE)) {
       if (m.message == WM_PAINT) presented = false;
       TranslateMessage(&m);
       DispatchMessageA(&m);
     }
-    if (seconds > 0 &&
-        std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count() >= seconds)
+    if (seconds > 0 && std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count() >= seconds)
       break;
     if (!closing) WaitMessage();
   }

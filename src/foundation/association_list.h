@@ -39,7 +39,9 @@ class AssociationList {
   };
 
   explicit AssociationList(V defaultValue = V(), unsigned bucketCount = Buckets)
-      : count_(bucketCount > Buckets ? bucketCount : Buckets), buckets_(new Node*[count_]()), defaultValue_(defaultValue) {}
+      : count_(bucketCount > Buckets ? bucketCount : Buckets),
+        buckets_(new Node*[count_]()),
+        defaultValue_(defaultValue) {}
   ~AssociationList() {
     Clear();
     delete[] buckets_;

@@ -108,10 +108,17 @@ struct Segments {
 
 bool IsBackwardsSeparator(unsigned c) {
   switch (c) {
-    case ' ': case '(': case ')': case '.': case '/': case '[': case '\\': case ']': case '{': case '}':
-      return true;
-    default:
-      return false;
+    case ' ':
+    case '(':
+    case ')':
+    case '.':
+    case '/':
+    case '[':
+    case '\\':
+    case ']':
+    case '{':
+    case '}': return true;
+    default: return false;
   }
 }
 
@@ -328,7 +335,8 @@ const char* MakeBackwardsText(const char* source) {
       out.push_back(c);
       while (i + 1 < n && (IsDigit(chars[i + 1]) || chars[i + 1] == '.' || chars[i + 1] == '/'))
         out.push_back(chars[++i]);
-      if (i + 1 < n && ((chars[i + 1] < 128 && std::strchr("abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ%", static_cast<int>(chars[i + 1])))))
+      if (i + 1 < n && ((chars[i + 1] < 128 && std::strchr("abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ%",
+                                                           static_cast<int>(chars[i + 1])))))
         out.push_back(chars[++i]);
     } else if (c == '*') {
       flush();

@@ -1,12 +1,12 @@
 #include "foundation/log.h"
 
-#include "platform/mutex.h"
-
 #include <cstdarg>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <ctime>
+
+#include "platform/mutex.h"
 
 unsigned char LogEnabled = 1;
 char LogFileName[260] = "game.log";

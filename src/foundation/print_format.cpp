@@ -9,9 +9,7 @@
 SizeTable PrintFFunctionTable[128];
 
 namespace {
-int MyCharFunc(PrintFValue value, MixedWriter& out) {
-  return out.Put(static_cast<unsigned char>(value.i & 0xFF));
-}
+int MyCharFunc(PrintFValue value, MixedWriter& out) { return out.Put(static_cast<unsigned char>(value.i & 0xFF)); }
 
 int MyIntFunc(PrintFValue value, MixedWriter& out) {
   char digits[16];
@@ -99,7 +97,8 @@ int VSNPrintF(char* out, size_t size, const char* format, va_list args) {
       if (entry.size == 0) Fail("unrecognized format char %c in %s", static_cast<int>(d.letter), format);
       int index = d.slot >= 0 ? d.slot : letters;
       ++letters;
-      if (index >= kPrintFMaxArgs) Fail("Max args needs to be incremented - current %d needs %d", index, kPrintFMaxArgs);
+      if (index >= kPrintFMaxArgs)
+        Fail("Max args needs to be incremented - current %d needs %d", index, kPrintFMaxArgs);
       if (slots[index]) Fail("duplicate '/' delimiter entry in %s", format);
       slots[index] = &entry;
       if (index > highest) highest = index;

@@ -17,12 +17,12 @@
 
 #include <cstdint>
 
-extern unsigned long CPUSpeed;       // counter increments per second (1e9)
-extern uint64_t start_time;          // counter value at tick 0
-extern long RateCounter;             // the rate given to SetTimerRate
+extern unsigned long CPUSpeed;                 // counter increments per second (1e9)
+extern uint64_t start_time;                    // counter value at tick 0
+extern long RateCounter;                       // the rate given to SetTimerRate
 extern int Second, HalfSecond, QuarterSecond;  // ticks; 18, 9, 5 until SetTimerRate
-extern unsigned long TickDivisor;    // counter increments per tick; 0 until SetTimerRate
-extern unsigned long LastTimerValue; // last result of GetTimerCount
+extern unsigned long TickDivisor;              // counter increments per tick; 0 until SetTimerRate
+extern unsigned long LastTimerValue;           // last result of GetTimerCount
 
 // Registered initialiser: takes the counter rate and sets tick 0 to now.
 void InitializeTimerInt();

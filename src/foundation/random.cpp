@@ -96,12 +96,8 @@ int RangeRand(int lo, int hi) {
   return static_cast<int>(static_cast<uint32_t>(lo) + High(Draw(), span));
 }
 float FRand() { return static_cast<float>(High(Draw(), 32768)) * (1.0f / 32767.0f); }
-float FRand1() {
-  return static_cast<float>(static_cast<int>(High(Draw(), 65535)) - 32767) * (1.0f / 32767.0f);
-}
-float FRangeRand(float lo, float hi) {
-  return lo + (hi - lo) * static_cast<float>(Draw() >> 1) / 2147483648.0f;
-}
+float FRand1() { return static_cast<float>(static_cast<int>(High(Draw(), 65535)) - 32767) * (1.0f / 32767.0f); }
+float FRangeRand(float lo, float hi) { return lo + (hi - lo) * static_cast<float>(Draw() >> 1) / 2147483648.0f; }
 
 void TrueRand(void* buffer, size_t count) {
   unsigned char* out = static_cast<unsigned char*>(buffer);

@@ -7,10 +7,10 @@
 // from several threads are each a distinct step of the one sequence.
 #pragma once
 
-#include "platform/mutex.h"
-
 #include <cstddef>
 #include <cstdint>
+
+#include "platform/mutex.h"
 
 constexpr int kRandMainSize = 55;
 constexpr int kRandAuxSize = 68;
@@ -21,8 +21,8 @@ extern uint32_t RandY[kRandMainSize];
 extern uint32_t* rand_j;  // element 23 after seeding
 extern uint32_t* rand_k;  // element 54 after seeding
 extern uint32_t Aux_RandY[kRandAuxSize];
-extern uint32_t* aux_rand_j;  // element 34 after seeding
-extern uint32_t* aux_rand_k;  // element 67 after seeding
+extern uint32_t* aux_rand_j;           // element 34 after seeding
+extern uint32_t* aux_rand_k;           // element 67 after seeding
 extern int aux_cur_randomization_idx;  // next element AddRandomData stirs
 extern unsigned long RandomCounter;    // values drawn since the last seeding
 

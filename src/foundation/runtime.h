@@ -9,7 +9,6 @@
 #pragma once
 
 #include "platform/mutex.h"
-
 #include "platform/window.h"
 
 typedef void (*RuntimeFn)();

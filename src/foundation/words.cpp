@@ -41,13 +41,15 @@ time_t ParseTimeString(const char* s) {
   char suffix[8] = "";
   bool dated = false;
   // The forms are tried in order; each must match up to its closing ">".
-  if (end = -1, std::sscanf(s, "<%d:%d%7[a-zA-Z] %d/%d/%d>%n", &hour, &minute, suffix, &month, &day, &year, &end) == 6 &&
-                    end >= 0) {
+  if (end = -1,
+      std::sscanf(s, "<%d:%d%7[a-zA-Z] %d/%d/%d>%n", &hour, &minute, suffix, &month, &day, &year, &end) == 6 &&
+          end >= 0) {
     dated = true;
   } else if (suffix[0] = 0, end = -1,
              std::sscanf(s, "<%d:%d %d/%d/%d>%n", &hour, &minute, &month, &day, &year, &end) == 5 && end >= 0) {
     dated = true;
-  } else if (suffix[0] = 0, end = -1, std::sscanf(s, "<%d:%d%7[a-zA-Z]>%n", &hour, &minute, suffix, &end) == 3 && end >= 0) {
+  } else if (suffix[0] = 0, end = -1,
+             std::sscanf(s, "<%d:%d%7[a-zA-Z]>%n", &hour, &minute, suffix, &end) == 3 && end >= 0) {
   } else if (suffix[0] = 0, end = -1, std::sscanf(s, "<%d:%d>%n", &hour, &minute, &end) == 2 && end >= 0) {
   } else {
     return -1;

@@ -32,8 +32,7 @@ PixelFormat GetScreenPixelFormat() {
       return PF_RGB565;
     case 24: return PF_RGB24;
     case 32: return PF_RGB32;
-    default:
-      Fail("Unknown display mode. This program requires that your desktop be set for 16, 24, or 32 bit color.");
+    default: Fail("Unknown display mode. This program requires that your desktop be set for 16, 24, or 32 bit color.");
   }
 }
 

@@ -35,9 +35,9 @@ bool ColorOfCode(unsigned c, uint8_t rgb[3]) {
   static const struct {
     char code;
     uint8_t r, g, b;
-  } kColors[] = {{'K', 0, 0, 0},       {'W', 255, 255, 255}, {'R', 255, 0, 0},    {'G', 0, 255, 0},
-                 {'g', 0, 128, 0},     {'B', 0, 0, 255},     {'A', 128, 128, 128}, {'S', 192, 192, 255},
-                 {'Y', 255, 255, 0},   {'P', 135, 0, 250},   {'C', 0, 255, 255}};
+  } kColors[] = {{'K', 0, 0, 0},     {'W', 255, 255, 255}, {'R', 255, 0, 0},     {'G', 0, 255, 0},
+                 {'g', 0, 128, 0},   {'B', 0, 0, 255},     {'A', 128, 128, 128}, {'S', 192, 192, 255},
+                 {'Y', 255, 255, 0}, {'P', 135, 0, 250},   {'C', 0, 255, 255}};
   for (const auto& k : kColors)
     if (unsigned(static_cast<unsigned char>(k.code)) == c) {
       rgb[0] = k.r, rgb[1] = k.g, rgb[2] = k.b;
@@ -60,17 +60,17 @@ void FreeGlobalFontCrap() {
 struct TextLayout {
   Font2* font;
   bool draw;
-  int left, top;       // margin and first line top
-  int maxWidth;        // wrap limit, or a huge value
-  char* wrapText;      // text to wrap in place, or null
+  int left, top;   // margin and first line top
+  int maxWidth;    // wrap limit, or a huge value
+  char* wrapText;  // text to wrap in place, or null
 
   // Pen and modes.
   int x = 0, y = 0;
   bool dropShadow = false, softShadow = false, italic = false, dim = false;
   // Measuring.
   int lineWidth = 0, widest = 0, lines = 1, halfLines = 0;
-  long lastBlank = -1;       // byte offset of the last blank on this line
-  int widthAtBlank = 0;      // line width before that blank
+  long lastBlank = -1;   // byte offset of the last blank on this line
+  int widthAtBlank = 0;  // line width before that blank
   int blankWidth = 0;
   // The pending run.
   uint32_t run[kMaxRunLength];

@@ -9,15 +9,15 @@
 #include <vector>
 
 struct Glyph {
-  int advance = 0;       // pixels
-  int left = 0, top = 0; // bitmap offset from the pen, top above the baseline
+  int advance = 0;        // pixels
+  int left = 0, top = 0;  // bitmap offset from the pen, top above the baseline
   int width = 0, height = 0;
   std::vector<uint8_t> bits;  // width * height bytes, 0 or 1
 };
 
 struct FontFace {
-  void* face = nullptr;  // FT_Face
-  std::string file;      // the file FreeType read
+  void* face = nullptr;         // FT_Face
+  std::string file;             // the file FreeType read
   int ascent = 0, descent = 0;  // pixels; ascent + descent is the cell height
   bool emboldenOutlines = false, slantOutlines = false;
   bool underline = false, strikeOut = false;

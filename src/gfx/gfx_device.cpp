@@ -4,9 +4,8 @@
 #include <cstdio>
 #include <cstring>
 
-#include "gfx/font2.h"
-
 #include "foundation/print_format.h"
+#include "gfx/font2.h"
 
 int GfxDevice::Width = 0;
 int GfxDevice::Height = 0;

@@ -23,7 +23,7 @@ struct GfxVertex;  // vertex of the 3-D operations; no device here reads one
 class GfxDevice {
  public:
   // Device-wide state, shared by every device object.
-  static int Width, Height;                              // back buffer size
+  static int Width, Height;                               // back buffer size
   static int clip_minx, clip_miny, clip_maxx, clip_maxy;  // inclusive
   static MemoryPixelFormat ScreenFormat;
   static TextureMap* TextureList;  // first loaded texture (list through NextTexture)
@@ -137,8 +137,8 @@ class GfxDevice {
   virtual int PassThru(int, void*) { return 0; }
   virtual void DrawZBufLEIndexedTriStrip(const GfxVertex*, const int*, int, TextureMap*) {}
   virtual void DrawZBufLEIndexedTriStripWithZBias(const GfxVertex*, const int*, int, TextureMap*, float) {}
-  virtual void DrawZBufIndexedTriStripWithVertexAlphaAndColoredLightingAndSpecular(const GfxVertex*, const int*,
-                                                                                  int, TextureMap*) {}
+  virtual void DrawZBufIndexedTriStripWithVertexAlphaAndColoredLightingAndSpecular(const GfxVertex*, const int*, int,
+                                                                                   TextureMap*) {}
   virtual void DrawDisplacementMesh(const GfxVertex*, int, int, TextureMap*) {}
   virtual void TMapGZBufIndexedPolyList(const GfxVertex*, const int*, int, TextureMap*) {}
   virtual void TMapGZBufSpecularIndexedPolyList(const GfxVertex*, const int*, int, TextureMap*) {}

@@ -4,6 +4,7 @@
 #include <png.h>
 #include <setjmp.h>
 #include <stdio.h>
+// jpeglib.h needs stdio.h (FILE, size_t) before it.
 #include <jpeglib.h>
 #include <tiffio.h>
 
@@ -238,8 +239,8 @@ bool DecodeTiff(const uint8_t* data, size_t size, TrueColorBitmap* out, const ch
     return false;
   }
   TiffSource source{data, toff_t(size), 0};
-  TIFF* tif = TIFFClientOpen("memory", "rm", &source, TiffRead, TiffWrite, TiffSeek, TiffClose, TiffSize, TiffMap,
-                             TiffUnmap);
+  TIFF* tif =
+      TIFFClientOpen("memory", "rm", &source, TiffRead, TiffWrite, TiffSeek, TiffClose, TiffSize, TiffMap, TiffUnmap);
   if (!tif) {
     if (why) *why = "TIFF data is damaged";
     return false;

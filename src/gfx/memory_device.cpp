@@ -82,10 +82,8 @@ inline uint32_t Get(const uint8_t* p, int bpp) {
 }
 
 inline void Put(uint8_t* p, int bpp, uint32_t v) {
-  if (bpp == 2)
-    *reinterpret_cast<uint16_t*>(p) = uint16_t(v);
-  else
-    *reinterpret_cast<uint32_t*>(p) = v;
+  if (bpp == 2) *reinterpret_cast<uint16_t*>(p) = uint16_t(v);
+  else *reinterpret_cast<uint32_t*>(p) = v;
 }
 
 // Blends an 8-bit channel pair by alpha 0..255.
@@ -128,10 +126,8 @@ void MemoryDevice::ResizeToWidthHeight(int w, int h) { AllocateBackBuffer(w, h);
 void MemoryDevice::GetTextureFormatInfo(TextureMap* texture) {
   bool sixteen = BytesPerPixel(ScreenFormat) == 2;
   MemoryPixelFormat f = ScreenFormat;
-  if (texture->Control && texture->Control->Has(TC_NEEDSALPHA))
-    f = sixteen ? MPF_ARGB4444 : MPF_ARGB8888;
-  else if (texture->Control && texture->Control->Has(TC_PALETTED))
-    f = MPF_PAL8;
+  if (texture->Control && texture->Control->Has(TC_NEEDSALPHA)) f = sixteen ? MPF_ARGB4444 : MPF_ARGB8888;
+  else if (texture->Control && texture->Control->Has(TC_PALETTED)) f = MPF_PAL8;
   texture->TexFormat = f;
   texture->SizeBytes = (unsigned long)texture->Width * texture->Height * BytesPerPixel(f);
 }
@@ -158,19 +154,19 @@ void MemoryDevice::ClearRegion(float r, float g, float b, int x1, int y1, int x2
 
 void MemoryDevice::DrawPixel(int x, int y, float r, float g, float b) { ClearRegion(r, g, b, x, y, x, y); }
 
-#define FOR_EACH_PIXEL(x, y, w, h, expr)                                 \
-  do {                                                                   \
-    Span s_ = Clip(x, y, w, h);                                          \
-    if (s_.w <= 0 || s_.h <= 0) return;                                  \
-    MemoryPixelFormat f_ = ScreenFormat;                                 \
-    int bpp_ = BytesPerPixel(f_);                                        \
-    for (int yy_ = s_.y; yy_ < s_.y + s_.h; ++yy_) {                     \
-      uint8_t* p_ = RowTable[yy_] + size_t(s_.x) * bpp_;                 \
-      for (int i_ = 0; i_ < s_.w; ++i_, p_ += bpp_) {                    \
-        uint32_t v_ = Get(p_, bpp_);                                     \
-        Put(p_, bpp_, expr(f_, v_));                                     \
-      }                                                                  \
-    }                                                                    \
+#define FOR_EACH_PIXEL(x, y, w, h, expr)                 \
+  do {                                                   \
+    Span s_ = Clip(x, y, w, h);                          \
+    if (s_.w <= 0 || s_.h <= 0) return;                  \
+    MemoryPixelFormat f_ = ScreenFormat;                 \
+    int bpp_ = BytesPerPixel(f_);                        \
+    for (int yy_ = s_.y; yy_ < s_.y + s_.h; ++yy_) {     \
+      uint8_t* p_ = RowTable[yy_] + size_t(s_.x) * bpp_; \
+      for (int i_ = 0; i_ < s_.w; ++i_, p_ += bpp_) {    \
+        uint32_t v_ = Get(p_, bpp_);                     \
+        Put(p_, bpp_, expr(f_, v_));                     \
+      }                                                  \
+    }                                                    \
   } while (0)
 
 void MemoryDevice::DarkenRect(int x, int y, int w, int h) { FOR_EACH_PIXEL(x, y, w, h, Darken50); }
@@ -255,8 +251,7 @@ static inline void PutTexel(uint8_t* p, int bpp, MemoryPixelFormat screen, const
                   uint8_t(Mix(v & 255, db, a))));
       return;
     }
-    default:
-      return;
+    default: return;
   }
 }
 
@@ -267,8 +262,7 @@ void MemoryDevice::CopyTMap(float fx, float fy, TextureMap* texture) {
   Span s = Clip(x, y, t->Width, t->Height);
   if (s.w <= 0 || s.h <= 0) return;
   int bpp = BytesPerPixel(ScreenFormat);
-  bool direct = t->TexFormat == ScreenFormat ||
-                (bpp == 4 && t->TexFormat == MPF_RGB888_32);
+  bool direct = t->TexFormat == ScreenFormat || (bpp == 4 && t->TexFormat == MPF_RGB888_32);
   if (direct) {
     bool keyed = t->Flags & TEXTURE_HAS_TRANSPARENCY;
     if (bpp == 2 && keyed) {
@@ -278,8 +272,8 @@ void MemoryDevice::CopyTMap(float fx, float fy, TextureMap* texture) {
       ChromaBlit888(reinterpret_cast<const uint32_t*>(t->Pixels), t->Width, x, y, t->Width, t->Height, FullPurple);
     } else {
       for (int yy = s.y; yy < s.y + s.h; ++yy)
-        std::memcpy(RowTable[yy] + size_t(s.x) * bpp,
-                    t->Pixels + (size_t(yy - y) * t->Width + (s.x - x)) * bpp, size_t(s.w) * bpp);
+        std::memcpy(RowTable[yy] + size_t(s.x) * bpp, t->Pixels + (size_t(yy - y) * t->Width + (s.x - x)) * bpp,
+                    size_t(s.w) * bpp);
     }
     return;
   }

@@ -4,41 +4,29 @@ int BytesPerPixel(MemoryPixelFormat format) {
   switch (format) {
     case MPF_RGB565:
     case MPF_RGB555:
-    case MPF_ARGB4444:
-      return 2;
-    case MPF_PAL8:
-      return 1;
+    case MPF_ARGB4444: return 2;
+    case MPF_PAL8: return 1;
     case MPF_RGB888_32:
-    case MPF_ARGB8888:
-      return 4;
-    default:
-      return 0;
+    case MPF_ARGB8888: return 4;
+    default: return 0;
   }
 }
 
 uint32_t TransparentColorOf(MemoryPixelFormat format) {
   switch (format) {
-    case MPF_RGB565:
-      return 0xF81F;
-    case MPF_RGB555:
-      return 0x7C1F;
-    default:
-      return 0xFF00FF;
+    case MPF_RGB565: return 0xF81F;
+    case MPF_RGB555: return 0x7C1F;
+    default: return 0xFF00FF;
   }
 }
 
 uint32_t PackRGB(MemoryPixelFormat format, uint8_t r, uint8_t g, uint8_t b) {
   switch (format) {
-    case MPF_RGB565:
-      return uint32_t(r >> 3) << 11 | uint32_t(g >> 2) << 5 | uint32_t(b >> 3);
-    case MPF_RGB555:
-      return uint32_t(r >> 3) << 10 | uint32_t(g >> 3) << 5 | uint32_t(b >> 3);
-    case MPF_ARGB4444:
-      return 0xF000u | uint32_t(r >> 4) << 8 | uint32_t(g >> 4) << 4 | uint32_t(b >> 4);
-    case MPF_ARGB8888:
-      return 0xFF000000u | uint32_t(r) << 16 | uint32_t(g) << 8 | b;
-    default:
-      return uint32_t(r) << 16 | uint32_t(g) << 8 | b;
+    case MPF_RGB565: return uint32_t(r >> 3) << 11 | uint32_t(g >> 2) << 5 | uint32_t(b >> 3);
+    case MPF_RGB555: return uint32_t(r >> 3) << 10 | uint32_t(g >> 3) << 5 | uint32_t(b >> 3);
+    case MPF_ARGB4444: return 0xF000u | uint32_t(r >> 4) << 8 | uint32_t(g >> 4) << 4 | uint32_t(b >> 4);
+    case MPF_ARGB8888: return 0xFF000000u | uint32_t(r) << 16 | uint32_t(g) << 8 | b;
+    default: return uint32_t(r) << 16 | uint32_t(g) << 8 | b;
   }
 }
 
@@ -80,10 +68,8 @@ uint32_t ConvertTexel(MemoryPixelFormat format, uint8_t r, uint8_t g, uint8_t b,
     case MPF_RGB555:
       if (a == 0) return 0x7C1F;
       return uint32_t(r / 8) << 10 | uint32_t(g / 8) << 5 | uint32_t(b >> 3);
-    case MPF_ARGB4444:
-      return uint32_t(a / 16) << 12 | uint32_t(r / 16) << 8 | uint32_t(g / 16) << 4 | uint32_t(b >> 4);
-    case MPF_ARGB8888:
-      return uint32_t(a) << 24 | uint32_t(r) << 16 | uint32_t(g) << 8 | b;
+    case MPF_ARGB4444: return uint32_t(a / 16) << 12 | uint32_t(r / 16) << 8 | uint32_t(g / 16) << 4 | uint32_t(b >> 4);
+    case MPF_ARGB8888: return uint32_t(a) << 24 | uint32_t(r) << 16 | uint32_t(g) << 8 | b;
     default:
       if (a == 0) return 0xFF00FF;
       return uint32_t(a) << 24 | uint32_t(r) << 16 | uint32_t(g) << 8 | b;
@@ -92,14 +78,8 @@ uint32_t ConvertTexel(MemoryPixelFormat format, uint8_t r, uint8_t g, uint8_t b,
 
 void ChannelMasks(MemoryPixelFormat format, uint32_t* red, uint32_t* green, uint32_t* blue) {
   switch (format) {
-    case MPF_RGB565:
-      *red = 0xF800, *green = 0x07E0, *blue = 0x001F;
-      return;
-    case MPF_RGB555:
-      *red = 0x7C00, *green = 0x03E0, *blue = 0x001F;
-      return;
-    default:
-      *red = 0xFF0000, *green = 0xFF00, *blue = 0xFF;
-      return;
+    case MPF_RGB565: *red = 0xF800, *green = 0x07E0, *blue = 0x001F; return;
+    case MPF_RGB555: *red = 0x7C00, *green = 0x03E0, *blue = 0x001F; return;
+    default: *red = 0xFF0000, *green = 0xFF00, *blue = 0xFF; return;
   }
 }

@@ -117,8 +117,8 @@ void BuildPalettedPixels(const TrueColorBitmap& image, MemoryPixelFormat palForm
     for (int r = 0; r < 6; ++r)
       for (int g = 0; g < 7; ++g)
         for (int b = 0; b < 6; ++b)
-          t->Palette[r * 42 + g * 6 + b] = ConvertTexel(palFormat, uint8_t(r * 51), uint8_t(g * 255 / 6),
-                                                        uint8_t(b * 51), 255, false);
+          t->Palette[r * 42 + g * 6 + b] =
+              ConvertTexel(palFormat, uint8_t(r * 51), uint8_t(g * 255 / 6), uint8_t(b * 51), 255, false);
   }
   for (size_t i = 0; i < n; ++i) {
     const uint8_t* c = &image.RGB[i * 3];
@@ -159,16 +159,12 @@ void ConvertBitmapToTexture(const TrueColorBitmap& image, MemoryPixelFormat form
       uint32_t v = ConvertTexel(format, c[0], c[1], c[2], alpha ? image.Alpha[i] : 255, alpha);
       bool clear = key ? v == key : (format == MPF_ARGB4444 ? (v >> 12) == 0 : (v >> 24) == 0);
       transparent |= clear;
-      if (bpp == 2)
-        reinterpret_cast<uint16_t*>(t->Pixels)[i] = uint16_t(v);
-      else
-        reinterpret_cast<uint32_t*>(t->Pixels)[i] = v;
+      if (bpp == 2) reinterpret_cast<uint16_t*>(t->Pixels)[i] = uint16_t(v);
+      else reinterpret_cast<uint32_t*>(t->Pixels)[i] = v;
     }
   }
-  if (transparent)
-    t->Flags |= TEXTURE_HAS_TRANSPARENCY;
-  else
-    t->Flags &= ~TEXTURE_HAS_TRANSPARENCY;
+  if (transparent) t->Flags |= TEXTURE_HAS_TRANSPARENCY;
+  else t->Flags &= ~TEXTURE_HAS_TRANSPARENCY;
 }
 
 // MemoryTextureMap ------------------------------------------------------
@@ -255,16 +251,11 @@ bool MemoryTextureMap::IsTransparentPixel(int x, int y) {
   size_t i = size_t(y) * Width + x;
   switch (TexFormat) {
     case MPF_RGB565:
-    case MPF_RGB555:
-      return reinterpret_cast<uint16_t*>(Pixels)[i] == FullPurple;
-    case MPF_ARGB4444:
-      return (reinterpret_cast<uint16_t*>(Pixels)[i] >> 12) == 0;
-    case MPF_ARGB8888:
-      return (reinterpret_cast<uint32_t*>(Pixels)[i] >> 24) == 0;
-    case MPF_PAL8:
-      return Palette[Pixels[i]] == FullPurple;
-    default:
-      return reinterpret_cast<uint32_t*>(Pixels)[i] == FullPurple;
+    case MPF_RGB555: return reinterpret_cast<uint16_t*>(Pixels)[i] == FullPurple;
+    case MPF_ARGB4444: return (reinterpret_cast<uint16_t*>(Pixels)[i] >> 12) == 0;
+    case MPF_ARGB8888: return (reinterpret_cast<uint32_t*>(Pixels)[i] >> 24) == 0;
+    case MPF_PAL8: return Palette[Pixels[i]] == FullPurple;
+    default: return reinterpret_cast<uint32_t*>(Pixels)[i] == FullPurple;
   }
 }
 

@@ -14,11 +14,11 @@ TextureControl* TCList = nullptr;
 
 namespace {
 const char* const kKeywords[TC_KeywordCount] = {
-    "TEXTURE",  "SCROLL",    "ADDMODE",    "TINT",      "ALIAS",     "TMU0",         "TMU1",
-    "TMUBOTH",  "UNLIT",     "NOSWRAP",    "NOTWRAP",   "BLOCKY",    "TEXUSMODE",    "ALTALPHA",
-    "ROTATE",   "PULSE",     "NODITHER",   "FRAMETIME", "ANIMFRAME", "ANIMCLOCK",    "STOPANIM",
-    "NEEDSALPHA", "ONEMIP",  "FULLMIP",    "COLORCYCLE", "HIGHCOLOR", "PALETTED",    "CANBERGB",
-    "CANBETEXTURE", "FIFTYFIFTY", "SHINY", "MODULATE", "MANUALSCROLL"};
+    "TEXTURE",      "SCROLL",     "ADDMODE",  "TINT",       "ALIAS",       "TMU0",      "TMU1",
+    "TMUBOTH",      "UNLIT",      "NOSWRAP",  "NOTWRAP",    "BLOCKY",      "TEXUSMODE", "ALTALPHA",
+    "ROTATE",       "PULSE",      "NODITHER", "FRAMETIME",  "ANIMFRAME",   "ANIMCLOCK", "STOPANIM",
+    "NEEDSALPHA",   "ONEMIP",     "FULLMIP",  "COLORCYCLE", "HIGHCOLOR",   "PALETTED",  "CANBERGB",
+    "CANBETEXTURE", "FIFTYFIFTY", "SHINY",    "MODULATE",   "MANUALSCROLL"};
 
 // The open entry of the file being read.
 TextureControl* Current = nullptr;
@@ -55,9 +55,7 @@ int Integer(const std::vector<std::string>& t, size_t i) {
   return i < t.size() ? int(std::strtol(t[i].c_str(), nullptr, 10)) : 0;
 }
 
-void CopyName(char* to, const std::string& name) {
-  std::memcpy(to, name.c_str(), name.size() + 1);
-}
+void CopyName(char* to, const std::string& name) { std::memcpy(to, name.c_str(), name.size() + 1); }
 
 void ParseLine(std::string line) {
   size_t semicolon = line.find(';');
@@ -110,12 +108,8 @@ void ParseLine(std::string line) {
     case TC_TINT:
       for (int i = 0; i < 4; ++i) Current->Tint[i] = Integer(t, 1 + i);
       break;
-    case TC_ROTATE:
-      Current->Rotate = Integer(t, 1);
-      break;
-    default:
-      Current->Values[k] = Number(t, 1);
-      break;
+    case TC_ROTATE: Current->Rotate = Integer(t, 1); break;
+    default: Current->Values[k] = Number(t, 1); break;
   }
 }
 }  // namespace

@@ -47,8 +47,7 @@ bool DecodeFile(const std::string& path, Kind kind, TrueColorBitmap* out) {
       Log("Colormapped TGAs are not supported (file=%s)!!!", path.c_str());
     else if (!std::strcmp(why, "Images contains only alpha data"))
       Log("Images contains only alpha data (file=%s)!!!", path.c_str());
-    else
-      Log("image %s not decoded: %s", path.c_str(), why);
+    else Log("image %s not decoded: %s", path.c_str(), why);
   }
   return ok;
 }

@@ -47,8 +47,8 @@ bool ComputeBalloonRect(BalloonRect* rect) {
   }
   int screenW = GUIObjList ? GUIObjList->Width : GfxDevice::Width;
   int screenH = GUIObjList ? GUIObjList->Height : GfxDevice::Height;
-  *rect = PlaceBalloon(obj->AbsoluteX(), obj->AbsoluteY(), obj->Width, obj->Height, obj->Flags, tw, th, screenW,
-                       screenH);
+  *rect =
+      PlaceBalloon(obj->AbsoluteX(), obj->AbsoluteY(), obj->Width, obj->Height, obj->Flags, tw, th, screenW, screenH);
   return true;
 }
 

@@ -23,10 +23,10 @@ struct ProgramWindowSettings {
 
 enum class DisplayStartError : int {
   kNone = 0,
-  kNoVideo,           // PlatInitVideo failed
-  kNoWindowClass,     // RegisterWindowClass failed
-  kNoWindow,          // CreateWindowExA failed
-  kNoDrawingDevice,   // InitDisplay failed
+  kNoVideo,          // PlatInitVideo failed
+  kNoWindowClass,    // RegisterWindowClass failed
+  kNoWindow,         // CreateWindowExA failed
+  kNoDrawingDevice,  // InitDisplay failed
 };
 
 // A short text for the error ("no video", "cannot create the window", ...).

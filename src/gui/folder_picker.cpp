@@ -136,9 +136,7 @@ void GUIFolderPicker::Finish(bool ok) {
 
 int GUIFolderPicker::HandleMessage(int msg, int a, int b, void* p, void* q) {
   switch (msg) {
-    case MsgPickerUp:
-      GoUp();
-      return 0;
+    case MsgPickerUp: GoUp(); return 0;
     case MsgPickerOpen: {
       std::string target = SelectedFolderPath();
       if (!target.empty()) ChangeTo(target);
@@ -159,14 +157,9 @@ int GUIFolderPicker::HandleMessage(int msg, int a, int b, void* p, void* q) {
       // A typed path: go there when it is a folder.
       if (p == PathField && !ChangeTo(PathField->Text())) PathField->Set(Path.c_str());
       return 1;
-    case MsgPickerOK:
-      Finish(true);
-      return 1;
+    case MsgPickerOK: Finish(true); return 1;
     case MsgPickerCancel:
-    case MsgCloseGadget:
-      Finish(false);
-      return 1;
-    default:
-      return GUIFramedWindow::HandleMessage(msg, a, b, p, q);
+    case MsgCloseGadget: Finish(false); return 1;
+    default: return GUIFramedWindow::HandleMessage(msg, a, b, p, q);
   }
 }

@@ -17,7 +17,6 @@ class GUITextBox;
 
 class GUIFolderPicker : public GUIFramedWindow {
  public:
-
   GUIObject* Recipient = nullptr;
   int OkMessage = 0, CancelMessage = 0;
   std::string Path;  // the current folder, without a trailing separator (except the root)

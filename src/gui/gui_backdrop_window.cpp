@@ -21,8 +21,7 @@ GUIBackdropWindow::GUIBackdropWindow(TextureMap* texture, int x, int y)
 
 void GUIBackdropWindow::PaintBackground(int ax, int ay) {
   if (!BackTexture) {
-    CurGfxDevice->ClearRegion(BackColour[0], BackColour[1], BackColour[2], ax, ay, ax + Width - 1,
-                              ay + Height - 1);
+    CurGfxDevice->ClearRegion(BackColour[0], BackColour[1], BackColour[2], ax, ay, ax + Width - 1, ay + Height - 1);
     return;
   }
   if (Flags & StretchTexture) {

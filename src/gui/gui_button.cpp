@@ -81,9 +81,7 @@ GUIButton::GUIButton(int x, int y, int width, int height, const char* text, Butt
   if (Height < 0) Height = first && first->Height > 0 ? first->Height : 16;
 }
 
-void GUIButton::SetText(const char* text) {
-  std::snprintf(Text, sizeof Text, "%s", text ? text : "");
-}
+void GUIButton::SetText(const char* text) { std::snprintf(Text, sizeof Text, "%s", text ? text : ""); }
 
 void GUIButton::GrowToLabel() {
   if (!Font || !Text[0]) return;
@@ -134,8 +132,9 @@ void GUIButton::Draw(int x, int y) {
   } else {
     TextureMap* face = down && Textures[1] ? Textures[1] : Textures[0];
     if (face) CurGfxDevice->CopyTMap(float(ax), float(ay), face);
-    else CurGfxDevice->ClearRegion(down ? 60 : 120, down ? 60 : 120, down ? 60 : 120, ax, ay, ax + Width - 1,
-                                   ay + Height - 1);
+    else
+      CurGfxDevice->ClearRegion(down ? 60 : 120, down ? 60 : 120, down ? 60 : 120, ax, ay, ax + Width - 1,
+                                ay + Height - 1);
     DrawLabel(ax, ay, "%s@Z%s");
   }
   DrawChildren(ax - ScrollX, ay - ScrollY);
@@ -181,8 +180,7 @@ void GUIButton::DoButtonEvent(ButtonEventType t, int x, int y, unsigned long mod
     case RightButtonDown:
       if (Parent) Parent->HandleMessage(MsgRightClick, 0, 0, this, nullptr);
       break;
-    default:
-      break;
+    default: break;
   }
 }
 

@@ -13,7 +13,6 @@ enum ButtonDrawMode : unsigned char {
   ButtonDrawThreePiece = 4,
 };
 
-
 class GUIButton : public GUIObject {
  public:
   unsigned char DrawMode = ButtonDrawThreePiece;

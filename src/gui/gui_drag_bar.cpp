@@ -14,15 +14,15 @@ GUIDragBar::GUIDragBar(int x, int y, int width, int height, const char* title, b
   Font = WindowTitleBarFont;
   std::snprintf(Title, sizeof Title, "%s", title ? title : "");
   if (closeGadget) {
-    CloseGadget = new GUIButton(0, 0, -1, -1, nullptr, ButtonDrawTwoTextures, MsgCloseGadget,
-                                DefaultCloseGadgetTexture, DefaultCloseGadgetTexture);
+    CloseGadget = new GUIButton(0, 0, -1, -1, nullptr, ButtonDrawTwoTextures, MsgCloseGadget, DefaultCloseGadgetTexture,
+                                DefaultCloseGadgetTexture);
     CloseGadget->SoundKind = 1;
     if (!DefaultCloseGadgetTexture) CloseGadget->Width = CloseGadget->Height = height - 4;
     AddChild(CloseGadget);
   }
   if (minGadget) {
-    MinGadget = new GUIButton(0, 0, -1, -1, nullptr, ButtonDrawTwoTextures, MsgMinimizeGadget,
-                              DefaultMinGadgetTexture, DefaultMinGadgetTexture);
+    MinGadget = new GUIButton(0, 0, -1, -1, nullptr, ButtonDrawTwoTextures, MsgMinimizeGadget, DefaultMinGadgetTexture,
+                              DefaultMinGadgetTexture);
     if (!DefaultMinGadgetTexture) MinGadget->Width = MinGadget->Height = height - 4;
     AddChild(MinGadget);
   }
@@ -46,8 +46,7 @@ void GUIDragBar::Draw(int x, int y) {
   int ax = x + X, ay = y + Y;
   if (DefaultDragBarTexture)
     CurGfxDevice->TmapBlit(float(ax), float(ax + Width), float(ay), float(ay + Height), 0, DefaultDragBarTexture, 0);
-  else
-    CurGfxDevice->ClearRegion(40, 50, 110, ax, ay, ax + Width - 1, ay + Height - 1);
+  else CurGfxDevice->ClearRegion(40, 50, 110, ax, ay, ax + Width - 1, ay + Height - 1);
   if (Font && Title[0]) {
     // A long title is cut at the bar's end (nothing may spill out of an
     // object: partial redraws draw only the objects near their rectangle).

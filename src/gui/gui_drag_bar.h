@@ -9,7 +9,6 @@
 
 class GUIButton;
 
-
 class GUIDragBar : public GUIObject {
  public:
   char Title[128] = {};

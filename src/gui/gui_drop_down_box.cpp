@@ -56,10 +56,9 @@ void GUIMenuObject::Draw(int x, int y) {
   SetClip(ax, ay, ax + Width - 1, ay + Height - 1);
   CurGfxDevice->ClearRegion(0, 0, 0, ax, ay, ax + Width - 1, ay + Height - 1);
   if (BackTexture)
-    CurGfxDevice->TmapBlit(float(ax + 1), float(ax + Width - 1), float(ay + 1), float(ay + Height - 1), 0,
-                           BackTexture, 0);
-  else
-    CurGfxDevice->ClearRegion(225, 225, 235, ax + 1, ay + 1, ax + Width - 2, ay + Height - 2);
+    CurGfxDevice->TmapBlit(float(ax + 1), float(ax + Width - 1), float(ay + 1), float(ay + Height - 1), 0, BackTexture,
+                           0);
+  else CurGfxDevice->ClearRegion(225, 225, 235, ax + 1, ay + 1, ax + Width - 2, ay + Height - 2);
   int top = ay + 2;
   if (Scrolls()) {
     TextureMap* up = DefaultMenuScrollUpTexture;
@@ -142,16 +141,13 @@ int GUIMenuObject::HandleKey(int key, unsigned long mods) {
       if (Highlighted >= 0 && Highlighted < n) Choose(Highlighted);
       else Close();
       return 1;
-    case KeyEscape:
-      Close();
-      return 1;
-    default:
-      return 0;
+    case KeyEscape: Close(); return 1;
+    default: return 0;
   }
 }
 
-GUIDropDownBox::GUIDropDownBox(TextureMap* texture, int x, int y, int width, int height, GUIObject* parent,
-                               Font2* font, const char* text, int maxVisible)
+GUIDropDownBox::GUIDropDownBox(TextureMap* texture, int x, int y, int width, int height, GUIObject* parent, Font2* font,
+                               const char* text, int maxVisible)
     : GUIObject(x, y, width, height), MaxVisible(maxVisible), ButtonTexture(texture) {
   Font = font ? font : DefaultDropDownMenuFont;
   int bw = texture && texture->Width > 1 ? texture->Width : height;
@@ -160,8 +156,8 @@ GUIDropDownBox::GUIDropDownBox(TextureMap* texture, int x, int y, int width, int
   Field->Font = Font;
   Field->Set(text ? text : "");
   AddChild(Field);
-  OpenButton = new GUIButton(width - bw, 0, bw, height, nullptr, ButtonDrawTwoTextures, MsgEnterPressed, texture,
-                             texture);
+  OpenButton =
+      new GUIButton(width - bw, 0, bw, height, nullptr, ButtonDrawTwoTextures, MsgEnterPressed, texture, texture);
   AddChild(OpenButton);
   if (parent) parent->AddChild(this);
 }
@@ -260,11 +256,8 @@ int GUIDropDownBox::HandleMessage(int msg, int a, int b, void* p, void* q) {
       if (index >= 0) SelectItem(index);
       return Parent ? Parent->HandleMessage(MsgItemChosen, a, b, p, this) : 1;
     }
-    case MsgListClosed:
-      List = nullptr;
-      return 1;
-    default:
-      return 0;
+    case MsgListClosed: List = nullptr; return 1;
+    default: return 0;
   }
 }
 

@@ -12,7 +12,6 @@
 class GUIButton;
 class GUIStringGadget;
 
-
 // The pop-up list. It reports to its Owner 60000 (a = value) when an item is
 // picked or 2001 when it is closed without a choice, and then destroys
 // itself. While open it holds the mouse, so a press outside closes it.

@@ -15,8 +15,8 @@ int TexH(TextureMap* t, int fallback) { return t && t->Height > 1 ? t->Height : 
 constexpr int kEdgeGrab = 4;
 }  // namespace
 
-GUIFramedWindow::GUIFramedWindow(int x, int y, int width, int height, const char* title, int closeGadget,
-                                 int minGadget, int resizable, int reserved, GUIObject* parent)
+GUIFramedWindow::GUIFramedWindow(int x, int y, int width, int height, const char* title, int closeGadget, int minGadget,
+                                 int resizable, int reserved, GUIObject* parent)
     : GUIObject(x, y, width, height) {
   std::snprintf(Title, sizeof Title, "%s", title ? title : "");
   FrameFlags = (closeGadget ? unsigned(FrameHasClose) : 0u) | (minGadget ? unsigned(FrameHasMinimize) : 0u) |
@@ -82,18 +82,15 @@ void GUIFramedWindow::Draw(int x, int y) {
     // Borders, then the corners over their ends.
     if (DefaultLeftBorder)
       CurGfxDevice->TmapBlit(float(ax), float(ax + l), float(ay + top), float(ay + Height), 0, DefaultLeftBorder, 0);
-    else
-      CurGfxDevice->ClearRegion(120, 120, 150, ax, ay + top, ax + l - 1, ay + Height - 1);
+    else CurGfxDevice->ClearRegion(120, 120, 150, ax, ay + top, ax + l - 1, ay + Height - 1);
     if (DefaultRightBorder)
       CurGfxDevice->TmapBlit(float(ax + Width - r), float(ax + Width), float(ay + top), float(ay + Height), 0,
                              DefaultRightBorder, 0);
-    else
-      CurGfxDevice->ClearRegion(40, 40, 60, ax + Width - r, ay + top, ax + Width - 1, ay + Height - 1);
+    else CurGfxDevice->ClearRegion(40, 40, 60, ax + Width - r, ay + top, ax + Width - 1, ay + Height - 1);
     if (DefaultBottomBorder)
       CurGfxDevice->TmapBlit(float(ax), float(ax + Width), float(ay + Height - b), float(ay + Height), 0,
                              DefaultBottomBorder, 0);
-    else
-      CurGfxDevice->ClearRegion(40, 40, 60, ax, ay + Height - b, ax + Width - 1, ay + Height - 1);
+    else CurGfxDevice->ClearRegion(40, 40, 60, ax, ay + Height - b, ax + Width - 1, ay + Height - 1);
     if (DefaultLLCornerTexture)
       CurGfxDevice->CopyTMap(float(ax), float(ay + Height - DefaultLLCornerTexture->Height), DefaultLLCornerTexture);
     if (DefaultLRCornerTexture)

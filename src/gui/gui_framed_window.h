@@ -25,8 +25,8 @@ class GUIFramedWindow : public GUIObject {
   TextureMap* InteriorTexture = nullptr;
 
   // closeGadget, minGadget, resizable: non-zero to have them; reserved: 0.
-  GUIFramedWindow(int x, int y, int width, int height, const char* title, int closeGadget, int minGadget,
-                  int resizable, int reserved, GUIObject* parent);
+  GUIFramedWindow(int x, int y, int width, int height, const char* title, int closeGadget, int minGadget, int resizable,
+                  int reserved, GUIObject* parent);
 
   virtual void Minimize();
   virtual void UnMinimize();

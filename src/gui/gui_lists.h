@@ -9,7 +9,9 @@
 // live beside the foundation's helpers for `next`-linked lists without
 // clashing: overload resolution picks by the member the node has.
 template <class T>
-concept GUILinkedNode = requires(T* t) { t->Next; };
+concept GUILinkedNode = requires(T* t) {
+  t->Next;
+};
 
 template <GUILinkedNode T>
 T* LastNode(T* list) {
@@ -40,7 +42,10 @@ template <GUILinkedNode T>
 void DeleteFromDList(T*& list, T* obj) {
   bool found = false;
   for (T* p = list; p; p = p->Next)
-    if (p == obj) { found = true; break; }
+    if (p == obj) {
+      found = true;
+      break;
+    }
   if (found) {
     if (obj->Prev) obj->Prev->Next = obj->Next;
     else list = obj->Next;

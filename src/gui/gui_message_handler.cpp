@@ -6,6 +6,7 @@
 #include "foundation/alloc.h"
 #include "foundation/program_globals.h"
 #include "foundation/runtime.h"
+#include "gfx/display_device.h"
 #include "gfx/gfx_device.h"
 #include "gui/balloon_help.h"
 #include "gui/damage.h"
@@ -16,13 +17,11 @@
 #include "gui/keyboard.h"
 #include "gui/mouse_dispatch.h"
 #include "platform/clipboard.h"
-#include "gfx/display_device.h"
 #include "platform/key_state.h"
 #include "platform/keymap.h"
 #include "platform/window_focus.h"
 
 // Defined with the launcher's window set-up.
-
 
 namespace {
 HWND GUIWindow() { return hMainWindow; }
@@ -66,9 +65,7 @@ int GUIMessageHandler(unsigned message, unsigned long wParam, long lParam) {
       }
       Need_Redraw = 1;
       break;
-    case WM_SETCURSOR:
-      GUISetCursor(static_cast<unsigned long>(GUICursor));
-      break;
+    case WM_SETCURSOR: GUISetCursor(static_cast<unsigned long>(GUICursor)); break;
     case WM_GETMINMAXINFO:
       if (DontAllowWindowResize && FixedWidth > 0 && FixedHeight > 0 && lParam) {
         MINMAXINFO* info = reinterpret_cast<MINMAXINFO*>(lParam);
@@ -129,8 +126,7 @@ int GUIMessageHandler(unsigned message, unsigned long wParam, long lParam) {
       GUIDoMouseButtonEvent(LowSigned(lParam), HighSigned(lParam), t, MouseMods(wParam));
       break;
     }
-    default:
-      break;
+    default: break;
   }
   if (catchUp) GUICatchUpTick();
   return result;

@@ -14,7 +14,6 @@ struct MINMAXINFO {
   POINT ptReserved, ptMaxSize, ptMaxPosition, ptMinTrackSize, ptMaxTrackSize;
 };
 
-
 // Translates one message; 1 for key-downs passed to the toolkit and for
 // WM_GETMINMAXINFO, else 0.
 int GUIMessageHandler(unsigned message, unsigned long wParam, long lParam);

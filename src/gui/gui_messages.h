@@ -50,9 +50,8 @@ enum GuiMessage : int {
 
 // Every toolkit id, for checks that an application's ids keep clear of them.
 inline constexpr GuiMessage kGuiMessages[] = {
-    MsgEnterPressed,   MsgListClosed,       MsgScrollUp,       MsgScrollDown,      MsgScrollLeft,
-    MsgScrollRight,    MsgScrollToV,        MsgScrollToH,      MsgToggleReleased,  MsgDragging,
-    MsgChildDestroyed, MsgLineSelected,     MsgLineDoubleClicked, MsgRightClick,   MsgCloseGadget,
-    MsgMinimizeGadget, MsgTitleBarButton,   MsgEntryRightClick, MsgPickerUp,       MsgPickerOpen,
-    MsgPickerOK,       MsgPickerCancel,     MsgItemChosen,
+    MsgEnterPressed,      MsgListClosed, MsgScrollUp,       MsgScrollDown,     MsgScrollLeft,     MsgScrollRight,
+    MsgScrollToV,         MsgScrollToH,  MsgToggleReleased, MsgDragging,       MsgChildDestroyed, MsgLineSelected,
+    MsgLineDoubleClicked, MsgRightClick, MsgCloseGadget,    MsgMinimizeGadget, MsgTitleBarButton, MsgEntryRightClick,
+    MsgPickerUp,          MsgPickerOpen, MsgPickerOK,       MsgPickerCancel,   MsgItemChosen,
 };

@@ -60,7 +60,6 @@ constexpr int kDrawOverhang = 4;
 // Modifier bits of mouse events.
 enum : unsigned long { MouseShift = 4, MouseControl = 8 };
 
-
 class GUIObject {
  public:
   char* Name = nullptr;

@@ -8,7 +8,6 @@
 #include "gui/damage.h"
 #include "gui/gui_object.h"
 
-
 namespace {
 void DrawAllTopLevel() {
   for (GUIObject* o = GUIObjList; o; o = o->Next) o->Draw(0, 0);

@@ -69,8 +69,7 @@ void GUIScrollBar::Draw(int x, int y) {
   if (sw > 0 && sh > 0) {
     if (DefaultScrollSliderTexture)
       CurGfxDevice->TmapBlit(float(sx), float(sx + sw), float(sy), float(sy + sh), 0, DefaultScrollSliderTexture, 0);
-    else
-      CurGfxDevice->ClearRegion(110, 120, 170, sx, sy, sx + sw - 1, sy + sh - 1);
+    else CurGfxDevice->ClearRegion(110, 120, 170, sx, sy, sx + sw - 1, sy + sh - 1);
   }
 }
 
@@ -99,8 +98,7 @@ void GUIScrollBar::DoButtonEvent(ButtonEventType t, int x, int y, unsigned long 
     } else {
       // A press on the track pages by the slider's length.
       int track = TrackLength();
-      SliderPos = std::clamp(pos < SliderPos ? SliderPos - SliderSize : SliderPos + SliderSize, 0,
-                             track - SliderSize);
+      SliderPos = std::clamp(pos < SliderPos ? SliderPos - SliderSize : SliderPos + SliderSize, 0, track - SliderSize);
       ScrollBasedUponSliderPos();
       RethinkSliderPosAndSize();
       RedrawRegion();

@@ -8,7 +8,6 @@
 
 #include "gui/gui_object.h"
 
-
 class GUIScrollBar : public GUIObject {
  public:
   GUIObject* Target = nullptr;

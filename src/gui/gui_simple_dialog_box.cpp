@@ -19,7 +19,8 @@
 #include "gui/mouse_dispatch.h"
 #include "platform/filesystem.h"
 
-const char* SimpleButtonHelpStrs[10] = {"Help", "Cancel", "No", "OK", "Yes", "Ignore", "Delete", "Respond", "No", "Yes"};
+const char* SimpleButtonHelpStrs[10] = {"Help",   "Cancel", "No",      "OK", "Yes",
+                                        "Ignore", "Delete", "Respond", "No", "Yes"};
 const int SimpleButtonStyles[10] = {3, 2, 2, 1, 1, 0, 0, 0, 7, 6};
 
 namespace {
@@ -43,8 +44,8 @@ Font2* DialogFont() { return DefaultSimpleDialogButtonFont ? DefaultSimpleDialog
 GUIButton* NewSimpleDialogButton(int kind, int messageId) {
   if (kind < 0 || kind > 9) kind = DialogOK;
   // Label and help text are the table's word in the player's language.
-  auto* b = new GUIButton(0, 0, kButtonWidth, GetString(SimpleButtonHelpStrs[kind]), messageId,
-                          SimpleButtonStyles[kind]);
+  auto* b =
+      new GUIButton(0, 0, kButtonWidth, GetString(SimpleButtonHelpStrs[kind]), messageId, SimpleButtonStyles[kind]);
   b->Icon = SimpleButtonIcons[kind];
   b->AddHelpText(GetString(SimpleButtonHelpStrs[kind]));
   if (DefaultSimpleDialogButtonFont) b->Font = DefaultSimpleDialogButtonFont;
@@ -71,8 +72,8 @@ GUISimpleDialogBox::GUISimpleDialogBox(const char* title, GUIObject* recipient, 
                                               .EntryText = entryText}) {}
 
 GUISimpleDialogBox::GUISimpleDialogBox(const SimpleDialogSettings& settings)
-    : GUIFramedWindow(0, 0, std::max(settings.Width, 160), std::max(settings.Height, 80),
-                      settings.Title, 1, 0, 0, 0, nullptr) {
+    : GUIFramedWindow(0, 0, std::max(settings.Width, 160), std::max(settings.Height, 80), settings.Title, 1, 0, 0, 0,
+                      nullptr) {
   Recipient = settings.Recipient;
   InteriorTexture = settings.Background;
   Message = GUIStrDup(settings.Message ? settings.Message : "");

@@ -20,8 +20,16 @@ extern TextureMap* SimpleButtonIcons[10];
 
 // Indices into the tables.
 enum : int {
-  DialogHelp = 0, DialogCancel = 1, DialogNo = 2, DialogOK = 3, DialogYes = 4,
-  DialogIgnore = 5, DialogDelete = 6, DialogRespond = 7, DialogNo2 = 8, DialogYes2 = 9,
+  DialogHelp = 0,
+  DialogCancel = 1,
+  DialogNo = 2,
+  DialogOK = 3,
+  DialogYes = 4,
+  DialogIgnore = 5,
+  DialogDelete = 6,
+  DialogRespond = 7,
+  DialogNo2 = 8,
+  DialogYes2 = 9,
 };
 
 // A dialog button of table index `kind` sending messageId.
@@ -72,9 +80,9 @@ class GUISimpleDialogBox : public GUIFramedWindow {
   explicit GUISimpleDialogBox(const SimpleDialogSettings& settings);
   // The same by position, in the order of SimpleDialogSettings; withEntry
   // non-zero for an entry field.
-  GUISimpleDialogBox(const char* title, GUIObject* recipient, TextureMap* background, const char* message,
-                     int width, int height, int button1, int button1Msg, int button2, int button2Msg,
-                     int withEntry, const char* prompt, const char* entryText);
+  GUISimpleDialogBox(const char* title, GUIObject* recipient, TextureMap* background, const char* message, int width,
+                     int height, int button1, int button1Msg, int button2, int button2Msg, int withEntry,
+                     const char* prompt, const char* entryText);
   ~GUISimpleDialogBox() override;
 
   // Adds one more button (up to ten); false when full.

@@ -29,9 +29,15 @@ void Load(TextureMap*& slot, const char* name) {
 }  // namespace
 
 void InitSimpleDialogButtonTextures() {
-  TextureMap* icons[10] = {DefaultButtonIconHelp, DefaultButtonIconCancel, DefaultButtonIconNo,
-                           DefaultButtonIconOkay, DefaultButtonIconYes,    nullptr,
-                           nullptr,               nullptr,               DefaultButtonIconNo,
+  TextureMap* icons[10] = {DefaultButtonIconHelp,
+                           DefaultButtonIconCancel,
+                           DefaultButtonIconNo,
+                           DefaultButtonIconOkay,
+                           DefaultButtonIconYes,
+                           nullptr,
+                           nullptr,
+                           nullptr,
+                           DefaultButtonIconNo,
                            DefaultButtonIconYes};
   for (int i = 0; i < 10; ++i) SimpleButtonIcons[i] = icons[i];
 }

@@ -8,14 +8,12 @@ class TextureMap;
 class Font2;
 
 extern TextureMap *DefaultLeftBorder, *DefaultRightBorder, *DefaultBottomBorder, *DefaultTopBorder;
-extern TextureMap *DefaultLLCornerTexture, *DefaultLRCornerTexture, *DefaultURCornerTexture,
-    *DefaultULCornerTexture;
-extern TextureMap *DefaultUpArrowTexture, *DefaultDnArrowTexture, *DefaultLeftArrowTexture,
-    *DefaultRightArrowTexture;
+extern TextureMap *DefaultLLCornerTexture, *DefaultLRCornerTexture, *DefaultURCornerTexture, *DefaultULCornerTexture;
+extern TextureMap *DefaultUpArrowTexture, *DefaultDnArrowTexture, *DefaultLeftArrowTexture, *DefaultRightArrowTexture;
 extern TextureMap* DefaultScrollSliderTexture;
 extern TextureMap* DefaultDragBarTexture;
-extern TextureMap *DefaultButtonIconOkay, *DefaultButtonIconCancel, *DefaultButtonIconHelp,
-    *DefaultButtonIconYes, *DefaultButtonIconNo;
+extern TextureMap *DefaultButtonIconOkay, *DefaultButtonIconCancel, *DefaultButtonIconHelp, *DefaultButtonIconYes,
+    *DefaultButtonIconNo;
 extern TextureMap *DefaultCloseGadgetTexture, *DefaultMinGadgetTexture;
 extern TextureMap *DefaultDropDownTexture, *DefaultMenuScrollDownTexture, *DefaultMenuScrollUpTexture;
 

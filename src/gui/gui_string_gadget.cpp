@@ -192,8 +192,7 @@ void GUIStringGadget::DoButtonEvent(ButtonEventType t, int x, int y, unsigned lo
     case RightButtonDown:
       if (Parent) Parent->HandleMessage(MsgEntryRightClick, 0, 0, this, nullptr);
       break;
-    default:
-      break;
+    default: break;
   }
 }
 
@@ -310,9 +309,7 @@ int GUIStringGadget::HandleKey(int key, unsigned long mods) {
       else DeleteRange(Cursor, Cursor + 1);
       break;
     case KeyInsert | KeyControl:
-    case 3:
-      CopySelection();
-      return 1;
+    case 3: CopySelection(); return 1;
     case KeyInsert | KeyShift:
     case 22: {
       if (char* clip = GUIGetClipboardText()) {
@@ -355,9 +352,7 @@ int GUIStringGadget::HandleKey(int key, unsigned long mods) {
       RedrawRegion();
       return 1;
     }
-    case 17:
-      SymbolEntry = !SymbolEntry;
-      return 1;
+    case 17: SymbolEntry = !SymbolEntry; return 1;
     default: {
       bool printable = (key >= 32 && key <= 126) || (key >= 160 && key <= 255);
       if (!printable) return 0;

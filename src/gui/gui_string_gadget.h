@@ -10,7 +10,6 @@
 
 #include "gui/gui_object.h"
 
-
 constexpr int kStringGadgetCapacity = 1024;
 
 extern const char SpecialCtrlString[];
@@ -35,7 +34,7 @@ class GUIStringGadget : public GUIObject {
   StringHistoryEntry* CurrentHistory = nullptr;
   unsigned char CursorVisible = 1;
   unsigned char SymbolEntry = 0;
-  int TextScroll = 0;  // pixels the text is shifted left to keep the cursor visible
+  int TextScroll = 0;          // pixels the text is shifted left to keep the cursor visible
   unsigned char ReadOnly = 0;  // display only: keys are ignored
   unsigned char Masked = 0;    // a password: shown as "*", never copied to the clipboard
 

@@ -25,8 +25,7 @@ const char* SkipFirstAt(const char* text) {
   return text;
 }
 
-GUITextBox::GUITextBox(int x, int y, int width, int height, unsigned char red, unsigned char green,
-                       unsigned char blue)
+GUITextBox::GUITextBox(int x, int y, int width, int height, unsigned char red, unsigned char green, unsigned char blue)
     : GUIObject(x, y, width, height) {
   BackColour[0] = red;
   BackColour[1] = green;

@@ -10,7 +10,6 @@
 
 class GUIScrollBar;
 
-
 class TextLine {
  public:
   TextLine* Next = nullptr;
@@ -39,8 +38,8 @@ class GUITextBox : public GUIObject {
   char DefaultColour = 'K';
   GUIScrollBar* VScroll = nullptr;
   GUIScrollBar* HScroll = nullptr;
-  int FirstColumn = 0;   // pixels scrolled off the left edge
-  int WidestLine = 0;    // pixels, of the widest line as drawn
+  int FirstColumn = 0;  // pixels scrolled off the left edge
+  int WidestLine = 0;   // pixels, of the widest line as drawn
   int ScrollBarWidth = 16;
   int Selectable = 1;
 

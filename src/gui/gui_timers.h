@@ -12,7 +12,6 @@ constexpr unsigned kGUITickTimerId = 3;
 constexpr unsigned kGUIAnimTimerId = 2;
 constexpr int kGUITickIntervalMs = 500;
 
-
 // Sets window timer 3 of the GUI's window to ms milliseconds.
 void SetGUITickInterval(int ms);
 // The timer-3 delivery: ticks for every top-level object, the clock

@@ -4,9 +4,7 @@
 #include "gui/mouse_dispatch.h"
 
 namespace {
-bool IsFunctionKey(int key) {
-  return (key >= 0x103B && key <= 0x1044) || (key >= 0x143B && key <= 0x1444);
-}
+bool IsFunctionKey(int key) { return (key >= 0x103B && key <= 0x1044) || (key >= 0x143B && key <= 0x1444); }
 }  // namespace
 
 void GUIHandleKey(int key, unsigned long mods) {

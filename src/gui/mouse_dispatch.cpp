@@ -1,8 +1,7 @@
 #include "gui/mouse_dispatch.h"
 
-#include "gui/balloon_help.h"
 #include "gfx/display_device.h"
-
+#include "gui/balloon_help.h"
 
 namespace {
 

@@ -26,4 +26,3 @@ void SelectMouseCursor(int x, int y);
 GUIObject* GUIObjectUnderCursor(int x, int y, GUIObject* list, GUIObject* skip);
 // The same search with HelpHitTest: the object whose help applies at (x, y).
 GUIObject* GUIHelpObjectUnderCursor(int x, int y, GUIObject* list);
-

@@ -11,23 +11,12 @@ CommandLineSwitches ParseCommandLineSwitches(int argc, char** argv) {
     const char* arg = argv[i];
     if (!arg || arg[0] != '-') break;
     switch (std::tolower(static_cast<unsigned char>(arg[1]))) {
-      case 'a':
-        switches.automatic = true;
-        break;
-      case 'd':
-        switches.doNotLaunch = true;
-        break;
-      case 'g':
-        switches.alternateServer = true;
-        break;
-      case 's':
-        switches.shortInstall = true;
-        break;
-      case 'u':
-        switches.uninstall = true;
-        break;
-      default:
-        break;
+      case 'a': switches.automatic = true; break;
+      case 'd': switches.doNotLaunch = true; break;
+      case 'g': switches.alternateServer = true; break;
+      case 's': switches.shortInstall = true; break;
+      case 'u': switches.uninstall = true; break;
+      default: break;
     }
   }
   return switches;

@@ -81,9 +81,7 @@ bool DoStateWork(ZindleWindow* window) {
     case StateFinishInstall: FinishInstallWork(window); break;
     case StateBeginInstall: BeginInstallWork(window); break;
     case StateInstallDownloads: InstallDownloadsWork(window); break;
-    case StateLaunch:
-      LaunchWork(window);
-      return false;
+    case StateLaunch: LaunchWork(window); return false;
     case StateBeginUninstall: BeginUninstallWork(window); break;
     case StateUninstalling: UninstallingWork(window); break;
     case StateBeginUpdate: BeginUpdateWork(window); break;

@@ -29,18 +29,18 @@ bool DoStateWork(ZindleWindow* window);
 [[noreturn]] void RunStateLoop(ZindleWindow* window);
 
 // The work of the states, one per state.
-void ShowMenuWork(ZindleWindow* window);         // 1
-void StartCopyWork(ZindleWindow* window);        // 3
-void CopyFilesWork(ZindleWindow* window);        // 4
-void FetchTermsWork(ZindleWindow* window);       // 5
-void UpdatingWork(ZindleWindow* window);         // 6
-void FinishInstallWork(ZindleWindow* window);    // 7
-void BeginInstallWork(ZindleWindow* window);     // 9
-void InstallDownloadsWork(ZindleWindow* window); // 10
-void LaunchWork(ZindleWindow* window);           // 11
-void BeginUninstallWork(ZindleWindow* window);   // 12
-void UninstallingWork(ZindleWindow* window);     // 13
-void BeginUpdateWork(ZindleWindow* window);      // 16
+void ShowMenuWork(ZindleWindow* window);          // 1
+void StartCopyWork(ZindleWindow* window);         // 3
+void CopyFilesWork(ZindleWindow* window);         // 4
+void FetchTermsWork(ZindleWindow* window);        // 5
+void UpdatingWork(ZindleWindow* window);          // 6
+void FinishInstallWork(ZindleWindow* window);     // 7
+void BeginInstallWork(ZindleWindow* window);      // 9
+void InstallDownloadsWork(ZindleWindow* window);  // 10
+void LaunchWork(ZindleWindow* window);            // 11
+void BeginUninstallWork(ZindleWindow* window);    // 12
+void UninstallingWork(ZindleWindow* window);      // 13
+void BeginUpdateWork(ZindleWindow* window);       // 16
 
 // The retry question of a queued file waiting out its retry delay.
 void AskRetryQuestion(ZindleWindow* window, const char* fileName);

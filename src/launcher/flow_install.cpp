@@ -106,13 +106,12 @@ void CopyFilesWork(ZindleWindow* window) {
     case PackageCopyOutcome::kInstallFailed:
       SNPrintF(text, sizeof text,
                GetFormatString("Error installing file %s, either in use or write protected. Please ensure you have "
-                         "permission to write to this file and have enough disk space to continue installation."),
+                               "permission to write to this file and have enough disk space to continue installation."),
                result.failedPath.c_str());
       StopInstallation(window, text);
       return;
     case PackageCopyOutcome::kCancelled:
-    case PackageCopyOutcome::kFinished:
-      break;
+    case PackageCopyOutcome::kFinished: break;
   }
   SetState(window, CancelInstall ? StateIdle : StateInstallDownloads);
 }

@@ -242,31 +242,24 @@ void ZindleWindow::OnDownloadReport(int status, const char* errorText, const cha
   } else if (status == kReportUnchanged && State != StateInstallDownloads) {
     if (isMaster) {
       if (State == StateWaitInstallLists) {
-        if (LoopedAtLeastOnce)
-          SetState(this, StateFinishInstall);
-        else
-          RereadMasterList(this);
+        if (LoopedAtLeastOnce) SetState(this, StateFinishInstall);
+        else RereadMasterList(this);
       } else if (!CanOpen(MasterSucceedFilename)) {
         RereadMasterList(this);
       }
       QueueList(this, updatedlistname, UpdatedListIsNew);
     } else if (isUpdated) {
-      if (NewMasterList)
-        UpdatedListIsNew(DownloadWin, const_cast<char*>(updatedlistname));
-      else if (CanOpen(UpdatedSucceedFilename))
-        ZindleNoUpdateFlag = 1;
-      else
-        UpdatedListIsNew(DownloadWin, const_cast<char*>(updatedlistname));
+      if (NewMasterList) UpdatedListIsNew(DownloadWin, const_cast<char*>(updatedlistname));
+      else if (CanOpen(UpdatedSucceedFilename)) ZindleNoUpdateFlag = 1;
+      else UpdatedListIsNew(DownloadWin, const_cast<char*>(updatedlistname));
     } else if (isTerms && State != StateCopyFiles) {
       LoadTerms(this, true);
     }
   } else if (status == kReportFailed) {
     char question[300];
-    if (errorText && *errorText)
-      SNPrintF(question, sizeof question, GetFormatString("%s Try again?"), errorText);
+    if (errorText && *errorText) SNPrintF(question, sizeof question, GetFormatString("%s Try again?"), errorText);
     else
-      SNPrintF(question, sizeof question, GetFormatString("File transfer failed while downloading %s. Try again?"),
-               f);
+      SNPrintF(question, sizeof question, GetFormatString("File transfer failed while downloading %s. Try again?"), f);
     const int no = isMaster || isUpdated ? MsgRetryNo : MsgCriticalFilesMissing;
     if (!CurrentDialog) {
       GUISimpleDialogBox* box = ShowZindleQuestion(question, MarbleDarkBGTexture, MsgRetryYes, no);

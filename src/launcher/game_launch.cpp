@@ -12,8 +12,8 @@
 #include "launcher/registry_info.h"
 #include "platform/directory_maintenance.h"
 #include "platform/file_mode.h"
-#include "platform/shell.h"
 #include "platform/filesystem.h"
+#include "platform/shell.h"
 #include "transport/file.h"
 
 namespace {
@@ -93,7 +93,8 @@ std::string ShownURLAddress(const char* address, const std::string& cwd) {
 void ShowURL(const char* address) {
   const std::string url = ShownURLAddress(address, PlatWorkingDirectory());
   const intptr_t result = ShellExecuteA(nullptr, "open", url.c_str(), nullptr, nullptr, SW_SHOWNORMAL);
-  if (result <= 32) Log("Error opening page %d %x %s!!!", static_cast<int>(result), static_cast<int>(result), url.c_str());
+  if (result <= 32)
+    Log("Error opening page %d %x %s!!!", static_cast<int>(result), static_cast<int>(result), url.c_str());
 }
 
 void RunQuorvel() {

@@ -26,8 +26,8 @@ void DetectProgramFilesLocation(char* out, size_t size) {
   if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, "SOFTWARE\\Microsoft\\Windows\\CurrentVersion", 0, KEY_READ, &key) ==
       ERROR_SUCCESS) {
     DWORD type = 0, length = sizeof value - 1;
-    if (RegQueryValueExA(key, "ProgramFilesDir", nullptr, &type, reinterpret_cast<unsigned char*>(value),
-                         &length) != ERROR_SUCCESS ||
+    if (RegQueryValueExA(key, "ProgramFilesDir", nullptr, &type, reinterpret_cast<unsigned char*>(value), &length) !=
+            ERROR_SUCCESS ||
         type != REG_SZ)
       value[0] = 0;
     RegCloseKey(key);

@@ -58,7 +58,8 @@ bool EndsWithExe(const std::string& path) {
   if (path.size() < 4) return false;
   const char* tail = path.c_str() + path.size() - 4;
   return tail[0] == '.' && std::tolower(static_cast<unsigned char>(tail[1])) == 'e' &&
-         std::tolower(static_cast<unsigned char>(tail[2])) == 'x' && std::tolower(static_cast<unsigned char>(tail[3])) == 'e';
+         std::tolower(static_cast<unsigned char>(tail[2])) == 'x' &&
+         std::tolower(static_cast<unsigned char>(tail[3])) == 'e';
 }
 
 const ZindleFileListEntry* PackageEntryWithDigest(const ZindleFileListEntry* package, const unsigned char* digest) {
@@ -70,7 +71,8 @@ const ZindleFileListEntry* PackageEntryWithDigest(const ZindleFileListEntry* pac
 bool InstalledWithDigest(const std::string& path, const unsigned char* digest) {
   unsigned char actual[kMD5Size];
   // A link in the file's place is not read through; the copy replaces it.
-  return PlatFileExists(path) && !PlatIsSymbolicLink(path) && GetMD5(path.c_str(), actual) && std::memcmp(actual, digest, kMD5Size) == 0;
+  return PlatFileExists(path) && !PlatIsSymbolicLink(path) && GetMD5(path.c_str(), actual) &&
+         std::memcmp(actual, digest, kMD5Size) == 0;
 }
 
 }  // namespace
@@ -132,8 +134,7 @@ long long PackageBytesToCopy(ZindleFileListEntry* list, ZindleFileListEntry* pac
     if (!source.Open(e->name, 0)) continue;
     const long long length = source.FileLength();
     File installed;
-    if (installed.Open(PlatNativePath(std::string(directory) + e->name).c_str(), 0) &&
-        installed.FileLength() == length)
+    if (installed.Open(PlatNativePath(std::string(directory) + e->name).c_str(), 0) && installed.FileLength() == length)
       continue;
     if (length > 0) total += length;
   }
@@ -164,12 +165,9 @@ PackageCopyResult CopyInstallPackage(ZindleFileListEntry* list, ZindleFileListEn
       sweeper.Sweep(path, false);
     } else if (PackageEntryWithDigest(package, e->digest)) {
       switch (InstallPackageFile(e->name, path, e->digest)) {
-        case PackageFileCopy::kInstalled:
-          done = true;
-          break;
+        case PackageFileCopy::kInstalled: done = true; break;
         case PackageFileCopy::kSourceMissing:
-        case PackageFileCopy::kSourceDiffers:
-          break;
+        case PackageFileCopy::kSourceDiffers: break;
         case PackageFileCopy::kWriteFailed:
           result.outcome = PackageCopyOutcome::kWriteFailed;
           result.failedPath = path + ".ins";
@@ -181,10 +179,8 @@ PackageCopyResult CopyInstallPackage(ZindleFileListEntry* list, ZindleFileListEn
       }
     }
     if (!done) {
-      if (e->flags == FileOnDemand || e->flags == FileUpdateIfPresent)
-        done = true;
-      else if (hooks.queueDownload)
-        hooks.queueDownload(*e);
+      if (e->flags == FileOnDemand || e->flags == FileUpdateIfPresent) done = true;
+      else if (hooks.queueDownload) hooks.queueDownload(*e);
     }
     if (done && hooks.finishedFile) hooks.finishedFile(path.c_str());
     if (hooks.pump) hooks.pump(false);

@@ -30,7 +30,7 @@ struct PackageCopyHooks {
   std::function<bool()> held;       // pause or a dialog: wait before the next entry
   std::function<bool()> cancelled;  // the player cancelled: stop before the next entry
   std::function<void(bool force)> pump;
-  std::function<void(const char* path)> finishedFile;             // one more file done
+  std::function<void(const char* path)> finishedFile;                   // one more file done
   std::function<void(const ZindleFileListEntry& entry)> queueDownload;  // not in the package
 };
 
@@ -67,7 +67,6 @@ enum class PackageFileCopy { kInstalled, kSourceMissing, kSourceDiffers, kWriteF
 // One file: source (relative to the working directory) into path via path +
 // ".ins". A ".exe" is made executable. With a digest, a copy whose contents
 // do not have it is thrown away (kSourceDiffers) and path is left as it was.
-PackageFileCopy InstallPackageFile(const char* source, const std::string& path,
-                                   const unsigned char* digest = nullptr);
+PackageFileCopy InstallPackageFile(const char* source, const std::string& path, const unsigned char* digest = nullptr);
 
 constexpr size_t kPackageCopyBlockSize = 65536;

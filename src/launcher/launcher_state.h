@@ -42,8 +42,21 @@ enum LauncherState : uint8_t {
 };
 
 inline constexpr LauncherState kLauncherStates[] = {
-    StateShowMenu,         StateIdle,         StateStartCopy,      StateCopyFiles,     StateFetchTerms,
-    StateUpdating,         StateFinishInstall, StateWaitInstallLists, StateBeginInstall, StateInstallDownloads,
-    StateLaunch,           StateBeginUninstall, StateUninstalling,  StateUnused14,      StateUnused15,
-    StateBeginUpdate,      StateWaitTermsForInstall,
+    StateShowMenu,
+    StateIdle,
+    StateStartCopy,
+    StateCopyFiles,
+    StateFetchTerms,
+    StateUpdating,
+    StateFinishInstall,
+    StateWaitInstallLists,
+    StateBeginInstall,
+    StateInstallDownloads,
+    StateLaunch,
+    StateBeginUninstall,
+    StateUninstalling,
+    StateUnused14,
+    StateUnused15,
+    StateBeginUpdate,
+    StateWaitTermsForInstall,
 };

@@ -21,4 +21,3 @@ int ChooseLanguage(const char* text);
 // to 31 characters), found without regard to letter case since the language
 // box lists "*.cat" files whatever their case. Returns 1 when loaded.
 int LoadLanguageCatalogueOf(const char* language);
-

@@ -22,8 +22,8 @@ void SetMainWindowVars() {
 
 void MakeTheMainWindow() {
   if (hMainWindow) return;
-  hMainWindow = CreateWindowExA(WS_EX_APPWINDOW, kMainWindowClassName, ApplicationName, MainWindowStyle,
-                                MainWindowLeft, MainWindowTop, MainWindowWidth, MainWindowHeight);
+  hMainWindow = CreateWindowExA(WS_EX_APPWINDOW, kMainWindowClassName, ApplicationName, MainWindowStyle, MainWindowLeft,
+                                MainWindowTop, MainWindowWidth, MainWindowHeight);
   if (!hMainWindow) {
     Log("Failed to make hmainwindow os Err=%d", PlatLastError());
     std::exit(0);

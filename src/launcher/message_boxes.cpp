@@ -29,12 +29,12 @@ namespace {
 // close button answers as the box's last button does (OK of a warning, No of
 // a question): the safe answer, so a box closed that way never leaves the
 // flow waiting for an answer that does not come.
-GUISimpleDialogBox* OpenBox(const char* title, const char* message, TextureMap* background, int button1,
-                            int button1Msg, int button2, int button2Msg) {
+GUISimpleDialogBox* OpenBox(const char* title, const char* message, TextureMap* background, int button1, int button1Msg,
+                            int button2, int button2Msg) {
   int mainW = MainWin ? MainWin->Width : GfxDevice::Width;
   int mainH = MainWin ? MainWin->Height : GfxDevice::Height;
-  auto* box = new ZindleDialogBox(title, MainWin, background, message, (mainW - 30) / 2, (mainH - 20) / 2,
-                                  button1, button1Msg, button2, button2Msg, 0, nullptr, nullptr);
+  auto* box = new ZindleDialogBox(title, MainWin, background, message, (mainW - 30) / 2, (mainH - 20) / 2, button1,
+                                  button1Msg, button2, button2Msg, 0, nullptr, nullptr);
   box->CloseResult = button2 >= 0 ? button2Msg : button1Msg;
   // The top-level list draws its last object in front.
   AddTopLevelObject(box);
@@ -63,8 +63,8 @@ GUISimpleDialogBox* ShowZindleWarningBox(const char* text, int closingMessage) {
 GUISimpleDialogBox* ShowZindleConfirmBox(const char* text, int yesMessage, int noMessage) {
   char message[512];
   std::snprintf(message, sizeof message, "%.511s", text ? text : "");
-  return Track(OpenBox(GetString("Confirmation Window"), message, MarbleBGTexture, DialogYes, yesMessage, DialogNo,
-                       noMessage));
+  return Track(
+      OpenBox(GetString("Confirmation Window"), message, MarbleBGTexture, DialogYes, yesMessage, DialogNo, noMessage));
 }
 
 GUISimpleDialogBox* ShowZindleQuestion(const char* text, TextureMap* background, int yesMessage, int noMessage) {

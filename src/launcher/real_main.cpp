@@ -33,14 +33,13 @@
 #include "launcher/server_urls.h"
 #include "launcher/shortcuts.h"
 #include "launcher/zindle_window.h"
-#include "update/file_list.h"
 #include "platform/directory_maintenance.h"
 #include "platform/filesystem.h"
 #include "platform/instance_lock.h"
+#include "update/file_list.h"
 #include "update/proxy_settings.h"
 
 namespace {
-
 
 void TraceProgramEnd() { TraceEnd(0); }
 
@@ -63,8 +62,6 @@ void FreeLauncher() {
   DefaultSpreadsheetFont = DefaultGUIObjFont = DefaultSimpleDialogButtonFont = DefaultStringInputFont = nullptr;
   WindowTitleBarFont = BalloonHelpFont = nullptr;
 }
-
-
 
 // Step 2: one launcher at a time.
 void TakeSingleInstanceLock() {
@@ -135,21 +132,21 @@ void LoadSkinTextures() {
 }  // namespace
 
 int RealMain(int argc, char** argv) {
-  LogEnabled = 0;                                   // 1
+  LogEnabled = 0;  // 1
   AtExit(TraceProgramEnd);
   ReadServerURLOverrides();
-  TakeSingleInstanceLock();                         // 2
-  SetUpGraphics();                                  // 3
+  TakeSingleInstanceLock();  // 2
+  SetUpGraphics();           // 3
   AtExit(FreeLauncher);
-  ReadRegistryInfo(*RegInfo);                       // 4
-  EnterSkinDirectory();                             // 5
-  LoadSkinTextures();                               // 6, 7
-  DeleteCopiedQuorvelExes();                        // 8
-  ReadLanguageChoice();                             // 9
+  ReadRegistryInfo(*RegInfo);                                                               // 4
+  EnterSkinDirectory();                                                                     // 5
+  LoadSkinTextures();                                                                       // 6, 7
+  DeleteCopiedQuorvelExes();                                                                // 8
+  ReadLanguageChoice();                                                                     // 9
   ApplyCommandLineSwitches(ParseCommandLineSwitches(argc, argv), RegInfo->Installed != 0);  // 10
-  LoadProxySettingsAtStartup();                     // 11
+  LoadProxySettingsAtStartup();                                                             // 11
 
-  GfxDevice* d = CurGfxDevice;                      // 12
+  GfxDevice* d = CurGfxDevice;  // 12
   if (d) d->DisableZBuffer();
   MainWin = new ZindleWindow(0, 0, CustomWinWidth, CustomWinHeight, 24, 24, 200);
   MainWin->State = StateIdle;
@@ -162,9 +159,9 @@ int RealMain(int argc, char** argv) {
   FixedHeight = MainWindowHeight;
 #endif
 
-  LoadShortcuts();                                  // 13
+  LoadShortcuts();  // 13
 
-  if (d) {                                          // 14
+  if (d) {  // 14
     d->SetTextureCacheAttributes(2097152, 1);
     d->DisableZBuffer();
   }
@@ -174,7 +171,7 @@ int RealMain(int argc, char** argv) {
   SetupGUIObjEventHandler(hMainWindow, AddWindozeMessageHandler);
   Need_Redraw = 1;
 
-  if (RegInfo->Installed && Uninstalling) {         // 15
+  if (RegInfo->Installed && Uninstalling) {  // 15
     MainWin->SplashWin->Redraw();
     MainWin->HandleMessage(MsgAskUninstall, 0, 0, nullptr, nullptr);
   } else if (RegInfo->Installed && AutomaticUpdateAndLaunch) {

@@ -102,9 +102,7 @@ void FileCopyWindow::Draw(int x, int y) {
     bar = state == StateCopyFiles || state == StateUpdating || state == StateInstallDownloads ||
           state == StateUninstalling;
     switch (state) {
-      case StateCopyFiles:
-        line = WithText(GetString("@WInstalling File: %s"), file);
-        break;
+      case StateCopyFiles: line = WithText(GetString("@WInstalling File: %s"), file); break;
       case StateUpdating:
         if (DoneChecksumming) {
           line = GetString("@WDownloading Updated Files");
@@ -112,14 +110,9 @@ void FileCopyWindow::Draw(int x, int y) {
           line = WithText(GetString("@WVerifying File: %s"), file);
         }
         break;
-      case StateInstallDownloads:
-        line = GetString("@WDownloading Updated Files");
-        break;
-      case StateUninstalling:
-        line = WithText(GetString("@WDeleting File: %s"), file);
-        break;
-      default:
-        break;
+      case StateInstallDownloads: line = GetString("@WDownloading Updated Files"); break;
+      case StateUninstalling: line = WithText(GetString("@WDeleting File: %s"), file); break;
+      default: break;
     }
   }
   if (font && !line.empty()) font->Print(ax + TextX, ay + TextY - 20, line.c_str());

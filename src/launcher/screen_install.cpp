@@ -74,13 +74,9 @@ void InstallWindow::Draw(int x, int y) {
 
 int InstallWindow::HandleMessage(int msg, int a, int b, void* p, void* q) {
   switch (msg) {
-    case MsgBrowseDirectory:
-      OpenFolderPicker();
-      return 1;
+    case MsgBrowseDirectory: OpenFolderPicker(); return 1;
     case MsgInstallNext:
-    case MsgEnterPressed:
-      CheckDirectoryAndGoOn();
-      return 1;
+    case MsgEnterPressed: CheckDirectoryAndGoOn(); return 1;
     case MsgFolderPicked:
       TraceScreenChange(nullptr, kPickerClass, false);
       if (const char* path = static_cast<const char*>(q)) {
@@ -89,11 +85,8 @@ int InstallWindow::HandleMessage(int msg, int a, int b, void* p, void* q) {
         DirectoryField->RedrawRegion();
       }
       return 1;
-    case MsgFolderPickCancelled:
-      TraceScreenChange(nullptr, kPickerClass, false);
-      return 1;
-    default:
-      return 0;
+    case MsgFolderPickCancelled: TraceScreenChange(nullptr, kPickerClass, false); return 1;
+    default: return 0;
   }
 }
 

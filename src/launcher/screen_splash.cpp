@@ -90,8 +90,8 @@ void SplashScreen::LayoutChildren() {
     Destroy(InstallButton);
     if (!Uninstalling) {
       if (!ScanAllFilesBox) {
-        ScanAllFilesBox = new GUIToggleButton(20, 25, -1, -1, MsgScanAllFiles, checkbtn0, checkbtn1, checkbtn2,
-                                              &FullFileVerify);
+        ScanAllFilesBox =
+            new GUIToggleButton(20, 25, -1, -1, MsgScanAllFiles, checkbtn0, checkbtn1, checkbtn2, &FullFileVerify);
         if (ScanAllFilesBox->Width <= 1) ScanAllFilesBox->Width = ScanAllFilesBox->Height = kBareTickBoxSize;
         AddChild(ScanAllFilesBox);
       }
@@ -104,9 +104,8 @@ void SplashScreen::LayoutChildren() {
       ScanAllFilesBox->Y = Height - LaunchButton->Height - 15;
       // Under Launch, unless its caption would then run past the screen's
       // right margin: a longer caption moves the box left.
-      ScanAllFilesBox->X =
-          std::min(LaunchButton->X, Width - kRightMargin - CaptionWidth(GetString("Scan All Files")) -
-                                        kCaptionGap - ScanAllFilesBox->Width);
+      ScanAllFilesBox->X = std::min(LaunchButton->X, Width - kRightMargin - CaptionWidth(GetString("Scan All Files")) -
+                                                         kCaptionGap - ScanAllFilesBox->Width);
       LaunchButton->Y = ScanAllFilesBox->Y - LaunchButton->Height - 5;
       if (SettingsButton) {
         SettingsButton->X = LaunchButton->X - SettingsButton->Width - 5;

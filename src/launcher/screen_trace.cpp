@@ -41,8 +41,7 @@ void ForEachWidget(GUIObject* screen, const WidgetLabeller& labeller, F fn) {
       fn(c, UiWidgetKind::kField, label.empty() ? std::string(f->Text()) : label, int(MsgEnterPressed));
     } else if (auto* d = dynamic_cast<GUIDropDownBox*>(c)) {
       const char* selected = d->GetSelectedText();
-      fn(c, UiWidgetKind::kDropdown, label.empty() ? std::string(selected ? selected : "") : label,
-         int(MsgItemChosen));
+      fn(c, UiWidgetKind::kDropdown, label.empty() ? std::string(selected ? selected : "") : label, int(MsgItemChosen));
     }
   }
 }

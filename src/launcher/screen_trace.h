@@ -24,8 +24,7 @@ using WidgetLabeller = std::function<std::string(GUIObject*)>;
 std::string WidgetLines(GUIObject* screen, const WidgetLabeller& labeller = {});
 void TraceWidgets(GUIObject* screen, const WidgetLabeller& labeller = {});
 // "screen CLASS enabled" with the widget lines, or "screen CLASS disabled".
-void TraceScreenChange(GUIObject* screen, const char* screenClass, bool enabled,
-                       const WidgetLabeller& labeller = {});
+void TraceScreenChange(GUIObject* screen, const char* screenClass, bool enabled, const WidgetLabeller& labeller = {});
 // "dialog TITLE TEXT" and one line per button of the box, its close button
 // last.
 void TraceDialogBox(GUISimpleDialogBox* box, const char* title, const char* text);

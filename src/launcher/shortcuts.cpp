@@ -10,8 +10,7 @@
 
 const char* kStartMenuSubfolder = "Programs/Tellurant/Brasklund Online";
 
-void AddShortcut(ArrayCollection<ShortcutInfoStruct>& list, const char* file, const char* name,
-                 const char* arguments) {
+void AddShortcut(ArrayCollection<ShortcutInfoStruct>& list, const char* file, const char* name, const char* arguments) {
   auto* shortcut = new ShortcutInfoStruct{};
   std::snprintf(shortcut->file, sizeof shortcut->file, "%s", file ? file : "");
   std::snprintf(shortcut->name, sizeof shortcut->name, "%s", name ? name : "");
@@ -70,12 +69,14 @@ std::string StartMenuShortcutFolder() {
 
 std::string DesktopShortcutFolder() { return PlatNativePath(ShellFolder("Desktop")); }
 
-void CreateShortcuts(const ArrayCollection<ShortcutInfoStruct>& list, const char* directory, const std::string& folder) {
+void CreateShortcuts(const ArrayCollection<ShortcutInfoStruct>& list, const char* directory,
+                     const std::string& folder) {
   if (folder.empty()) return;
   for (int i = 0; i < list.Count(); ++i) CreateShortcut(LinkOf(*list.Get(i), directory), folder);
 }
 
-void DeleteShortcuts(const ArrayCollection<ShortcutInfoStruct>& list, const char* directory, const std::string& folder) {
+void DeleteShortcuts(const ArrayCollection<ShortcutInfoStruct>& list, const char* directory,
+                     const std::string& folder) {
   if (folder.empty()) return;
   for (int i = 0; i < list.Count(); ++i) DeleteShortcut(LinkOf(*list.Get(i), directory), folder);
 }

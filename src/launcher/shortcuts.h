@@ -17,8 +17,7 @@ struct ShortcutInfoStruct {
 extern const char* kStartMenuSubfolder;
 
 // Appends a copy of the definition (texts cut to their fields).
-void AddShortcut(ArrayCollection<ShortcutInfoStruct>& list, const char* file, const char* name,
-                 const char* arguments);
+void AddShortcut(ArrayCollection<ShortcutInfoStruct>& list, const char* file, const char* name, const char* arguments);
 // Frees every definition and empties the list.
 void FreeShortcuts(ArrayCollection<ShortcutInfoStruct>& list);
 // Fills DesktopShortcuts and StartMenuShortcuts with the launcher's set.

@@ -17,8 +17,8 @@ int WinMain(void* instance, void* prevInstance, const char* commandLine, int sho
   (void)prevInstance;
   (void)showFlag;
 
-  std::vector<char> buffer(commandLine ? commandLine : "", (commandLine ? commandLine : "") +
-                                                              std::strlen(commandLine ? commandLine : "") + 1);
+  std::vector<char> buffer(commandLine ? commandLine : "",
+                           (commandLine ? commandLine : "") + std::strlen(commandLine ? commandLine : "") + 1);
   char* argv[kMaxArguments + 1];
   int argc = SplitCommandLine(buffer.data(), argv);
   if (argc < 0) {

@@ -30,20 +30,15 @@ long OurWindowProc(HWND window, unsigned message, unsigned long wParam, long lPa
   if (!ProgramExiting) {
     // Handlers cannot consume a message: every one registered for the window runs.
     for (int i = 0; i < kMaxMessageHandlers; ++i)
-      if (MessageHandlers[i] && WindowForMessageHandlers[i] == window)
-        MessageHandlers[i](message, wParam, lParam);
+      if (MessageHandlers[i] && WindowForMessageHandlers[i] == window) MessageHandlers[i](message, wParam, lParam);
   }
   if (window == hMainWindow) {
     switch (message) {
       case WM_DESTROY:
-      case WM_QUIT:
-        ProgramExiting = 1;
-        OSSaysExitProgram();
+      case WM_QUIT: ProgramExiting = 1; OSSaysExitProgram();
       case WM_SETFOCUS:
       case WM_KILLFOCUS:
-      case WM_MENUSELECT:
-        DLog("focus/menu message %u", message);
-        break;
+      case WM_MENUSELECT: DLog("focus/menu message %u", message); break;
     }
   }
   return DefWindowProcA(window, message, wParam, lParam);

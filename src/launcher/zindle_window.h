@@ -63,17 +63,17 @@ class ZindleWindow : public GUIBackdropWindow, public DialogHost, public UpdateH
   void LayoutChildren() override;
 
   // Handlers of the screens' and boxes' messages (zindle_window.cpp).
-  void OnAskUninstall();                                       // 101
-  void OnCreateDirectoryNo();                                  // 106
-  void OnCancelUninstallYes();                                 // 109
-  void OnCancelUninstallNo();                                  // 110
-  void OnCancelInstallNo();                                    // 114
-  void OnTermsDisagree();                                      // 119
-  void OnSettings();                                           // 120
+  void OnAskUninstall();                                                // 101
+  void OnCreateDirectoryNo();                                           // 106
+  void OnCancelUninstallYes();                                          // 109
+  void OnCancelUninstallNo();                                           // 110
+  void OnCancelInstallNo();                                             // 114
+  void OnTermsDisagree();                                               // 119
+  void OnSettings();                                                    // 120
   void OnDetectedProxyAnswer(int msg, int a, int b, void* p, void* q);  // 123, 124
-  void OnEndProgram();                                         // 127
-  void OnShowWarning(const char* text);                        // 128
-  void OnWarningClosed();                                      // 131
+  void OnEndProgram();                                                  // 127
+  void OnShowWarning(const char* text);                                 // 128
+  void OnWarningClosed();                                               // 131
 
   // Handlers that move the flow (flow_messages.cpp).
   void OnLaunch();                // 100

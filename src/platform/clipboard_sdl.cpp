@@ -1,7 +1,6 @@
-#include "platform/clipboard.h"
-
 #include <SDL2/SDL.h>
 
+#include "platform/clipboard.h"
 #include "platform/text_encoding.h"
 #include "platform/window.h"
 

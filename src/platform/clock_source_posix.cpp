@@ -1,7 +1,7 @@
-#include "platform/clock_source.h"
-
 #include <atomic>
 #include <ctime>
+
+#include "platform/clock_source.h"
 
 namespace {
 std::atomic<PlatClockFn> g_override{nullptr};

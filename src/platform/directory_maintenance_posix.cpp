@@ -1,8 +1,7 @@
-#include "platform/directory_maintenance.h"
-
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include "platform/directory_maintenance.h"
 #include "platform/filesystem.h"
 
 bool PlatRemoveEmptyDirectory(const std::string& path) {

@@ -1,7 +1,7 @@
-#include "platform/entropy.h"
-
 #include <errno.h>
 #include <sys/random.h>
+
+#include "platform/entropy.h"
 
 int PlatGetEntropy(void* buffer, size_t count) {
   unsigned char* out = static_cast<unsigned char*>(buffer);

@@ -6,9 +6,9 @@
 #include <string>
 
 struct PlatCopyResult {
-  long long read = 0;     // bytes taken from the source
-  long long written = 0;  // bytes stored in the destination
-  int error = 0;          // errno of the first failure, 0 when none
+  long long read = 0;              // bytes taken from the source
+  long long written = 0;           // bytes stored in the destination
+  int error = 0;                   // errno of the first failure, 0 when none
   bool source_opened = true;       // false when from could not be opened
   bool destination_opened = true;  // false when to could not be opened
 };

@@ -1,11 +1,11 @@
-#include "platform/file_copy.h"
-
 #include <errno.h>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <vector>
+
+#include "platform/file_copy.h"
 
 PlatCopyResult PlatCopyFileTail(const std::string& from, long long offset, const std::string& to, bool append) {
   PlatCopyResult r;

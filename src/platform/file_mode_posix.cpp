@@ -1,6 +1,6 @@
-#include "platform/file_mode.h"
-
 #include <sys/stat.h>
+
+#include "platform/file_mode.h"
 
 bool PlatMakeExecutable(const std::string& path) {
   struct stat st;

@@ -20,12 +20,12 @@ std::string PlatNativePath(const std::string& path);
 // in no particular order. False when the directory cannot be read.
 bool PlatListDirectory(const std::string& directory, std::vector<std::string>& names);
 
-bool PlatFileExists(const std::string& path);       // any kind of entry
+bool PlatFileExists(const std::string& path);  // any kind of entry
 bool PlatIsDirectory(const std::string& path);
 // The absolute form of an existing path, links and "." / ".." resolved;
 // the path unchanged when it cannot be resolved.
 std::string PlatResolvedPath(const std::string& path);
-bool PlatMakeDirectory(const std::string& path);    // true also when it exists already
+bool PlatMakeDirectory(const std::string& path);  // true also when it exists already
 // Bytes an unprivileged writer may still put on the file system holding
 // path, or on that of its nearest existing parent when path is not there
 // yet; -1 when it cannot be told.

@@ -1,7 +1,3 @@
-#include "platform/filesystem.h"
-
-#include <cstdlib>
-
 #include <dirent.h>
 #include <sys/stat.h>
 #include <sys/statvfs.h>
@@ -9,8 +5,11 @@
 
 #include <cerrno>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <ctime>
+
+#include "platform/filesystem.h"
 
 std::string PlatNativePath(const std::string& path) {
   std::string out(path);

@@ -1,5 +1,3 @@
-#include "platform/instance_lock.h"
-
 #include <fcntl.h>
 #include <sys/file.h>
 #include <unistd.h>
@@ -7,6 +5,7 @@
 #include <cerrno>
 #include <cstdlib>
 
+#include "platform/instance_lock.h"
 #include "platform/known_folders.h"
 
 namespace {

@@ -1,7 +1,6 @@
-#include "platform/key_state.h"
-
 #include <SDL2/SDL.h>
 
+#include "platform/key_state.h"
 #include "platform/keymap.h"
 
 namespace {

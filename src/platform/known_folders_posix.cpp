@@ -1,11 +1,11 @@
-#include "platform/known_folders.h"
-
 #include <pwd.h>
 #include <unistd.h>
 
 #include <cstdio>
 #include <cstdlib>
 #include <vector>
+
+#include "platform/known_folders.h"
 
 namespace {
 // An environment variable that names an absolute path (the XDG base directory

@@ -1,8 +1,7 @@
-#include "platform/link_guard.h"
-
 #include <sys/stat.h>
 
 #include "platform/filesystem.h"
+#include "platform/link_guard.h"
 
 bool PlatIsSymbolicLink(const std::string& path) {
   struct stat st;

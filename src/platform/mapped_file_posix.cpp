@@ -1,11 +1,11 @@
-#include "platform/mapped_file.h"
-
 #include <fcntl.h>
 #include <sys/mman.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
+
+#include "platform/mapped_file.h"
 
 bool PlatMappedFile::Open(const std::string& path) {
   Close();

@@ -1,5 +1,3 @@
-#include "platform/program_handover.h"
-
 #include <unistd.h>
 
 #include <cerrno>
@@ -7,6 +5,8 @@
 #include <cstdio>
 #include <cstring>
 #include <string>
+
+#include "platform/program_handover.h"
 
 void PlatHandOverToSibling(const char* siblingName, char** argv, char* reason, unsigned reasonSize) {
   // The executable's own directory, not argv[0]'s: a program started through

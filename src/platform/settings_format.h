@@ -49,8 +49,8 @@ constexpr size_t kSettingsMaxFileBytes = 8u << 20;   // the reader looks at no m
 struct SettingsValue {
   std::string name;
   SettingsValueType type = kSettingsString;
-  std::string text;     // string data (no terminating NUL)
-  uint32_t dword = 0;   // 32-bit data
+  std::string text;    // string data (no terminating NUL)
+  uint32_t dword = 0;  // 32-bit data
 };
 
 struct SettingsKey {
@@ -98,8 +98,8 @@ std::string JoinSettingsPath(std::string_view parent, std::string_view subKey);
 
 struct SettingsParseResult {
   SettingsTree tree;
-  size_t droppedLines = 0;   // lines that did not follow the format
-  bool truncated = false;    // the input was cut at kSettingsMaxFileBytes
+  size_t droppedLines = 0;  // lines that did not follow the format
+  bool truncated = false;   // the input was cut at kSettingsMaxFileBytes
   bool damaged() const { return droppedLines != 0 || truncated; }
 };
 

@@ -53,8 +53,7 @@ long RegCreateKeyA(HKEY parent, const char* subKey, HKEY* result);
 // null only *dataSize is set to the size needed; a value that does not fit
 // in *dataSize gives ERROR_MORE_DATA with *dataSize the size needed, and
 // nothing is written to data.
-long RegQueryValueExA(HKEY key, const char* name, DWORD* reserved, DWORD* type, unsigned char* data,
-                      DWORD* dataSize);
+long RegQueryValueExA(HKEY key, const char* name, DWORD* reserved, DWORD* type, unsigned char* data, DWORD* dataSize);
 // REG_SZ: the bytes up to the first NUL within size (size 0: the empty
 // string). REG_DWORD: size must be 4. Other types are refused.
 long RegSetValueExA(HKEY key, const char* name, DWORD reserved, DWORD type, const unsigned char* data, DWORD size);

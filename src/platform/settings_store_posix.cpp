@@ -1,5 +1,3 @@
-#include "platform/settings_store.h"
-
 #include <fcntl.h>
 #include <sys/file.h>
 #include <sys/stat.h>
@@ -12,6 +10,7 @@
 
 #include "platform/known_folders.h"
 #include "platform/platform_log.h"
+#include "platform/settings_store.h"
 
 struct SettingsKeyHandle {
   std::string path;
@@ -106,8 +105,8 @@ void ReportDamage(const std::string& path, const struct stat& st, const Settings
   lastIno = st.st_ino;
   lastTime = st.st_mtim;
   lastSize = st.st_size;
-  PlatLog("settings store %s is damaged: %zu unreadable line(s) dropped%s; the readable entries are kept",
-          path.c_str(), parsed.droppedLines, parsed.truncated ? ", and everything after the first 8 MB" : "");
+  PlatLog("settings store %s is damaged: %zu unreadable line(s) dropped%s; the readable entries are kept", path.c_str(),
+          parsed.droppedLines, parsed.truncated ? ", and everything after the first 8 MB" : "");
 }
 
 // The store file opened and locked; the lock is on the inode the path names
@@ -295,8 +294,7 @@ long RegCreateKeyA(HKEY parent, const char* subKey, HKEY* result) {
   return ERROR_SUCCESS;
 }
 
-long RegQueryValueExA(HKEY key, const char* name, DWORD* reserved, DWORD* type, unsigned char* data,
-                      DWORD* dataSize) {
+long RegQueryValueExA(HKEY key, const char* name, DWORD* reserved, DWORD* type, unsigned char* data, DWORD* dataSize) {
   const std::string path = HandlePath(key);
   if (path.empty()) return ERROR_INVALID_HANDLE;
   if (data && !dataSize) return ERROR_INVALID_PARAMETER;

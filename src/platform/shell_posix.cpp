@@ -1,5 +1,3 @@
-#include "platform/shell.h"
-
 #include <fcntl.h>
 #include <signal.h>
 #include <spawn.h>
@@ -16,6 +14,7 @@
 
 #include "platform/desktop_entry.h"
 #include "platform/filesystem.h"
+#include "platform/shell.h"
 
 extern char** environ;
 
@@ -122,7 +121,8 @@ intptr_t OpenWithDesktop(const std::string& target) {
   const std::string opener = FindInPath("xdg-open");
   if (opener.empty()) return SE_ERR_NOASSOC;
   pid_t pid = -1;
-  const int error = Spawn({"/bin/sh", "-c", "\"$0\" \"$1\" >/dev/null 2>&1 </dev/null &", opener, target}, nullptr, &pid);
+  const int error =
+      Spawn({"/bin/sh", "-c", "\"$0\" \"$1\" >/dev/null 2>&1 </dev/null &", opener, target}, nullptr, &pid);
   if (error) return SpawnErrorCode(error);
   int status = 0;
   while (waitpid(pid, &status, 0) < 0 && errno == EINTR) {

@@ -15,15 +15,15 @@ typedef unsigned PlatSocket;
 // Error numbers (Windows Sockets meanings).
 enum : int {
   kSockOk = 0,
-  kSockInterrupted = 10004,      // call interrupted by a signal
+  kSockInterrupted = 10004,  // call interrupted by a signal
   kSockBadHandle = 10009,
   kSockAccess = 10013,
   kSockFault = 10014,
   kSockInvalid = 10022,
-  kSockTooManyOpen = 10024,      // out of descriptors
-  kSockWouldBlock = 10035,       // nothing to do now (also: connect in progress)
+  kSockTooManyOpen = 10024,  // out of descriptors
+  kSockWouldBlock = 10035,   // nothing to do now (also: connect in progress)
   kSockInProgress = 10036,
-  kSockAlready = 10037,          // a connect is already pending
+  kSockAlready = 10037,  // a connect is already pending
   kSockMessageSize = 10040,
   kSockAddressInUse = 10048,
   kSockAddressNotAvailable = 10049,
@@ -35,15 +35,15 @@ enum : int {
   kSockNoBuffers = 10055,
   kSockAlreadyConnected = 10056,
   kSockNotConnected = 10057,
-  kSockShutdown = 10058,         // the connection was shut down (broken pipe)
+  kSockShutdown = 10058,  // the connection was shut down (broken pipe)
   kSockTimedOut = 10060,
   kSockConnectionRefused = 10061,
   kSockHostUnreachable = 10065,
   kSockHostNotFound = 11001,
-  kSockTryAgain = 11002,         // temporary lookup failure
+  kSockTryAgain = 11002,  // temporary lookup failure
   kSockNoRecovery = 11003,
   kSockNoData = 11004,
-  kSockOther = 10100,            // anything without a closer meaning
+  kSockOther = 10100,  // anything without a closer meaning
 };
 
 // Maps a system error number (errno) to the numbers above.
@@ -87,9 +87,9 @@ struct PlatPollItem {
   bool wantRead;
   bool wantWrite;
   // results
-  bool readable;   // data or a close waiting (or a client to accept)
+  bool readable;  // data or a close waiting (or a client to accept)
   bool writable;
-  bool failed;     // error or hang-up reported
+  bool failed;  // error or hang-up reported
 };
 // Waits until one item is ready: timeoutMs < 0 waits without limit, 0 looks
 // without waiting. Interrupted waits are repeated. Returns the number of ready

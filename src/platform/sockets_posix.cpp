@@ -1,7 +1,3 @@
-#include "platform/sockets.h"
-
-#include "platform/descriptor_poll.h"
-
 #include <arpa/inet.h>
 #include <errno.h>
 #include <fcntl.h>
@@ -15,6 +11,9 @@
 
 #include <cstring>
 #include <vector>
+
+#include "platform/descriptor_poll.h"
+#include "platform/sockets.h"
 
 namespace {
 int Fd(PlatSocket s) { return int(s) - 1; }
@@ -34,15 +33,19 @@ int PlatSocketErrorFromErrno(int err) {
   switch (err) {
     case 0: return kSockOk;
     case EINTR: return kSockInterrupted;
-    case EBADF: case ENOTSOCK: return kSockBadHandle;
-    case EACCES: case EPERM: return kSockAccess;
+    case EBADF:
+    case ENOTSOCK: return kSockBadHandle;
+    case EACCES:
+    case EPERM: return kSockAccess;
     case EFAULT: return kSockFault;
     case EINVAL: return kSockInvalid;
-    case EMFILE: case ENFILE: return kSockTooManyOpen;
+    case EMFILE:
+    case ENFILE: return kSockTooManyOpen;
 #if EAGAIN != EWOULDBLOCK
     case EAGAIN:
 #endif
-    case EWOULDBLOCK: case EINPROGRESS: return kSockWouldBlock;
+    case EWOULDBLOCK:
+    case EINPROGRESS: return kSockWouldBlock;
     case EALREADY: return kSockAlready;
     case EMSGSIZE: return kSockMessageSize;
     case EADDRINUSE: return kSockAddressInUse;
@@ -52,13 +55,16 @@ int PlatSocketErrorFromErrno(int err) {
     case ENETRESET: return kSockNetworkReset;
     case ECONNABORTED: return kSockConnectionAborted;
     case ECONNRESET: return kSockConnectionReset;
-    case ENOBUFS: case ENOMEM: return kSockNoBuffers;
+    case ENOBUFS:
+    case ENOMEM: return kSockNoBuffers;
     case EISCONN: return kSockAlreadyConnected;
     case ENOTCONN: return kSockNotConnected;
-    case EPIPE: case ESHUTDOWN: return kSockShutdown;
+    case EPIPE:
+    case ESHUTDOWN: return kSockShutdown;
     case ETIMEDOUT: return kSockTimedOut;
     case ECONNREFUSED: return kSockConnectionRefused;
-    case EHOSTUNREACH: case EHOSTDOWN: return kSockHostUnreachable;
+    case EHOSTUNREACH:
+    case EHOSTDOWN: return kSockHostUnreachable;
     default: return kSockOther;
   }
 }

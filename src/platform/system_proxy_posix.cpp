@@ -1,8 +1,8 @@
-#include "platform/system_proxy.h"
-
 #include <proxy.h>
 
 #include <cstdlib>
+
+#include "platform/system_proxy.h"
 
 std::vector<std::string> PlatSystemProxiesFor(const std::string& url) {
   std::vector<std::string> out;

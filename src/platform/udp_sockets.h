@@ -18,12 +18,10 @@ PlatSocket PlatUdpOpen(uint16_t port, int* error, bool* bindFailed);
 // Sends one datagram of length bytes to addr (4 bytes, network order) and
 // port (host order). Returns length, or minus an error number
 // (-kSockWouldBlock when the system cannot take it now).
-long PlatUdpSendTo(PlatSocket s, const void* data, unsigned long length, const unsigned char addr[4],
-                   uint16_t port);
+long PlatUdpSendTo(PlatSocket s, const void* data, unsigned long length, const unsigned char addr[4], uint16_t port);
 
 // Takes the next waiting datagram into buffer. Returns its length (0 is a
 // valid, empty datagram), or minus an error number: -kSockWouldBlock when
 // none is waiting, -kSockMessageSize when it was longer than capacity (it is
 // then dropped). addr/port receive the sender (network order / host order).
-long PlatUdpReceiveFrom(PlatSocket s, void* buffer, unsigned long capacity, unsigned char addr[4],
-                        uint16_t* port);
+long PlatUdpReceiveFrom(PlatSocket s, void* buffer, unsigned long capacity, unsigned char addr[4], uint16_t* port);

@@ -1,5 +1,3 @@
-#include "platform/udp_sockets.h"
-
 #include <arpa/inet.h>
 #include <errno.h>
 #include <netinet/in.h>
@@ -7,6 +5,8 @@
 #include <unistd.h>
 
 #include <cstring>
+
+#include "platform/udp_sockets.h"
 
 namespace {
 int Fd(PlatSocket s) { return int(s) - 1; }
@@ -40,8 +40,7 @@ PlatSocket PlatUdpOpen(uint16_t port, int* error, bool* bindFailed) {
   return PlatSocket(fd + 1);
 }
 
-long PlatUdpSendTo(PlatSocket s, const void* data, unsigned long length, const unsigned char addr[4],
-                   uint16_t port) {
+long PlatUdpSendTo(PlatSocket s, const void* data, unsigned long length, const unsigned char addr[4], uint16_t port) {
   sockaddr_in sa;
   std::memset(&sa, 0, sizeof sa);
   sa.sin_family = AF_INET;
@@ -54,8 +53,7 @@ long PlatUdpSendTo(PlatSocket s, const void* data, unsigned long length, const u
   }
 }
 
-long PlatUdpReceiveFrom(PlatSocket s, void* buffer, unsigned long capacity, unsigned char addr[4],
-                        uint16_t* port) {
+long PlatUdpReceiveFrom(PlatSocket s, void* buffer, unsigned long capacity, unsigned char addr[4], uint16_t* port) {
   sockaddr_in sa;
   for (;;) {
     socklen_t size = sizeof sa;

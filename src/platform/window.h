@@ -118,8 +118,8 @@ int RegisterWindowClass(const char* className, WNDPROC proc, unsigned style);
 // Creates a window of a registered class with the given outer rectangle; the
 // drawing area is the outer size less the frame. Returns null on failure
 // (PlatLastError tells why).
-HWND CreateWindowExA(unsigned long exStyle, const char* className, const char* title, unsigned long style,
-                     int x, int y, int width, int height);
+HWND CreateWindowExA(unsigned long exStyle, const char* className, const char* title, unsigned long style, int x, int y,
+                     int width, int height);
 // Sends WM_DESTROY to the window procedure, then destroys the window.
 bool DestroyWindow(HWND window);
 bool IsWindow(HWND window);

@@ -1,5 +1,4 @@
 #include "platform/window_focus.h"
-
 #include "platform/window_sdl_internal.h"
 
 bool PlatIsWindowMinimized(HWND window) {

@@ -48,9 +48,9 @@ std::deque<QueuedMsg> g_queue;    // translated events, GUI thread only
 unsigned g_eventModifiers = 0;    // as of the last event translated
 unsigned g_messageModifiers = 0;  // as of the last message taken from the queue
 std::mutex g_postedLock;
-std::deque<MSG> g_posted;         // messages posted from any thread
+std::deque<MSG> g_posted;  // messages posted from any thread
 std::vector<Timer> g_timers;
-unsigned g_lastScan = 0;          // scan code of the last key down, for WM_CHAR
+unsigned g_lastScan = 0;  // scan code of the last key down, for WM_CHAR
 
 HWND FirstWindow() { return g_windows.empty() ? nullptr : g_windows.front(); }
 
@@ -120,24 +120,24 @@ void TranslateKey(const SDL_KeyboardEvent& e, bool down) {
     case VK_TAB: ch = 9; break;
     case VK_ESCAPE: ch = 27; break;
     default:
-      if ((e.keysym.mod & KMOD_CTRL) && !alt && k.virtualKey >= 'A' && k.virtualKey <= 'Z')
-        ch = k.virtualKey - 'A' + 1;
+      if ((e.keysym.mod & KMOD_CTRL) && !alt && k.virtualKey >= 'A' && k.virtualKey <= 'Z') ch = k.virtualKey - 'A' + 1;
   }
   if (ch) Push(w, alt ? WM_SYSCHAR : WM_CHAR, ch, lParam);
 }
 
 void TranslateEvent(const SDL_Event& e) {
   switch (e.type) {
-    case SDL_QUIT:
-      Push(FirstWindow(), WM_CLOSE, 0, 0);
-      break;
+    case SDL_QUIT: Push(FirstWindow(), WM_CLOSE, 0, 0); break;
     case SDL_WINDOWEVENT: {
       HWND w = WindowFromId(e.window.windowID);
       switch (e.window.event) {
         case SDL_WINDOWEVENT_CLOSE: Push(w, WM_CLOSE, 0, 0); break;
         case SDL_WINDOWEVENT_EXPOSED: Push(w, WM_PAINT, 0, 0); break;
         case SDL_WINDOWEVENT_SIZE_CHANGED:
-          if (w) { w->clientWidth = e.window.data1; w->clientHeight = e.window.data2; }
+          if (w) {
+            w->clientWidth = e.window.data1;
+            w->clientHeight = e.window.data2;
+          }
           Push(w, WM_SIZE, SIZE_RESTORED, PackPoint(e.window.data1, e.window.data2));
           break;
         case SDL_WINDOWEVENT_MINIMIZED: Push(w, WM_SIZE, SIZE_MINIMIZED, 0); break;
@@ -145,7 +145,10 @@ void TranslateEvent(const SDL_Event& e) {
           if (w) Push(w, WM_SIZE, SIZE_RESTORED, PackPoint(w->clientWidth, w->clientHeight));
           break;
         case SDL_WINDOWEVENT_MOVED:
-          if (w) { w->x = e.window.data1; w->y = e.window.data2; }
+          if (w) {
+            w->x = e.window.data1;
+            w->y = e.window.data2;
+          }
           Push(w, WM_MOVE, 0, PackPoint(e.window.data1, e.window.data2));
           break;
         case SDL_WINDOWEVENT_FOCUS_GAINED:
@@ -168,7 +171,8 @@ void TranslateEvent(const SDL_Event& e) {
       bool dbl = down && e.button.clicks >= 2 && (e.button.clicks % 2) == 0;
       unsigned msg = 0;
       if (e.button.button == SDL_BUTTON_LEFT) msg = down ? (dbl ? WM_LBUTTONDBLCLK : WM_LBUTTONDOWN) : WM_LBUTTONUP;
-      else if (e.button.button == SDL_BUTTON_RIGHT) msg = down ? (dbl ? WM_RBUTTONDBLCLK : WM_RBUTTONDOWN) : WM_RBUTTONUP;
+      else if (e.button.button == SDL_BUTTON_RIGHT)
+        msg = down ? (dbl ? WM_RBUTTONDBLCLK : WM_RBUTTONDOWN) : WM_RBUTTONUP;
       else if (e.button.button == SDL_BUTTON_MIDDLE) msg = down ? WM_MBUTTONDOWN : WM_MBUTTONUP;
       if (msg) Push(WindowFromId(e.button.windowID), msg, MouseFlags(), PackPoint(e.button.x, e.button.y));
       break;
@@ -319,8 +323,8 @@ int RegisterWindowClass(const char* className, WNDPROC proc, unsigned style) {
   return 1;
 }
 
-HWND CreateWindowExA(unsigned long exStyle, const char* className, const char* title, unsigned long style,
-                     int x, int y, int width, int height) {
+HWND CreateWindowExA(unsigned long exStyle, const char* className, const char* title, unsigned long style, int x, int y,
+                     int width, int height) {
   auto it = g_classes.find(className ? className : "");
   if (it == g_classes.end()) {
     g_lastError = EINVAL;
@@ -399,10 +403,19 @@ bool ShowWindow(HWND window, int command) {
   if (!IsWindow(window)) return false;
   bool was = window->visible;
   switch (command) {
-    case SW_HIDE: SDL_HideWindow(window->sdl); window->visible = false; break;
+    case SW_HIDE:
+      SDL_HideWindow(window->sdl);
+      window->visible = false;
+      break;
     case SW_MINIMIZE: SDL_MinimizeWindow(window->sdl); break;
-    case SW_RESTORE: SDL_RestoreWindow(window->sdl); window->visible = true; break;
-    default: SDL_ShowWindow(window->sdl); window->visible = true; break;
+    case SW_RESTORE:
+      SDL_RestoreWindow(window->sdl);
+      window->visible = true;
+      break;
+    default:
+      SDL_ShowWindow(window->sdl);
+      window->visible = true;
+      break;
   }
   return was;
 }
@@ -524,8 +537,8 @@ unsigned SetTimer(HWND window, unsigned id, unsigned intervalMs) {
 }
 
 bool KillTimer(HWND window, unsigned id) {
-  auto it = std::find_if(g_timers.begin(), g_timers.end(),
-                         [&](const Timer& t) { return t.window == window && t.id == id; });
+  auto it =
+      std::find_if(g_timers.begin(), g_timers.end(), [&](const Timer& t) { return t.window == window && t.id == id; });
   if (it == g_timers.end()) return false;
   g_timers.erase(it);
   return true;

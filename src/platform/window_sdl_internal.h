@@ -12,7 +12,7 @@ struct PlatWindow {
   SDL_Window* sdl = nullptr;
   WNDPROC proc = nullptr;
   std::string className;
-  int x = 0, y = 0;                 // outer position
+  int x = 0, y = 0;  // outer position
   int clientWidth = 0, clientHeight = 0;
   bool visible = true;
 };

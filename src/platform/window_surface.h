@@ -25,8 +25,8 @@ bool PlatGetWindowPixelLayout(HWND window, PlatPixelLayout* layout);
 // rows top to bottom) into the window's surface at the same places and shows
 // them. Rectangles are clipped to the image and the surface; a null list
 // means the whole image. Returns false when nothing could be presented.
-bool PlatPresentPixels(HWND window, const void* pixels, int pitch, int width, int height,
-                       const PlatPixelLayout& layout, const PlatRect* rects, int count);
+bool PlatPresentPixels(HWND window, const void* pixels, int pitch, int width, int height, const PlatPixelLayout& layout,
+                       const PlatRect* rects, int count);
 
 // Reads back one pixel of the window's surface as 8-bit red, green, blue
 // (tests and screenshots of what was presented). False outside the surface.

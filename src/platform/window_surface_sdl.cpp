@@ -1,5 +1,3 @@
-#include "platform/window_surface.h"
-
 #include <SDL2/SDL.h>
 
 #include <algorithm>
@@ -7,6 +5,7 @@
 #include <vector>
 
 #include "platform/window_sdl_internal.h"
+#include "platform/window_surface.h"
 
 bool PlatGetWindowPixelLayout(HWND window, PlatPixelLayout* layout) {
   SDL_Window* sdl = PlatSdlWindow(window);
@@ -21,8 +20,8 @@ bool PlatGetWindowPixelLayout(HWND window, PlatPixelLayout* layout) {
   return true;
 }
 
-bool PlatPresentPixels(HWND window, const void* pixels, int pitch, int width, int height,
-                       const PlatPixelLayout& layout, const PlatRect* rects, int count) {
+bool PlatPresentPixels(HWND window, const void* pixels, int pitch, int width, int height, const PlatPixelLayout& layout,
+                       const PlatRect* rects, int count) {
   SDL_Window* sdl = PlatSdlWindow(window);
   if (!sdl || !pixels || width <= 0 || height <= 0) return false;
   SDL_Surface* surface = SDL_GetWindowSurface(sdl);
@@ -44,8 +43,8 @@ bool PlatPresentPixels(HWND window, const void* pixels, int pitch, int width, in
   if (shown.empty()) return true;
 
   const SDL_PixelFormat* f = surface->format;
-  bool same = f->BitsPerPixel == layout.bitsPerPixel && f->Rmask == layout.redMask &&
-              f->Gmask == layout.greenMask && f->Bmask == layout.blueMask;
+  bool same = f->BitsPerPixel == layout.bitsPerPixel && f->Rmask == layout.redMask && f->Gmask == layout.greenMask &&
+              f->Bmask == layout.blueMask;
   if (SDL_MUSTLOCK(surface) && SDL_LockSurface(surface) != 0) return false;
   bool ok = true;
   if (same) {
@@ -59,8 +58,8 @@ bool PlatPresentPixels(HWND window, const void* pixels, int pitch, int width, in
   }
   if (SDL_MUSTLOCK(surface)) SDL_UnlockSurface(surface);
   if (!same) {
-    SDL_Surface* source = SDL_CreateRGBSurfaceFrom(const_cast<void*>(pixels), width, height, layout.bitsPerPixel,
-                                                   pitch, layout.redMask, layout.greenMask, layout.blueMask, 0);
+    SDL_Surface* source = SDL_CreateRGBSurfaceFrom(const_cast<void*>(pixels), width, height, layout.bitsPerPixel, pitch,
+                                                   layout.redMask, layout.greenMask, layout.blueMask, 0);
     if (!source) return false;
     for (SDL_Rect r : shown) {
       SDL_Rect d = r;

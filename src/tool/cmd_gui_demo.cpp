@@ -138,9 +138,11 @@ int Run(int argc, char** argv) {
     return ToolError("no skin in %s (zindimgs/menublue.tga is missing)",
                      options.assetDir ? options.assetDir : "the current directory");
   ReadServerURLOverrides();
-  DisplayStartError error = CreateProgramWindow(
-      {.ClassName = "QuorvelGuiDemo", .Title = "Quorvel GUI Demo", .Proc = DemoWindowProc,
-       .ClientWidth = kWidth, .ClientHeight = kHeight});
+  DisplayStartError error = CreateProgramWindow({.ClassName = "QuorvelGuiDemo",
+                                                 .Title = "Quorvel GUI Demo",
+                                                 .Proc = DemoWindowProc,
+                                                 .ClientWidth = kWidth,
+                                                 .ClientHeight = kHeight});
   if (error == DisplayStartError::kNone) error = StartWindowedDisplay(kWidth, kHeight);
   if (error != DisplayStartError::kNone) return ToolError("%s", DisplayStartErrorText(error));
   StartGUI();

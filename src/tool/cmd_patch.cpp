@@ -26,7 +26,8 @@ int Make(const char* oldName, const char* newName, const char* patchName) {
   std::vector<unsigned char> oldData, newData;
   if (!ReadRawFile(oldName, oldData)) return ToolError("cannot read %s: %s", oldName, std::strerror(errno));
   if (!ReadRawFile(newName, newData)) return ToolError("cannot read %s: %s", newName, std::strerror(errno));
-  if (oldData.size() > kMaxFile || newData.size() > kMaxFile) return ToolError("files of 2 GiB or more cannot be patched");
+  if (oldData.size() > kMaxFile || newData.size() > kMaxFile)
+    return ToolError("files of 2 GiB or more cannot be patched");
   const std::vector<unsigned char> patch = MakePatch(oldData.data(), oldData.size(), newData.data(), newData.size());
   if (!WriteRawFile(patchName, patch.data(), patch.size()))
     return ToolError("cannot write %s: %s", patchName, std::strerror(errno));
@@ -38,7 +39,8 @@ int Apply(const char* oldName, const char* patchName, const char* outName, long 
   std::vector<unsigned char> oldData, patch;
   if (!ReadRawFile(oldName, oldData)) return ToolError("cannot read %s: %s", oldName, std::strerror(errno));
   if (!ReadRawFile(patchName, patch)) return ToolError("cannot read %s: %s", patchName, std::strerror(errno));
-  if (oldData.size() > kMaxFile || patch.size() > kMaxFile) return ToolError("files of 2 GiB or more cannot be patched");
+  if (oldData.size() > kMaxFile || patch.size() > kMaxFile)
+    return ToolError("files of 2 GiB or more cannot be patched");
   unsigned long capacity;
   if (size >= 0) {
     capacity = static_cast<unsigned long>(size) + 1024;  // the launcher's slack
@@ -54,8 +56,10 @@ int Apply(const char* oldName, const char* patchName, const char* outName, long 
   const int ok = ApplyDiffs2(oldData.data(), patch.data(), static_cast<int>(oldData.size()),
                              static_cast<int>(patch.size()), outLength, out.data(), capacity);
   const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - t0).count();
-  if (!ok) return ToolError("%s: bad patch (copies outside the old data, overflows the output or is cut short)", patchName);
-  if (size >= 0 && outLength != size) return ToolError("%s: result is %d bytes, expected %lld", patchName, outLength, size);
+  if (!ok)
+    return ToolError("%s: bad patch (copies outside the old data, overflows the output or is cut short)", patchName);
+  if (size >= 0 && outLength != size)
+    return ToolError("%s: result is %d bytes, expected %lld", patchName, outLength, size);
   if (!WriteRawFile(outName, out.data(), static_cast<size_t>(outLength)))
     return ToolError("cannot write %s: %s", outName, std::strerror(errno));
   std::printf("%d bytes", outLength);

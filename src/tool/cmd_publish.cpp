@@ -22,18 +22,20 @@ ToolCommandRegistration reg(kCommand);
 
 void PrintSummary(const PublishSummary& s, bool json) {
   if (json) {
-    std::printf("{\"files\": %lld, \"bytes\": %lld, \"updated_files\": %lld, \"patches\": %lld, "
-                "\"patch_bytes\": %lld, \"bytes_saved\": %lld, \"seconds\": %.3f, \"warnings\": [",
-                s.files, s.bytes, s.updatedFiles, s.patches, s.patchBytes, s.bytesSaved, s.seconds);
+    std::printf(
+        "{\"files\": %lld, \"bytes\": %lld, \"updated_files\": %lld, \"patches\": %lld, "
+        "\"patch_bytes\": %lld, \"bytes_saved\": %lld, \"seconds\": %.3f, \"warnings\": [",
+        s.files, s.bytes, s.updatedFiles, s.patches, s.patchBytes, s.bytesSaved, s.seconds);
     for (size_t i = 0; i < s.warnings.size(); ++i)
       std::printf("%s%s", i ? ", " : "", JsonString(s.warnings[i]).c_str());
     std::printf("]}\n");
     return;
   }
   for (const std::string& w : s.warnings) std::fprintf(stderr, "quorvel-tool: warning: %s\n", w.c_str());
-  std::printf("files %lld\nbytes %lld\nupdated files %lld\npatches %lld\npatch bytes %lld\nbytes saved %lld\n"
-              "time %.3f s\n",
-              s.files, s.bytes, s.updatedFiles, s.patches, s.patchBytes, s.bytesSaved, s.seconds);
+  std::printf(
+      "files %lld\nbytes %lld\nupdated files %lld\npatches %lld\npatch bytes %lld\nbytes saved %lld\n"
+      "time %.3f s\n",
+      s.files, s.bytes, s.updatedFiles, s.patches, s.patchBytes, s.bytesSaved, s.seconds);
 }
 
 int Run(int argc, char** argv) {

@@ -18,8 +18,7 @@
 namespace {
 int Run(int argc, char** argv);
 const ToolCommand kCommand = {
-    "settings",
-    "settings list | get KEY NAME | set KEY NAME VALUE [--dword] | delete KEY [NAME]",
+    "settings", "settings list | get KEY NAME | set KEY NAME VALUE [--dword] | delete KEY [NAME]",
     "show or change the settings store (KEY as 'HKEY_CURRENT_USER\\Software\\Quorvel Online')", Run};
 ToolCommandRegistration reg(kCommand);
 
@@ -98,8 +97,8 @@ int Set(const char* keyText, const char* name, const char* valueText, bool dword
   if (dword && !ParseDword(valueText, &number))
     return ToolError("%s: not a 32-bit number (decimal, negative, or 0x hex)", valueText);
   // Written as the launcher writes its own values.
-  const long status = dword ? WriteStoreDword(hive, sub.c_str(), name, number)
-                            : WriteStoreString(hive, sub.c_str(), name, valueText);
+  const long status =
+      dword ? WriteStoreDword(hive, sub.c_str(), name, number) : WriteStoreString(hive, sub.c_str(), name, valueText);
   if (status != ERROR_SUCCESS) return ToolError("%s: %s: %s", keyText, name, ErrorText(status));
   return 0;
 }
@@ -118,7 +117,8 @@ int Delete(const char* keyText, const char* name) {
   } else {
     status = RegDeleteKeyA(hive, sub.c_str());
   }
-  if (status != ERROR_SUCCESS) return ToolError("%s%s%s: %s", keyText, name ? ": " : "", name ? name : "", ErrorText(status));
+  if (status != ERROR_SUCCESS)
+    return ToolError("%s%s%s: %s", keyText, name ? ": " : "", name ? name : "", ErrorText(status));
   return 0;
 }
 

@@ -33,8 +33,17 @@ constexpr int kWidth = kDefaultCustomWinWidth, kHeight = kDefaultCustomWinHeight
 // The demo's own messages; the connection windows' ids (107, 121…131) are
 // answered as the launcher's main window answers them.
 enum DemoMessage : int {
-  MsgPress = 1, MsgToggle = 2, MsgDialog = 3, MsgBrowse = 4, MsgQuit = 5, MsgConnection = 6,
-  MsgYes = 10, MsgNo = 11, MsgClosed = 12, MsgFolderOK = 20, MsgFolderCancel = 21,
+  MsgPress = 1,
+  MsgToggle = 2,
+  MsgDialog = 3,
+  MsgBrowse = 4,
+  MsgQuit = 5,
+  MsgConnection = 6,
+  MsgYes = 10,
+  MsgNo = 11,
+  MsgClosed = 12,
+  MsgFolderOK = 20,
+  MsgFolderCancel = 21,
 };
 
 // A tiled backdrop with a sample of the text codes on it.
@@ -104,8 +113,9 @@ DemoWindow::DemoWindow(TextureMap* texture) : GUIBackdropWindow(0, 0, kWidth, kH
   Text = new GUITextBox(Frame->LeftInset + 6, Frame->TopInset + 6, 360 - Frame->LeftInset - Frame->RightInset - 12,
                         250 - Frame->TopInset - Frame->BottomInset - 12, 200, 200, 200);
   Frame->AddChild(Text);
-  Text->AddLineAtBottom("A text box with its own scroll bar. Long lines are wrapped to the width of the box, "
-                        "and lines that do not fit can be scrolled into view.");
+  Text->AddLineAtBottom(
+      "A text box with its own scroll bar. Long lines are wrapped to the width of the box, "
+      "and lines that do not fit can be scrolled into view.");
   for (int i = 1; i <= 20; ++i) {
     char line[64];
     std::snprintf(line, sizeof line, "Line %d of the text box", i);
@@ -222,8 +232,8 @@ int DemoWindow::HandleMessage(int msg, int a, int b, void* p, void* q) {
       return 1;
     case MsgBrowse: {
       std::string cwd = PlatCurrentDirectory();
-      auto* picker = new GUIFolderPicker("Select directory", this, cwd.empty() ? "." : cwd.c_str(), MsgFolderOK,
-                                         MsgFolderCancel);
+      auto* picker =
+          new GUIFolderPicker("Select directory", this, cwd.empty() ? "." : cwd.c_str(), MsgFolderOK, MsgFolderCancel);
       AddChild(picker);
       picker->Place();
       picker->BringToFront();

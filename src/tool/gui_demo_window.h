@@ -64,7 +64,7 @@ class DemoWindow : public GUIBackdropWindow, public DialogHost {
 
  private:
   void DrawCaptions();
-  GUISimpleDialogBox* OpenBox(const char* title, const char* text, int button1, int message1, int button2,
-                              int message2, bool traced);
+  GUISimpleDialogBox* OpenBox(const char* title, const char* text, int button1, int message1, int button2, int message2,
+                              bool traced);
   DialogSkin skin_;
 };

@@ -14,7 +14,8 @@ bool WriteTarGz(const std::string& dir, const std::string& topName, const std::s
                 std::string* error) {
   std::error_code ec;
   std::vector<fs::path> entries;
-  for (fs::recursive_directory_iterator it(dir, ec), end; !ec && it != end; it.increment(ec)) entries.push_back(it->path());
+  for (fs::recursive_directory_iterator it(dir, ec), end; !ec && it != end; it.increment(ec))
+    entries.push_back(it->path());
   if (ec) {
     *error = dir + ": " + ec.message();
     return false;
@@ -43,8 +44,11 @@ bool WriteTarGz(const std::string& dir, const std::string& topName, const std::s
     const auto size = isDir ? 0 : fs::file_size(p, ec);
     archive_entry_set_size(e, static_cast<la_int64_t>(size));
     const auto mtime = fs::last_write_time(p, ec);
-    archive_entry_set_mtime(e, std::chrono::duration_cast<std::chrono::seconds>(
-                                   std::chrono::file_clock::to_sys(mtime).time_since_epoch()).count(), 0);
+    archive_entry_set_mtime(
+        e,
+        std::chrono::duration_cast<std::chrono::seconds>(std::chrono::file_clock::to_sys(mtime).time_since_epoch())
+            .count(),
+        0);
     if (archive_write_header(a, e) != ARCHIVE_OK) fail(p.string() + ": " + archive_error_string(a));
     if (ok && !isDir) {
       FILE* in = std::fopen(p.c_str(), "rb");

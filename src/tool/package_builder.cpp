@@ -41,7 +41,6 @@ struct Item {
   unsigned char listed[16];
 };
 
-
 // The release as the launcher sees it: master.lst with updated.lst merged in.
 bool ReadListed(const fs::path& release, const std::string& releaseName, std::map<std::string, ReleaseFile>* listed,
                 std::string* error) {
@@ -136,8 +135,10 @@ bool CopyItems(const std::vector<Item>& items, const fs::path& out, const std::s
     // The player starts the launcher from the unpacked folder.
     const std::string lower = Lower(item.name);
     if (lower.size() > 4 && lower.compare(lower.size() - 4, 4, ".exe") == 0)
-      fs::permissions(to, fs::perms::owner_all | fs::perms::group_read | fs::perms::group_exec |
-                              fs::perms::others_read | fs::perms::others_exec, ec);
+      fs::permissions(to,
+                      fs::perms::owner_all | fs::perms::group_read | fs::perms::group_exec | fs::perms::others_read |
+                          fs::perms::others_exec,
+                      ec);
     ReleaseFile entry;
     entry.kind = item.kind;
     std::memcpy(entry.digest, copy.digest, 16);

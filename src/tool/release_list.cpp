@@ -62,7 +62,8 @@ std::string DigestHex(const unsigned char digest[16]) {
 std::string ListNameProblem(const std::string& name) {
   if (name.empty()) return "empty name";
   // "K " + 32 digits + " " come before the name on its line.
-  if (name.size() + 35 > kMaxListLine) return "longer than a list line can carry (" + std::to_string(name.size()) + " characters, at most 220)";
+  if (name.size() + 35 > kMaxListLine)
+    return "longer than a list line can carry (" + std::to_string(name.size()) + " characters, at most 220)";
   for (unsigned char c : name) {
     if (c < 0x20 || c == 0x7f) return "holds a control character";
     if (c == '\\') return "holds a backslash, which lists read as a separator";
@@ -82,7 +83,8 @@ std::string ListNameProblem(const std::string& name) {
 std::string WindowsNameProblem(const std::string& name) {
   for (unsigned char c : name) {
     if (c < 0x20) return "holds a control character, which Windows does not allow in file names";
-    if (std::strchr("<>:\"|?*", c)) return std::string("holds '") + char(c) + "', which Windows does not allow in file names";
+    if (std::strchr("<>:\"|?*", c))
+      return std::string("holds '") + char(c) + "', which Windows does not allow in file names";
   }
   for (size_t start = 0; start < name.size();) {
     size_t end = name.find('/', start);

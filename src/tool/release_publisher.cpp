@@ -260,7 +260,6 @@ bool WriteText(const fs::path& path, const std::string& text, std::string* error
   return true;
 }
 
-
 // The game and release directories exist apart from each other, and the
 // options make sense.
 bool CheckPlaces(const PublishOptions& o, fs::path* game, std::string* error) {

@@ -64,9 +64,9 @@ class HttpSource : public Source {
   }
   std::string Get(const std::string& name, std::string* why) override {
     const std::string dir = scratch_ + "/";
-    auto download = std::make_unique<FileDownload>((base_ + name).c_str(), name.c_str(),
-                                                   kDownloadUnconditional | kDownloadNoPartial, nullptr, dir.c_str(),
-                                                   nullptr);
+    auto download =
+        std::make_unique<FileDownload>((base_ + name).c_str(), name.c_str(),
+                                       kDownloadUnconditional | kDownloadNoPartial, nullptr, dir.c_str(), nullptr);
     int percent = 0, result;
     for (;;) {
       result = download->Update(percent);
@@ -108,7 +108,6 @@ std::map<std::string, std::string> IndexPrevious(const std::vector<std::string>&
   }
   return byDigest;
 }
-
 
 using Problem = std::function<void(const std::string&)>;
 
@@ -170,8 +169,8 @@ void CheckPatchApplies(const ReleasePatch& p, const std::vector<unsigned char>& 
   if (std::memcmp(digest, p.sourceDigest, 16) != 0 || oldData.size() > 0x7fffffff) return;
   std::vector<unsigned char> out(size_t(p.resultSize) + 1024);
   int outLength = 0;
-  const int ok = ApplyDiffs2(oldData.data(), diff.data(), int(oldData.size()), int(diff.size()), outLength,
-                             out.data(), (unsigned long)out.size());
+  const int ok = ApplyDiffs2(oldData.data(), diff.data(), int(oldData.size()), int(diff.size()), outLength, out.data(),
+                             (unsigned long)out.size());
   report->patchesApplied++;
   if (!ok || outLength != p.resultSize) {
     problem(what + "does not apply to " + oldPath);
@@ -215,8 +214,9 @@ void CheckPatches(Source& source, const std::map<std::string, ReleaseFile>& file
     }
     const long long length = PatchResultLength(diff.data(), int(diff.size()));
     if (length != p.resultSize) {
-      problem(what + (length < 0 ? "cut short" : "decodes to " + std::to_string(length) + " bytes, not " +
-                                                     std::to_string(p.resultSize)));
+      problem(what + (length < 0
+                          ? "cut short"
+                          : "decodes to " + std::to_string(length) + " bytes, not " + std::to_string(p.resultSize)));
       continue;
     }
     auto old = previous.find(DigestHex(p.sourceDigest));

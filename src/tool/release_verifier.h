@@ -12,10 +12,10 @@
 #include <vector>
 
 struct VerifyOptions {
-  std::string releaseDir;  // either this
-  std::string baseUrl;     // or this: the address the launcher is given, e.g. http://host/krnx/
+  std::string releaseDir;             // either this
+  std::string baseUrl;                // or this: the address the launcher is given, e.g. http://host/krnx/
   std::vector<std::string> previous;  // earlier release folders holding the patches' source files
-  bool linuxOnly = false;  // names no Windows player can install are not problems
+  bool linuxOnly = false;             // names no Windows player can install are not problems
 };
 
 struct VerifyReport {

@@ -48,10 +48,14 @@ Canvas ButtonFace(bool pressed) {
             SolidFn(C(10, 14, 28, 0.8f)));
   } else {
     // Highlight along the top, shade along the bottom.
-    c.Paint([&](float x, float y) { return RoundRect(1, 1, w - 1, h - 1, 4)(x, y) && !RoundRect(1, 2.5f, w - 1, h, 4)(x, y); },
+    c.Paint([&](float x,
+                float y) { return RoundRect(1, 1, w - 1, h - 1, 4)(x, y) && !RoundRect(1, 2.5f, w - 1, h, 4)(x, y); },
             SolidFn(C(190, 210, 245, 0.9f)));
-    c.Paint([&](float x, float y) { return RoundRect(1, 1, w - 1, h - 1, 4)(x, y) && !RoundRect(1, 0, w - 1, h - 2.5f, 4)(x, y); },
-            SolidFn(C(14, 20, 40, 0.8f)));
+    c.Paint(
+        [&](float x, float y) {
+          return RoundRect(1, 1, w - 1, h - 1, 4)(x, y) && !RoundRect(1, 0, w - 1, h - 2.5f, 4)(x, y);
+        },
+        SolidFn(C(14, 20, 40, 0.8f)));
     // A soft gloss over the upper half.
     c.Paint(RoundRect(2, 2.5f, w - 2, h / 2.f, 3), SolidFn(C(255, 255, 255, 0.10f)));
   }
@@ -160,11 +164,15 @@ Canvas Icon(int kind) {
     c.Paint(shape, SolidFn(colour));
   };
   if (kind == 0) {  // OK: a green tick
-    shadowed([](float x, float y) { return Segment(2.5f, 8.5f, 6, 12.5f, 3)(x, y) || Segment(6, 12.5f, 13.5f, 3, 3)(x, y); },
-             C(80, 220, 96));
+    shadowed(
+        [](float x, float y) { return Segment(2.5f, 8.5f, 6, 12.5f, 3)(x, y) || Segment(6, 12.5f, 13.5f, 3, 3)(x, y); },
+        C(80, 220, 96));
   } else if (kind == 1) {  // Cancel: a red cross
-    shadowed([](float x, float y) { return Segment(3.5f, 3.5f, 12.5f, 12.5f, 3)(x, y) || Segment(12.5f, 3.5f, 3.5f, 12.5f, 3)(x, y); },
-             C(232, 72, 60));
+    shadowed(
+        [](float x, float y) {
+          return Segment(3.5f, 3.5f, 12.5f, 12.5f, 3)(x, y) || Segment(12.5f, 3.5f, 3.5f, 12.5f, 3)(x, y);
+        },
+        C(232, 72, 60));
   } else {  // Help: a blue disc with a question mark
     shadowed(Circle(7.5f, 7.5f, 7), C(60, 110, 220));
     auto mark = [](float x, float y) {
@@ -200,8 +208,10 @@ Canvas SignIn() {
   });
   // A banner band behind the title with gold rules.
   c.Paint([](float, float y) { return y > 34 && y < 112; }, SolidFn(C(4, 6, 14, 0.45f)));
-  c.Paint([](float, float y) { return y > 33 && y < 35; }, [&](float x, float) { return Mix(kGold, kGoldDark, std::fabs(x / w - 0.5f) * 2); });
-  c.Paint([](float, float y) { return y > 111 && y < 113; }, [&](float x, float) { return Mix(kGold, kGoldDark, std::fabs(x / w - 0.5f) * 2); });
+  c.Paint([](float, float y) { return y > 33 && y < 35; },
+          [&](float x, float) { return Mix(kGold, kGoldDark, std::fabs(x / w - 0.5f) * 2); });
+  c.Paint([](float, float y) { return y > 111 && y < 113; },
+          [&](float x, float) { return Mix(kGold, kGoldDark, std::fabs(x / w - 0.5f) * 2); });
   int tw = 0, th = 0;
   std::vector<float> title = Lettering("DejaVu Serif:bold", "QUORVEL ONLINE", 50, &tw, &th);
   int tx = (w - tw) / 2, ty = 44;
@@ -225,7 +235,8 @@ Canvas SignIn() {
       if (a > 0 && sx + x < w && sy + y < h) c.at(sx + x, sy + y) = Mix(c.at(sx + x, sy + y), C(170, 185, 220), a);
     }
   // A bottom panel where the buttons sit.
-  c.Paint([&](float, float y) { return y > h - 88; }, [&](float, float y) { return C(0, 0, 0, 0.15f + 0.35f * (y - (h - 88)) / 88); });
+  c.Paint([&](float, float y) { return y > h - 88; },
+          [&](float, float y) { return C(0, 0, 0, 0.15f + 0.35f * (y - (h - 88)) / 88); });
   c.Paint([&](float, float y) { return y > h - 89 && y < h - 88; }, SolidFn(C(214, 174, 92, 0.5f)));
   return c;
 }
@@ -256,7 +267,8 @@ Canvas Slider() {
   for (int i = 0; i < 3; ++i) {
     float y = 5.5f + 2.5f * i;
     c.Paint([=](float x, float yy) { return x > 4 && x < 12 && yy > y && yy < y + 1; }, SolidFn(C(20, 26, 48, 0.8f)));
-    c.Paint([=](float x, float yy) { return x > 4 && x < 12 && yy > y + 1 && yy < y + 2; }, SolidFn(C(210, 222, 248, 0.6f)));
+    c.Paint([=](float x, float yy) { return x > 4 && x < 12 && yy > y + 1 && yy < y + 2; },
+            SolidFn(C(210, 222, 248, 0.6f)));
   }
   return c;
 }

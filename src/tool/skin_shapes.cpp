@@ -49,7 +49,9 @@ float PeriodicNoise(float x, float y, float cellSize, int period, int seed) {
   float tx = fx - ix, ty = fy - iy;
   tx = tx * tx * (3 - 2 * tx);
   ty = ty * ty * (3 - 2 * ty);
-  auto L = [&](int a, int b) { return Lattice(((a % period) + period) % period, ((b % period) + period) % period, seed); };
+  auto L = [&](int a, int b) {
+    return Lattice(((a % period) + period) % period, ((b % period) + period) % period, seed);
+  };
   float top = L(ix, iy) + (L(ix + 1, iy) - L(ix, iy)) * tx;
   float bottom = L(ix, iy + 1) + (L(ix + 1, iy + 1) - L(ix, iy + 1)) * tx;
   return top + (bottom - top) * ty;

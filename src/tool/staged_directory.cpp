@@ -56,8 +56,8 @@ bool StagedDirectory::Begin(const std::string& target, const std::string& marker
     return false;
   }
   for (int n = 0;; ++n) {
-    fs::path s = parent / ("." + t.filename().string() + ".staging-" + RunSuffix() +
-                           (n ? "-" + std::to_string(n) : ""));
+    fs::path s =
+        parent / ("." + t.filename().string() + ".staging-" + RunSuffix() + (n ? "-" + std::to_string(n) : ""));
     if (fs::create_directory(s, ec)) {
       staging_ = s.string();
       return true;

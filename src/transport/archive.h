@@ -29,11 +29,11 @@ class FileArchive {
   // an extension, the requested name is cut at its first ".".
   int32_t FindOffset(const char* name);
 
-  FileArchive* next = nullptr;     // the next archive of the chain
-  int32_t count = 0;               // member count
-  char* names = nullptr;           // name block plus one extra zero byte
-  int32_t* offsets = nullptr;      // count entries
-  File* file = nullptr;            // the open archive
+  FileArchive* next = nullptr;  // the next archive of the chain
+  int32_t count = 0;            // member count
+  char* names = nullptr;        // name block plus one extra zero byte
+  int32_t* offsets = nullptr;   // count entries
+  File* file = nullptr;         // the open archive
   unsigned char hasExtensions = 0;
   unsigned char hasPaths = 0;
 

@@ -90,8 +90,7 @@ int CheckIfCompressed(FILE* stream) {
   return CompressedHeaderVersion(stored) ? 1 : 0;
 }
 
-CompressedFileHandle::CompressedFileHandle(FILE* s)
-    : stream(s), totalSize(0), position(0), end(0), version(1) {
+CompressedFileHandle::CompressedFileHandle(FILE* s) : stream(s), totalSize(0), position(0), end(0), version(1) {
   unsigned char header[kCompressedHeaderSize];
   if (std::fread(header, 1, sizeof header, stream.get()) != sizeof header) Damage("bad read of header");
   MaskCompressedHeader(header);

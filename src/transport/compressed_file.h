@@ -74,10 +74,10 @@ class CompressedFileHandle {
   // unwinds) still closes the stream and frees the buffer.
   std::unique_ptr<FILE, StreamCloser> stream;
   uint32_t totalSize;
-  uint32_t position;  // bytes delivered so far
-  uint32_t end;       // position just past the decoded data in the buffer
+  uint32_t position;                        // bytes delivered so far
+  uint32_t end;                             // position just past the decoded data in the buffer
   std::unique_ptr<unsigned char[]> buffer;  // min(totalSize, 16384) bytes; data for p at [p % 16384]
-  unsigned char version;  // 0: version 1, 1: version 2
+  unsigned char version;                    // 0: version 1, 1: version 2
 };
 
 // The container for size bytes of data: header, then the data in blocks of

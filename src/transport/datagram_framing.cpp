@@ -53,8 +53,7 @@ unsigned BuildEncryptedFrame(Rijndael& encryptor, const unsigned char* packet, u
 }
 
 OpenedFrame OpenEncryptedFrame(Rijndael& decryptor, unsigned frameLength, bool compressed,
-                               std::vector<unsigned char>& decryptBuffer,
-                               std::vector<unsigned char>& packetBuffer) {
+                               std::vector<unsigned char>& decryptBuffer, std::vector<unsigned char>& packetBuffer) {
   OpenedFrame result;
   unsigned cipherLength = frameLength < 2 ? 0 : frameLength - 2;
   if (decryptBuffer.size() < cipherLength) decryptBuffer.resize(cipherLength);
@@ -90,8 +89,8 @@ OpenedFrame OpenEncryptedFrame(Rijndael& decryptor, unsigned frameLength, bool c
       for (;;) {
         size_t room = packetBuffer.size() - kPacketChecksumOffset;
         if (room > kMaxRestored) room = kMaxRestored;
-        if (!LZSDecode(plain + 2, packetBuffer.data() + kPacketChecksumOffset, static_cast<int>(dataLength),
-                       produced, static_cast<unsigned>(room)))
+        if (!LZSDecode(plain + 2, packetBuffer.data() + kPacketChecksumOffset, static_cast<int>(dataLength), produced,
+                       static_cast<unsigned>(room)))
           break;
         if (room >= kMaxRestored) {
           result.error = FrameError::TooLong;

@@ -57,5 +57,4 @@ struct OpenedFrame {
 // "realloc at" and "dec size=" for compressed packets; the caller logs
 // failures.
 OpenedFrame OpenEncryptedFrame(Rijndael& decryptor, unsigned frameLength, bool compressed,
-                               std::vector<unsigned char>& decryptBuffer,
-                               std::vector<unsigned char>& packetBuffer);
+                               std::vector<unsigned char>& decryptBuffer, std::vector<unsigned char>& packetBuffer);

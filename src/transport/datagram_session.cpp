@@ -60,9 +60,9 @@ int DatagramSession::SendLocked(DatagramTransport& link, Packet* packet, unsigne
     return Emit(link, packet->Bytes(), length);
   }
   if (!(link.Flags() & sockflags_no_checksum)) packet->SetChecksum(PacketChecksum(packet->Bytes(), length));
-  unsigned frameLength = BuildEncryptedFrame(*encryptor_, packet->Bytes(), length,
-                                             (link.Flags() & sockflags_compress_out) != 0, compress_buffer_,
-                                             send_buffer_);
+  unsigned frameLength =
+      BuildEncryptedFrame(*encryptor_, packet->Bytes(), length, (link.Flags() & sockflags_compress_out) != 0,
+                          compress_buffer_, send_buffer_);
   if (!frameLength) {
     Log("datagram of %u bytes cannot be framed", length);
     return 0;
@@ -170,17 +170,10 @@ Packet* DatagramSession::Receive(DatagramTransport& link) {
                                           decrypt_buffer_, receive_buffer_);
   packet = reinterpret_cast<Packet*>(receive_buffer_.data());
   switch (opened.error) {
-    case FrameError::None:
-      return packet;
-    case FrameError::Decrypt:
-      Log("padDecrypt error %d", opened.detail);
-      break;
-    case FrameError::Malformed:
-      Log("malformed datagram, frame of %u bytes", frameLength);
-      break;
-    case FrameError::TooLong:
-      Log("datagram too long after decoding, frame of %u bytes", frameLength);
-      break;
+    case FrameError::None: return packet;
+    case FrameError::Decrypt: Log("padDecrypt error %d", opened.detail); break;
+    case FrameError::Malformed: Log("malformed datagram, frame of %u bytes", frameLength); break;
+    case FrameError::TooLong: Log("datagram too long after decoding, frame of %u bytes", frameLength); break;
     case FrameError::Checksum:
       Log("ERROR: packet checksum failed, pktln=%d", static_cast<int>(opened.restoredLength + kPacketChecksumOffset));
       Log("p->PktType = %d", static_cast<int>(packet->Type()));

@@ -19,9 +19,9 @@ int (*ErrorHandling)(int code);
 int File::PushedBackInt = -1;
 
 namespace {
-constexpr size_t kMaxNameLength = 2048;  // longer names are never opened
-constexpr size_t kMaxCDPathLength = 260; // the CD attempt is made only below this
-constexpr int kOpenAttempts = 60;        // while the open answers EAGAIN
+constexpr size_t kMaxNameLength = 2048;   // longer names are never opened
+constexpr size_t kMaxCDPathLength = 260;  // the CD attempt is made only below this
+constexpr int kOpenAttempts = 60;         // while the open answers EAGAIN
 constexpr unsigned kOpenRetryMs = 1000;
 
 unsigned PointerTag(const void* p) { return static_cast<unsigned>(reinterpret_cast<uintptr_t>(p)); }
@@ -129,12 +129,24 @@ int File::OpenUnlocalized(const char* name) {
   bool required = false, noCD = false, cdOnly = false, mustBeCompressed = false;
   const char* mode = modes;
   switch (modes[0]) {
-    case 'M': required = true; ++mode; break;
-    case 'N': noCD = true; ++mode; break;
-    case 'C': cdOnly = true; ++mode; break;
+    case 'M':
+      required = true;
+      ++mode;
+      break;
+    case 'N':
+      noCD = true;
+      ++mode;
+      break;
+    case 'C':
+      cdOnly = true;
+      ++mode;
+      break;
     // The letter stays part of the mode text we test below, but the stream
     // library never sees it: no stdio accepts it.
-    case 'Z': mustBeCompressed = true; ++mode; break;
+    case 'Z':
+      mustBeCompressed = true;
+      ++mode;
+      break;
     default: break;
   }
   // Write and append streams are never tested for the compressed format

@@ -91,9 +91,9 @@ class File {
   // One pushed-back integer shared by all files; -1 means none.
   static int PushedBackInt;
 
-  FILE* stream = nullptr;                     // the plain stream, or null
-  unsigned char atEnd = 0;                    // set by FGets at end of file
-  CompressedFileHandle* compressed = nullptr; // set instead of stream for compressed files
+  FILE* stream = nullptr;                      // the plain stream, or null
+  unsigned char atEnd = 0;                     // set by FGets at end of file
+  CompressedFileHandle* compressed = nullptr;  // set instead of stream for compressed files
 
  protected:
   void OpenInDirectory(const char* directory, const char* name);

@@ -116,8 +116,7 @@ HttpChunkedDecoder::Result HttpChunkedDecoder::Feed(const char* in, size_t lengt
         *produced = o;
         *consumed = i;
         return kDone;
-      default:
-        break;
+      default: break;
     }
   }
   *produced = o;

@@ -58,7 +58,8 @@ HttpConnectionPool& HttpConnections() {
 }
 
 std::string HttpOriginKey(const char* host, bool viaProxy) {
-  if (viaProxy) return std::string("proxy ") + (ProxyServer ? ProxyServer : "") + ":" + std::to_string(ProxyPort) + " " + host;
+  if (viaProxy)
+    return std::string("proxy ") + (ProxyServer ? ProxyServer : "") + ":" + std::to_string(ProxyPort) + " " + host;
   std::string key;
   if (SocksProxyPort) {
     const unsigned char* a = SocksProxyAddress.bytes;

@@ -54,7 +54,9 @@ bool ReadWholeFile(const char* name, std::string* text) {
   return true;
 }
 
-bool WriteWholeFile(const char* name, const std::string& text) { return ::WriteWholeFile(name, text.data(), text.size()); }
+bool WriteWholeFile(const char* name, const std::string& text) {
+  return ::WriteWholeFile(name, text.data(), text.size());
+}
 
 bool Concatenate(char* out, const char* a, const char* b, const char* c) {
   size_t la = std::strlen(a), lb = std::strlen(b), lc = std::strlen(c);
@@ -295,9 +297,10 @@ int FileDownload::FollowRedirect(int code) {
   uint16_t port = 80;
   if (!SplitAbsoluteHttpUrl(next, &authority, &target) || next.size() >= kHttpRequestSize ||
       !SplitHostPort(authority.c_str(), name, sizeof name, &port))
-    return FailAndLog("The server redirected %s to %s, which cannot be followed: the address is not one this "
-                      "program can reach.",
-                      current_url_.c_str(), next.c_str());
+    return FailAndLog(
+        "The server redirected %s to %s, which cannot be followed: the address is not one this "
+        "program can reach.",
+        current_url_.c_str(), next.c_str());
   visited_.push_back(next);
   current_url_ = next;
   redirect_target_ = target;
@@ -330,16 +333,14 @@ bool FileDownload::OpenConnection(uint16_t port, bool viaProxy) {
   connection = new RealTCPConnection(port, server_address, 0, viaProxy ? 1 : 0);
   if (connection->socket) return true;
   unsigned f = connection->flags;
-  if (f & sockflags_hostlookup_failed)
-    Failed(kDownloadStateSetupFailed, "Could not get host by name.");
+  if (f & sockflags_hostlookup_failed) Failed(kDownloadStateSetupFailed, "Could not get host by name.");
   else if (f & sockflags_bind_failed)
     Failed(kDownloadStateSetupFailed, "Could not initialize a connection: Failed to bind socket.");
   else if (f & sockflags_connect_failed)
     Failed(kDownloadStateSetupFailed, "Could not initialize a connection: Could not connect.");
   else if (f & sockflags_listen_failed)
     Failed(kDownloadStateSetupFailed, "Could not initialize a connection: Listen failed.");
-  else
-    Failed(kDownloadStateSetupFailed, "Unknown connection initialization error, flags: %i", int(f));
+  else Failed(kDownloadStateSetupFailed, "Unknown connection initialization error, flags: %i", int(f));
   return false;
 }
 
@@ -387,8 +388,12 @@ bool FileDownload::WaitItem(PlatPollItem* item) const {
   if ((connection->flags & sockflags_proxy_tcp_connected) &&
       (connection->socks_state == kSocksSendGreeting || connection->socks_state == kSocksSendConnect))
     return false;
-  *item = {connection->socket, true,
-           !(connection->flags & sockflags_connected) || state == kDownloadStateReadyToSend, false, false, false};
+  *item = {connection->socket,
+           true,
+           !(connection->flags & sockflags_connected) || state == kDownloadStateReadyToSend,
+           false,
+           false,
+           false};
   if (connection->flags & sockflags_proxy_tcp_connected) item->wantWrite = false;
   return true;
 }
@@ -416,10 +421,8 @@ int FileDownload::Update(int& percent) {
     if (fatal && reused_ && !sent_again_ && answer_bytes_ == 0) return SendAgainOnNewConnection();
     if (!fatal && GetTimerCount() - last_connect_time <= static_cast<unsigned long>(kDownloadTimeoutSeconds) * Second)
       return kDownloadWaiting;
-    if (fatal)
-      SetError("Server is unavailable.");
-    else
-      SetError("Connection timed out, please check your connection to the Internet.");
+    if (fatal) SetError("Server is unavailable.");
+    else SetError("Connection timed out, please check your connection to the Internet.");
     if (state == kDownloadStateReceiving) SavePartial();
     state = kDownloadStateFailed;
     FinishedState = kDownloadFailed;
@@ -464,7 +467,8 @@ int FileDownload::SendRequest() {
     return Failed(kDownloadStateFailed, "URL %s is too long or has too many parts.", destination);
 
   if (PlatFileExists(temp_name))
-    return Failed(kDownloadStateFailed, "Temp file %s exists, make sure you do not have two copies of the program running.", temp_name);
+    return Failed(kDownloadStateFailed,
+                  "Temp file %s exists, make sure you do not have two copies of the program running.", temp_name);
   OutputFile* out = new OutputFile();
   if (!out->Open(temp_name, 0)) {
     delete out;
@@ -476,8 +480,7 @@ int FileDownload::SendRequest() {
   answer_bytes_ = 0;
   rate_samples_.clear();
   rate_samples_.emplace_back(GetTimerCount(), 0ul);
-  if (connection->Send(request, std::strlen(request)) < 0 && reused_ && !sent_again_)
-    return SendAgainOnNewConnection();
+  if (connection->Send(request, std::strlen(request)) < 0 && reused_ && !sent_again_) return SendAgainOnNewConnection();
 
   state = kDownloadStateReceiving;
   header_seen = 0;
@@ -659,9 +662,10 @@ int FileDownload::OnQuietPass(int& percent) {
   // Whatever was waiting has been read: the rate is judged on all of it.
   if (TooSlow()) {
     SavePartial();
-    return FailAndLog("The server is sending too slowly: less than %i bytes a second of %s arrived over the last %i "
-                      "seconds. Please check your connection to the Internet, or try again later.",
-                      MinTransferRate, destination, kTransferRateWindowSeconds);
+    return FailAndLog(
+        "The server is sending too slowly: less than %i bytes a second of %s arrived over the last %i "
+        "seconds. Please check your connection to the Internet, or try again later.",
+        MinTransferRate, destination, kTransferRateWindowSeconds);
   }
   UpdatePercent(percent);
   return kDownloadFlowing;
@@ -796,14 +800,12 @@ int FileDownload::OnHeader(int& percent) {
       is_chunked_ = true;
       ContentLength = appending_ ? int(range_length) : -1;
       return StartBody();
-    case kTransferIdentity:
-      break;
+    case kTransferIdentity: break;
   }
   long length = -1;
   switch (ParseContentLength(header, &length)) {
     case kContentLengthOk: ContentLength = int(length); break;
-    case kContentLengthBad:
-      return FailAndLog("Bad ContentLength Header Information.");
+    case kContentLengthBad: return FailAndLog("Bad ContentLength Header Information.");
     case kContentLengthAbsent:
       // The body then ends where the server closes the connection, except
       // for a range, whose length its Content-Range gives.
@@ -851,13 +853,12 @@ int FileDownload::Finish(bool suppressRename) {
     keep("Error writing file %s for download, you could be out of disk space or the file is currently in use.",
          destination);
   if (ContentLength >= 0 && ContentLength != body_written_)
-    keep("Lost connection to server before recieving entire file: %s, expected %d, got %d", destination,
-         ContentLength, int(body_written_));
+    keep("Lost connection to server before recieving entire file: %s, expected %d, got %d", destination, ContentLength,
+         int(body_written_));
 
   if (!firstError[0] && expected_digest) {
     unsigned char digest[kMD5Size];
-    if (!GetMD5(result_name, digest))
-      keep("Error opening file %s for checksum read.", destination);
+    if (!GetMD5(result_name, digest)) keep("Error opening file %s for checksum read.", destination);
     else if (std::memcmp(digest, expected_digest, kMD5Size) != 0)
       keep("Checksum failure while downloading %s, file may have been corrupted during transfer.", destination);
   }

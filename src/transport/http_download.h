@@ -213,10 +213,10 @@ class FileDownload {
   // status of this response, and the ranged resume of a leftover .res.
   HttpHeaderAccumulator header_;
   int status_code_ = 0;
-  long resume_from_ = 0;          // > 0: a range from here was asked for
+  long resume_from_ = 0;              // > 0: a range from here was asked for
   char* resume_validator_ = nullptr;  // the stored Last-Modified sent in If-Range
-  bool appending_ = false;        // the body continues the .res (206 answer)
-  bool response_has_date_ = false;  // the response carries Last-Modified
+  bool appending_ = false;            // the body continues the .res (206 answer)
+  bool response_has_date_ = false;    // the response carries Last-Modified
   // Bytes of interim (1xx) answers before the real header in the .tmp, which
   // holds the response exactly as received.
   long long interim_bytes_ = 0;
@@ -224,7 +224,7 @@ class FileDownload {
   // A chunked body: decoded as it arrives; complete only at its last chunk.
   bool is_chunked_ = false;
   HttpChunkedDecoder chunked_;
-  size_t pass_body_start_ = 0;  // where this pass's body begins in receive_buffer
+  size_t pass_body_start_ = 0;       // where this pass's body begins in receive_buffer
   size_t chunk_trailing_bytes_ = 0;  // bytes after the last chunk: not the file's, nor a next answer's
 
   // The connection: its origin in the pool, where it goes again when it must
@@ -233,10 +233,10 @@ class FileDownload {
   std::string host_name_;
   std::string shown_url_;
   uint16_t server_port_ = 80;
-  bool keep_alive_ = false;  // asked for: MaxConnections > 1
-  bool reused_ = false;      // taken from the pool, not yet answered on
-  bool sent_again_ = false;  // the one resend on a new connection is used
-  bool reusable_ = false;    // this answer leaves the connection open
+  bool keep_alive_ = false;         // asked for: MaxConnections > 1
+  bool reused_ = false;             // taken from the pool, not yet answered on
+  bool sent_again_ = false;         // the one resend on a new connection is used
+  bool reusable_ = false;           // this answer leaves the connection open
   unsigned long answer_bytes_ = 0;  // bytes received since the request went out
 
   // Redirects: the absolute URL asked for now (empty until the first

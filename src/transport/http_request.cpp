@@ -33,9 +33,8 @@ int FormatHttpRequest(char* out, size_t size, const HttpRequestFields& f) {
         "%s\r\nAuthorization: Basic \r\nConnection: %s%s\r\n",
         f.path, f.host, connection, auth.c_str());
   } else {
-    request =
-        Format("GET %s HTTP/1.1\r\nHost: %s\r\nConnection: %s\r\nUser-Agent: QuorvelOnline/1.0\r\n", f.path, f.host,
-               connection);
+    request = Format("GET %s HTTP/1.1\r\nHost: %s\r\nConnection: %s\r\nUser-Agent: QuorvelOnline/1.0\r\n", f.path,
+                     f.host, connection);
   }
   if (f.if_modified_since) request += Format("If-Modified-Since: %s%s", f.if_modified_since, eol);
   if (f.range_start >= 0) {

@@ -8,14 +8,14 @@
 #include <cstddef>
 
 struct HttpRequestFields {
-  const char* path = "/";                  // request target (BuildRequestPath)
-  const char* host = "";                   // Host line: the URL's host part, with its port if any
+  const char* path = "/";  // request target (BuildRequestPath)
+  const char* host = "";   // Host line: the URL's host part, with its port if any
   bool via_proxy = false;
   const char* proxy_authentication = nullptr;  // Base64 "user:password", or null
   const char* if_modified_since = nullptr;     // null: no If-Modified-Since line (unconditional)
-  long range_start = -1;                   // >= 0: ask for the bytes from here on
-  const char* if_range = nullptr;          // validator sent with a range
-  bool keep_alive = false;                 // "Connection: keep-alive" instead of "close"
+  long range_start = -1;                       // >= 0: ask for the bytes from here on
+  const char* if_range = nullptr;              // validator sent with a range
+  bool keep_alive = false;                     // "Connection: keep-alive" instead of "close"
 };
 
 // Writes the request into out (size bytes, terminator included). Returns its

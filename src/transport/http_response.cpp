@@ -1,10 +1,11 @@
 #include "transport/http_response.h"
 
-#include "foundation/case_compare.h"
 #include <climits>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+
+#include "foundation/case_compare.h"
 
 HttpHeaderAccumulator::Result HttpHeaderAccumulator::Feed(const char* data, size_t length, size_t* bodyStart) {
   *bodyStart = 0;
@@ -114,10 +115,8 @@ HttpTransferCoding ClassifyTransferCoding(const std::string& header) {
   EachHttpListElement(header, "Transfer-Encoding", [&](const std::string& coding) {
     if (CaseCompare(coding.c_str(), "identity") == 0) return;
     if (chunked) afterChunked = true;
-    if (CaseCompare(coding.c_str(), "chunked") == 0)
-      ++chunked;
-    else
-      other = true;
+    if (CaseCompare(coding.c_str(), "chunked") == 0) ++chunked;
+    else other = true;
   });
   if (other || afterChunked || chunked > 1) return kTransferUnsupported;
   return chunked ? kTransferChunked : kTransferIdentity;

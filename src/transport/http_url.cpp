@@ -1,10 +1,11 @@
 #include "transport/http_url.h"
 
-#include "foundation/case_compare.h"
+#include <cctype>
 #include <cstdlib>
 #include <cstring>
-#include <cctype>
 #include <string>
+
+#include "foundation/case_compare.h"
 
 bool SplitUrl(char* url, HttpUrlParts* out) {
   out->count = 0;
@@ -74,10 +75,8 @@ bool BuildRequestPath(const HttpUrlParts& url, bool viaProxy, char* out, size_t 
     // The scheme and the host go as they are; only the path is escaped.
     for (int i = 0; i < url.count; ++i) {
       if (i) path += '/';
-      if (i <= url.host_index)
-        path += url.parts[i];
-      else
-        AppendEscaped(path, url.parts[i]);
+      if (i <= url.host_index) path += url.parts[i];
+      else AppendEscaped(path, url.parts[i]);
       if (i == 0) path += '/';
     }
   } else {

@@ -75,8 +75,8 @@ int KeyExchange::SessionKey(const unsigned char* peerDigits, unsigned count, uns
   if (!s.Ready() || !BN_lebin2bn(peerDigits, static_cast<int>(count), s.base)) return 0;
   // Refuse 0, 1, p - 1 and anything not reduced modulo p.
   BIGNUM* limit = BN_dup(s.p);
-  bool inRange = limit && BN_sub_word(limit, 1) && BN_cmp(s.base, limit) < 0 && !BN_is_zero(s.base) &&
-                 !BN_is_one(s.base);
+  bool inRange =
+      limit && BN_sub_word(limit, 1) && BN_cmp(s.base, limit) < 0 && !BN_is_zero(s.base) && !BN_is_one(s.base);
   BN_free(limit);
   if (!inRange) return 0;
   if (!BN_lebin2bn(exponent_, kPrivateExponentBytes, s.exponent) || !Power(s)) return 0;

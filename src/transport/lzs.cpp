@@ -3,9 +3,9 @@
 // walk, its tie-breaks and the handling of the stream's end are fixed, so the
 // output is reproducible byte for byte and other encoders of the same scheme
 // can be compared against it.
-#include <cstring>
-
 #include "transport/lzs.h"
+
+#include <cstring>
 
 namespace {
 constexpr int N = kLZSRingSize;
@@ -131,8 +131,7 @@ size_t LZSStreamEncoder::Encode(const unsigned char* source, size_t n, bool last
       code_[codePtr++] = text_[r];
     } else {
       code_[codePtr++] = static_cast<unsigned char>(matchPosition_);
-      code_[codePtr++] =
-          static_cast<unsigned char>(((matchPosition_ >> 4) & 0xF0) | (matchLength_ - (kThreshold + 1)));
+      code_[codePtr++] = static_cast<unsigned char>(((matchPosition_ >> 4) & 0xF0) | (matchLength_ - (kThreshold + 1)));
     }
     mask = static_cast<unsigned char>(mask << 1);
     if (mask == 0) {
@@ -186,8 +185,8 @@ LZSStreamDecoder::LZSStreamDecoder() {
   std::memset(ring_ + N - F, 0, F);
 }
 
-bool LZSStreamDecoder::Decode(const unsigned char*& source, const unsigned char* sourceEnd,
-                              unsigned char*& destination, unsigned char* destinationEnd) {
+bool LZSStreamDecoder::Decode(const unsigned char*& source, const unsigned char* sourceEnd, unsigned char*& destination,
+                              unsigned char* destinationEnd) {
   const unsigned char* in = source;
   unsigned char* out = destination;
   // Locals for the hot state, written back on the way out: destination may

@@ -22,10 +22,8 @@ bool IsBrokenConnectionError(int err) {
     case kSockTimedOut:
     case kSockConnectionRefused:
     case kSockHostUnreachable:
-    case kSockNetworkUnreachable:
-      return true;
-    default:
-      return false;
+    case kSockNetworkUnreachable: return true;
+    default: return false;
   }
 }
 }  // namespace
@@ -257,10 +255,8 @@ bool RealTCPConnection::SocksStep() {
       }
       if (!complete) {
         if (flags & sockflags_fatal_error) {
-          if (last_error)
-            NetLog("proxy failed to connect! *%d) %x %d", last_error, flags, socks_have_);
-          else
-            NetLog("proxy reply did not succeed %d", socks_have_ >= 2 ? socks_buffer_[1] : -1);
+          if (last_error) NetLog("proxy failed to connect! *%d) %x %d", last_error, flags, socks_have_);
+          else NetLog("proxy reply did not succeed %d", socks_have_ >= 2 ? socks_buffer_[1] : -1);
           return false;
         }
         if (GetTimerCount() - socks_wait_start_ > kSocksReceiveTimeout) {
@@ -270,17 +266,15 @@ bool RealTCPConnection::SocksStep() {
         return true;
       }
       const unsigned char* b = socks_buffer_;
-      NetLog("Socks5ProxyConnected received(%d) socks connect ver. %d add %d.%d.%d.%d port %d", socks_have_, b[0],
-             b[4], b[5], b[6], b[7], (b[8] << 8) | b[9]);
+      NetLog("Socks5ProxyConnected received(%d) socks connect ver. %d add %d.%d.%d.%d port %d", socks_have_, b[0], b[4],
+             b[5], b[6], b[7], (b[8] << 8) | b[9]);
       socks_state = kSocksDone;
       flags &= ~sockflags_proxy_tcp_connected;
       flags |= sockflags_connected;
       return true;
     }
-    case kSocksDone:
-      return true;
-    default:
-      Fail("TCPConnection: Bad connection state");
+    case kSocksDone: return true;
+    default: Fail("TCPConnection: Bad connection state");
   }
 }
 
@@ -405,10 +399,8 @@ int SelectSocket(RealTCPConnection** connections, int count, int timeoutMs, Plat
     if (!c) continue;
     // A failure with data still waiting is left for Receive to find after
     // the data has been read.
-    if (items[i].readable)
-      c->flags |= sockflags_readable;
-    else if (items[i].failed)
-      c->flags |= sockflags_fatal_error;
+    if (items[i].readable) c->flags |= sockflags_readable;
+    else if (items[i].failed) c->flags |= sockflags_fatal_error;
   }
   return r;
 }

@@ -4,10 +4,9 @@
 // Accept. Nothing here reconnects; the owner destroys a broken connection.
 #pragma once
 
-#include "platform/mutex.h"
-
 #include <cstdint>
 
+#include "platform/mutex.h"
 #include "transport/datagram_session.h"
 #include "transport/socket_connection.h"
 #include "transport/socks5.h"
@@ -69,8 +68,8 @@ class RealTCPConnection : public SocketConnection {
 
   // The SOCKS negotiation step (transport/socks5.h).
   SocksState socks_state = kSocksNone;
-  NodeAddress remote_address{};   // where the socket connects (the proxy with SOCKS)
-  uint16_t remote_port = 0;       // host order
+  NodeAddress remote_address{};     // where the socket connects (the proxy with SOCKS)
+  uint16_t remote_port = 0;         // host order
   NodeAddress socks_destination{};  // the real destination with SOCKS
   uint16_t socks_destination_port = 0;
 

@@ -6,8 +6,7 @@ Rijndael::Rijndael() : context_(EVP_CIPHER_CTX_new()) {}
 
 Rijndael::~Rijndael() { EVP_CIPHER_CTX_free(context_); }
 
-int Rijndael::init(Mode mode, Direction direction, const unsigned char* key, int keyLength,
-                   const unsigned char* iv) {
+int Rijndael::init(Mode mode, Direction direction, const unsigned char* key, int keyLength, const unsigned char* iv) {
   ready_ = false;
   if (mode != ECB || iv) return BadMode;
   if (direction != Encrypt && direction != Decrypt) return BadDirection;

@@ -16,12 +16,12 @@ class Rijndael {
   static constexpr int kKeySize = 16;
 
   enum : int {
-    BadMode = -1,        // a mode other than ECB, or an initialisation vector given
-    BadKeyLength = -2,   // the key is not 16 bytes
-    NotInitialized = -3, // init was not called, or failed
-    BadDirection = -4,   // encrypting with a decryptor or the reverse
-    BadLength = -5,      // not a whole number of blocks where one is required
-    CipherFailure = -6,  // the library refused the operation
+    BadMode = -1,         // a mode other than ECB, or an initialisation vector given
+    BadKeyLength = -2,    // the key is not 16 bytes
+    NotInitialized = -3,  // init was not called, or failed
+    BadDirection = -4,    // encrypting with a decryptor or the reverse
+    BadLength = -5,       // not a whole number of blocks where one is required
+    CipherFailure = -6,   // the library refused the operation
   };
 
   Rijndael();
@@ -31,8 +31,7 @@ class Rijndael {
 
   // Keys the object. ECB takes no initialisation vector (iv must be null).
   // Returns 0 or an error code.
-  int init(Mode mode, Direction direction, const unsigned char* key, int keyLength,
-           const unsigned char* iv = nullptr);
+  int init(Mode mode, Direction direction, const unsigned char* key, int keyLength, const unsigned char* iv = nullptr);
 
   // Encrypts length bytes: the whole blocks, then one final block holding
   // the remaining 0 to 15 bytes followed by zero bytes. The result is always

@@ -24,10 +24,7 @@ void Link(SocketConnection* c) {
 SocketConnection::SocketConnection() { Link(this); }
 
 SocketConnection::SocketConnection(const SocketConnection& other)
-    : socket(other.socket),
-      port(other.port),
-      own_address_count(other.own_address_count),
-      flags(other.flags) {
+    : socket(other.socket), port(other.port), own_address_count(other.own_address_count), flags(other.flags) {
   std::memcpy(own_addresses, other.own_addresses, sizeof own_addresses);
   Link(this);
 }

@@ -4,27 +4,26 @@
 #pragma once
 
 #include "platform/mutex.h"
-
 #include "platform/sockets.h"
 #include "transport/node_address.h"
 
 // Condition bits of the flag word. The low byte is the condition, the second
 // byte the set-up failure, the third byte extra conditions.
 enum : unsigned {
-  sockflags_fatal_error = 0x1,        // broken or closed by the peer; nothing more will arrive
-  sockflags_readable = 0x2,           // the last poll saw data waiting; cleared by every Receive
-  sockflags_connected = 0x4,          // connected (client) or listening (server)
-  sockflags_key_sent = 0x8,           // datagram layer: this side sent its key packet
-  sockflags_compress_out = 0x40,      // datagram layer: compress outgoing packets
-  sockflags_compressed_in = 0x80,     // datagram layer: incoming packets are compressed
-  sockflags_no_checksum = 0x100,      // datagram layer: no checksum on sending
+  sockflags_fatal_error = 0x1,     // broken or closed by the peer; nothing more will arrive
+  sockflags_readable = 0x2,        // the last poll saw data waiting; cleared by every Receive
+  sockflags_connected = 0x4,       // connected (client) or listening (server)
+  sockflags_key_sent = 0x8,        // datagram layer: this side sent its key packet
+  sockflags_compress_out = 0x40,   // datagram layer: compress outgoing packets
+  sockflags_compressed_in = 0x80,  // datagram layer: incoming packets are compressed
+  sockflags_no_checksum = 0x100,   // datagram layer: no checksum on sending
   sockflags_hostlookup_failed = 0x400,
   sockflags_bind_failed = 0x800,
   sockflags_connect_failed = 0x1000,  // set together with sockflags_fatal_error
   sockflags_listen_failed = 0x2000,
   sockflags_proxy_tcp_connected = 0x20000,  // TCP to the SOCKS proxy is up, negotiation pending
   sockflags_out_of_sockets = 0x40000,
-  sockflags_log_client = 0x80000,     // marks a client of the network log
+  sockflags_log_client = 0x80000,  // marks a client of the network log
 };
 
 class SocketConnection {
@@ -48,11 +47,11 @@ class SocketConnection {
   virtual int NNodeAddresses() const { return own_address_count; }
 
   PlatSocket socket = 0;
-  unsigned short port = 0;            // network byte order
+  unsigned short port = 0;  // network byte order
   unsigned char own_addresses[8][4] = {};
   unsigned char own_address_count = 0;
   unsigned flags = 0;
-  SocketConnection* next = nullptr;   // link in SocketList
+  SocketConnection* next = nullptr;  // link in SocketList
 
  protected:
   // Looks up this machine's addresses (up to 8). False when that fails.

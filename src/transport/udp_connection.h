@@ -46,9 +46,9 @@ class TCPConnection : public SocketConnection {
   // The bound port (host order).
   uint16_t LocalPort() const;
 
-  uint16_t remote_port = 0;      // host order; where SendDatagram sends
-  unsigned last_length = 0;      // length of the datagram ReceiveDatagram returned
-  uint16_t last_sender_port = 0; // its sender's port (host order)
+  uint16_t remote_port = 0;       // host order; where SendDatagram sends
+  unsigned last_length = 0;       // length of the datagram ReceiveDatagram returned
+  uint16_t last_sender_port = 0;  // its sender's port (host order)
   int last_error = 0;
 
  private:

@@ -76,12 +76,10 @@ ConnectionPrefsWindow::ConnectionPrefsWindow(int x, int y, int width, int height
   AddChild(DetectButton);
   UseProxyToggle = new GUIToggleButton(20, 25, -1, -1, kConnectionProxyToggled, skin.toggle[0], skin.toggle[1],
                                        skin.toggle[2], &UseProxy);
-  LogonToggle = new GUIToggleButton(20, UseProxyToggle->Y + UseProxyToggle->Height + 5, -1, -1,
-                                    kConnectionLogonToggled, skin.toggle[0], skin.toggle[1], skin.toggle[2],
-                                    &RequiresLogon);
-  GameProxyToggle = new GUIToggleButton(20, LogonToggle->Y + LogonToggle->Height + 5, -1, -1,
-                                        kConnectionProxyToggled, skin.toggle[0], skin.toggle[1], skin.toggle[2],
-                                        &GameUsesProxy);
+  LogonToggle = new GUIToggleButton(20, UseProxyToggle->Y + UseProxyToggle->Height + 5, -1, -1, kConnectionLogonToggled,
+                                    skin.toggle[0], skin.toggle[1], skin.toggle[2], &RequiresLogon);
+  GameProxyToggle = new GUIToggleButton(20, LogonToggle->Y + LogonToggle->Height + 5, -1, -1, kConnectionProxyToggled,
+                                        skin.toggle[0], skin.toggle[1], skin.toggle[2], &GameUsesProxy);
   UseProxyToggle->State = UseProxy;
   LogonToggle->State = RequiresLogon;
   GameProxyToggle->State = GameUsesProxy;
@@ -233,9 +231,9 @@ void ConnectionPrefsWindow::Warn(const char* text, GUIObject* box) {
 void ConnectionPrefsWindow::OnOk() {
   if (ProxyServer) GRTFree(ProxyServer);
   ProxyServer = nullptr;
-  const ConnectionVerdict verdict = CheckConnectionEntries({ProxyServerBox->Text(), ProxyPortBox->Text(),
-                                                            SocksServerBox->Text(), SocksPortBox->Text(), UseProxy,
-                                                            GameUsesProxy});
+  const ConnectionVerdict verdict =
+      CheckConnectionEntries({ProxyServerBox->Text(), ProxyPortBox->Text(), SocksServerBox->Text(),
+                              SocksPortBox->Text(), UseProxy, GameUsesProxy});
   if (verdict.proxyPort) ProxyPort = *verdict.proxyPort;
   if (verdict.socksPort) SocksPPort = *verdict.socksPort;
   UseProxyToggle->State = UseProxy;

@@ -11,7 +11,7 @@ class TextureMap;
 
 // The skin pieces the windows draw with (any may be null).
 struct DialogSkin {
-  TextureMap* toggle[3] = {};       // the check box's three textures (checkbtn0..2)
+  TextureMap* toggle[3] = {};        // the check box's three textures (checkbtn0..2)
   TextureMap* background = nullptr;  // the log-on window's background ("zindimgs/menublue.tga")
 };
 

@@ -30,9 +30,9 @@ struct DownloadFileQueueEntry {
   char Name[kQueueNameSize] = {};  // relative to the destination directory; appended to the base address
   DownloadCallback Callback = nullptr;
   ArgNode* Arguments = nullptr;
-  int RetryCountdown = 0;          // ticks still to wait after a failure; see MayStartDownload
-  unsigned char Tried = 0;         // a transfer of it has been started
-  int DownloadFlags = 0;           // FileDownload option bits
+  int RetryCountdown = 0;   // ticks still to wait after a failure; see MayStartDownload
+  unsigned char Tried = 0;  // a transfer of it has been started
+  int DownloadFlags = 0;    // FileDownload option bits
   unsigned char HasDigest = 0;
   unsigned char Digest[16] = {};
   ~DownloadFileQueueEntry();

@@ -159,15 +159,11 @@ void DownloadWindow::AdvanceTransfer() {
       Enable();
       if (Progress != before) Redraw();
       break;
-    case kDownloadWaiting:
-      break;
+    case kDownloadWaiting: break;
     case kDownloadFinished:
     case kDownloadNotModified:
-    case kDownloadFailed:
-      FinishCurrent();
-      break;
-    default:
-      break;
+    case kDownloadFailed: FinishCurrent(); break;
+    default: break;
   }
 }
 

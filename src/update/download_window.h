@@ -23,7 +23,7 @@ class GUIButton;
 
 // Message ids of the window.
 enum : int {
-  kDownloadReportMessage = 9876,   // to the parent, for every transfer leaving the queue
+  kDownloadReportMessage = 9876,  // to the parent, for every transfer leaving the queue
   kDownloadErrorButtonMessage = 9877,
   kDownloadPassOnMessage = 9880,
 };

@@ -47,8 +47,7 @@ void ReadFileList(const char* listName, unsigned char kindFilter, ZindleFileList
     if (!readAll && kindFilter == FileCreateOnce && line[0] != 'C' && line[0] != 'D') continue;
     ZindleFileListEntry* entry = ParseFileListLine(line);
     if (!entry) continue;
-    if (!readAll && dropExistingCreateOnce && entry->flags == FileCreateOnce &&
-        PlatFileExists(prefix + entry->name)) {
+    if (!readAll && dropExistingCreateOnce && entry->flags == FileCreateOnce && PlatFileExists(prefix + entry->name)) {
       delete entry;
       continue;
     }

@@ -19,9 +19,7 @@ constexpr char kUpdatedSucceedText[] = "Updated list verification succeed.";
 // Handed to every transfer; kept by the transfer, never sent.
 constexpr char kBuiltInCredential[] = "qtrv:lanternfish";
 
-const char* ListName(void* data, const char* fallback) {
-  return data ? static_cast<const char*>(data) : fallback;
-}
+const char* ListName(void* data, const char* fallback) { return data ? static_cast<const char*>(data) : fallback; }
 
 }  // namespace
 

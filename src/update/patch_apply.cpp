@@ -38,14 +38,13 @@ bool EndsWithExe(const std::string& name) {
 // before it replaces anything.
 void QueueWholeFile(DownloadWindow* window, const QueuedPatch& patch) {
   if (!IsSafeListName(patch.targetName) || PlatPathCrossesLink(window->DestinationDir, patch.targetName)) return;
-  window->AddNewDownload(patch.targetName, nullptr, CopyArgText(patch.targetName), 1, patch.fileDigest,
-                         FreeArgText);
+  window->AddNewDownload(patch.targetName, nullptr, CopyArgText(patch.targetName), 1, patch.fileDigest, FreeArgText);
 }
 
 // Decodes patch against old into a new file at target. Returns the decoded
 // length, or -1 when the stream is bad or the output could not be made.
-long long DecodeInto(const PlatMappedFile& old, const PlatMappedFile& patch, const std::string& target,
-                     int resultSize, bool* written) {
+long long DecodeInto(const PlatMappedFile& old, const PlatMappedFile& patch, const std::string& target, int resultSize,
+                     bool* written) {
   *written = false;
   if (old.size() > static_cast<size_t>(INT_MAX) || patch.size() > static_cast<size_t>(INT_MAX)) return -1;
   PlatMappedOutput out;

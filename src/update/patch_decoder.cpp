@@ -10,7 +10,7 @@ int ApplyDiffs2(const unsigned char* old, const unsigned char* diff, int oldLeng
   const size_t diffSize = static_cast<size_t>(diffLength);
   const int64_t oldSize = oldLength;
   const uint64_t capacity = outCapacity;
-  size_t rd = 0;        // read position in diff
+  size_t rd = 0;         // read position in diff
   uint64_t written = 0;  // output position
   // Each command moves the source by at most 32768, so a 64-bit position
   // cannot overflow however long the stream is.

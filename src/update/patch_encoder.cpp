@@ -113,10 +113,10 @@ void PatchCommandWriter::Copy(int64_t from, size_t length) {
 
 namespace {
 
-constexpr size_t kWindow = 16;   // bytes hashed per indexed position
-constexpr int kMaxChain = 24;    // indexed candidates tried per position
+constexpr size_t kWindow = 16;      // bytes hashed per indexed position
+constexpr int kMaxChain = 24;       // indexed candidates tried per position
 constexpr size_t kGoodMatch = 256;  // a candidate this long ends the search
-constexpr int64_t kMinGain = 2;  // bytes a copy must save over literals
+constexpr int64_t kMinGain = 2;     // bytes a copy must save over literals
 
 inline uint64_t Load64(const unsigned char* p) {
   uint64_t v;

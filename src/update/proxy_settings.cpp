@@ -103,7 +103,8 @@ int ParseMicrosoftProxyServer(const char* text, int proxyEnable, DetectedProxy* 
       char port[11];
       CopyBounded(port, colon + 1, sizeof port);
       out->httpPort = std::atoi(port);
-      const size_t n = size_t(colon - part) < sizeof out->httpHost - 1 ? size_t(colon - part) : sizeof out->httpHost - 1;
+      const size_t n =
+          size_t(colon - part) < sizeof out->httpHost - 1 ? size_t(colon - part) : sizeof out->httpHost - 1;
       std::memcpy(out->httpHost, part, n);
       out->httpHost[n] = '\0';
       out->httpEnabled = 1;
@@ -118,8 +119,8 @@ int ParseMicrosoftProxyServer(const char* text, int proxyEnable, DetectedProxy* 
   return 1;
 }
 
-int DetectMicrosoftProxyInformation(char* httpHost, char* socksHost, int* httpPort, int* socksPort,
-                                    int* httpEnabled, int* socksEnabled) {
+int DetectMicrosoftProxyInformation(char* httpHost, char* socksHost, int* httpPort, int* socksPort, int* httpEnabled,
+                                    int* socksEnabled) {
   DetectedProxy found;
   int result = 0;
   HKEY key;

@@ -51,8 +51,8 @@ struct DetectedProxy {
 int ParseMicrosoftProxyServer(const char* value, int proxyEnable, DetectedProxy* out);
 // The Windows Internet settings of the current user, read from the store
 // and parsed as above.
-int DetectMicrosoftProxyInformation(char* httpHost, char* socksHost, int* httpPort, int* socksPort,
-                                    int* httpEnabled, int* socksEnabled);
+int DetectMicrosoftProxyInformation(char* httpHost, char* socksHost, int* httpPort, int* socksPort, int* httpEnabled,
+                                    int* socksEnabled);
 
 // The answers of the system's proxy configuration for an address (URLs such
 // as "http://host:port", "socks5://host:port", "direct://") and the

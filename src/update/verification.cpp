@@ -102,7 +102,8 @@ void ChecksumFilesAndAddZindleEntriesToDownloadQueue(DownloadWindow* window, Zin
                             GetFormatString("Could not remove on-demand file %s while checksumming files, errno=%i"),
                             path.c_str(), err);
               if (window->Parent)
-                window->Parent->HandleMessage(kOnDemandNotRemovedMessage, err, 0, text, const_cast<char*>(path.c_str()));
+                window->Parent->HandleMessage(kOnDemandNotRemovedMessage, err, 0, text,
+                                              const_cast<char*>(path.c_str()));
             }
           } else {
             if (queued) queued();

@@ -3,9 +3,8 @@
 // belongs and a file where a folder belongs, unreadable files, succeed files
 // that vouch for damaged files. No case may crash, loop or spoil another
 // file; where the launcher cannot mend the damage itself it asks or warns.
-#include <unistd.h>
-
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 #include <filesystem>
 #include <string>

@@ -3,9 +3,8 @@
 // the transfers and the succeed files meet a full disk. The player hears it,
 // every file keeps its previous version, and once space is freed a restart
 // completes the work.
-#include <unistd.h>
-
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 #include <filesystem>
 #include <string>
@@ -46,7 +45,8 @@ TEST(DiskFull, DuringAnUpdateTheOldFilesSurviveAndARestartCompletes) {
 
   ASSERT_EQ(disk.Grow(64 * 1024), "");
   DriveResult again = RunLauncher(rig, {"-a"}, rig.home() + "/../disk-freed.trace", {}, {}, &describe);
-  const InstallCheck check = CheckInstallation(rig.gameDir("v2"), rig.installDir(), {{"decks/starter.deck", FaultRig::PlayerDeck()}});
+  const InstallCheck check =
+      CheckInstallation(rig.gameDir("v2"), rig.installDir(), {{"decks/starter.deck", FaultRig::PlayerDeck()}});
   RecordFaultRun("disk full: update download", again.ok(), lost + check.lost, check.leftovers);
   EXPECT_TRUE(again.ok()) << describe;
   EXPECT_EQ(check.lost, 0) << check.Text();
@@ -67,15 +67,16 @@ TEST(DiskFull, APackageThatCannotFitIsRefusedBeforeTheCopyAndARestartCompletes) 
   EXPECT_TRUE(full.ended) << describe;
   // The package holds the launcher itself, whose size follows the build.
   EXPECT_TRUE(full.Saw("Quorvel Online/: ") && full.Saw(" MB are needed and 1 MB are free.")) << "one warning, both "
-                                                                                                  "figures\n"
-                                                                                               << describe;
+                                                                                                 "figures\n"
+                                                                                              << describe;
   EXPECT_FALSE(full.Saw("out of disk space")) << "no copy was begun\n" << describe;
   for (const auto& [name, contents] : TreeContents(rig.installDir()))
     EXPECT_TRUE(name.find(".lst") != std::string::npos || name == "tos.txt") << "only the lists came: " << name;
 
   ASSERT_EQ(disk.Grow(64 * 1024), "");
   DriveResult again = RunLauncher(rig, {"-a"}, rig.home() + "/../copy-freed.trace", install, {}, &describe);
-  const InstallCheck check = CheckInstallation(rig.gameDir("v1"), rig.installDir(), {{"decks/starter.deck", "starter deck\n"}});
+  const InstallCheck check =
+      CheckInstallation(rig.gameDir("v1"), rig.installDir(), {{"decks/starter.deck", "starter deck\n"}});
   RecordFaultRun("disk full: package copy", again.ok(), check.lost, check.leftovers);
   EXPECT_TRUE(again.ok()) << describe;
   EXPECT_EQ(check.lost, 0) << check.Text();
@@ -111,7 +112,8 @@ TEST(DiskFull, TheSucceedFilesCannotBeWrittenThePlayerIsToldOnce) {
   EXPECT_EQ(warnings, 1) << describe;
   fs::remove(rig.installDir() + "filler.bin");
   DriveResult again = RunLauncher(rig, {"-a"}, rig.home() + "/../succeed-freed.trace", {}, {}, &describe);
-  const InstallCheck check = CheckInstallation(rig.gameDir("v1"), rig.installDir(), {{"decks/starter.deck", FaultRig::PlayerDeck()}});
+  const InstallCheck check =
+      CheckInstallation(rig.gameDir("v1"), rig.installDir(), {{"decks/starter.deck", FaultRig::PlayerDeck()}});
   RecordFaultRun("disk full: succeed files", again.ended && warnings == 1, check.lost, check.leftovers);
   EXPECT_TRUE(FileExists(rig.installDir() + "succeed1.txt") && FileExists(rig.installDir() + "succeed2.txt"))
       << describe;

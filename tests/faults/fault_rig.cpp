@@ -163,7 +163,8 @@ std::vector<std::string> FaultReleasePeer::Requests() const {
   std::vector<std::string> out;
   const std::string log = ReadFileText(dir_ / "requests.log");
   size_t at = 0;
-  for (size_t end; (end = log.find('\n', at)) != std::string::npos; at = end + 1) out.push_back(log.substr(at, end - at));
+  for (size_t end; (end = log.find('\n', at)) != std::string::npos; at = end + 1)
+    out.push_back(log.substr(at, end - at));
   return out;
 }
 
@@ -231,7 +232,8 @@ DriveResult Drive(LauncherSession& session, const PlayerPolicy& policy, int time
         session.Click("I Agree", 5000);
       } else if (raw.find("screen InstallWindow enabled") != std::string::npos) {
         session.Click("Next", 5000);
-      } else if (!policy.menuClicks.empty() && !clickedMenu && raw.find("widget button \"Launch\"") != std::string::npos) {
+      } else if (!policy.menuClicks.empty() && !clickedMenu &&
+                 raw.find("widget button \"Launch\"") != std::string::npos) {
         clickedMenu = true;
         for (const std::string& label : policy.menuClicks) {
           session.Click(label, 5000);
@@ -256,8 +258,8 @@ DriveResult Drive(LauncherSession& session, const PlayerPolicy& policy, int time
 }
 
 DriveResult RunLauncher(FaultRig& rig, const std::vector<std::string>& args, const std::string& trace,
-                        const PlayerPolicy& policy, const std::vector<std::string>& extraEnv,
-                        std::string* describe, int timeoutMs) {
+                        const PlayerPolicy& policy, const std::vector<std::string>& extraEnv, std::string* describe,
+                        int timeoutMs) {
   LauncherSession session(rig.x());
   if (!StartLauncher(rig, session, args, trace, extraEnv)) return {};
   DriveResult r = Drive(session, policy, timeoutMs);

@@ -67,12 +67,11 @@ std::string FaultTableText() {
   std::lock_guard<std::mutex> hold(TableLock());
   std::string out;
   char line[256];
-  std::snprintf(line, sizeof line, "%-44s %5s %9s %10s %9s\n", "case", "runs", "recovered", "files lost",
-                "leftovers");
+  std::snprintf(line, sizeof line, "%-44s %5s %9s %10s %9s\n", "case", "runs", "recovered", "files lost", "leftovers");
   out += line;
   for (const FaultRow& row : Rows()) {
-    std::snprintf(line, sizeof line, "%-44s %5d %9d %10ld %9ld\n", row.name.c_str(), row.runs, row.recovered,
-                  row.lost, row.leftovers);
+    std::snprintf(line, sizeof line, "%-44s %5d %9d %10ld %9ld\n", row.name.c_str(), row.runs, row.recovered, row.lost,
+                  row.leftovers);
     out += line;
   }
   return out;

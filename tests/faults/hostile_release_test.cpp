@@ -60,10 +60,12 @@ HostileRun UpdateAgainst(FaultRig& rig, const std::string& dir, const std::strin
     return run;
   }
   LauncherSession session(rig.x());
-  if (!StartLauncher(rig, session, {"-a"}, rig.home() + "/../hostile.trace", LauncherServerEnv(server.base()))) return run;
+  if (!StartLauncher(rig, session, {"-a"}, rig.home() + "/../hostile.trace", LauncherServerEnv(server.base())))
+    return run;
   run.drive = Drive(session, {}, timeoutMs);
   run.describe = session.Describe();
-  run.check = CheckInstallation(rig.gameDir(release), rig.installDir(), {{"decks/starter.deck", FaultRig::PlayerDeck()}});
+  run.check =
+      CheckInstallation(rig.gameDir(release), rig.installDir(), {{"decks/starter.deck", FaultRig::PlayerDeck()}});
   return run;
 }
 
@@ -92,20 +94,20 @@ TEST(HostileRelease, NamesThatClimbOutOfTheInstallationAreRefused) {
   const std::string evil = "written by a hostile list\n";
   const std::string d = Md5Of(evil), other = Md5Of("not the canary");
   const std::string abs = rig.outside() + "/evil3.txt";
-  const std::string lines = "R " + d + " ../../../outside/evil1.txt\n" +
-                            "R " + d + " ../../../../home/outside/evil1.txt\n" +
-                            "R " + d + " ..\\..\\..\\outside\\evil2.txt\n" +
-                            "R " + d + " " + abs + "\n" +
-                            "R " + d + " c:/evil4.txt\n" +
-                            "R " + d + " C:\\outside\\evil5.txt\n" +
-                            "R " + d + " data/../../../../outside/evil6.txt\n" +
-                            "D " + other + " ../../../outside/canary.txt\n" +
-                            "U " + d + " ../../../outside/canary.txt\n" +
-                            "p " + d + " " + Md5Of("must stay\n") + " 26 patches/evil.pat ../../../outside/canary.txt\n";
+  const std::string lines =
+      "R " + d + " ../../../outside/evil1.txt\n" + "R " + d + " ../../../../home/outside/evil1.txt\n" + "R " + d +
+      " ..\\..\\..\\outside\\evil2.txt\n" + "R " + d + " " + abs + "\n" + "R " + d + " c:/evil4.txt\n" + "R " + d +
+      " C:\\outside\\evil5.txt\n" + "R " + d + " data/../../../../outside/evil6.txt\n" + "D " + other +
+      " ../../../outside/canary.txt\n" + "U " + d + " ../../../outside/canary.txt\n" + "p " + d + " " +
+      Md5Of("must stay\n") + " 26 patches/evil.pat ../../../outside/canary.txt\n";
   const std::string dir = HostileRelease(rig, "v1", "names", lines,
-                                         {{"outside/evil1.txt", evil}, {"outside/evil2.txt", evil},
-                                          {"evil3.txt", evil}, {"evil4.txt", evil}, {"outside/evil5.txt", evil},
-                                          {"outside/evil6.txt", evil}, {"outside/canary.txt", evil},
+                                         {{"outside/evil1.txt", evil},
+                                          {"outside/evil2.txt", evil},
+                                          {"evil3.txt", evil},
+                                          {"evil4.txt", evil},
+                                          {"outside/evil5.txt", evil},
+                                          {"outside/evil6.txt", evil},
+                                          {"outside/canary.txt", evil},
                                           {"patches/evil.pat", std::string(1, char(26)) + evil}});
   HostileRun run = UpdateAgainst(rig, dir, "v1");
   Record("hostile: names with .., absolute, drive", run);
@@ -124,11 +126,10 @@ TEST(HostileRelease, SymbolicLinksInsideTheInstallationAreNotFollowedOut) {
   fs::remove(rig.installDir() + "data/file3.dat");
   fs::create_symlink(rig.outside() + "/victim3.dat", rig.installDir() + "data/file3.dat");
   const std::string evil = "written through a link\n";
-  const std::string lines = "R " + Md5Of(evil) + " linkdir/evil7.txt\n" +
-                            "D " + Md5Of("other") + " linkdir/canary.txt\n" +
-                            "U " + Md5Of(evil) + " linkdir/victim3.dat\n";
-  const std::string dir = HostileRelease(rig, "v1", "links", lines,
-                                         {{"linkdir/evil7.txt", evil}, {"linkdir/victim3.dat", evil}});
+  const std::string lines = "R " + Md5Of(evil) + " linkdir/evil7.txt\n" + "D " + Md5Of("other") +
+                            " linkdir/canary.txt\n" + "U " + Md5Of(evil) + " linkdir/victim3.dat\n";
+  const std::string dir =
+      HostileRelease(rig, "v1", "links", lines, {{"linkdir/evil7.txt", evil}, {"linkdir/victim3.dat", evil}});
   HostileRun run = UpdateAgainst(rig, dir, "v1");
   EXPECT_FALSE(fs::is_symlink(rig.installDir() + "data/file3.dat")) << "the link is replaced, not written through";
   Record("hostile: symbolic links out of the installation", run);

@@ -3,9 +3,8 @@
 // counts them), then started again as the player would. The restart must
 // finish the work: every listed file as released, the player's deck as it
 // was, nothing outside the installation touched, no temporary file left.
-#include <sys/inotify.h>
-
 #include <gtest/gtest.h>
+#include <sys/inotify.h>
 
 #include <filesystem>
 #include <functional>
@@ -68,8 +67,7 @@ InstallCheck Judge(FaultRig& rig, const KillCase& c) {
   std::map<std::string, std::string> kept{
       {"decks/starter.deck", c.firstInstall ? std::string("starter deck\n") : std::string(FaultRig::PlayerDeck())}};
   const std::string game = rig.gameDir(c.serve);
-  return c.uninstall ? CheckUninstalled(game, rig.installDir(), kept)
-                     : CheckInstallation(game, rig.installDir(), kept);
+  return c.uninstall ? CheckUninstalled(game, rig.installDir(), kept) : CheckInstallation(game, rig.installDir(), kept);
 }
 
 void RunKillCase(const KillCase& c) {
@@ -205,7 +203,7 @@ TEST(KilledLauncher, LeftoversAreRemovedAndPatchBackupsRestored) {
   EXPECT_EQ(check.lost, 0) << check.Text();
   EXPECT_EQ(check.leftovers, 0) << check.Text();
   EXPECT_FALSE(session.Seen("report 0 \"data/patched.dat\"")) << "restored from its backup and patched\n"
-                                                                << session.Describe();
+                                                              << session.Describe();
   EXPECT_FALSE(session.Seen("report 0 \"data/big.dat\"")) << session.Describe();
   EXPECT_TRUE(session.Seen(".pat\"")) << session.Describe();
 }

@@ -20,7 +20,8 @@ constexpr const char* kSettingsKey = "HKEY_CURRENT_USER\\Software\\Quorvel Onlin
 InstallCheck CheckOldOrNew(FaultRig& rig) {
   InstallCheck check;
   check.leftovers =
-      CheckInstallation(rig.gameDir("v2"), rig.installDir(), {{"decks/starter.deck", FaultRig::PlayerDeck()}}).leftovers;
+      CheckInstallation(rig.gameDir("v2"), rig.installDir(), {{"decks/starter.deck", FaultRig::PlayerDeck()}})
+          .leftovers;
   std::string problems;
   check.lost = FilesAtNeitherRelease(rig, {}, &problems);
   if (!problems.empty()) check.problems.push_back(problems);
@@ -69,7 +70,8 @@ void RunServerFault(const ServerFault& f) {
     };
     std::string describe;
     DriveResult r = RunLauncher(rig, {"-a"}, rig.home() + "/../server-fault.trace", policy, env, &describe);
-    const InstallCheck check = CheckInstallation(rig.gameDir("v2"), rig.installDir(), {{"decks/starter.deck", FaultRig::PlayerDeck()}});
+    const InstallCheck check =
+        CheckInstallation(rig.gameDir("v2"), rig.installDir(), {{"decks/starter.deck", FaultRig::PlayerDeck()}});
     const bool recovered = r.ok() && r.retryQuestions == 2 && check.lost == 0;
     RecordFaultRun(f.name, recovered, check.lost, check.leftovers);
     EXPECT_TRUE(r.ok()) << describe;

@@ -1,11 +1,12 @@
 // Case-blind comparison (names of files, schemes, header fields) and the
 // network byte order of ports.
+#include "foundation/case_compare.h"
+
 #include <gtest/gtest.h>
 
 #include <cstring>
 
 #include "foundation/byte_order.h"
-#include "foundation/case_compare.h"
 
 TEST(CaseCompare, FoldsOnlyAsciiLettersAndKeepsOrder) {
   EXPECT_EQ(CaseCompare("Last-Modified", "last-modified"), 0);

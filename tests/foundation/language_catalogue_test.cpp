@@ -1,10 +1,11 @@
+#include "foundation/language_catalogue.h"
+
 #include <gtest/gtest.h>
 
 #include <cstring>
 #include <string>
 #include <vector>
 
-#include "foundation/language_catalogue.h"
 #include "foundation/mixed_string.h"
 #include "support/fatal.h"
 
@@ -41,10 +42,33 @@ class Catalogue : public testing::Test {
   void TearDown() override { FreeHashList(); }
 };
 
-const std::string kFrench = Lines({"ENGLISH", "FRENCH", "", "Cancel", "Cancel", "Annuler", "", "Quit", "Quit", "",
-                                   "", "; a comment where an entry begins", "Help", "", "Aide", "", "Installing *",
-                                   "Installing %1", "Installation de %1", "", "Copy * to *", "Copy %1 to %2",
-                                   "%2 <- %1", "", "Deleted *d files", "-", "%1 fichiers supprimes"});
+const std::string kFrench = Lines({"ENGLISH",
+                                   "FRENCH",
+                                   "",
+                                   "Cancel",
+                                   "Cancel",
+                                   "Annuler",
+                                   "",
+                                   "Quit",
+                                   "Quit",
+                                   "",
+                                   "",
+                                   "; a comment where an entry begins",
+                                   "Help",
+                                   "",
+                                   "Aide",
+                                   "",
+                                   "Installing *",
+                                   "Installing %1",
+                                   "Installation de %1",
+                                   "",
+                                   "Copy * to *",
+                                   "Copy %1 to %2",
+                                   "%2 <- %1",
+                                   "",
+                                   "Deleted *d files",
+                                   "-",
+                                   "%1 fichiers supprimes"});
 }  // namespace
 
 TEST_F(Catalogue, WithoutCatalogueTextsStayEnglish) {
@@ -163,8 +187,8 @@ TEST_F(Catalogue, WideLines) {
   // The units 0x4E0D and 0x4E0A hold the bytes of a carriage return and a
   // line feed; they stay whole.
   std::string data = "ENGLISH\n" + WideLine({'J', 'P'}) + "\n" + WideLine({}) + "\n" + "Cancel\n" + "Cancel\n" +
-                     WideLine({0x4E0D, 0x4E0A, 'x'}) + "\n" + WideLine({}) + "\n" + "Quit\nQuit\n" +
-                     WideLine({}) + "\n";
+                     WideLine({0x4E0D, 0x4E0A, 'x'}) + "\n" + WideLine({}) + "\n" + "Quit\nQuit\n" + WideLine({}) +
+                     "\n";
   ASSERT_EQ(Load(data, "JP"), 1);
   EXPECT_EQ(Units(GetString("Cancel")), (std::vector<unsigned>{0x4E0D, 0x4E0A, 'x'}));
   const char* quit = "Quit";

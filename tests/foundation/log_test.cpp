@@ -1,3 +1,5 @@
+#include "foundation/log.h"
+
 #include <gtest/gtest.h>
 #include <stdlib.h>
 #include <unistd.h>
@@ -5,7 +7,6 @@
 #include <regex>
 #include <string>
 
-#include "foundation/log.h"
 #include "support/files.h"
 #include "support/temp_dir.h"
 

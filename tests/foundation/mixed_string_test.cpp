@@ -1,10 +1,11 @@
+#include "foundation/mixed_string.h"
+
 #include <gtest/gtest.h>
 
 #include <cstring>
 #include <string>
 #include <vector>
 
-#include "foundation/mixed_string.h"
 #include "support/fatal.h"
 
 namespace {
@@ -107,13 +108,22 @@ TEST(MixedString, NumericComparisonOrdersDigitRunsByValue) {
     const char *a, *b;
     int expected;
   } cases[] = {
-      {"item10", "Item9", 1}, {"file9", "file10", -1}, {"FILE", "file", 0},   {"abc", "abd", -1},
-      {"b", "A", 1},          {"a1y", "a10x", 1},      {"a10x", "a1y", -1},    {"x", "x1", -1},
-      {"x2", "x", 1},         {"v007", "v8", -1},      {"99999999999999999999b", "100000000000000000000a", -1},
-      {"a1x", "a1y", -1},     {"a01", "a1", -1},       {"a1", "a01", 1},
+      {"item10", "Item9", 1},
+      {"file9", "file10", -1},
+      {"FILE", "file", 0},
+      {"abc", "abd", -1},
+      {"b", "A", 1},
+      {"a1y", "a10x", 1},
+      {"a10x", "a1y", -1},
+      {"x", "x1", -1},
+      {"x2", "x", 1},
+      {"v007", "v8", -1},
+      {"99999999999999999999b", "100000000000000000000a", -1},
+      {"a1x", "a1y", -1},
+      {"a01", "a1", -1},
+      {"a1", "a01", 1},
   };
-  for (const Case& c : cases)
-    EXPECT_EQ(stricmp_numerically(c.a, c.b), c.expected) << c.a << " vs " << c.b;
+  for (const Case& c : cases) EXPECT_EQ(stricmp_numerically(c.a, c.b), c.expected) << c.a << " vs " << c.b;
 }
 
 TEST(MixedString, CopyIsExactAndCutsAtTheLastCharacterThatLeavesRoomForTheTerminator) {
@@ -210,8 +220,12 @@ TEST(MixedString, InsertReplaceWordAndReplaceCharacter) {
   struct Case {
     const char *before, *with, *after;
   } cases[] = {
-      {"TEXTURE foo", "SCROLL", "SCROLL foo"}, {"a,b", "xyz", "xyz,b"}, {"f(1)", "g", "g(1)"},
-      {"k=v", "key", "key=v"},                 {"word", "w", "w"},      {"[x]", "y", "y[x]"},
+      {"TEXTURE foo", "SCROLL", "SCROLL foo"},
+      {"a,b", "xyz", "xyz,b"},
+      {"f(1)", "g", "g(1)"},
+      {"k=v", "key", "key=v"},
+      {"word", "w", "w"},
+      {"[x]", "y", "y[x]"},
   };
   for (const Case& c : cases) {
     char buf[64];

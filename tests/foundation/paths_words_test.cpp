@@ -11,8 +11,13 @@ TEST(Paths, BaseNameTakesThePartAfterTheLaterSeparator) {
   struct Case {
     const char *path, *base;
   } cases[] = {
-      {"a/b/c.txt", "c.txt"}, {"a\\b\\c.txt", "c.txt"}, {"a\\b/c", "c"}, {"a/b\\c", "c"},
-      {"plain", "plain"},     {"dir/", ""},             {"", ""},
+      {"a/b/c.txt", "c.txt"},
+      {"a\\b\\c.txt", "c.txt"},
+      {"a\\b/c", "c"},
+      {"a/b\\c", "c"},
+      {"plain", "plain"},
+      {"dir/", ""},
+      {"", ""},
   };
   for (const Case& c : cases) EXPECT_STREQ(BaseName(c.path), c.base) << c.path;
 }
@@ -66,10 +71,16 @@ TEST(Words, PatternMatchString) {
     const char *text, *expr;
     int match;
   } cases[] = {
-      {"red apple", "apple&~pear", 1}, {"red apple", "pear|plum", 0},   {"red apple", "pear|apple", 1},
-      {"red apple", " apple ", 1},     {"red apple", "~apple", 0},      {"red apple", "red & apple", 1},
+      {"red apple", "apple&~pear", 1},
+      {"red apple", "pear|plum", 0},
+      {"red apple", "pear|apple", 1},
+      {"red apple", " apple ", 1},
+      {"red apple", "~apple", 0},
+      {"red apple", "red & apple", 1},
       // "&" splits before "|": red & (pear|apple), then (pear|plum) & red.
-      {"red apple", "red&pear|apple", 1}, {"red apple", "pear|plum&red", 0}, {"red apple", "~pear&~plum", 1},
+      {"red apple", "red&pear|apple", 1},
+      {"red apple", "pear|plum&red", 0},
+      {"red apple", "~pear&~plum", 1},
       {"red apple", "", 1},
   };
   for (const Case& c : cases) EXPECT_EQ(PatternMatchString(c.text, c.expr), c.match) << c.expr;

@@ -1,3 +1,5 @@
+#include "foundation/print_format.h"
+
 #include <gtest/gtest.h>
 
 #include <cstring>
@@ -5,7 +7,6 @@
 #include <vector>
 
 #include "foundation/mixed_string.h"
-#include "foundation/print_format.h"
 #include "support/fatal.h"
 
 namespace {
@@ -53,8 +54,8 @@ TEST(PrintFormat, SixteenArgumentsAreTheLimit) {
   char out[128];
   SNPrintF(out, sizeof out, "%d%d%d%d%d%d%d%d%d%d%d%d%d%d%d%d", 0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 0, 1, 2, 3, 4, 5);
   EXPECT_STREQ(out, "0123456789012345");
-  EXPECT_FATAL(SNPrintF(out, sizeof out, "%d%d%d%d%d%d%d%d%d%d%d%d%d%d%d%d%d", 0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 0,
-                        1, 2, 3, 4, 5, 6),
+  EXPECT_FATAL(SNPrintF(out, sizeof out, "%d%d%d%d%d%d%d%d%d%d%d%d%d%d%d%d%d", 0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 0, 1, 2, 3,
+                        4, 5, 6),
                "Max args needs to be incremented - current 16 needs 16");
 }
 
@@ -86,17 +87,30 @@ TEST(PrintFormat, WideArgumentsAndWideFormatsProduceMixedOutput) {
   // A wide format: its text and the arguments come out wide.
   const char wideFormat[] = "\x01\x01%\0d\0=\0%\0s\0\0\0";
   SNPrintF(out, sizeof out, wideFormat, 42, "ok");
-  EXPECT_EQ(Bytes(out), std::string("\x01\x01" "4\0" "2\0=\0o\0k\0\0\0", 14));
+  EXPECT_EQ(Bytes(out), std::string("\x01\x01"
+                                    "4\0"
+                                    "2\0=\0o\0k\0\0\0",
+                                    14));
 
   // A format that switches back to narrow switches the output back.
-  const char backFormat[] = "\x01\x01" "A\0\x01\0" "%d";
+  const char backFormat[] =
+      "\x01\x01"
+      "A\0\x01\0"
+      "%d";
   SNPrintF(out, sizeof out, backFormat, 7);
-  EXPECT_EQ(Bytes(out), std::string("\x01\x01" "A\0\x01\0" "7\0", 8));
+  EXPECT_EQ(Bytes(out), std::string("\x01\x01"
+                                    "A\0\x01\0"
+                                    "7\0",
+                                    8));
 
   // Cut inside wide output: the wide terminator still fits.
-  int cut = CallVSNPrintF(out, 7, "%s", "\x01\x01" "a\0b\0c\0\0\0");
+  int cut = CallVSNPrintF(out, 7, "%s",
+                          "\x01\x01"
+                          "a\0b\0c\0\0\0");
   EXPECT_NE(cut, 0);
-  EXPECT_EQ(Bytes(out), std::string("\x01\x01" "a\0\0\0", 6));
+  EXPECT_EQ(Bytes(out), std::string("\x01\x01"
+                                    "a\0\0\0",
+                                    6));
 }
 
 // The output runs out exactly where it must turn wide (or back): the switch
@@ -135,7 +149,8 @@ TEST(PrintFormat, CutAtTheSwitchBetweenWidths) {
     int result = CallVSNPrintF(out.data(), c.size, c.format, c.arg);
     EXPECT_EQ(result != 0, c.cut);
     EXPECT_EQ(Bytes(out.data()), c.expected);
-    EXPECT_EQ(std::string(out.begin() + long(c.size), out.end()), std::string(16 - c.size, '#')) << "written past the size";
+    EXPECT_EQ(std::string(out.begin() + long(c.size), out.end()), std::string(16 - c.size, '#'))
+        << "written past the size";
   }
 }
 

@@ -1,9 +1,10 @@
+#include "foundation/program_clock.h"
+
 #include <gtest/gtest.h>
 
 #include <optional>
 #include <thread>
 
-#include "foundation/program_clock.h"
 #include "support/manual_clock.h"
 
 namespace {

@@ -1,11 +1,11 @@
+#include "foundation/random.h"
+
 #include <gtest/gtest.h>
 
 #include <cstring>
 #include <set>
 #include <thread>
 #include <vector>
-
-#include "foundation/random.h"
 
 namespace {
 // The first main-ring values after seeding with 0x1234567, worked out by hand

@@ -1,3 +1,5 @@
+#include "foundation/runtime.h"
+
 #include <gtest/gtest.h>
 
 #include <cstdio>
@@ -7,7 +9,6 @@
 
 #include "foundation/alloc.h"
 #include "foundation/fail.h"
-#include "foundation/runtime.h"
 #include "support/fatal.h"
 
 namespace {

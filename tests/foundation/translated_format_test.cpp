@@ -1,9 +1,10 @@
 // Catalogue translations of formats: a translation is used only when its
 // directives take the arguments the English text's take.
+#include "foundation/translated_format.h"
+
 #include <gtest/gtest.h>
 
 #include "foundation/language_catalogue.h"
-#include "foundation/translated_format.h"
 
 namespace {
 
@@ -15,17 +16,17 @@ struct FormatPair {
 
 const FormatPair kPairs[] = {
     {"File %s of %d", "Datei %s von %d", true},
-    {"File %s of %d", "%d Dateien, davon %s", false},        // letters in another order
-    {"File %s of %d", "von %/2d: Datei %/1s", true},         // the same arguments by number
-    {"Copy of %s failed", "Kopie von %s %s", false},         // one directive too many
-    {"Copy of %s failed", "Kopie fehlgeschlagen", false},    // one too few
+    {"File %s of %d", "%d Dateien, davon %s", false},          // letters in another order
+    {"File %s of %d", "von %/2d: Datei %/1s", true},           // the same arguments by number
+    {"Copy of %s failed", "Kopie von %s %s", false},           // one directive too many
+    {"Copy of %s failed", "Kopie fehlgeschlagen", false},      // one too few
     {"Copy of %s failed", "Kopie %s zu 100 % fertig", false},  // "% f" reads an unknown directive
     {"Copy of %s failed", "Kopie %s zu 100%% fertig", true},   // "%%" is a percent sign
-    {"Done: %s", "Fertig: %/1s %/1s", false},                // one argument used twice
-    {"Width %5d, %.3s", "Breite %3d, %.9s", true},           // widths and precisions do not matter
+    {"Done: %s", "Fertig: %/1s %/1s", false},                  // one argument used twice
+    {"Width %5d, %.3s", "Breite %3d, %.9s", true},             // widths and precisions do not matter
     {"errno=%i", "Fehler %i", true},
     {"errno=%i", "Fehler %d", false},
-    {"errno=%i", "Fehler %n", false},                        // not a letter the printers take
+    {"errno=%i", "Fehler %n", false},  // not a letter the printers take
     {"At the end %", "Am Ende %", true},
 };
 

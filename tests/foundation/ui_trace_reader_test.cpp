@@ -1,10 +1,11 @@
 // The tests' trace reader against the program's trace writer: every line kind
 // the launcher writes reads back to the same fields, and the widgets on the
 // screen follow screens and dialogs as they open and close.
+#include "support/ui_trace_reader.h"
+
 #include <gtest/gtest.h>
 
 #include "foundation/ui_trace.h"
-#include "support/ui_trace_reader.h"
 
 TEST(UiTraceReader, ReadsBackWhatTheWriterWrites) {
   const char* awkward = "a \"quoted\" \\ path\nwith\ttabs\r and \x01 a control byte";
@@ -19,7 +20,9 @@ TEST(UiTraceReader, ReadsBackWhatTheWriterWrites) {
        "widget",
        {"button", "I Agree", "257", "471", "100", "24", "118"}},
       {UiTraceDialogLine(8, "Confirmation Window", awkward), "dialog", {"Confirmation Window", awkward}},
-      {UiTraceReportLine(9, 2, "data\\x.dat", "Code 404, Not Found"), "report", {"2", "data\\x.dat", "Code 404, Not Found"}},
+      {UiTraceReportLine(9, 2, "data\\x.dat", "Code 404, Not Found"),
+       "report",
+       {"2", "data\\x.dat", "Code 404, Not Found"}},
       {UiTraceLaunchLine(10, "/games/quorvel 2/quorvel1451.exe"), "launch", {"/games/quorvel 2/quorvel1451.exe"}},
       {UiTraceEndLine(11, 0), "end", {"0"}},
   };

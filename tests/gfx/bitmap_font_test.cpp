@@ -33,8 +33,8 @@ std::vector<uint8_t> RasterFont() {
   Put16(f, 0, 0x0200);
   Put32(f, 2, unsigned(f.size()));
   std::memcpy(&f[6], "test raster font", 16);
-  Put16(f, 66, 0);   // raster
-  Put16(f, 68, 9);   // points
+  Put16(f, 66, 0);  // raster
+  Put16(f, 68, 9);  // points
   Put16(f, 70, 96);
   Put16(f, 72, 96);
   Put16(f, 74, ascent);

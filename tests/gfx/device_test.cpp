@@ -64,7 +64,9 @@ TEST_P(DeviceFormat, DarkenLightenUseTheExactMasks) {
   dev->DarkenRect(0, 0, 4, 4);
   dev->DarkenRect25Percent(10, 0, 4, 4);
   MemoryPixelFormat f = GfxDevice::ScreenFormat;
-  uint32_t half = f == MPF_RGB565 ? (white >> 1) & 0x7BEF : f == MPF_RGB555 ? (white >> 1) & 0x3DEF : (white >> 1) & 0x7F7F7F;
+  uint32_t half = f == MPF_RGB565   ? (white >> 1) & 0x7BEF
+                  : f == MPF_RGB555 ? (white >> 1) & 0x3DEF
+                                    : (white >> 1) & 0x7F7F7F;
   uint32_t threeQuarters = f == MPF_RGB565   ? ((white >> 1) & 0x7BEF) + ((white >> 2) & 0x39C7)
                            : f == MPF_RGB555 ? ((white >> 1) & 0x3DEF) + ((white >> 2) & 0x1CE7)
                                              : ((white >> 1) & 0x7F7F7F) + ((white >> 2) & 0x3F3F3F);
@@ -79,9 +81,15 @@ TEST_P(DeviceFormat, DarkenLightenUseTheExactMasks) {
   uint8_t r, g, b;
   dev->ReadPixel(25, 25, &r, &g, &b);
   uint32_t lit = dev->RawPixel(25, 25);
-  if (f == MPF_RGB565) { EXPECT_EQ(lit, (4u << 11) | (8u << 5) | 4u); }
-  if (f == MPF_RGB555) { EXPECT_EQ(lit, (4u << 10) | (4u << 5) | 4u); }
-  if (f == MPF_RGB888_32) { EXPECT_EQ(lit & 0xFFFFFF, 0x101010u); }
+  if (f == MPF_RGB565) {
+    EXPECT_EQ(lit, (4u << 11) | (8u << 5) | 4u);
+  }
+  if (f == MPF_RGB555) {
+    EXPECT_EQ(lit, (4u << 10) | (4u << 5) | 4u);
+  }
+  if (f == MPF_RGB888_32) {
+    EXPECT_EQ(lit & 0xFFFFFF, 0x101010u);
+  }
   EXPECT_EQ(dev->RawPixel(35, 25) & 0xFFFFFF, white & 0xFFFFFF);
 }
 

@@ -78,9 +78,9 @@ TEST_P(Text, ColourCodesChangeColourMidStringAndEveryPrintStartsWhite) {
   const struct {
     const char* code;
     uint8_t r, g, b;
-  } colours[] = {{"@G", 0, 255, 0},   {"@g", 0, 128, 0},   {"@B", 0, 0, 255},     {"@A", 128, 128, 128},
-                 {"@S", 192, 192, 255}, {"@Y", 255, 255, 0}, {"@P", 135, 0, 250}, {"@C", 0, 255, 255},
-                 {"@[", 0, 128, 0}};
+  } colours[] = {{"@G", 0, 255, 0},     {"@g", 0, 128, 0},     {"@B", 0, 0, 255},
+                 {"@A", 128, 128, 128}, {"@S", 192, 192, 255}, {"@Y", 255, 255, 0},
+                 {"@P", 135, 0, 250},   {"@C", 0, 255, 255},   {"@[", 0, 128, 0}};
   for (const auto& c : colours) {
     Clear();
     font->Print(10, 10, (std::string(c.code) + "MM").c_str());
@@ -97,8 +97,8 @@ TEST_P(Text, ColourCodesChangeColourMidStringAndEveryPrintStartsWhite) {
 TEST_P(Text, MeasuringAgreesWithDrawing) {
   // A marker printed after a text lands where Print would put it on its own
   // at the text's measured width.
-  const char* texts[] = {"plain words", "@Rred@W and white", "a@@b@qc", "@Hhalf@H", "dash@-x", "tick@cx",
-                         "@iitalic@i", "@Zdrop@Z@zsoft", "@sdim@s", "x{abc}y"};
+  const char* texts[] = {"plain words", "@Rred@W and white", "a@@b@qc",        "@Hhalf@H", "dash@-x",
+                         "tick@cx",     "@iitalic@i",        "@Zdrop@Z@zsoft", "@sdim@s",  "x{abc}y"};
   for (const char* t : texts) {
     Clear();
     font->Print(5, 20, (std::string(t) + "@C|").c_str());
@@ -113,8 +113,8 @@ TEST_P(Text, MeasuringAgreesWithDrawing) {
   EXPECT_EQ(Width("@Rword"), Width("word"));
   EXPECT_EQ(Width("a@@b"), Width("a") + font->CharWidth('@') + Width("b"));
   EXPECT_EQ(Width("a@qb"), Width("a\"b"));
-  EXPECT_EQ(Width("ab@"), Width("ab"));          // a final "@" ends the text
-  EXPECT_EQ(Width("ab@xcd"), Width("abcd"));     // unknown codes are skipped
+  EXPECT_EQ(Width("ab@"), Width("ab"));       // a final "@" ends the text
+  EXPECT_EQ(Width("ab@xcd"), Width("abcd"));  // unknown codes are skipped
   EXPECT_EQ(Width("@iab"), Width("ab") + 16 / 4);
   EXPECT_EQ(Width("@-"), font->CharWidth('M'));
   EXPECT_EQ(font->TextSize("a\nb").y, 32.0f);
@@ -217,14 +217,19 @@ TEST_P(Text, WrappingBreaksAtTheLastBlankBeforeTheOverflow) {
   EXPECT_STREQ(fits, "short text");
   // Two-byte text wraps with a two-byte line break.
   // MixedString: 0x01 0x01 switches to 16-bit units, low byte first.
-  char wide[] = "\x01\x01" "a\x00 \x00" "b\x00\x00";
+  char wide[] =
+      "\x01\x01"
+      "a\x00 \x00"
+      "b\x00\x00";
   font->TextSizeAndWrap(wide, font->CharWidth('a'));
   EXPECT_EQ(wide[4], 10);
   EXPECT_EQ(wide[5], 0);
 }
 
 TEST_P(Text, DoubleByteTextDrawsLikeTheSameCharacters) {
-  font->Print(10, 10, "\x01\x01W\x00o\x00r\x00\x01\x00" "d");  // wide "Wor", narrow "d"
+  font->Print(10, 10,
+              "\x01\x01W\x00o\x00r\x00\x01\x00"
+              "d");  // wide "Wor", narrow "d"
   Pixels wide = Find(255, 255, 255);
   Clear();
   font->Print(10, 10, "Word");

@@ -14,9 +14,7 @@
 // The three back-buffer formats the device supports, as desktop formats.
 inline const PixelFormat kDesktopFormats[] = {PF_RGB32, PF_RGB565, PF_RGB555};
 
-inline const char* FormatName(PixelFormat f) {
-  return f == PF_RGB32 ? "32bit" : f == PF_RGB565 ? "565" : "555";
-}
+inline const char* FormatName(PixelFormat f) { return f == PF_RGB32 ? "32bit" : f == PF_RGB565 ? "565" : "555"; }
 
 // Creates CurGfxDevice as the software device over a desktop of that format.
 inline VGA565Device* MakeDevice(PixelFormat desktop, int w = 64, int h = 48) {

@@ -120,7 +120,7 @@ TEST(LibraryDecoders, ReadPngJpegAndTiffFiles) {
   ASSERT_TRUE(DecodeJpeg(jpg.data(), jpg.size(), &image, nullptr));
   EXPECT_EQ(image.Width, 8);
   EXPECT_FALSE(image.HasAlpha());
-  EXPECT_NEAR(image.RGB[0], 200, 12);                  // left: red
+  EXPECT_NEAR(image.RGB[0], 200, 12);                    // left: red
   EXPECT_NEAR(image.RGB[(6 * 1 + 7) * 3 + 1], 200, 12);  // right: green
 
   std::vector<uint8_t> tif = ReadFileBytes(Data("blue.tif"));
@@ -141,9 +141,9 @@ TEST(LibraryDecoders, TruncatedOrForeignDataIsRefused) {
     const char* file;
     Decoder decode;
   } cases[] = {
-      {"truncated.png", DecodePng},        {"truncated.jpg", DecodeJpeg},     {"truncated.tif", DecodeTiff},
-      {"not_an_image.txt", DecodePng},     {"not_an_image.txt", DecodeJpeg},  {"not_an_image.txt", DecodeTiff},
-      {"not_an_image.txt", DecodeTga},     {"red_green.jpg", DecodePng},      {"rgba.png", DecodeTiff},
+      {"truncated.png", DecodePng},    {"truncated.jpg", DecodeJpeg},    {"truncated.tif", DecodeTiff},
+      {"not_an_image.txt", DecodePng}, {"not_an_image.txt", DecodeJpeg}, {"not_an_image.txt", DecodeTiff},
+      {"not_an_image.txt", DecodeTga}, {"red_green.jpg", DecodePng},     {"rgba.png", DecodeTiff},
   };
   for (const Case& c : cases) {
     std::vector<uint8_t> bytes = ReadFileBytes(Data(c.file));

@@ -67,8 +67,7 @@ TEST_P(Present, ResizingFollowsTheWindowAndTheRequest) {
   EXPECT_EQ(cw, 200);
   EXPECT_EQ(ch, 150);
   EXPECT_EQ(GfxDevice::Width, 200);
-  SetWindowPos(hMainWindow, nullptr, 0, 0, 100 + kWindowFrameWidth, 80 + kWindowFrameHeight,
-               SWP_NOMOVE | SWP_NOZORDER);
+  SetWindowPos(hMainWindow, nullptr, 0, 0, 100 + kWindowFrameWidth, 80 + kWindowFrameHeight, SWP_NOMOVE | SWP_NOZORDER);
   dev->ResizeToClientWindow();
   EXPECT_EQ(GfxDevice::Width, 100);
   EXPECT_EQ(GfxDevice::Height, 80);
@@ -93,8 +92,12 @@ TEST(PresentDesktop, TheWindowsOwnFormatIsUsedWhenNothingIsForced) {
   PixelFormat f = GetScreenPixelFormat();
   RecordProperty("window_bits", layout.bitsPerPixel);
   RecordProperty("desktop_format", int(f));
-  if (layout.bitsPerPixel == 32) { EXPECT_EQ(f, PF_RGB32); }
-  if (layout.bitsPerPixel == 16) { EXPECT_TRUE(f == PF_RGB565 || f == PF_RGB555); }
+  if (layout.bitsPerPixel == 32) {
+    EXPECT_EQ(f, PF_RGB32);
+  }
+  if (layout.bitsPerPixel == 16) {
+    EXPECT_TRUE(f == PF_RGB565 || f == PF_RGB555);
+  }
   DestroyWindow(hMainWindow);
   hMainWindow = nullptr;
 }

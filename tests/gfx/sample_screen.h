@@ -18,9 +18,9 @@ void DrawSampleScreen(const SampleFonts& fonts);
 
 // Places the test checks look at.
 struct SamplePlaces {
-  static constexpr int kLaunchX = 600, kLaunchY = 437;   // raised button
-  static constexpr int kPressedX = 385, kPressedY = 437; // pressed button
-  static constexpr int kCheckX = 600, kCheckY = 466;     // ticked check box
+  static constexpr int kLaunchX = 600, kLaunchY = 437;    // raised button
+  static constexpr int kPressedX = 385, kPressedY = 437;  // pressed button
+  static constexpr int kCheckX = 600, kCheckY = 466;      // ticked check box
   static constexpr int kDialogX = 60, kDialogY = 150, kDialogW = 380, kDialogH = 250;
   static constexpr int kRedTextX = 78, kRedTextY = 220;  // "@R" run
 };

@@ -16,7 +16,7 @@
 namespace {
 
 const char* const kLauncherImages[] = {
-    "menublue", "menudkgr", "button01", "button02", "button03", "signin",   "arromenu", "lside",  "rside",
+    "menublue", "menudkgr", "button01", "button02", "button03", "signin",   "arromenu", "lside",    "rside",
     "bottom",   "cornerll", "cornerlr", "cornerur", "cornerul", "arrowup",  "arrowdn",  "arrowlft", "arrowrt",
     "scrollm",  "ttlbar",   "icnok",    "icncancl", "icnhelp",  "closebt1", "minibt1",  "dropdown", "dddown",
     "ddup",     "btn01lu",  "btn01cu",  "btn01ru",  "btn01ld",  "btn01cd",  "btn01rd"};

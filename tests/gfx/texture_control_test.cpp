@@ -15,19 +15,20 @@ class ControlFile : public ::testing::Test {
 };
 
 TEST_F(ControlFile, EntriesCollectTheirKeywords) {
-  Read("; skin attributes\n"
-       "  texture Menublue.tga   ; comment after a name\n"
-       "\tSCROLL 1.5 -2\n"
-       "TINT 1 2 3 4\n"
-       "ROTATE 90\n"
-       "FRAMETIME 12\n"
-       "NODITHER\n"
-       "CANBETEXTURE other\n"
-       "MYSTERY 1 2 3\n"
-       "TEXTURE arrowup\n"
-       "PALETTED\n"
-       "TEXTURE MENUBLUE.TGA\n"
-       "NEEDSALPHA\r\n");
+  Read(
+      "; skin attributes\n"
+      "  texture Menublue.tga   ; comment after a name\n"
+      "\tSCROLL 1.5 -2\n"
+      "TINT 1 2 3 4\n"
+      "ROTATE 90\n"
+      "FRAMETIME 12\n"
+      "NODITHER\n"
+      "CANBETEXTURE other\n"
+      "MYSTERY 1 2 3\n"
+      "TEXTURE arrowup\n"
+      "PALETTED\n"
+      "TEXTURE MENUBLUE.TGA\n"
+      "NEEDSALPHA\r\n");
   TextureControl* c = FindTControl("zindimgs\\menublue.tga");
   ASSERT_NE(c, nullptr);
   EXPECT_STREQ(c->Name, "MENUBLUE");
@@ -89,8 +90,9 @@ TEST_F(ControlFile, NamesWithSeveralDotsAreFoundByTheirFileName) {
   FreeTextureControls();
   // One extension comes off, once: "menu.blue" is its own entry, not "menu"
   // reopened, and a repeated dotted name reopens its entry.
-  Read("TEXTURE menu.tga\nPALETTED\nTEXTURE menu.blue.tga\nNEEDSALPHA\n"
-       "TEXTURE a.b.tga\nPALETTED\nTEXTURE a.b.tga\nNODITHER\n");
+  Read(
+      "TEXTURE menu.tga\nPALETTED\nTEXTURE menu.blue.tga\nNEEDSALPHA\n"
+      "TEXTURE a.b.tga\nPALETTED\nTEXTURE a.b.tga\nNODITHER\n");
   ASSERT_NE(FindTControl("menu.tga"), nullptr);
   EXPECT_FALSE(FindTControl("menu.tga")->Has(TC_NEEDSALPHA));
   ASSERT_NE(FindTControl("MENU.BLUE.TGA"), nullptr);

@@ -1,11 +1,12 @@
 // Loading textures by name and drawing them in each back-buffer format.
+#include "gfx/texture.h"
+
 #include <gtest/gtest.h>
 #include <unistd.h>
 
 #include <cmath>
 #include <cstring>
 
-#include "gfx/texture.h"
 #include "gfx/texture_control_file.h"
 #include "gfx_test_support.h"
 #include "support/fatal.h"
@@ -46,9 +47,13 @@ class Textures : public ::testing::TestWithParam<PixelFormat> {
     CheckTgaJpeg = 0;
     ASSERT_EQ(chdir(oldDir.c_str()), 0);
   }
-  void Put(const std::string& name, const TrueColorBitmap& image) { WriteFileBytes(dir + "/" + name, EncodeTga(image)); }
+  void Put(const std::string& name, const TrueColorBitmap& image) {
+    WriteFileBytes(dir + "/" + name, EncodeTga(image));
+  }
   uint32_t Screen(uint8_t r, uint8_t g, uint8_t b) { return PackRGB(GfxDevice::ScreenFormat, r, g, b); }
-  uint32_t At(int x, int y) { return dev->RawPixel(x, y) & (GfxDevice::ScreenFormat == MPF_RGB888_32 ? 0xFFFFFF : 0xFFFF); }
+  uint32_t At(int x, int y) {
+    return dev->RawPixel(x, y) & (GfxDevice::ScreenFormat == MPF_RGB888_32 ? 0xFFFFFF : 0xFFFF);
+  }
 
   std::string oldDir, dir;
   VGA565Device* dev = nullptr;
@@ -147,7 +152,8 @@ TEST_P(Textures, AMissingOrUnreadableImageBecomesOneTransparentPixel) {
 TEST_P(Textures, BaseNamesLongerThanThirteenCharactersAreFatal) {
   Put("zindimgs/abcdefghi.tga", SolidImage(1, 1, 1, 1, 1));
   EXPECT_NO_FATAL(dev->LoadTexture("zindimgs/abcdefghi.tga", 0));  // 13 characters
-  EXPECT_FATAL(dev->LoadTexture("zindimgs/abcdefghij.tga", 0), "texture name ABCDEFGHIJ.TGA is longer than 13 characters");
+  EXPECT_FATAL(dev->LoadTexture("zindimgs/abcdefghij.tga", 0),
+               "texture name ABCDEFGHIJ.TGA is longer than 13 characters");
 }
 
 TEST_P(Textures, StretchedBlitsScaleAndKeepTransparency) {
@@ -164,9 +170,9 @@ TEST_P(Textures, StretchedBlitsScaleAndKeepTransparency) {
   dev->TmapBlit(20, 22, 20, 21, 0, t, 0);  // own size: a plain copy
   EXPECT_EQ(At(20, 20), Screen(255, 0, 0));
   EXPECT_EQ(At(21, 20), Screen(10, 20, 30));
-  dev->TmapBlit(30, 30, 0, 5, 0, t, 0);  // empty: nothing
+  dev->TmapBlit(30, 30, 0, 5, 0, t, 0);          // empty: nothing
   dev->TmapBlit(-100, 200, -100, 200, 0, t, 0);  // far past the edges: clipped
-  dev->CopyTMap(1e30f, -1e30f, t);                // absurd places draw nothing
+  dev->CopyTMap(1e30f, -1e30f, t);               // absurd places draw nothing
   dev->TmapBlit(-1e30f, 1e30f, 0, 1, 0, t, 0);
   dev->CopyTMap(std::nanf(""), 0, t);
 }
@@ -176,7 +182,8 @@ TEST_P(Textures, ControlFileAliasPalettedAndNeedsAlphaChangeWhatIsDrawn) {
   Put("zindimgs/stand.tga", SolidImage(5, 5, 255, 0, 0));
   Put("zindimgs/pal.tga", Pixels(2, 1, {200, 100, 0, 7, 7, 7}, {255, 0}));
   Put("zindimgs/half.tga", Pixels(1, 1, {255, 255, 255}, {128}));
-  const char ctl[] = "TEXTURE stand.tga\nALIAS zindimgs/real.tga\nTEXTURE PAL\nPALETTED\nTEXTURE half.tga\nNEEDSALPHA\n";
+  const char ctl[] =
+      "TEXTURE stand.tga\nALIAS zindimgs/real.tga\nTEXTURE PAL\nPALETTED\nTEXTURE half.tga\nNEEDSALPHA\n";
   ReadTextureControlText(ctl, sizeof ctl - 1);
   dev->ClearRegion(0, 0, 0, 0, 0, 63, 47);
 

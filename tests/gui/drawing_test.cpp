@@ -7,19 +7,19 @@
 #include "gfx/font2.h"
 #include "gfx/memory_device.h"
 #include "gfx/texture.h"
-#include "gui/gui_simple_dialog_box.h"
-#include "gui/gui_skin.h"
-#include "gui/gui_text_box.h"
 #include "gui/balloon_help.h"
-#include "gui/gui_backdrop_window.h"
 #include "gui/damage.h"
-#include "gui/gui_framed_window.h"
-#include "gui/gui_string_gadget.h"
+#include "gui/gui_backdrop_window.h"
 #include "gui/gui_button.h"
-#include "gui/gui_redraw.h"
-#include "gui/gui_toggle_button.h"
 #include "gui/gui_drag_bar.h"
 #include "gui/gui_drop_down_box.h"
+#include "gui/gui_framed_window.h"
+#include "gui/gui_redraw.h"
+#include "gui/gui_simple_dialog_box.h"
+#include "gui/gui_skin.h"
+#include "gui/gui_string_gadget.h"
+#include "gui/gui_text_box.h"
+#include "gui/gui_toggle_button.h"
 #include "gui_fixture.h"
 #include "support/fatal.h"
 
@@ -182,8 +182,8 @@ TEST_F(DrawingTest, OverlongMessageScrollsOverTheSkinsLongTextTile) {
   AddTopLevelObject(back);
   std::string lines;
   for (int i = 0; i < 200; ++i) lines += "line " + std::to_string(i) + "\n";
-  auto* tall = new GUISimpleDialogBox("T", back, nullptr, lines.c_str(), 300, 100, DialogOK, 1, -1, 0, 0,
-                                      nullptr, nullptr);
+  auto* tall =
+      new GUISimpleDialogBox("T", back, nullptr, lines.c_str(), 300, 100, DialogOK, 1, -1, 0, 0, nullptr, nullptr);
   AddTopLevelObject(tall);
   ASSERT_NE(tall->LongText, nullptr);
   TextureMap* tile = tall->LongText->BackTexture;
@@ -371,8 +371,8 @@ TEST_F(DrawingTest, AnyAreaRedrawnAloneLooksAsInAFullRedraw) {
   text->Font = &font;
   frame->AddChild(text);
   for (int i = 0; i < 20; ++i) text->AddLineAtBottom(("line " + std::to_string(i)).c_str());
-  auto* box = new GUISimpleDialogBox("Dialog", back, nullptr, "A message in a box", 220, 120, DialogOK, 3, -1, 0,
-                                     1, "Prompt", "entry");
+  auto* box = new GUISimpleDialogBox("Dialog", back, nullptr, "A message in a box", 220, 120, DialogOK, 3, -1, 0, 1,
+                                     "Prompt", "entry");
   back->AddChild(box);
   box->X = 300;
   box->Y = 250;
@@ -385,9 +385,9 @@ TEST_F(DrawingTest, AnyAreaRedrawnAloneLooksAsInAFullRedraw) {
     for (int x = 0; x < 640; x += cell)
       EXPECT_EQ(PartialRedrawOfAreaVersusFull(x, y, std::min(639, x + cell - 1), std::min(479, y + cell - 1)), "")
           << "area at " << x << "," << y;
-  for (GUIObject* o : {static_cast<GUIObject*>(button), static_cast<GUIObject*>(toggle),
-                       static_cast<GUIObject*>(field), static_cast<GUIObject*>(text), static_cast<GUIObject*>(grey),
-                       static_cast<GUIObject*>(drop), static_cast<GUIObject*>(drop->Field)})
+  for (GUIObject* o : {static_cast<GUIObject*>(button), static_cast<GUIObject*>(toggle), static_cast<GUIObject*>(field),
+                       static_cast<GUIObject*>(text), static_cast<GUIObject*>(grey), static_cast<GUIObject*>(drop),
+                       static_cast<GUIObject*>(drop->Field)})
     o->Font = nullptr;
   frame->TitleBar->Font = nullptr;
   DefaultSimpleDialogButtonFont = savedDialogFont;

@@ -5,13 +5,12 @@
 #include <thread>
 
 #include "foundation/program_clock.h"
+#include "foundation/program_globals.h"
 #include "foundation/runtime.h"
 #include "gui/gui_message_handler.h"
 #include "gui_fixture.h"
 #include "platform/window.h"
 #include "platform/window_focus.h"
-
-#include "foundation/program_globals.h"
 #include "support/manual_clock.h"
 
 namespace {

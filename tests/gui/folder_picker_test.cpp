@@ -1,9 +1,10 @@
 // The folder picker on a real directory tree.
+#include "gui/folder_picker.h"
+
 #include <sys/stat.h>
 
 #include <string>
 
-#include "gui/folder_picker.h"
 #include "gui/gui_button.h"
 #include "gui/gui_string_gadget.h"
 #include "gui/gui_text_box.h"

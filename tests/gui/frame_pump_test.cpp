@@ -1,6 +1,8 @@
 // CheckRedraw on a real (headless) program window under the manual clock:
 // the 4-tick spacing of unforced passes, forced passes, and the socket
 // source that wakes the pump between passes.
+#include "gui/frame_pump.h"
+
 #include <unistd.h>
 
 #include <chrono>
@@ -10,7 +12,6 @@
 #include "foundation/program_clock.h"
 #include "foundation/program_globals.h"
 #include "foundation/runtime.h"
-#include "gui/frame_pump.h"
 #include "gui/gui_message_handler.h"
 #include "gui_fixture.h"
 #include "platform/sockets.h"

@@ -23,10 +23,10 @@ class DemoSession {
  public:
   DemoSession(Xvfb& x, TempDir& dir) : x_(x), dir_(dir) {
     // TMPDIR: the demo's scratch settings folder goes into the test's own.
-    process_ = StartProcess({QUORVEL_TOOL, "gui-demo", std::string(QUORVEL_SOURCE_DIR) + "/assets"},
-                            {x.displayEnv(), "SDL_VIDEODRIVER=x11", "QUORVEL_SCREENSHOT=" + dir / "shot.png",
-                             "TMPDIR=" + dir.path()},
-                            dir.path(), dir / "out", dir / "err");
+    process_ = StartProcess(
+        {QUORVEL_TOOL, "gui-demo", std::string(QUORVEL_SOURCE_DIR) + "/assets"},
+        {x.displayEnv(), "SDL_VIDEODRIVER=x11", "QUORVEL_SCREENSHOT=" + dir / "shot.png", "TMPDIR=" + dir.path()},
+        dir.path(), dir / "out", dir / "err");
   }
   pid_t pid() const { return process_.pid(); }
   std::string Output() const { return ReadFileText(dir_ / "out"); }

@@ -1,15 +1,14 @@
 // Mouse, keyboard and timer routing through the entry points the window
 // procedure uses, and the translation of window messages.
+#include "foundation/alloc.h"
+#include "foundation/program_globals.h"
 #include "gui/balloon_help.h"
 #include "gui/gui_message_handler.h"
 #include "gui/key_map.h"
 #include "gui/keyboard.h"
-#include "foundation/alloc.h"
-#include "platform/keymap.h"
 #include "gui_fixture.h"
 #include "platform/key_state.h"
-
-#include "foundation/program_globals.h"
+#include "platform/keymap.h"
 
 namespace {
 
@@ -454,7 +453,6 @@ TEST_F(MessageTest, SizeLaysOutWindowFillersAndPaintAsksForAFullRedraw) {
 }
 
 TEST_F(MessageTest, MinMaxInfoPinsTheSizeWhenResizeIsForbidden) {
-
   int w = FixedWidth, h = FixedHeight;
   FixedWidth = 728;
   FixedHeight = 532;

@@ -179,7 +179,7 @@ TEST_F(TreeTest, LayoutGrowClampAndFullWidth) {
   holder->AddChild(c2);
   holder->AddChild(ignored);
   holder->ResizeToFitOurChildren();
-  EXPECT_EQ(c1->X, 0);      // moved right by 5
+  EXPECT_EQ(c1->X, 0);  // moved right by 5
   EXPECT_EQ(c2->X, 5);
   EXPECT_EQ(holder->Width, 30);   // 15 grown by 5, then at least 0 + 30
   EXPECT_EQ(holder->Height, 63);  // 50 + 10 + 3

@@ -2,22 +2,22 @@
 #include <cstring>
 #include <string>
 
+#include "foundation/alloc.h"
+#include "foundation/language_catalogue.h"
+#include "gfx/font2.h"
 #include "gui/gui_backdrop_window.h"
 #include "gui/gui_button.h"
 #include "gui/gui_drag_bar.h"
 #include "gui/gui_drop_down_box.h"
 #include "gui/gui_framed_window.h"
-#include "gui/gui_simple_dialog_box.h"
-#include "gui/gui_string_gadget.h"
 #include "gui/gui_scroll_bar.h"
+#include "gui/gui_simple_dialog_box.h"
+#include "gui/gui_skin.h"
+#include "gui/gui_string_gadget.h"
 #include "gui/gui_text_box.h"
 #include "gui/gui_toggle_button.h"
-#include "gfx/font2.h"
-#include "gui/gui_skin.h"
 #include "gui_fixture.h"
 #include "gui_input.h"
-#include "foundation/alloc.h"
-#include "foundation/language_catalogue.h"
 #include "platform/cursor.h"
 #include "platform/key_state.h"
 
@@ -299,11 +299,10 @@ TEST_F(EntryTest, TypedBracesAndAtSignsAreShownAsTyped) {
     const char* text;
     const char* shown;
   } cases[] = {
-      {"me@x", "me@@x"},
-      {"ab{\xe9}", "ab@{\xe9}"},       // no symbol image for that character
-      {"open{", "open@{"},               // no closing brace
-      {"{g}x", "{g}x"},                  // a symbol group the control keys insert
-      {"a{b@}c", "a{b@}c"},              // inside a group "@" is a symbol
+      {"me@x", "me@@x"},     {"ab{\xe9}", "ab@{\xe9}"},  // no symbol image for that character
+      {"open{", "open@{"},                               // no closing brace
+      {"{g}x", "{g}x"},                                  // a symbol group the control keys insert
+      {"a{b@}c", "a{b@}c"},                              // inside a group "@" is a symbol
       {"{\x01}", "@{\x01}"},
   };
   for (const Case& c : cases) {
@@ -452,8 +451,8 @@ TEST_F(DialogTest, APressHeldWhenTheDialogAppearsEndsWithoutAClick) {
 
 TEST_F(DialogTest, ButtonLabelsComeFromTheCatalogue) {
   AddTranslation("Yes", "Ja");
-  auto* box = new GUISimpleDialogBox("Q", screen, nullptr, "Sure?", 300, 150, DialogYes, 1, DialogNo, 2, 0, nullptr,
-                                     nullptr);
+  auto* box =
+      new GUISimpleDialogBox("Q", screen, nullptr, "Sure?", 300, 150, DialogYes, 1, DialogNo, 2, 0, nullptr, nullptr);
   AddTopLevelObject(box);
   EXPECT_STREQ(box->Buttons[0]->Text, "Ja");
   EXPECT_STREQ(box->Buttons[0]->HelpText(), "Ja");
@@ -477,8 +476,8 @@ TEST_F(DialogTest, GrowsInFivePixelStepsAndPutsOverlongTextInATextBox) {
   DefaultSimpleDialogButtonFont = &font;
   std::string words;
   for (int i = 0; i < 80; ++i) words += "word ";
-  auto* grown = new GUISimpleDialogBox("T", screen, nullptr, words.c_str(), 300, 100, DialogOK, 1, -1, 0, 0, nullptr,
-                                       nullptr);
+  auto* grown =
+      new GUISimpleDialogBox("T", screen, nullptr, words.c_str(), 300, 100, DialogOK, 1, -1, 0, 0, nullptr, nullptr);
   AddTopLevelObject(grown);
   EXPECT_GT(grown->Height, 100);
   EXPECT_EQ((grown->Height - 100) % 5, 0);
@@ -489,8 +488,8 @@ TEST_F(DialogTest, GrowsInFivePixelStepsAndPutsOverlongTextInATextBox) {
   delete grown;
   std::string lines;
   for (int i = 0; i < 200; ++i) lines += "line " + std::to_string(i) + "\n";
-  auto* tall = new GUISimpleDialogBox("T", screen, nullptr, lines.c_str(), 300, 100, DialogOK, 1, -1, 0, 0, nullptr,
-                                      nullptr);
+  auto* tall =
+      new GUISimpleDialogBox("T", screen, nullptr, lines.c_str(), 300, 100, DialogOK, 1, -1, 0, 0, nullptr, nullptr);
   AddTopLevelObject(tall);
   ASSERT_NE(tall->LongText, nullptr);
   EXPECT_GE(tall->LongText->NLines, 200);
@@ -603,8 +602,8 @@ TEST_F(DropDownTest, ADialogAppearingClosesAListOpenOutsideIt) {
   ASSERT_NE(drop->List, nullptr);
   int itemX = drop->List->AbsoluteX() + 10, itemY = drop->List->AbsoluteY() + 2 + drop->List->ItemHeight + 2;
   MouseMove(itemX, itemY);
-  auto* box = new GUISimpleDialogBox("Q", screen, nullptr, "Sure?", 300, 150, DialogOK, 131, -1, 0, 0, nullptr,
-                                     nullptr);
+  auto* box =
+      new GUISimpleDialogBox("Q", screen, nullptr, "Sure?", 300, 150, DialogOK, 131, -1, 0, 0, nullptr, nullptr);
   AddTopLevelObject(box);
   box->Place();
   EXPECT_EQ(drop->List, nullptr);
@@ -776,8 +775,8 @@ TEST_F(FramedTest, ADialogAppearingEndsAResizeAtTheSizeReached) {
   MouseDown(cx, cy);
   MouseMove(cx + 40, cy + 20);
   ASSERT_EQ(w->Width, 240);
-  auto* box = new GUISimpleDialogBox("Q", screen, nullptr, "Sure?", 300, 150, DialogOK, 131, -1, 0, 0, nullptr,
-                                     nullptr);
+  auto* box =
+      new GUISimpleDialogBox("Q", screen, nullptr, "Sure?", 300, 150, DialogOK, 131, -1, 0, 0, nullptr, nullptr);
   AddTopLevelObject(box);
   EXPECT_EQ(MouseOwner, nullptr);
   MouseMove(cx + 80, cy + 20);

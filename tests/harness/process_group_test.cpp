@@ -54,10 +54,8 @@ TEST(ProcessGroup, WhatAProgramLeftInItsGroupEndsWithIt) {
     ASSERT_EQ(WaitForFileContaining(dir / "started", "started\n"), "started\n");
     const std::string before = NamesWith(tag, [](const std::string& n) { return Count(n, "sleep") == 1; });
     EXPECT_EQ(Count(before, "sleep"), 1u) << before;
-    if (stopped)
-      p.Stop();
-    else
-      EXPECT_EQ(p.Wait(5000).exitCode, 0);
+    if (stopped) p.Stop();
+    else EXPECT_EQ(p.Wait(5000).exitCode, 0);
     EXPECT_EQ(NamesWith(tag, None), "");
   }
 }
@@ -88,10 +86,10 @@ TEST(ProcessGroup, DISABLED_VictimStartsServersAndWaits) {
 TEST(ProcessGroup, ATestKilledWhileItsServersRunLeavesNoneBehind) {
   TempDir dir;
   const std::string tag = "QUORVEL_VICTIM_READY=" + dir / "ready";
-  ChildProcess victim = StartProcess({fs::read_symlink("/proc/self/exe").string(),
-                                      "--gtest_filter=ProcessGroup.DISABLED_VictimStartsServersAndWaits",
-                                      "--gtest_also_run_disabled_tests"},
-                                     {tag, "TMPDIR=" + dir.path()}, dir.path(), dir / "out", dir / "out");
+  ChildProcess victim = StartProcess(
+      {fs::read_symlink("/proc/self/exe").string(), "--gtest_filter=ProcessGroup.DISABLED_VictimStartsServersAndWaits",
+       "--gtest_also_run_disabled_tests"},
+      {tag, "TMPDIR=" + dir.path()}, dir.path(), dir / "out", dir / "out");
   ASSERT_EQ(WaitForFileContaining(dir / "ready", "ready\n", 30000), "ready\n") << ReadFileText(dir / "out");
   const std::string running = NamesWith(tag, [](const std::string& n) {
     return Count(n, "nginx") == 1 && Count(n, "Xvfb") == 1 && Count(n, "apache2") >= 2;

@@ -30,4 +30,3 @@ DownloadOutcome RunDownload(const std::string& url, const std::string& name, con
   d->Reset(1);
   return o;
 }
-

@@ -16,8 +16,8 @@
 #include "gui/gui_timers.h"
 #include "integration/download_helpers.h"
 #include "integration/download_reports.h"
-#include "support/peers.h"
 #include "support/files.h"
+#include "support/peers.h"
 #include "support/process.h"
 #include "transport/md5.h"
 #include "update/download_window.h"
@@ -236,8 +236,7 @@ TEST_F(PatchFlowTest, ChangedFileIsPatchedFromAPatchServedByNginx) {
 
 TEST_F(PatchFlowTest, PatchFailingItsDigestFetchesTheWholeFileVerified) {
   Prepare(true);
-  ChecksumFilesAndAddZindleEntriesToDownloadQueue(window, entry, kUpdateCheckKinds, nullptr, nullptr, nullptr,
-                                                  nullptr);
+  ChecksumFilesAndAddZindleEntriesToDownloadQueue(window, entry, kUpdateCheckKinds, nullptr, nullptr, nullptr, nullptr);
   Run();
   ASSERT_EQ(parent->reports.size(), 2u);
   EXPECT_EQ(parent->reports[0].name, "game.pat");

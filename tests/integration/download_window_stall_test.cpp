@@ -8,8 +8,8 @@
 
 #include <chrono>
 #include <filesystem>
-#include <thread>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "foundation/program_clock.h"

@@ -9,8 +9,8 @@
 
 #include "foundation/program_clock.h"
 #include "integration/download_helpers.h"
-#include "support/peers.h"
 #include "support/files.h"
+#include "support/peers.h"
 #include "support/process.h"
 #include "support/temp_dir.h"
 #include "transport/http_download.h"
@@ -51,9 +51,7 @@ class FetchTool : public testing::Test {
   }
   void SetUp() override { ASSERT_EQ(nginx_error_, ""); }
 
-  std::string Url(const std::string& name) {
-    return "http://127.0.0.1:" + std::to_string(nginx_->port()) + "/" + name;
-  }
+  std::string Url(const std::string& name) { return "http://127.0.0.1:" + std::to_string(nginx_->port()) + "/" + name; }
   ProcessResult Fetch(std::vector<std::string> extra, const std::string& name = "game.dat") {
     std::vector<std::string> args = {"fetch", Url(name), name, out_.path()};
     args.insert(args.end(), extra.begin(), extra.end());
@@ -157,8 +155,14 @@ TEST_F(FetchTool, ThroughTinyproxyWithoutAuthentication) {
 TEST_F(FetchTool, ProxyRequestBytesAreExact) {
   FaultServerPeer recorder;
   ASSERT_EQ(recorder.Start(), "");
-  std::vector<std::string> argv = {QUORVEL_TOOL, "fetch", "http://files.example:8080/ok/a b", "f", out_.path(),
-                                   "--proxy", "127.0.0.1:" + std::to_string(recorder.port()), "--proxy-auth",
+  std::vector<std::string> argv = {QUORVEL_TOOL,
+                                   "fetch",
+                                   "http://files.example:8080/ok/a b",
+                                   "f",
+                                   out_.path(),
+                                   "--proxy",
+                                   "127.0.0.1:" + std::to_string(recorder.port()),
+                                   "--proxy-auth",
                                    "user:pass"};
   ProcessResult r = RunProcess(argv);
   EXPECT_EQ(r.out, "result 0\n") << r.err;
@@ -235,9 +239,13 @@ TEST_F(FetchTool, ProgramsAreMadeExecutableOtherFilesAreNot) {
 TEST_F(FetchTool, MicrosocksRefusingTheDestinationMakesTheServerUnavailable) {
   MicrosocksPeer socks;
   ASSERT_EQ(socks.Start(), "");
-  std::vector<std::string> argv = {QUORVEL_TOOL, "fetch",
-                                   "http://127.0.0.1:" + std::to_string(FreeLoopbackPort()) + "/x", "x",
-                                   out_.path(), "--socks", "127.0.0.1:" + std::to_string(socks.port())};
+  std::vector<std::string> argv = {QUORVEL_TOOL,
+                                   "fetch",
+                                   "http://127.0.0.1:" + std::to_string(FreeLoopbackPort()) + "/x",
+                                   "x",
+                                   out_.path(),
+                                   "--socks",
+                                   "127.0.0.1:" + std::to_string(socks.port())};
   ProcessResult r = RunProcess(argv);
   EXPECT_EQ(r.out, "result 2\nServer is unavailable.\n");
 }

@@ -6,9 +6,9 @@
 
 #include "foundation/program_clock.h"
 #include "integration/download_helpers.h"
-#include "support/peers.h"
 #include "support/files.h"
 #include "support/manual_clock.h"
+#include "support/peers.h"
 #include "transport/http_download.h"
 #include "transport/md5.h"
 #include "transport/transport_globals.h"
@@ -71,8 +71,7 @@ TEST_F(HttpFaults, ServerErrorsFailWithTheirCodes) {
   struct Case {
     const char* path;
     const char* code_text;
-  } cases[] = {{"/error", "Code 500, Internal Server Error."},
-               {"/nothing-here", "Code 404, Not Found."}};
+  } cases[] = {{"/error", "Code 500, Internal Server Error."}, {"/nothing-here", "Code 404, Not Found."}};
   for (const Case& c : cases) {
     SCOPED_TRACE(c.path);
     DownloadOutcome o = Get(c.path);
@@ -87,8 +86,7 @@ TEST_F(HttpFaults, HeaderSplitOverManyPassesIsAccepted) {
   DownloadOutcome o = Get("/split");
   ASSERT_EQ(o.result, kDownloadFinished) << o.error;
   EXPECT_EQ(ReadFileText(Dest("file.bin")), FaultBody("split", 3000));
-  EXPECT_EQ(ReadFileText(Dest("file.bin.hdr")),
-            "Content-Length: 3000\nLast-Modified: Tue, 08 Dec 2026 10:00:00 GMT\n");
+  EXPECT_EQ(ReadFileText(Dest("file.bin.hdr")), "Content-Length: 3000\nLast-Modified: Tue, 08 Dec 2026 10:00:00 GMT\n");
   EXPECT_EQ(o.percent, 100);
 }
 

@@ -7,8 +7,8 @@
 #include <filesystem>
 #include <random>
 
-#include "support/peers.h"
 #include "support/files.h"
+#include "support/peers.h"
 #include "support/process.h"
 #include "support/temp_dir.h"
 

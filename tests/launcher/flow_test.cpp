@@ -1,6 +1,8 @@
 // The launcher flow on the null device: the work of the states and the
 // transitions by message, on real files, a real settings store and real
 // desktop entries in scratch folders.
+#include "launcher/flow.h"
+
 #include <gtest/gtest.h>
 #include <unistd.h>
 
@@ -14,8 +16,10 @@
 #include "foundation/program_clock.h"
 #include "foundation/translated_format.h"
 #include "gfx/display_device.h"
+#include "gui/gui_button.h"
 #include "gui/gui_object.h"
-#include "launcher/flow.h"
+#include "gui/gui_simple_dialog_box.h"
+#include "gui/gui_string_gadget.h"
 #include "launcher/game_launch.h"
 #include "launcher/install_record.h"
 #include "launcher/launcher_globals.h"
@@ -30,21 +34,18 @@
 #include "launcher/server_urls.h"
 #include "launcher/shortcuts.h"
 #include "launcher/zindle_window.h"
-#include "update/list_callbacks.h"
-#include "update/update_host.h"
 #include "platform/clock_source.h"
 #include "platform/settings_store.h"
 #include "support/fatal.h"
 #include "support/process.h"
 #include "support/scoped_env.h"
 #include "transport/md5.h"
-#include "gui/gui_button.h"
-#include "gui/gui_simple_dialog_box.h"
-#include "gui/gui_string_gadget.h"
 #include "update/download_queue.h"
 #include "update/download_window.h"
 #include "update/file_list.h"
+#include "update/list_callbacks.h"
 #include "update/update_globals.h"
+#include "update/update_host.h"
 
 namespace fs = std::filesystem;
 
@@ -127,8 +128,8 @@ TEST_F(Flow, InstallationRecordAndUninstallationRemoveEverythingButThePlayersFil
   Install("quorvel.exe", "launcher");
   Install("data/x.dat", "x");
   Install("decks/my.dck", "mine");
-  Install("master.lst", "R " + Hex("launcher") + " quorvel.exe\nR " + Hex("x") + " data/x.dat\nR " + Hex("mine") +
-                            " decks/my.dck\n");
+  Install("master.lst",
+          "R " + Hex("launcher") + " quorvel.exe\nR " + Hex("x") + " data/x.dat\nR " + Hex("mine") + " decks/my.dck\n");
   window_->OnUninstallYes();
   EXPECT_EQ(window_->State, StateBeginUninstall);
   DoStateWork(window_);
@@ -200,7 +201,7 @@ TEST_F(Flow, AnUninstallCancelledWhileItWaitedStopsAndKeepsTheRecord) {
   window_->OnUninstallYes();
   DoStateWork(window_);
   ASSERT_EQ(window_->State, StateUninstalling);
-  PauseUninstall = 1;  // Cancel pressed ...
+  PauseUninstall = 1;               // Cancel pressed ...
   window_->OnCancelUninstallYes();  // ... and confirmed: the menu is back
   UninstallingWork(window_);
   EXPECT_EQ(window_->State, StateIdle);
@@ -216,9 +217,7 @@ TEST_F(Flow, AnUninstallCancelledWhileItWaitedStopsAndKeepsTheRecord) {
   EXPECT_EQ(StoredValue(HKEY_CURRENT_USER, RegistryKeyName, "InstallationDirectory"), "<no key>");
 }
 
-TEST_F(Flow, DecliningTheUninstallEndsAtOnce) {
-  EXPECT_FATAL(window_->OnUninstallNo(), "");
-}
+TEST_F(Flow, DecliningTheUninstallEndsAtOnce) { EXPECT_FATAL(window_->OnUninstallNo(), ""); }
 
 TEST_F(Flow, TermsAcceptedUpdateWhenInstalledAndAskForTheDirectoryOtherwise) {
   window_->OnTermsAgree();

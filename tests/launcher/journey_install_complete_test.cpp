@@ -3,6 +3,7 @@
 // is already installed alone; the settings value, the menu and desktop
 // entries, the uninstall entry; the game copy started from the installation
 // directory; and the next start, which clears the stale copies.
+#include <gtest/gtest.h>
 #include <sys/stat.h>
 
 #include <algorithm>
@@ -11,8 +12,6 @@
 #include <regex>
 #include <string>
 #include <vector>
-
-#include <gtest/gtest.h>
 
 #include "support/files.h"
 #include "support/journey.h"

@@ -29,10 +29,10 @@ const TracedWidget* Find(const std::vector<TracedWidget>& widgets, bool (*match)
 
 // The pixels of a rectangle of a PNG, as raw RGB bytes ("" when unreadable).
 std::string Pixels(const std::string& png, int x, int y, int w, int h) {
-  ProcessResult r = RunProcess({"convert", png, "-crop",
-                                std::to_string(w) + "x" + std::to_string(h) + "+" + std::to_string(x) + "+" +
-                                    std::to_string(y),
-                                "+repage", "rgb:-"});
+  ProcessResult r =
+      RunProcess({"convert", png, "-crop",
+                  std::to_string(w) + "x" + std::to_string(h) + "+" + std::to_string(x) + "+" + std::to_string(y),
+                  "+repage", "rgb:-"});
   return r.exitCode == 0 ? r.out : "";
 }
 
@@ -99,7 +99,8 @@ TEST_F(LanguageJourney, FrancaisFromTheBoxRelabelsTheCaptionAtOnceAndTheButtonsA
   LauncherSession second(x_);
   ASSERT_TRUE(Start(second, "trace2"));
   ASSERT_NE(second.WaitFor("widget button \"Installer\"").raw, "")
-      << "after the restart the button is built in French\n" << second.Describe();
+      << "after the restart the button is built in French\n"
+      << second.Describe();
   ASSERT_NE(second.WaitFor("present").raw, "") << second.Describe();
   const TracedWidget* chosen = Find(second.Widgets(), IsDropdown);
   ASSERT_NE(chosen, nullptr) << second.Describe();

@@ -47,8 +47,8 @@ class RetryJourney : public testing::Test {
   // Starts the launcher from the installation, presses Launch and accepts
   // the Terms.
   void LaunchAndAgree() {
-    ASSERT_TRUE(session_.Start(dir_ + "quorvel.exe", {}, dir_, JourneyEnv(home_.path(), server_.base()),
-                               home_ / "trace"));
+    ASSERT_TRUE(
+        session_.Start(dir_ + "quorvel.exe", {}, dir_, JourneyEnv(home_.path(), server_.base()), home_ / "trace"));
     ASSERT_TRUE(session_.Click("Launch")) << session_.Describe();
     ASSERT_TRUE(session_.Click("I Agree")) << session_.Describe();
   }
@@ -88,9 +88,8 @@ TEST_F(RetryJourney, NoForAGameFileIsTheCriticalFilesWarningAndAcknowledgingItEn
   ASSERT_NE(session_.WaitFor("report 2 \"version.txt\"", 60000).raw, "") << session_.Describe();
   ASSERT_NE(session_.WaitFor("Try again?").raw, "") << session_.Describe();
   ASSERT_TRUE(session_.ClickMessage(kCriticalFileNo)) << session_.Describe();
-  ASSERT_NE(session_.WaitFor("Critical files were not downloaded, update must complete for successful game update.")
-                .raw,
-            "")
+  ASSERT_NE(
+      session_.WaitFor("Critical files were not downloaded, update must complete for successful game update.").raw, "")
       << session_.Describe();
   EXPECT_TRUE(session_.Running()) << "the warning waits to be acknowledged";
   ASSERT_TRUE(session_.ClickMessage(kFatalClose)) << session_.Describe();

@@ -22,9 +22,7 @@ namespace {
 
 constexpr int kOk = 107;
 
-std::string Geometry(const std::string& png) {
-  return RunProcess({"identify", "-format", "%wx%h", png}).out;
-}
+std::string Geometry(const std::string& png) { return RunProcess({"identify", "-format", "%wx%h", png}).out; }
 
 std::string Pixels(const std::string& png) { return RunProcess({"convert", png, "rgb:-"}).out; }
 

@@ -173,8 +173,9 @@ TEST_F(SettingsJourney, WithoutALogOnTheProxyAsksForOneAndAWrongPasswordIsRefuse
 }
 
 TEST_F(SettingsJourney, DetectOffersTheProxyOfTheEnvironmentAndSaysSoWhenThereIsNone) {
-  const std::vector<std::string> noDesktop{"XDG_CURRENT_DESKTOP=", "DESKTOP_SESSION=", "PX_CONFIG_ORDER=config_envvar",
-                                           "no_proxy=", "https_proxy=", "HTTPS_PROXY="};
+  const std::vector<std::string> noDesktop{
+      "XDG_CURRENT_DESKTOP=", "DESKTOP_SESSION=", "PX_CONFIG_ORDER=config_envvar", "no_proxy=",
+      "https_proxy=",         "HTTPS_PROXY="};
   {
     std::vector<std::string> none = noDesktop;
     none.insert(none.end(), {"http_proxy=", "HTTP_PROXY=", "all_proxy=", "ALL_PROXY="});

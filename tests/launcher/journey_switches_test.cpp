@@ -4,13 +4,13 @@
 // alternate server; "-s" installs without copying or fetching a game file and
 // uninstalls without deleting one. Only the letter after "-" counts, in either
 // case.
+#include <gtest/gtest.h>
+
 #include <algorithm>
 #include <filesystem>
 #include <memory>
 #include <string>
 #include <vector>
-
-#include <gtest/gtest.h>
 
 #include "support/files.h"
 #include "support/journey.h"
@@ -183,7 +183,8 @@ TEST_F(SwitchesJourney, ShortInstallRecordsAnInstallationOfTheFilesThereAndUnins
   const GameFiles game = SmallGame("1.0");
   for (const auto& [name, contents] : game)
     if (name != "data/file3.dat") WriteFileText(dir_ + name, contents);
-  for (const char* name : {"quorvel.exe", "quorvel1.exe"}) fs::copy_file(package_ / ("pkg/" + std::string(name)), dir_ + name);
+  for (const char* name : {"quorvel.exe", "quorvel1.exe"})
+    fs::copy_file(package_ / ("pkg/" + std::string(name)), dir_ + name);
   fs::copy(package_ / "pkg/zindimgs", dir_ + "zindimgs");
   WriteFileText(dir_ + "data/file4.dat", "the player's own version");
   const size_t before = server_.server().AccessLog().size();

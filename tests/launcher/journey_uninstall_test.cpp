@@ -2,12 +2,12 @@
 // deletes the listed game files but the player's decks, empties away their
 // folders, removes the menu and desktop entries, the keys and the value, and
 // the final warning ends the program; No ends it at once and touches nothing.
+#include <gtest/gtest.h>
+
 #include <filesystem>
 #include <memory>
 #include <string>
 #include <vector>
-
-#include <gtest/gtest.h>
 
 #include "support/files.h"
 #include "support/journey.h"
@@ -75,10 +75,8 @@ TEST_F(UninstallJourney, YesRemovesGameFilesShortcutsAndKeysButKeepsDecksAndTheW
   EXPECT_TRUE(session->Running()) << session->Describe();
 
   for (const auto& [name, contents] : game_) {
-    if (name.find("decks") != std::string::npos)
-      EXPECT_EQ(ReadFileText(dir_ + name), contents) << name;
-    else
-      EXPECT_FALSE(fs::exists(dir_ + name)) << name;
+    if (name.find("decks") != std::string::npos) EXPECT_EQ(ReadFileText(dir_ + name), contents) << name;
+    else EXPECT_FALSE(fs::exists(dir_ + name)) << name;
   }
   for (const char* name : {"quorvel1.exe", "quorvel.exe", "DEUTSCH.CAT", "zindimgs/signin.tga"})
     EXPECT_FALSE(fs::exists(dir_ + name)) << name;

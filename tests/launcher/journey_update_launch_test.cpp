@@ -3,14 +3,14 @@
 // Terms accepted. The changed large file arrives as a patch, the fetched lists
 // cause exactly one more pass, the finished check is recorded, and a start
 // with nothing changed on the server verifies nothing.
+#include <gtest/gtest.h>
+
 #include <algorithm>
 #include <chrono>
 #include <filesystem>
 #include <string>
 #include <thread>
 #include <vector>
-
-#include <gtest/gtest.h>
 
 #include "support/files.h"
 #include "support/journey.h"
@@ -115,8 +115,7 @@ TEST(UpdateLaunchJourney, PatchesTheChangedFileRunsOneMorePassThenAnUnchangedSta
   const UpdateRun verified = LaunchInstalled(x, server, dir, env, home / "verified-trace");
   ASSERT_EQ(verified.failure, "");
   EXPECT_EQ(ReadFileText(damaged), v2.at("data/file0.dat"));
-  EXPECT_EQ(RequestsContaining(verified.requests, "/krnx/data/file0.dat 200").size(), 1u)
-      << Joined(verified.requests);
+  EXPECT_EQ(RequestsContaining(verified.requests, "/krnx/data/file0.dat 200").size(), 1u) << Joined(verified.requests);
   EXPECT_TRUE(FileExists(dir + "succeed1.txt"));
 
   // The player's way to the same: "Scan All Files" before Launch.

@@ -79,7 +79,8 @@ TEST(WaylandJourney, TheFirstInstallationRunsOnWaylandAsOnX11) {
     const char* keep = std::getenv("QUORVEL_SCREENSHOT_DIR");
     for (const char* name : {"menu", "terms"})
       if (wayland && keep && *keep)
-        fs::copy_file(home / (std::string(name) + "-cut.png"), fs::path(keep) / ("screen-wayland-" + std::string(name) + ".png"),
+        fs::copy_file(home / (std::string(name) + "-cut.png"),
+                      fs::path(keep) / ("screen-wayland-" + std::string(name) + ".png"),
                       fs::copy_options::overwrite_existing);
   }
   std::printf("first installation: X11 %.1f s, Wayland %.1f s\n", seconds[0], seconds[1]);

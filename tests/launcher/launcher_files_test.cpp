@@ -128,8 +128,8 @@ TEST_F(InWorkingDirectory, PackageFilesAreCopiedInstalledOnesKeptAndTheRestQueue
   EXPECT_EQ(ReadFileText(install_ + "data/big.dat"), big);
   EXPECT_EQ(ReadFileText(install_ + "quorvel1.exe"), "new game");
   EXPECT_TRUE(access((install_ + "quorvel1.exe").c_str(), X_OK) == 0) << "an .exe is made executable";
-  EXPECT_EQ(log.done, (std::vector<std::string>{"big.dat", "kept.dat", "readme.txt", "quorvel1.exe",
-                                                 "optional.dat", "ondemand.dat"}));
+  EXPECT_EQ(log.done, (std::vector<std::string>{"big.dat", "kept.dat", "readme.txt", "quorvel1.exe", "optional.dat",
+                                                "ondemand.dat"}));
   EXPECT_EQ(log.queued, std::vector<std::string>{"remote/new.dat"});
   EXPECT_FALSE(fs::exists(install_ + "optional.dat"));
   EXPECT_FALSE(fs::exists(install_ + "listed.dat"));
@@ -260,12 +260,12 @@ TEST_F(InWorkingDirectory, ThePackageListIsFilesInsOrElseTheTwoListsMerged) {
 }
 
 TEST_F(InWorkingDirectory, UninstallKeepsDecksAndRemovesTheFoldersItEmptied) {
-  for (const char* name : {"quorvel1.exe", "data/a/deep.dat", "data/b.dat", "decks/mine.dck", "user/MyDecks.txt",
-                           "shared/listed.dat"})
+  for (const char* name :
+       {"quorvel1.exe", "data/a/deep.dat", "data/b.dat", "decks/mine.dck", "user/MyDecks.txt", "shared/listed.dat"})
     Write(install_ + name, "x");
   Write(install_ + "shared/unlisted.dat", "player's");
-  Write(install_ + "master.lst", "R " + Hex("1") + " quorvel1.exe\nR " + Hex("2") + " data/a/deep.dat\nR " +
-                                     Hex("3") + " decks/mine.dck\nR " + Hex("4") + " user/MyDecks.txt\n");
+  Write(install_ + "master.lst", "R " + Hex("1") + " quorvel1.exe\nR " + Hex("2") + " data/a/deep.dat\nR " + Hex("3") +
+                                     " decks/mine.dck\nR " + Hex("4") + " user/MyDecks.txt\n");
   Write(install_ + "updated.lst", "R " + Hex("5") + " data/b.dat\nR " + Hex("6") + " shared/listed.dat\n");
   ASSERT_TRUE(ReadInstalledLists(install_.c_str(), 0));
   ASSERT_EQ(ListLength(InstallFileList), 6);
@@ -350,8 +350,8 @@ TEST_F(InWorkingDirectory, CopyFileACopiesWholeFilesAndRefusesTheRest) {
 }
 
 TEST_F(InWorkingDirectory, StaleGameCopiesAreDeletedAndTheGameKeptInAnyCase) {
-  for (const char* name : {"QUORVEL1.EXE", "quorvel1451.exe", "Quorvel1021.EXE", "quorvel1.bak", "quorvel2.exe",
-                           "other.exe"})
+  for (const char* name :
+       {"QUORVEL1.EXE", "quorvel1451.exe", "Quorvel1021.EXE", "quorvel1.bak", "quorvel2.exe", "other.exe"})
     Write(name, "x");
   DeleteCopiedQuorvelExes();
   std::vector<std::string> left;

@@ -1,6 +1,8 @@
 // The player's language: "language.txt" read at start, the catalogues listed
 // in the menu's box, and a choice made there through the input path, which
 // writes the file and changes the drawn captions at once.
+#include "launcher/localisation.h"
+
 #include <unistd.h>
 
 #include <string>
@@ -9,7 +11,6 @@
 #include "gui/gui_button.h"
 #include "gui/gui_drop_down_box.h"
 #include "gui/gui_redraw.h"
-#include "launcher/localisation.h"
 #include "launcher/screen_splash.h"
 #include "screens_fixture.h"
 #include "support/fatal.h"
@@ -58,7 +59,8 @@ class LanguageTest : public ScreensTest {
       if (list->Items[i].text == item) index = int(i);
     ASSERT_GE(index, 0) << item;
     int top = 2 + (list->Scrolls() ? 10 : 0);
-    Click(list->AbsoluteX() + list->Width / 2, list->AbsoluteY() + top + index * list->ItemHeight + list->ItemHeight / 2);
+    Click(list->AbsoluteX() + list->Width / 2,
+          list->AbsoluteY() + top + index * list->ItemHeight + list->ItemHeight / 2);
   }
 };
 
@@ -89,8 +91,8 @@ TEST_F(LanguageTest, TheBoxListsEnglishThenEachCatalogueWithoutItsExtension) {
   ASSERT_NE(box, nullptr);
   std::vector<std::string> names;
   for (auto& item : box->Items) names.push_back(item.text + "=" + std::to_string(item.value));
-  EXPECT_EQ(names, (std::vector<std::string>{"ENGLISH=0", "a.b=1", "abcdefghijklmnopqrstuvwxyz01234=2",
-                                             "french=3", "GERMAN=4"}))
+  EXPECT_EQ(names, (std::vector<std::string>{"ENGLISH=0", "a.b=1", "abcdefghijklmnopqrstuvwxyz01234=2", "french=3",
+                                             "GERMAN=4"}))
       << "in the directory's order, letters compared without regard to case";
   EXPECT_EQ(box->Selected, -1) << "no language.txt: nothing selected";
   EXPECT_EQ(box->Y, 380);
@@ -142,7 +144,7 @@ TEST_F(LanguageTest, LanguageFilesThatDoNotNameALoadableCatalogueLeaveEnglish) {
   const Case cases[] = {
       {std::string("FRANCAIS\0junk", 13), "FRANCAIS"},  // loads: the control case
       {std::string(32, 'F'), std::string(31, 'F')},     // 32 bytes, no NUL: cut, never unterminated
-      {std::string("DEUTSCH\0", 8), "DEUTSCH"},          // no such catalogue
+      {std::string("DEUTSCH\0", 8), "DEUTSCH"},         // no such catalogue
       {"", ""},
   };
   for (const Case& c : cases) {
@@ -163,9 +165,9 @@ TEST_F(LanguageTest, LanguageFilesThatDoNotNameALoadableCatalogueLeaveEnglish) {
 
 TEST_F(LanguageTest, ADamagedCatalogueLeavesEnglishAndNothingStops) {
   const std::string damaged[] = {
-      "DEUTSCH\n\nInstall\nInstallieren\n",                 // does not list the language
-      std::string("\x01\xff\x00\x00\x01\n\n\x01", 8),       // binary
-      "FRANCAIS\n\nInstall\n" + std::string(5000, 'x'),    // an overlong line
+      "DEUTSCH\n\nInstall\nInstallieren\n",              // does not list the language
+      std::string("\x01\xff\x00\x00\x01\n\n\x01", 8),    // binary
+      "FRANCAIS\n\nInstall\n" + std::string(5000, 'x'),  // an overlong line
   };
   for (const std::string& content : damaged) {
     WriteFileText(dir_ / "FRANCAIS.CAT", content);

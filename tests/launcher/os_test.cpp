@@ -1,3 +1,5 @@
+#include "launcher/os.h"
+
 #include <gtest/gtest.h>
 #include <unistd.h>
 
@@ -5,7 +7,6 @@
 #include <vector>
 
 #include "foundation/runtime.h"
-#include "launcher/os.h"
 #include "support/fatal.h"
 #include "support/files.h"
 #include "support/temp_dir.h"

@@ -13,12 +13,12 @@
 #include "gui/gui_button.h"
 #include "gui/gui_redraw.h"
 #include "gui/gui_skin.h"
-#include "launcher/launcher_skin.h"
-#include "launcher/launcher_state.h"
-#include "launcher/screen_file_copy.h"
 #include "gui/gui_string_gadget.h"
 #include "gui/gui_text_box.h"
 #include "gui/gui_toggle_button.h"
+#include "launcher/launcher_skin.h"
+#include "launcher/launcher_state.h"
+#include "launcher/screen_file_copy.h"
 #include "launcher/screen_install.h"
 #include "launcher/screen_splash.h"
 #include "launcher/screen_tos.h"
@@ -52,12 +52,14 @@ class ScreensDrawnTest : public ScreensTest {
     ResetLauncherSkin();
     ResetGuiGlobals();
     TextureMap** skin[] = {
-        &DefaultLeftBorder,      &DefaultRightBorder,      &DefaultBottomBorder,         &DefaultTopBorder,
-        &DefaultLLCornerTexture, &DefaultLRCornerTexture,  &DefaultURCornerTexture,      &DefaultULCornerTexture,
-        &DefaultUpArrowTexture,  &DefaultDnArrowTexture,   &DefaultLeftArrowTexture,     &DefaultRightArrowTexture,
-        &DefaultScrollSliderTexture, &DefaultDragBarTexture, &DefaultButtonIconOkay,     &DefaultButtonIconCancel,
-        &DefaultButtonIconHelp,  &DefaultButtonIconYes,    &DefaultButtonIconNo,         &DefaultCloseGadgetTexture,
-        &DefaultMinGadgetTexture, &DefaultDropDownTexture, &DefaultMenuScrollDownTexture, &DefaultMenuScrollUpTexture,
+        &DefaultLeftBorder,          &DefaultRightBorder,           &DefaultBottomBorder,
+        &DefaultTopBorder,           &DefaultLLCornerTexture,       &DefaultLRCornerTexture,
+        &DefaultURCornerTexture,     &DefaultULCornerTexture,       &DefaultUpArrowTexture,
+        &DefaultDnArrowTexture,      &DefaultLeftArrowTexture,      &DefaultRightArrowTexture,
+        &DefaultScrollSliderTexture, &DefaultDragBarTexture,        &DefaultButtonIconOkay,
+        &DefaultButtonIconCancel,    &DefaultButtonIconHelp,        &DefaultButtonIconYes,
+        &DefaultButtonIconNo,        &DefaultCloseGadgetTexture,    &DefaultMinGadgetTexture,
+        &DefaultDropDownTexture,     &DefaultMenuScrollDownTexture, &DefaultMenuScrollUpTexture,
     };
     for (TextureMap** t : skin) *t = nullptr;
     ScreensTest::TearDown();
@@ -109,10 +111,11 @@ TEST_F(ScreensDrawnTest, MenuInstalled) {
 }
 
 TEST_F(ScreensDrawnTest, Terms) {
-  WriteFileText(dir_ / "tos.txt",
-                "QUORVEL ONLINE TERMS OF SERVICE\n\nBy installing or playing Quorvel Online you agree to these terms. "
-                "The game and its files are licensed, not sold; you may install them on computers you own.\n\n"
-                "1. Your account is yours alone.\n2. Be kind to other players.\n3. Updates are installed before play.\n");
+  WriteFileText(
+      dir_ / "tos.txt",
+      "QUORVEL ONLINE TERMS OF SERVICE\n\nBy installing or playing Quorvel Online you agree to these terms. "
+      "The game and its files are licensed, not sold; you may install them on computers you own.\n\n"
+      "1. Your account is yours alone.\n2. Be kind to other players.\n3. Updates are installed before play.\n");
   Build();
   ASSERT_EQ(MainWin->TOSWin->ReadTOS((dir_ / "tos.txt").c_str()), 1);
   MainWin->ShowOnly(MainWin->TOSWin);

@@ -13,17 +13,17 @@
 #include "gui/gui_simple_dialog_box.h"
 #include "gui/gui_string_gadget.h"
 #include "gui/gui_text_box.h"
-#include "launcher/message_boxes.h"
-#include "platform/filesystem.h"
 #include "launcher/launcher_state.h"
+#include "launcher/message_boxes.h"
 #include "launcher/screen_file_copy.h"
 #include "launcher/screen_install.h"
 #include "launcher/screen_splash.h"
 #include "launcher/screen_tos.h"
 #include "launcher/server_urls.h"
-#include "update/update_host.h"
+#include "platform/filesystem.h"
 #include "screens_fixture.h"
 #include "support/fatal.h"
+#include "update/update_host.h"
 
 namespace {
 
@@ -136,8 +136,9 @@ TEST_F(InstallScreenTest, EachBadDirectoryGetsItsWarningThroughNextAndThroughEnt
       {"", "dialog \"Message Window\" \"You must select a directory to install to.\""},
       {longName, "dialog \"Message Window\" \"Installation directory name too long.\""},
       {dir_ / "missing", "dialog \"Confirmation Window\" \"Directory does not exist, ok to create it?\""},
-      {file, "dialog \"Message Window\" \"Directory could not be written to, check directory write attributes or "
-             "choose another directory.\""},
+      {file,
+       "dialog \"Message Window\" \"Directory could not be written to, check directory write attributes or "
+       "choose another directory.\""},
   };
   for (bool withEnter : {false, true}) {
     for (const Case& c : cases) {
@@ -286,8 +287,8 @@ TEST_F(ProgressTest, CancelDuringAnUpdateAsksAndNoResumes) {
   MainWin->State = StateUpdating;
   ClickOn(MainWin->FileCopyWin->CancelButton);
   EXPECT_EQ(PauseInstall, 1);
-  EXPECT_TRUE(Contains(TraceText(),
-                       "dialog \"Confirmation Window\" \"Are you sure you wish to cancel the Quorvel Online update?\"\n"))
+  EXPECT_TRUE(Contains(
+      TraceText(), "dialog \"Confirmation Window\" \"Are you sure you wish to cancel the Quorvel Online update?\"\n"))
       << TraceText();
   TracedWidget yes;
   ASSERT_TRUE(FindWidget("Yes", &yes));
@@ -347,8 +348,9 @@ TEST_F(BoxTest, AWarningIsModalOnTopAndAcknowledgingItForgetsIt) {
   MainWin->ShowOnly(MainWin->TOSWin);
   ClickTraced("I Disagree");
   std::string trace = TraceText();
-  EXPECT_TRUE(Contains(trace, "dialog \"Message Window\" \"You must agree to these terms to continue.\"\n"
-                              "widget button \"OK\" "))
+  EXPECT_TRUE(Contains(trace,
+                       "dialog \"Message Window\" \"You must agree to these terms to continue.\"\n"
+                       "widget button \"OK\" "))
       << trace;
   ASSERT_NE(MainWin->CurrentDialog, nullptr);
   EXPECT_EQ(Modal, MainWin->CurrentDialog);

@@ -8,9 +8,9 @@
 #include <string>
 #include <thread>
 
+#include "launcher_scratch.h"
 #include "support/files.h"
 #include "support/process.h"
-#include "launcher_scratch.h"
 #include "support/temp_dir.h"
 
 namespace {

@@ -5,11 +5,11 @@
 #include <sstream>
 #include <string>
 
+#include "launcher_scratch.h"
 #include "support/files.h"
 #include "support/process.h"
 #include "support/temp_dir.h"
 #include "support/xvfb.h"
-#include "launcher_scratch.h"
 
 TEST(WindowUnderX, OpensAtTheFixedSizeAndClosesCleanly) {
   Xvfb x;
@@ -24,9 +24,10 @@ TEST(WindowUnderX, OpensAtTheFixedSizeAndClosesCleanly) {
   if (window == 0) {
     std::string screen = x.Describe();
     const bool running = program.Running();
-    FAIL() << screen << "\nprogram " << (running ? "still running" : "had ended")
-           << " (exit " << program.result().exitCode << ", signal " << program.result().signal << ")\nstderr: " << ReadFileText(dir / "err")
-           << "\nstdout: " << ReadFileText(dir / "out") << "\ngame.log: " << ReadFileText(dir / "game.log");
+    FAIL() << screen << "\nprogram " << (running ? "still running" : "had ended") << " (exit "
+           << program.result().exitCode << ", signal " << program.result().signal
+           << ")\nstderr: " << ReadFileText(dir / "err") << "\nstdout: " << ReadFileText(dir / "out")
+           << "\ngame.log: " << ReadFileText(dir / "game.log");
   }
 
   std::string geometry = x.Xdotool("getwindowgeometry " + std::to_string(window));

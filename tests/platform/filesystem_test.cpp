@@ -1,11 +1,11 @@
 // The working directory through the platform layer.
+#include "platform/filesystem.h"
+
 #include <gtest/gtest.h>
 
 #include <filesystem>
 #include <random>
 #include <string>
-
-#include "platform/filesystem.h"
 
 TEST(PlatWorkingDirectory, ChangesAndReportsTheDirectoryAndRefusesAMissingOne) {
   std::string before = PlatCurrentDirectory();

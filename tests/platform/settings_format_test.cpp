@@ -1,10 +1,10 @@
 // The settings store's text format on bytes: what is written reads back the
 // same, and a damaged file keeps every entry that is still readable.
+#include "platform/settings_format.h"
+
 #include <gtest/gtest.h>
 
 #include <string>
-
-#include "platform/settings_format.h"
 
 namespace {
 SettingsValue Str(const std::string& name, const std::string& text) {
@@ -119,8 +119,8 @@ TEST(SettingsFormat, ADamagedFileKeepsEveryReadableEntry) {
       {"a section without its bracket, and its value", "[HKEY_CURRENT_USER\\x\n\"v\"=\"lost\"\n", 2},
   };
   for (const Case& c : cases) {
-    const std::string text = std::string("[") + kProduct + "]\n" + good1 + c.bad + std::string("[") + kProduct +
-                             "]\n" + good2;
+    const std::string text =
+        std::string("[") + kProduct + "]\n" + good1 + c.bad + std::string("[") + kProduct + "]\n" + good2;
     const SettingsParseResult r = ParseSettingsText(text);
     EXPECT_EQ(r.droppedLines, c.dropped) << c.what;
     EXPECT_TRUE(r.damaged()) << c.what;

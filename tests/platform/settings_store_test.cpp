@@ -2,6 +2,8 @@
 // modes, damaged files, the well-known folders, and the promises of the
 // rewrite under concurrency and sudden death. QUORVEL_REGISTRY points every
 // test at a file of its own.
+#include "platform/settings_store.h"
+
 #include <fcntl.h>
 #include <gtest/gtest.h>
 #include <signal.h>
@@ -19,7 +21,6 @@
 #include "platform/filesystem.h"
 #include "platform/known_folders.h"
 #include "platform/platform_log.h"
-#include "platform/settings_store.h"
 #include "support/process.h"
 #include "support/scoped_env.h"
 
@@ -164,7 +165,8 @@ TEST_F(SettingsStore, WellKnownFoldersAreAnsweredFromXdg) {
   EXPECT_EQ(GetString(shell, "Start Menu"), dir_ / "data/applications");
   EXPECT_EQ(GetString(shell, "Desktop"), dir_ / "home/Desktop");
   std::filesystem::create_directories(dir_ / "cfg");
-  WriteFileText(dir_ / "cfg/user-dirs.dirs", "# written by xdg-user-dirs-update\nXDG_DESKTOP_DIR=\"$HOME/Schreibtisch\"\n");
+  WriteFileText(dir_ / "cfg/user-dirs.dirs",
+                "# written by xdg-user-dirs-update\nXDG_DESKTOP_DIR=\"$HOME/Schreibtisch\"\n");
   EXPECT_EQ(GetString(shell, "Desktop"), dir_ / "home/Schreibtisch");
   // Other values of those keys are ordinary ones, and the store file is not touched by reading.
   EXPECT_EQ(GetString(shell, "Favorites"), "<missing>");

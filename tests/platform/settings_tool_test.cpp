@@ -54,15 +54,15 @@ TEST_F(SettingsTool, SetGetListAndDelete) {
 }
 
 TEST_F(SettingsTool, BadArgumentsAreRefusedWithoutTouchingTheStore) {
-  for (const std::vector<std::string>& args : std::vector<std::vector<std::string>>{
-           {"set", "Software\\Quorvel Online", "a", "b"},
-           {"set", "HKEY_CURRENT_USER", "a", "b"},
-           {"set", kKey, "a", "12x", "--dword"},
-           {"set", kKey, "a", "4294967296", "--dword"},
-           {"set", kKey, "a", "-2147483649", "--dword"},
-           {"get", kKey},
-           {"frobnicate"},
-           {}}) {
+  for (const std::vector<std::string>& args :
+       std::vector<std::vector<std::string>>{{"set", "Software\\Quorvel Online", "a", "b"},
+                                             {"set", "HKEY_CURRENT_USER", "a", "b"},
+                                             {"set", kKey, "a", "12x", "--dword"},
+                                             {"set", kKey, "a", "4294967296", "--dword"},
+                                             {"set", kKey, "a", "-2147483649", "--dword"},
+                                             {"get", kKey},
+                                             {"frobnicate"},
+                                             {}}) {
     ProcessResult r = Tool(args);
     EXPECT_EQ(r.exitCode, 1) << (args.empty() ? "" : args[0]);
     EXPECT_FALSE(r.err.empty());

@@ -1,5 +1,7 @@
 // Shell links as desktop entries (checked with desktop-file-validate),
 // starting programs and opening addresses, and the single-instance lock.
+#include "platform/shell.h"
+
 #include <gtest/gtest.h>
 #include <signal.h>
 #include <sys/stat.h>
@@ -16,7 +18,6 @@
 #include "platform/directory_maintenance.h"
 #include "platform/filesystem.h"
 #include "platform/instance_lock.h"
-#include "platform/shell.h"
 #include "support/process.h"
 #include "support/scoped_env.h"
 
@@ -86,8 +87,8 @@ class ShellLinks : public testing::Test {
 };
 
 TEST_F(ShellLinks, EntriesAreWrittenValidAndRemoved) {
-  const ShellLink links[] = {Link("quorvel.exe", "Quorvel Online"), Link("quorvel.exe", "Uninstall Quorvel Online", "-u"),
-                             Link("readme.txt", "Readme")};
+  const ShellLink links[] = {Link("quorvel.exe", "Quorvel Online"),
+                             Link("quorvel.exe", "Uninstall Quorvel Online", "-u"), Link("readme.txt", "Readme")};
   for (const ShellLink& l : links) ASSERT_EQ(CreateShortcut(l, menu_), 1) << l.name;
   const std::string folder = dir_ / "applications/Programs/Tellurant/Brasklund Online";
   for (const ShellLink& l : links) {
@@ -99,8 +100,9 @@ TEST_F(ShellLinks, EntriesAreWrittenValidAndRemoved) {
   const std::string uninstall = ReadFileText(folder + "/Uninstall Quorvel Online.desktop");
   EXPECT_NE(uninstall.find("Type=Application\n"), std::string::npos);
   EXPECT_NE(uninstall.find("Name=Uninstall Quorvel Online\n"), std::string::npos);
-  EXPECT_NE(uninstall.find("Exec=\"" + dir_.path() + "/Tellurant/Quorvel \\\\$Online \\\\\"q\\\\\" 100%%/quorvel.exe\" -u\n"),
-            std::string::npos)
+  EXPECT_NE(
+      uninstall.find("Exec=\"" + dir_.path() + "/Tellurant/Quorvel \\\\$Online \\\\\"q\\\\\" 100%%/quorvel.exe\" -u\n"),
+      std::string::npos)
       << uninstall;
   EXPECT_NE(uninstall.find("Path=" + dir_.path() + "/Tellurant/Quorvel $Online \"q\" 100%/\n"), std::string::npos)
       << uninstall;
@@ -128,13 +130,12 @@ TEST_F(ShellLinks, EntriesAreWrittenValidAndRemoved) {
 // the raw byte. The link comes from data/desktop_entry_control_bytes.bin
 // (name, target, directory and arguments, NUL-separated).
 TEST_F(ShellLinks, ALinkWithAControlByteIsRefusedAndOneWithATabOrNewlineIsEscaped) {
-  const std::string bytes = ReadFileText(std::string(QUORVEL_SOURCE_DIR) + "/tests/platform/data/desktop_entry_control_bytes.bin");
+  const std::string bytes =
+      ReadFileText(std::string(QUORVEL_SOURCE_DIR) + "/tests/platform/data/desktop_entry_control_bytes.bin");
   std::vector<std::string> fields(1);
   for (char c : bytes) {
-    if (c)
-      fields.back() += c;
-    else
-      fields.emplace_back();
+    if (c) fields.back() += c;
+    else fields.emplace_back();
   }
   ASSERT_GE(fields.size(), 4u);
   const DesktopEntry entry{fields[0], fields[1], fields[2], fields[3], true};
@@ -173,9 +174,10 @@ TEST(ShellExecute, ProgramsStartInASessionOfTheirOwnWithTheirArguments) {
   // The script reports its session (field 6 of /proc/self/stat) and arguments.
   WriteScript(dir / "game copy.exe",
               "read -r stat < /proc/$$/stat\nset -- \"$@\"\nsid=$(echo \"$stat\" | awk '{print $6}')\n"
-              "printf '%s|%s|%s|%s\\n' \"$sid\" \"$1\" \"$2\" \"$(pwd)\" > '" + out + "'\n");
-  const intptr_t result =
-      ShellExecuteA(nullptr, "open", (dir / "game copy.exe").c_str(), "-x \"two words\"", dir.path().c_str(), SW_SHOWNORMAL);
+              "printf '%s|%s|%s|%s\\n' \"$sid\" \"$1\" \"$2\" \"$(pwd)\" > '" +
+                  out + "'\n");
+  const intptr_t result = ShellExecuteA(nullptr, "open", (dir / "game copy.exe").c_str(), "-x \"two words\"",
+                                        dir.path().c_str(), SW_SHOWNORMAL);
   EXPECT_GT(result, 32);
   const std::string line = WaitForFile(out);
   ASSERT_FALSE(line.empty());

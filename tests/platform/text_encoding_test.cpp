@@ -1,10 +1,10 @@
 // The conversions between the desktop's UTF-8 and the program's single-byte
 // text, used for typed characters and the clipboard.
+#include "platform/text_encoding.h"
+
 #include <gtest/gtest.h>
 
 #include <string>
-
-#include "platform/text_encoding.h"
 
 namespace {
 
@@ -16,12 +16,12 @@ TEST(TextEncoding, Utf8ToSingleBytes) {
       {"plain", "plain"},
       {"caf\xc3\xa9", "caf\xe9"},
       {"\xc3\xbf", "\xff"},
-      {"\xe2\x82\xac", "?"},          // beyond the single-byte range
-      {"\xf0\x9f\x98\x80x", "?x"},    // four bytes, one character
-      {"\xc3", "?"},                  // cut short at the end
-      {"\xc3x", "?x"},                // cut short before another character
-      {"\xa9z", "?z"},                // a continuation byte alone
-      {"\xf9z", "?z"},                // no such lead byte
+      {"\xe2\x82\xac", "?"},        // beyond the single-byte range
+      {"\xf0\x9f\x98\x80x", "?x"},  // four bytes, one character
+      {"\xc3", "?"},                // cut short at the end
+      {"\xc3x", "?x"},              // cut short before another character
+      {"\xa9z", "?z"},              // a continuation byte alone
+      {"\xf9z", "?z"},              // no such lead byte
       {"", ""},
   };
   for (const Case& c : cases) EXPECT_EQ(PlatUtf8ToLatin1(c.utf8), c.bytes) << c.utf8;

@@ -1,3 +1,5 @@
+#include "platform/window.h"
+
 #include <SDL2/SDL.h>
 #include <gtest/gtest.h>
 
@@ -8,7 +10,6 @@
 #include "platform/key_state.h"
 #include "platform/keymap.h"
 #include "platform/sockets.h"
-#include "platform/window.h"
 #include "support/manual_clock.h"
 
 namespace {
@@ -199,10 +200,14 @@ TEST_F(PlatformWindow, EachKeyIsHandledWithItsOwnModifiers) {
     int virtualKey;
     unsigned expected;  // GetKeyState mask while its WM_KEYDOWN is handled
   } burst[] = {
-      {SDL_SCANCODE_LSHIFT, KMOD_LSHIFT, true, VK_SHIFT, 1},   {SDL_SCANCODE_HOME, KMOD_LSHIFT, true, VK_HOME, 1},
-      {SDL_SCANCODE_HOME, KMOD_LSHIFT, false, VK_HOME, 0},     {SDL_SCANCODE_LSHIFT, KMOD_NONE, false, VK_SHIFT, 0},
-      {SDL_SCANCODE_BACKSPACE, KMOD_NONE, true, VK_BACK, 0},   {SDL_SCANCODE_LCTRL, KMOD_LCTRL, true, VK_CONTROL, 2},
-      {SDL_SCANCODE_LEFT, KMOD_LCTRL | KMOD_LSHIFT, true, VK_LEFT, 3}, {SDL_SCANCODE_LCTRL, KMOD_NONE, false, VK_CONTROL, 0},
+      {SDL_SCANCODE_LSHIFT, KMOD_LSHIFT, true, VK_SHIFT, 1},
+      {SDL_SCANCODE_HOME, KMOD_LSHIFT, true, VK_HOME, 1},
+      {SDL_SCANCODE_HOME, KMOD_LSHIFT, false, VK_HOME, 0},
+      {SDL_SCANCODE_LSHIFT, KMOD_NONE, false, VK_SHIFT, 0},
+      {SDL_SCANCODE_BACKSPACE, KMOD_NONE, true, VK_BACK, 0},
+      {SDL_SCANCODE_LCTRL, KMOD_LCTRL, true, VK_CONTROL, 2},
+      {SDL_SCANCODE_LEFT, KMOD_LCTRL | KMOD_LSHIFT, true, VK_LEFT, 3},
+      {SDL_SCANCODE_LCTRL, KMOD_NONE, false, VK_CONTROL, 0},
       {SDL_SCANCODE_END, KMOD_NONE, true, VK_END, 0},
   };
   for (const auto& b : burst) {
@@ -217,8 +222,8 @@ TEST_F(PlatformWindow, EachKeyIsHandledWithItsOwnModifiers) {
   std::vector<std::pair<unsigned long, unsigned>> handled;  // key, GetKeyState mask
   while (PeekMessageA(&m, nullptr, 0, 0, PM_REMOVE)) {
     if (m.message != WM_KEYDOWN) continue;
-    handled.emplace_back(m.wParam, (GetKeyState(VK_SHIFT) & 0x8000 ? 1u : 0u) |
-                                       (GetKeyState(VK_CONTROL) & 0x8000 ? 2u : 0u));
+    handled.emplace_back(m.wParam,
+                         (GetKeyState(VK_SHIFT) & 0x8000 ? 1u : 0u) | (GetKeyState(VK_CONTROL) & 0x8000 ? 2u : 0u));
   }
   std::vector<std::pair<unsigned long, unsigned>> expected;
   for (const auto& b : burst)

@@ -10,6 +10,5 @@
 // std::nullopt when fn returns normally. Exit functions do not run.
 std::optional<std::string> CatchFatal(const std::function<void()>& fn);
 
-#define EXPECT_FATAL(statement, text) \
-  EXPECT_EQ(CatchFatal([&] { statement; }), std::optional<std::string>(text))
+#define EXPECT_FATAL(statement, text) EXPECT_EQ(CatchFatal([&] { statement; }), std::optional<std::string>(text))
 #define EXPECT_NO_FATAL(statement) EXPECT_EQ(CatchFatal([&] { statement; }), std::nullopt)

@@ -10,7 +10,6 @@
 
 namespace {
 
-
 bool Contains(const TraceLine& line, const std::string& text) { return line.raw.find(text) != std::string::npos; }
 
 std::string Tail(const std::string& text, size_t most) {
@@ -198,7 +197,7 @@ ProcessResult LauncherSession::Wait(int timeoutMs) {
 void LauncherSession::Signal(int signal) { process_.Signal(signal); }
 
 std::string LauncherSession::Describe() const {
-  return "trace " + trace_ + ":\n" + Tail(ReadFileText(trace_), 4000) + "\nstderr: " +
-         Tail(ReadFileText(trace_ + ".err"), 2000) + "\nstdout: " + Tail(ReadFileText(trace_ + ".out"), 2000) + "\n" +
-         x_.Describe();
+  return "trace " + trace_ + ":\n" + Tail(ReadFileText(trace_), 4000) +
+         "\nstderr: " + Tail(ReadFileText(trace_ + ".err"), 2000) +
+         "\nstdout: " + Tail(ReadFileText(trace_ + ".out"), 2000) + "\n" + x_.Describe();
 }

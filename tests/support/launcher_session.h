@@ -100,5 +100,5 @@ class LauncherSession {
   std::string title_ = "Quorvel Online Install/Update Agent";
   unsigned long window_ = 0;
   unsigned long pinned_ = 0;  // UseWindow's, kept over a new Start
-  size_t cursor_ = 0;  // lines before it were matched by earlier waits
+  size_t cursor_ = 0;         // lines before it were matched by earlier waits
 };

@@ -84,13 +84,20 @@ std::string NginxPeer::Start(const std::string& root) {
   WriteFileText(dir_ / "nginx.conf",
                 "worker_processes 1;\ndaemon off;\nmaster_process off;\npid " + d + "/nginx.pid;\nerror_log " + d +
                     "/error.log;\nevents { worker_connections 512; }\nhttp {\n"
-                    "  log_format requests '$request_method $request_uri $status';\n  access_log " + d +
+                    "  log_format requests '$request_method $request_uri $status';\n  access_log " +
+                    d +
                     "/access.log requests;\n"
-                    "  client_body_temp_path " + d + "/cb;\n  proxy_temp_path " + d + "/pt;\n"
-                    "  fastcgi_temp_path " + d + "/ft;\n  uwsgi_temp_path " + d + "/ut;\n"
-                    "  scgi_temp_path " + d + "/st;\n  sendfile on;\n  default_type application/octet-stream;\n"
-                    "  server {\n    listen 127.0.0.1:" + std::to_string(port_) + ";\n    root " + root +
-                    ";\n  }\n}\n");
+                    "  client_body_temp_path " +
+                    d + "/cb;\n  proxy_temp_path " + d +
+                    "/pt;\n"
+                    "  fastcgi_temp_path " +
+                    d + "/ft;\n  uwsgi_temp_path " + d +
+                    "/ut;\n"
+                    "  scgi_temp_path " +
+                    d +
+                    "/st;\n  sendfile on;\n  default_type application/octet-stream;\n"
+                    "  server {\n    listen 127.0.0.1:" +
+                    std::to_string(port_) + ";\n    root " + root + ";\n  }\n}\n");
   return Launch({"nginx", "-e", d + "/error.log", "-c", d + "/nginx.conf", "-p", d});
 }
 
@@ -176,16 +183,11 @@ std::string HaproxyPeer::Start(const std::string& root) {
 
 std::unique_ptr<WebServerPeer> MakeWebServer(WebServerKind kind) {
   switch (kind) {
-    case WebServerKind::kH2o:
-      return std::make_unique<H2oPeer>();
-    case WebServerKind::kHaproxy:
-      return std::make_unique<HaproxyPeer>();
-    case WebServerKind::kApache:
-      return std::make_unique<ApachePeer>();
-    case WebServerKind::kLighttpd:
-      return std::make_unique<LighttpdPeer>();
-    case WebServerKind::kNginx:
-      break;
+    case WebServerKind::kH2o: return std::make_unique<H2oPeer>();
+    case WebServerKind::kHaproxy: return std::make_unique<HaproxyPeer>();
+    case WebServerKind::kApache: return std::make_unique<ApachePeer>();
+    case WebServerKind::kLighttpd: return std::make_unique<LighttpdPeer>();
+    case WebServerKind::kNginx: break;
   }
   return std::make_unique<NginxPeer>();
 }
@@ -194,7 +196,8 @@ std::string TinyproxyPeer::Start(const std::string& user, const std::string& pas
   port_ = FreeLoopbackPort();
   std::string conf = "Port " + std::to_string(port_) +
                      "\nListen 127.0.0.1\nTimeout 60\nMaxClients 50\nAllow 127.0.0.1\nLogLevel Info\n"
-                     "LogFile \"" + dir_.path() + "/tinyproxy.log\"\n";
+                     "LogFile \"" +
+                     dir_.path() + "/tinyproxy.log\"\n";
   if (!user.empty()) conf += "BasicAuth " + user + " " + password + "\n";
   WriteFileText(dir_ / "tinyproxy.conf", conf);
   return Launch({"tinyproxy", "-d", "-c", dir_ / "tinyproxy.conf"});

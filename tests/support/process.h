@@ -68,8 +68,8 @@ class ChildProcess {
   ProcessResult Stop(int signal = SIGTERM, int graceMs = 5000);
 
  private:
-  friend ChildProcess StartProcess(const std::vector<std::string>&, const std::vector<std::string>&,
-                                   const std::string&, const std::string&, const std::string&);
+  friend ChildProcess StartProcess(const std::vector<std::string>&, const std::vector<std::string>&, const std::string&,
+                                   const std::string&, const std::string&);
   void Ended(int status);
   pid_t pid_ = -1;
   bool ended_ = false;

@@ -133,8 +133,7 @@ std::string ServedRelease::InstallCopy(const std::string& name, const std::strin
     if (ec) return "copy " + e.path().string() + ": " + ec.message();
   }
   const std::string slashed = dir.back() == '/' ? dir : dir + "/";
-  return ToolError("settings set",
-                   RunTool({"settings", "set", "HKEY_CURRENT_USER\\Software\\Quorvel Online", "InstallationDirectory",
-                            slashed},
-                           "", {}, {"QUORVEL_REGISTRY=" + registryFile}));
+  return ToolError("settings set", RunTool({"settings", "set", "HKEY_CURRENT_USER\\Software\\Quorvel Online",
+                                            "InstallationDirectory", slashed},
+                                           "", {}, {"QUORVEL_REGISTRY=" + registryFile}));
 }

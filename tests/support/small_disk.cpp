@@ -20,7 +20,8 @@ std::string SmallDisk::Mount(const std::string& dir, long long kilobytes) {
   fs::rename(dir_, aside_, ec);
   if (ec) return "cannot move " + dir_ + " aside: " + ec.message();
   fs::create_directory(dir_, ec);
-  ProcessResult r = RunProcess({"mount", "-t", "tmpfs", "-o", "size=" + std::to_string(kilobytes) + "k", "tmpfs", dir_});
+  ProcessResult r =
+      RunProcess({"mount", "-t", "tmpfs", "-o", "size=" + std::to_string(kilobytes) + "k", "tmpfs", dir_});
   if (r.exitCode != 0) {
     fs::remove(dir_, ec);
     fs::rename(aside_, dir_, ec);

@@ -19,10 +19,9 @@ class SmallDisk {
   bool mounted_ = false;
 };
 
-#define MOUNT_OR_SKIP(disk, dir, kb)                                   \
-  do {                                                                 \
-    const std::string why = (disk).Mount((dir), (kb));                 \
-    if (why.rfind("skip: ", 0) == 0) GTEST_SKIP() << why.substr(6);    \
-    ASSERT_EQ(why, "");                                                \
+#define MOUNT_OR_SKIP(disk, dir, kb)                                \
+  do {                                                              \
+    const std::string why = (disk).Mount((dir), (kb));              \
+    if (why.rfind("skip: ", 0) == 0) GTEST_SKIP() << why.substr(6); \
+    ASSERT_EQ(why, "");                                             \
   } while (0)
-

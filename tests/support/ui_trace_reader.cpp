@@ -15,7 +15,8 @@ bool ReadQuoted(const std::string& line, size_t& i, std::string* out) {
       char e = line[i++];
       if (e >= '0' && e <= '7') {  // three octal digits for other control bytes
         int value = e - '0';
-        for (int k = 0; k < 2 && i < line.size() && line[i] >= '0' && line[i] <= '7'; ++k) value = value * 8 + (line[i++] - '0');
+        for (int k = 0; k < 2 && i < line.size() && line[i] >= '0' && line[i] <= '7'; ++k)
+          value = value * 8 + (line[i++] - '0');
         *out += static_cast<char>(value);
         continue;
       }

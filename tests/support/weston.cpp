@@ -19,8 +19,8 @@ std::string Weston::Start(const Xvfb& x) {
   chmod(runtime_.path().c_str(), 0700);
   const std::string log = runtime_ / "weston.log";
   process_ = StartProcess({"/usr/bin/weston", "--backend=x11-backend.so", "--use-pixman", "--shell=kiosk-shell.so",
-                       std::string("--socket=") + kSocket, "--width=1000", "--height=740", "--idle-time=0"},
-                      {x.displayEnv(), "XDG_RUNTIME_DIR=" + runtime_.path()}, "", log, log);
+                           std::string("--socket=") + kSocket, "--width=1000", "--height=740", "--idle-time=0"},
+                          {x.displayEnv(), "XDG_RUNTIME_DIR=" + runtime_.path()}, "", log, log);
   if (!process_.started()) return "weston did not start";
   const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(30);
   while (!std::filesystem::exists(runtime_ / kSocket)) {
@@ -32,7 +32,8 @@ std::string Weston::Start(const Xvfb& x) {
   while (!window_) {
     const std::string out = x.Xdotool("search --classname '^weston-1$'");
     if (!out.empty()) window_ = std::stoul(out);
-    else if (std::chrono::steady_clock::now() > deadline) return "no weston window on " + x.display() + ": " + ReadFileText(log);
+    else if (std::chrono::steady_clock::now() > deadline)
+      return "no weston window on " + x.display() + ": " + ReadFileText(log);
     else std::this_thread::sleep_for(std::chrono::milliseconds(50));
   }
   return "";

@@ -26,8 +26,9 @@ Xvfb::Xvfb() {
   if (pipe(fds) != 0) return;
   fcntl(fds[0], F_SETFD, FD_CLOEXEC);
   std::string fd = std::to_string(fds[1]);
-  server_ = StartProcess({"/usr/bin/Xvfb", "-displayfd", fd, "-screen", "0", "1024x768x24", "-nolisten", "tcp", "-noreset"},
-                         {}, "", "", dir_ / "xvfb.log");
+  server_ =
+      StartProcess({"/usr/bin/Xvfb", "-displayfd", fd, "-screen", "0", "1024x768x24", "-nolisten", "tcp", "-noreset"},
+                   {}, "", "", dir_ / "xvfb.log");
   close(fds[1]);
   std::string number;
   pollfd p{fds[0], POLLIN, 0};

@@ -30,7 +30,7 @@ class Xvfb {
   bool CloseWindow(unsigned long window) const;
 
  private:
-  TempDir dir_;  // the server's standard error, for Describe
+  TempDir dir_;                  // the server's standard error, for Describe
   mutable ChildProcess server_;  // Describe looks whether it still runs
   std::string display_;
 };

@@ -16,8 +16,8 @@ TEST(DemoGame, MarkerRecordsArgumentsWorkingDirectoryAndOwnPathAndExitsAtOnce) {
   fs::copy_file(QUORVEL_DEMO_GAME, exe);
   fs::create_directories(tmp / "work");
   for (int run = 0; run < 2; ++run) {
-    ProcessResult r = RunProcess({exe, "-x", "two words"}, {"QUORVEL_GAME_MARKER=" + (tmp / "marker")}, tmp / "work",
-                                 10000);
+    ProcessResult r =
+        RunProcess({exe, "-x", "two words"}, {"QUORVEL_GAME_MARKER=" + (tmp / "marker")}, tmp / "work", 10000);
     ASSERT_EQ(r.exitCode, 0) << r.err;
   }
   const std::string record = "start\narg0 " + exe + "\narg -x\narg two words\ncwd " +

@@ -16,8 +16,8 @@ ProcessResult Demo(const TempDir& dir, const std::vector<std::string>& args) {
   std::vector<std::string> argv = {"/bin/bash", std::string(QUORVEL_SOURCE_DIR) + "/scripts/demo"};
   argv.insert(argv.end(), args.begin(), args.end());
   return RunProcess(argv,
-                    {"QUORVEL_DEMO_NO_BUILD=1", "QUORVEL_DEMO_DIR=" + dir.path(), "DISPLAY=",
-                     std::string("QUORVEL_BUILD_DIR=") + QUORVEL_BINARY_DIR},
+                    {"QUORVEL_DEMO_NO_BUILD=1", "QUORVEL_DEMO_DIR=" + dir.path(),
+                     "DISPLAY=", std::string("QUORVEL_BUILD_DIR=") + QUORVEL_BINARY_DIR},
                     "", 240000);
 }
 
@@ -39,8 +39,8 @@ TEST(DemoScript, CheckPublishesServesVerifiesAndPackagesV1ThenV2) {
 
   const std::map<std::string, std::string> v1 = ListedFiles(dir / "releases/v1/master.lst");
   EXPECT_GT(v1.size(), 300u);
-  for (const char* name : {"quorvel1.exe", "version.txt", "decks/starter.deck", "DEUTSCH.CAT", "quorvel.exe",
-                           "zindimgs/txtr.ctl"})
+  for (const char* name :
+       {"quorvel1.exe", "version.txt", "decks/starter.deck", "DEUTSCH.CAT", "quorvel.exe", "zindimgs/txtr.ctl"})
     EXPECT_TRUE(v1.count(name)) << name;
   EXPECT_EQ(v1.at("decks/starter.deck")[0], 'C');
   EXPECT_EQ(ReadFileText(dir / "releases/v1/version.txt"), "1.0\n");
@@ -73,8 +73,8 @@ TEST(DemoScript, PlaysBothJourneysWithoutADisplayAndSavesTheirScreens) {
   EXPECT_NE(refused.err.find("--play"), std::string::npos) << refused.err;
   for (const std::string mode : {"first", "update"}) {
     SCOPED_TRACE(mode);
-    ProcessResult r = Demo(dir, mode == "first" ? std::vector<std::string>{"--play"}
-                                                : std::vector<std::string>{"update", "--play"});
+    ProcessResult r =
+        Demo(dir, mode == "first" ? std::vector<std::string>{"--play"} : std::vector<std::string>{"update", "--play"});
     ASSERT_EQ(r.exitCode, 0) << r.out << r.err;
     EXPECT_NE(r.out.find("demo: screen TOSWindow"), std::string::npos) << r.out;
     EXPECT_NE(r.out.find("the game was started"), std::string::npos) << r.out;

@@ -37,10 +37,10 @@ class GuiDemoConnection : public testing::Test {
     ASSERT_TRUE(x_.running()) << "Xvfb did not start";
     s_.SetWindowTitle("Quorvel GUI Demo");
     // The player's own store would be under this home: it must stay absent.
-    ASSERT_TRUE(s_.Start(QUORVEL_TOOL,
-                         {"gui-demo", std::string(QUORVEL_SOURCE_DIR) + "/assets", "--scene", scene, "--settings",
-                          "scratch.txt"},
-                         home_.path(), LauncherHomeEnv(home_.path()), home_ / "trace"));
+    ASSERT_TRUE(s_.Start(
+        QUORVEL_TOOL,
+        {"gui-demo", std::string(QUORVEL_SOURCE_DIR) + "/assets", "--scene", scene, "--settings", "scratch.txt"},
+        home_.path(), LauncherHomeEnv(home_.path()), home_ / "trace"));
   }
   // Waits for the scene's first window and gives the program the keyboard.
   void WaitForScene(const std::string& screen) {

@@ -7,8 +7,8 @@
 
 #include <algorithm>
 #include <filesystem>
-#include <functional>
 #include <fstream>
+#include <functional>
 
 #include "support/files.h"
 #include "support/temp_dir.h"
@@ -35,8 +35,8 @@ class Publish : public testing::Test {
   // (result size given) and returns the result, or "<failed>".
   std::string Apply(const std::string& oldData, const std::string& patchPath, long long size) {
     WriteFileText(tmp_ / "old.bin", oldData);
-    ProcessResult r = Tool({"patch", "apply", tmp_ / "old.bin", patchPath, tmp_ / "new.bin", "--size",
-                            std::to_string(size)});
+    ProcessResult r =
+        Tool({"patch", "apply", tmp_ / "old.bin", patchPath, tmp_ / "new.bin", "--size", std::to_string(size)});
     return r.exitCode == 0 ? ReadFileText(tmp_ / "new.bin") : "<failed>";
   }
   TempDir tmp_;
@@ -67,12 +67,15 @@ TEST_F(Publish, MasterListReadsBackWithKindsFromTheRulesAndTheFilesUnderTheirNam
   const FileMap files = Version(1);
   const std::string game = Game("game", files);
   WriteFileText(tmp_ / "rules", "# kinds\nC decks/*\n\nO data/*.txt\nU *.dat\nD data/level1.dat\n");
-  ProcessResult r = Run(game, tmp_ / "rel", {"--rules", tmp_ / "rules", "--no-launcher", "--tos", game + "/data/my file.txt"});
+  ProcessResult r =
+      Run(game, tmp_ / "rel", {"--rules", tmp_ / "rules", "--no-launcher", "--tos", game + "/data/my file.txt"});
   ASSERT_EQ(r.exitCode, 0) << r.err;
   std::map<std::string, std::string> listed = ListedFiles(tmp_ / "rel/master.lst");
   std::map<std::string, std::string> expected;
-  const std::map<std::string, char> kinds = {{"quorvel1.exe", 'R'}, {"data/level1.dat", 'U'},
-                                             {"data/level2.dat", 'U'}, {"data/my file.txt", 'O'},
+  const std::map<std::string, char> kinds = {{"quorvel1.exe", 'R'},
+                                             {"data/level1.dat", 'U'},
+                                             {"data/level2.dat", 'U'},
+                                             {"data/my file.txt", 'O'},
                                              {"decks/starter.deck", 'C'}};
   for (const auto& [name, data] : files) expected[name] = std::string(1, kinds.at(name)) + " " + Md5Hex(data);
   EXPECT_EQ(listed, expected);
@@ -142,8 +145,8 @@ TEST_F(Publish, ThreeReleaseHistoryGivesAPatchFromEveryOlderDigest) {
   const FileMap v1 = Version(1), v2 = Version(2), v3 = Version(3);
   ASSERT_EQ(Run(Game("g1", v1), tmp_ / "v1", {"--no-launcher"}).exitCode, 0);
   ASSERT_EQ(Run(Game("g2", v2), tmp_ / "v2", {"--no-launcher", "--previous", tmp_ / "v1"}).exitCode, 0);
-  ProcessResult r = Run(Game("g3", v3), tmp_ / "v3",
-                        {"--no-launcher", "--previous", tmp_ / "v2", "--previous", tmp_ / "v1"});
+  ProcessResult r =
+      Run(Game("g3", v3), tmp_ / "v3", {"--no-launcher", "--previous", tmp_ / "v2", "--previous", tmp_ / "v1"});
   ASSERT_EQ(r.exitCode, 0) << r.err;
   // Against v2 only level1.dat changed.
   std::map<std::string, std::string> updated = ListedFiles(tmp_ / "v3/updated.lst");
@@ -166,10 +169,14 @@ TEST_F(Publish, ThreeReleaseHistoryGivesAPatchFromEveryOlderDigest) {
 }
 
 TEST_F(Publish, PatchesOnlyBelowTheThresholdAndOnePerSourceDigest) {
-  FileMap v1 = {{"a.dat", Noise(50000, 1)}, {"b.dat", Noise(50000, 2)}, {"same1.dat", "x" + Noise(40000, 3)},
+  FileMap v1 = {{"a.dat", Noise(50000, 1)},
+                {"b.dat", Noise(50000, 2)},
+                {"same1.dat", "x" + Noise(40000, 3)},
                 {"same2.dat", "x" + Noise(40000, 3)}};
-  FileMap v2 = {{"a.dat", Noise(50000, 1) + "tail"}, {"b.dat", Noise(50000, 9)},  // b: all new bytes
-                {"same1.dat", "y" + Noise(40000, 3)}, {"same2.dat", "z" + Noise(40000, 3)}};
+  FileMap v2 = {{"a.dat", Noise(50000, 1) + "tail"},
+                {"b.dat", Noise(50000, 9)},  // b: all new bytes
+                {"same1.dat", "y" + Noise(40000, 3)},
+                {"same2.dat", "z" + Noise(40000, 3)}};
   ASSERT_EQ(Run(Game("g1", v1), tmp_ / "v1", {"--no-launcher"}).exitCode, 0);
   ASSERT_EQ(Run(Game("g2", v2), tmp_ / "v2", {"--no-launcher", "--previous", tmp_ / "v1"}).exitCode, 0);
   std::map<std::string, std::string> source;
@@ -179,9 +186,9 @@ TEST_F(Publish, PatchesOnlyBelowTheThresholdAndOnePerSourceDigest) {
   // same1 and same2 had one digest: the launcher picks a patch by that alone.
   EXPECT_EQ(source.count("same1.dat") + source.count("same2.dat"), 1u);
 
-  ASSERT_EQ(Run(Game("g2", v2), tmp_ / "v2", {"--no-launcher", "--previous", tmp_ / "v1", "--patch-threshold", "0"})
-                .exitCode,
-            0);
+  ASSERT_EQ(
+      Run(Game("g2", v2), tmp_ / "v2", {"--no-launcher", "--previous", tmp_ / "v1", "--patch-threshold", "0"}).exitCode,
+      0);
   EXPECT_TRUE(ListedPatches(tmp_ / "v2/updated.lst").empty());
   EXPECT_TRUE(!fs::exists(tmp_ / "v2/patches"));
 }
@@ -194,30 +201,64 @@ TEST_F(Publish, BadGameDirectoriesAreRefusedWithTheName) {
   };
   const std::vector<Case> cases = {
       {"missing", [&] { return tmp_ / "nothing"; }, "does not exist"},
-      {"empty", [&] { fs::create_directories(tmp_ / "empty/sub"); return tmp_ / "empty"; }, "holds no files"},
-      {"link out", [&] {
+      {"empty",
+       [&] {
+         fs::create_directories(tmp_ / "empty/sub");
+         return tmp_ / "empty";
+       },
+       "holds no files"},
+      {"link out",
+       [&] {
          std::string g = Game("linkout", {{"a", "a"}});
          WriteFileText(tmp_ / "secret", "outside");
          fs::create_symlink(tmp_ / "secret", g + "/data.lnk");
          return g;
-       }, "data.lnk: symbolic link leaving the game directory"},
-      {"dangling link", [&] {
+       },
+       "data.lnk: symbolic link leaving the game directory"},
+      {"dangling link",
+       [&] {
          std::string g = Game("dangling", {{"a", "a"}});
          fs::create_symlink(g + "/gone", g + "/broken");
          return g;
-       }, "broken: symbolic link to nothing"},
-      {"pipe", [&] {
+       },
+       "broken: symbolic link to nothing"},
+      {"pipe",
+       [&] {
          std::string g = Game("fifo", {{"a", "a"}});
          mkfifo((g + "/pipe").c_str(), 0644);
          return g;
-       }, "pipe: not a regular file"},
-      {"backslash", [&] { return Game("bs", {{"a\\b.dat", "x"}}); }, "a\\b.dat"},
-      {"control character", [&] { return Game("ctl", {{"bad\tname", "x"}}); }, "control character"},
-      {"leading space", [&] { return Game("sp", {{" lead", "x"}}); }, "starts with a space"},
-      {"too long", [&] { return Game("long", {{std::string(200, 'd') + "/" + std::string(40, 'f'), "x"}}); },
+       },
+       "pipe: not a regular file"},
+      {"backslash",
+       [&] {
+         return Game("bs", {{"a\\b.dat", "x"}});
+       },
+       "a\\b.dat"},
+      {"control character",
+       [&] {
+         return Game("ctl", {{"bad\tname", "x"}});
+       },
+       "control character"},
+      {"leading space",
+       [&] {
+         return Game("sp", {{" lead", "x"}});
+       },
+       "starts with a space"},
+      {"too long",
+       [&] {
+         return Game("long", {{std::string(200, 'd') + "/" + std::string(40, 'f'), "x"}});
+       },
        "longer than a list line"},
-      {"letter case", [&] { return Game("case", {{"Data/a", "1"}, {"data/a", "2"}}); }, "letter case"},
-      {"list name", [&] { return Game("lst", {{"master.lst", "x"}}); }, "master.lst"},
+      {"letter case",
+       [&] {
+         return Game("case", {{"Data/a", "1"}, {"data/a", "2"}});
+       },
+       "letter case"},
+      {"list name",
+       [&] {
+         return Game("lst", {{"master.lst", "x"}});
+       },
+       "master.lst"},
   };
   // An earlier release that must survive every refused publish.
   ASSERT_EQ(Run(Game("good", {{"keep.dat", "keep"}}), tmp_ / "rel", {"--no-launcher"}).exitCode, 0);
@@ -262,7 +303,8 @@ TEST_F(Publish, RefusesPlacesThatWouldEatEachOtherAndDamagedPreviousReleases) {
 
   ASSERT_EQ(Run(g, tmp_ / "v1", {"--no-launcher"}).exitCode, 0);
   std::string master = ReadFileText(tmp_ / "v1/master.lst");
-  WriteFileText(tmp_ / "v1/master.lst", master.substr(0, 40) + "\n" + master.substr(40));  // a line cut in two: its tail is no entry
+  WriteFileText(tmp_ / "v1/master.lst",
+                master.substr(0, 40) + "\n" + master.substr(40));  // a line cut in two: its tail is no entry
   ProcessResult damaged = Run(Game("g2", Version(2)), tmp_ / "v2", {"--no-launcher", "--previous", tmp_ / "v1"});
   EXPECT_EQ(damaged.exitCode, 1);
   EXPECT_NE(damaged.err.find("is damaged"), std::string::npos) << damaged.err;
@@ -304,14 +346,24 @@ TEST_F(Publish, NamesNoWindowsPlayerCanHoldAreRefusedUnlessLinuxOnly) {
     const char* reason;  // "" when Windows holds the name
   };
   const std::vector<Case> cases = {
-      {"CON.dat", "Windows device CON"},      {"data/nul", "Windows device NUL"},
-      {"Com1.tar.gz", "Windows device COM1"}, {"lpt9/x.dat", "Windows device LPT9"},
-      {"aux .dat", "Windows device AUX"},     {"what?.dat", "holds '?'"},
-      {"key:value.dat", "holds ':'"},               {"st*r.dat", "holds '*'"},
-      {"lt<.dat", "holds '<'"},               {"gt>.dat", "holds '>'"},
-      {"pipe|.dat", "holds '|'"},             {"q\"uote.dat", "holds '\"'"},
+      {"CON.dat", "Windows device CON"},
+      {"data/nul", "Windows device NUL"},
+      {"Com1.tar.gz", "Windows device COM1"},
+      {"lpt9/x.dat", "Windows device LPT9"},
+      {"aux .dat", "Windows device AUX"},
+      {"what?.dat", "holds '?'"},
+      {"key:value.dat", "holds ':'"},
+      {"st*r.dat", "holds '*'"},
+      {"lt<.dat", "holds '<'"},
+      {"gt>.dat", "holds '>'"},
+      {"pipe|.dat", "holds '|'"},
+      {"q\"uote.dat", "holds '\"'"},
       {longest + "x", "166 characters, at most 165"},
-      {"CONSOLE.dat", ""}, {"com0.dat", ""}, {"lpt10", ""}, {"xcon", ""}, {"a b#%;+&~[]'.dat", ""},
+      {"CONSOLE.dat", ""},
+      {"com0.dat", ""},
+      {"lpt10", ""},
+      {"xcon", ""},
+      {"a b#%;+&~[]'.dat", ""},
       {longest, ""},
   };
   for (const Case& c : cases) {

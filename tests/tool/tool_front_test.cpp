@@ -41,12 +41,9 @@ TEST(ToolFront, RunsItsCommandsAndHandsOverTheRest) {
     std::vector<std::string> args;
     bool front;  // run by the front itself
   } rows[] = {
-      {{"md5", digested}, true},
-      {{"md5", dir / "missing"}, true},
-      {{"lzs", "--help"}, true},
-      {{"verify", "--help"}, false},
-      {{"--help"}, false},
-      {{}, false},
+      {{"md5", digested}, true},    {{"md5", dir / "missing"}, true},
+      {{"lzs", "--help"}, true},    {{"verify", "--help"}, false},
+      {{"--help"}, false},          {{}, false},
       {{"no-such-command"}, false},
   };
   for (const Row& row : rows) {

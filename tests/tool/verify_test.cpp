@@ -15,12 +15,13 @@ class Verify : public testing::Test {
   void SetUp() override {
     const std::string base = Noise(120000, 5);
     WriteTree(tmp_ / "g1", {{"quorvel1.exe", "v1"}, {"data/big.dat", base}, {"data/b.dat", "b"}});
-    WriteTree(tmp_ / "g2", {{"quorvel1.exe", "v2"}, {"data/big.dat", base.substr(0, 60000) + "2" + base.substr(60000)},
+    WriteTree(tmp_ / "g2", {{"quorvel1.exe", "v2"},
+                            {"data/big.dat", base.substr(0, 60000) + "2" + base.substr(60000)},
                             {"data/b.dat", "b"}});
     WriteFileText(tmp_ / "tos", "terms");
     ASSERT_EQ(Tool({"publish", tmp_ / "g1", tmp_ / "v1", "--no-launcher", "--tos", tmp_ / "tos"}).exitCode, 0);
-    ProcessResult r = Tool({"publish", tmp_ / "g2", tmp_ / "v2", "--no-launcher", "--tos", tmp_ / "tos",
-                            "--previous", tmp_ / "v1"});
+    ProcessResult r =
+        Tool({"publish", tmp_ / "g2", tmp_ / "v2", "--no-launcher", "--tos", tmp_ / "tos", "--previous", tmp_ / "v1"});
     ASSERT_EQ(r.exitCode, 0) << r.err;
     ASSERT_EQ(ListedPatches(tmp_ / "v2/updated.lst").size(), 1u);
     patch_ = tmp_ / ("v2/" + ListedPatches(tmp_ / "v2/updated.lst")[0].patch);

@@ -1,3 +1,5 @@
+#include "transport/archive.h"
+
 #include <gtest/gtest.h>
 
 #include <cstring>
@@ -9,7 +11,6 @@
 #include "support/fatal.h"
 #include "support/files.h"
 #include "support/temp_dir.h"
-#include "transport/archive.h"
 #include "transport/compressed_file.h"
 #include "transport/file.h"
 
@@ -91,8 +92,9 @@ TEST_F(ArchiveTest, PathNamesMatchWithEitherSeparatorAndAnyCase) {
 }
 
 TEST_F(ArchiveTest, LanguageArchiveComesFirst) {
-  std::string general = WriteArchive("data.pig", {Member("both.tga", "general both"), Member("only.tga", "general only"),
-                                                   Member("hole.tga", "general hole")});
+  std::string general = WriteArchive(
+      "data.pig",
+      {Member("both.tga", "general both"), Member("only.tga", "general only"), Member("hole.tga", "general hole")});
   WriteArchive("fr/data.pig", {Member("both.tga", "french both"), Member("hole.tga", "", false)});
   LanguageTrack = 1;
   std::strcpy(LanguageString, "fr");
@@ -132,8 +134,7 @@ TEST_F(ArchiveTest, FirstOccurrenceOfANameDecidesEvenWhenItIsAHole) {
   // with the copy first, the copy is found.
   std::string holeFirst =
       WriteArchive("alone.pig", {Member("twice.tga", "", false), Member("twice.tga", "second copy")});
-  std::string copyFirst =
-      WriteArchive("copy.pig", {Member("twice.tga", "first copy"), Member("twice.tga", "", false)});
+  std::string copyFirst = WriteArchive("copy.pig", {Member("twice.tga", "first copy"), Member("twice.tga", "", false)});
   LanguageTrack = 0;
   chain = LoadArchiveList(holeFirst.c_str());
   ASSERT_NE(chain, nullptr);
@@ -161,14 +162,10 @@ TEST_F(ArchiveTest, DamagedArchivesAreDiscardedOrStop) {
     const char* what;
     Bytes bytes;
   } discarded[] = {
-      {"negative count", with(0, 0xFFFFFFFF)},
-      {"huge count", with(0, 0x40000000)},
-      {"name block past the end", with(4, 1000)},
-      {"negative name block", with(4, 0x80000000)},
-      {"offset past the end", with(16, 5000)},
-      {"offset inside the tables", with(20, 8)},
-      {"entry length past the end", with(24, 100)},
-      {"negative entry length", with(24, 0xFFFFFFF0)},
+      {"negative count", with(0, 0xFFFFFFFF)},      {"huge count", with(0, 0x40000000)},
+      {"name block past the end", with(4, 1000)},   {"negative name block", with(4, 0x80000000)},
+      {"offset past the end", with(16, 5000)},      {"offset inside the tables", with(20, 8)},
+      {"entry length past the end", with(24, 100)}, {"negative entry length", with(24, 0xFFFFFFF0)},
   };
   for (const Case& c : discarded) {
     std::string pig = Write("bad.pig", c.bytes);

@@ -1,3 +1,5 @@
+#include "transport/compressed_file.h"
+
 #include <gtest/gtest.h>
 
 #include <cstdio>
@@ -8,7 +10,6 @@
 
 #include "support/fatal.h"
 #include "support/files.h"
-#include "transport/compressed_file.h"
 #include "transport/lzs.h"
 
 namespace {
@@ -157,8 +158,7 @@ TEST(CompressedFile, DamageEndsWithItsMessage) {
   } cases[] = {
       {"short header", Bytes(good.begin(), good.begin() + 20), "bad read of header"},
       {"unknown signature", Header("GRTI Compressed Fil9", 5), "bad header"},
-      {"check value off by one", Cat(Header("GRTI Compressed Fil2", 5, 1), Block(Bytes(5, 'x'))),
-       "really bad header"},
+      {"check value off by one", Cat(Header("GRTI Compressed Fil2", 5, 1), Block(Bytes(5, 'x'))), "really bad header"},
       {"version 1", Cat(Header("GRTI Compressed File", 5), Block(Bytes(5, 'x'))),
        "compressed file version 1 is not supported"},
       {"no first block", header, "bad compressed file"},

@@ -65,7 +65,8 @@ RoundTrip FrameAndOpen(const Bytes& packet, bool compress) {
   CipherPair c;
   Bytes scratch, frame;
   RoundTrip r;
-  r.frameLength = BuildEncryptedFrame(c.enc, packet.data(), static_cast<unsigned>(packet.size()), compress, scratch, frame);
+  r.frameLength =
+      BuildEncryptedFrame(c.enc, packet.data(), static_cast<unsigned>(packet.size()), compress, scratch, frame);
   if (!r.frameLength) return r;
   EXPECT_EQ(frame.size(), r.frameLength);
   EXPECT_EQ(frame[0] | frame[1] << 8, static_cast<int>(r.frameLength));
@@ -90,8 +91,8 @@ TEST(PacketChecksum, DoublesAndAddsNonZeroBytesFromOffsetTen) {
       {{}, 0},
       {{0x05}, 5},
       {{0x01, 0x02, 0x03}, ((1 * 2) + 2) * 2 + 3},
-      {{0x01, 0x00, 0x00, 0x02}, 4},                 // zero bytes are skipped, not doubled
-      {{0x01, 0x02, 0x00, 0x00, 0x00, 0x00}, 4},     // trailing padding changes nothing
+      {{0x01, 0x00, 0x00, 0x02}, 4},                          // zero bytes are skipped, not doubled
+      {{0x01, 0x02, 0x00, 0x00, 0x00, 0x00}, 4},              // trailing padding changes nothing
       {Bytes(17, 0xFF), (255u * ((1u << 17) - 1)) & 0xFFFF},  // kept to 16 bits
       {{0x80, 0x01}, 0x101},
   };
@@ -156,13 +157,13 @@ TEST(Rijndael, PadDecryptRemovesOnlyAWellFormedFinalPadding) {
     Bytes lastBlock;
     int expectedLength;
   } cases[] = {
-      {Hex("000102030405060708090a0b0c0d0e01"), 15},   // c = 1
-      {Hex("00010203040506070809030303030303"), 13},   // c = 3: three of the six 3s removed
-      {Hex("000102030405060708090a0b0c0d0e0f"), 16},   // c = 15, but not fifteen 0x0F bytes
-      {Hex("0f0f0f0f0f0f0f0f0f0f0f0f0f0f0f0f"), 1},    // fifteen 0x0F removed
-      {Hex("10101010101010101010101010101010"), 16},   // 16 is not a padding here
-      {Hex("0102030405060708090a0b0c0d0e0f00"), 16},   // zero last byte: nothing removed
-      {Hex("00000000000000000000000000000002"), 16},   // 2 without a second 2
+      {Hex("000102030405060708090a0b0c0d0e01"), 15},  // c = 1
+      {Hex("00010203040506070809030303030303"), 13},  // c = 3: three of the six 3s removed
+      {Hex("000102030405060708090a0b0c0d0e0f"), 16},  // c = 15, but not fifteen 0x0F bytes
+      {Hex("0f0f0f0f0f0f0f0f0f0f0f0f0f0f0f0f"), 1},   // fifteen 0x0F removed
+      {Hex("10101010101010101010101010101010"), 16},  // 16 is not a padding here
+      {Hex("0102030405060708090a0b0c0d0e0f00"), 16},  // zero last byte: nothing removed
+      {Hex("00000000000000000000000000000002"), 16},  // 2 without a second 2
   };
   for (const Case& k : cases) {
     Bytes cipher(16), back(16);
@@ -252,7 +253,8 @@ TEST(KeyExchange, BothSidesAgreeAndFreshExponentsDiffer) {
   EXPECT_NE(memcmp(ka, kc, 16), 0);
   // A shorter wire form of the same value (leading zero digits dropped) agrees too.
   Bytes trimmed = yb;
-  while (trimmed.size() > 2 && trimmed[trimmed.size() - 1] == 0 && trimmed[trimmed.size() - 2] == 0) trimmed.resize(trimmed.size() - 2);
+  while (trimmed.size() > 2 && trimmed[trimmed.size() - 1] == 0 && trimmed[trimmed.size() - 2] == 0)
+    trimmed.resize(trimmed.size() - 2);
   unsigned char kt[16];
   ASSERT_TRUE(a.SessionKey(trimmed.data(), static_cast<unsigned>(trimmed.size()), kt));
   EXPECT_EQ(memcmp(ka, kt, 16), 0);
@@ -377,7 +379,8 @@ TEST(DatagramFrame, DamageIsDetected) {
   for (bool compress : {false, true}) {
     Bytes packet = MakePacket(RandomBytes(64, 3));
     Bytes scratch, frame, decrypt;
-    unsigned n = BuildEncryptedFrame(c.enc, packet.data(), static_cast<unsigned>(packet.size()), compress, scratch, frame);
+    unsigned n =
+        BuildEncryptedFrame(c.enc, packet.data(), static_cast<unsigned>(packet.size()), compress, scratch, frame);
     // Flip one payload byte in the plaintext, re-encrypt: only the checksum
     // can tell. (The checksum shifts older bytes out after 16 non-zero
     // bytes, so it guards the end of a packet; the last byte is flipped.)

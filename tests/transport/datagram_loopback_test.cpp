@@ -202,10 +202,8 @@ struct Relay {
     auto end = std::chrono::steady_clock::now() + std::chrono::seconds(2);
     while (relayEnd.bytes_received < from.bytes_sent && std::chrono::steady_clock::now() < end) {
       long n = relayEnd.Receive(buf, sizeof buf);
-      if (n > 0)
-        got.insert(got.end(), buf, buf + n);
-      else
-        WaitReadable(relayEnd, 20);
+      if (n > 0) got.insert(got.end(), buf, buf + n);
+      else WaitReadable(relayEnd, 20);
     }
     EXPECT_EQ(relayEnd.bytes_received, from.bytes_sent);
     return got;

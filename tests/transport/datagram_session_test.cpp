@@ -1,6 +1,8 @@
 // The session over a raw non-blocking socket whose send buffer fills up:
 // partly sent frames are kept, later frames queue behind them, and
 // everything arrives in order once the peer reads.
+#include "transport/datagram_session.h"
+
 #include <gtest/gtest.h>
 #include <sys/socket.h>
 
@@ -12,7 +14,6 @@
 #include <vector>
 
 #include "platform/sockets.h"
-#include "transport/datagram_session.h"
 #include "transport/real_tcp_connection.h"
 
 namespace {

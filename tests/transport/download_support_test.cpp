@@ -1,3 +1,5 @@
+#include "transport/download_support.h"
+
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 
@@ -8,14 +10,18 @@
 #include "foundation/alloc.h"
 #include "support/temp_dir.h"
 #include "transport/base64.h"
-#include "transport/download_support.h"
 
 TEST(DownloadSupport, Base64PadsAsTheStandardRequires) {
   struct Case {
     const char* in;
     const char* out;
-  } cases[] = {{"", ""},         {"f", "Zg=="},       {"fo", "Zm8="},           {"foo", "Zm9v"},
-               {"foob", "Zm9vYg=="}, {"user:pass", "dXNlcjpwYXNz"}, {"\xff\xfe", "//4="}};
+  } cases[] = {{"", ""},
+               {"f", "Zg=="},
+               {"fo", "Zm8="},
+               {"foo", "Zm9v"},
+               {"foob", "Zm9vYg=="},
+               {"user:pass", "dXNlcjpwYXNz"},
+               {"\xff\xfe", "//4="}};
   for (const Case& c : cases) {
     char* s = ToBase64(c.in);
     EXPECT_STREQ(s, c.out) << c.in;

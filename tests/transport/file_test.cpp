@@ -1,3 +1,5 @@
+#include "transport/file.h"
+
 #include <gtest/gtest.h>
 #include <unistd.h>
 
@@ -15,7 +17,6 @@
 #include "support/files.h"
 #include "support/temp_dir.h"
 #include "transport/compressed_file.h"
-#include "transport/file.h"
 #include "transport/md5.h"
 
 namespace fs = std::filesystem;
@@ -164,9 +165,8 @@ TEST_F(FileTest, ReadModesFallBackToTheCDPath) {
     EXPECT_FALSE(absent.IsOpen());
   }
   // A required file found nowhere fails on the CD attempt, with its errno.
-  EXPECT_FATAL(RequiredFile r("absent.txt"),
-               "Cannot access file cd/data/absent.txt. Error=2. Please make sure the " + kApp +
-                   " CD-ROM is in the drive.");
+  EXPECT_FATAL(RequiredFile r("absent.txt"), "Cannot access file cd/data/absent.txt. Error=2. Please make sure the " +
+                                                 kApp + " CD-ROM is in the drive.");
   // Write modes never fall back: the file is created locally.
   {
     OutputFile out("only-on-cd.txt");
@@ -386,7 +386,8 @@ TEST_F(FileTest, DirectoriesPipesAndLateWriteErrors) {
   EXPECT_FALSE(dirAsFile.IsOpen());
   unsigned char digest[kMD5Size];
   EXPECT_EQ(GetMD5("folder", digest), 0);
-  EXPECT_FATAL(RequiredFile r("folder"), "Cannot open file folder. Please make sure the " + kApp + " CD-ROM is in the drive.");
+  EXPECT_FATAL(RequiredFile r("folder"),
+               "Cannot open file folder. Please make sure the " + kApp + " CD-ROM is in the drive.");
 
   // A pipe is read whole, its first bytes included.
   int fds[2];
@@ -502,7 +503,8 @@ TEST_F(FileTest, CriticalWriteErrorsRetryOrEndTheProgram) {
 }
 
 TEST_F(FileTest, FindMatchingFileNames) {
-  for (const char* n : {"b.CAT", "a.cat", "c.txt", "quorvel1_77.exe", "quorvel1.exe", "quorvel.exe"}) WriteFileText(n, "");
+  for (const char* n : {"b.CAT", "a.cat", "c.txt", "quorvel1_77.exe", "quorvel1.exe", "quorvel.exe"})
+    WriteFileText(n, "");
   WriteFileText("sub/one.dat", "");
   EXPECT_EQ(Names(FindMatchingFileNames("*.cat", 0)), (std::vector<std::string>{"a.cat", "b.CAT"}));
   EXPECT_EQ(Names(FindMatchingFileNames("quorvel1*.exe", 0)),
@@ -527,10 +529,10 @@ TEST(Wildcard, Matching) {
     const char* name;
     bool match;
   } cases[] = {
-      {"*", "", true},          {"*", "abc", true},          {"*.cat", "FR.CAT", true},
-      {"*.cat", "cat", false},  {"a?c", "abc", true},        {"a?c", "ac", false},
-      {"*a*b", "xaxxb", true},  {"*a*b", "xaxxbc", false},   {"quorvel1*.exe", "quorvel1.exe", true},
-      {"abc", "abcd", false},   {"**x", "x", true},          {"*.*", "noext", false},
+      {"*", "", true},         {"*", "abc", true},        {"*.cat", "FR.CAT", true},
+      {"*.cat", "cat", false}, {"a?c", "abc", true},      {"a?c", "ac", false},
+      {"*a*b", "xaxxb", true}, {"*a*b", "xaxxbc", false}, {"quorvel1*.exe", "quorvel1.exe", true},
+      {"abc", "abcd", false},  {"**x", "x", true},        {"*.*", "noext", false},
   };
   for (const Case& c : cases) EXPECT_EQ(WildcardMatch(c.pattern, c.name), c.match) << c.pattern << " " << c.name;
 }

@@ -1,16 +1,18 @@
 // FileDownload against a server scripted by the test itself, byte for byte,
 // and its refusals before any connection.
+#include "transport/http_download.h"
+
 #include <gtest/gtest.h>
 #include <signal.h>
 #include <sys/wait.h>
 
+#include <algorithm>
 #include <chrono>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
 #include <memory>
 #include <random>
-#include <algorithm>
 #include <string>
 #include <thread>
 #include <vector>
@@ -25,14 +27,12 @@
 #include "transport/compressed_file.h"
 #include "transport/download_support.h"
 #include "transport/http_connection_pool.h"
-#include "transport/http_download.h"
 #include "transport/md5.h"
 #include "transport/real_tcp_connection.h"
 #include "transport/transport_globals.h"
 
 namespace {
 const NodeAddress kLoopback = NodeAddress::FromBytes(127, 0, 0, 1);
-
 
 class ScriptedServer : public testing::Test {
  protected:
@@ -41,17 +41,16 @@ class ScriptedServer : public testing::Test {
     return "http://127.0.0.1:" + std::to_string(listener_.LocalPort()) + path;
   }
   std::unique_ptr<FileDownload> Start(const std::string& path, int flags = 0, unsigned char* digest = nullptr) {
-    auto d = std::make_unique<FileDownload>(Url(path).c_str(), "f.bin", flags, nullptr, (dir_.path() + "/").c_str(),
-                                            digest);
+    auto d =
+        std::make_unique<FileDownload>(Url(path).c_str(), "f.bin", flags, nullptr, (dir_.path() + "/").c_str(), digest);
     EXPECT_EQ(d->State(), kDownloadStateReadyToSend) << d->ErrorString();
     return d;
   }
   // Updates until the request has arrived at the server; returns it.
   std::string AcceptRequest(FileDownload& d) {
     std::string request;
-    for (int i = 0; i < 2000 && request.find("\n\n") == std::string::npos &&
-                    request.find("\r\n\r\n") == std::string::npos;
-         ++i) {
+    for (int i = 0;
+         i < 2000 && request.find("\n\n") == std::string::npos && request.find("\r\n\r\n") == std::string::npos; ++i) {
       int percent;
       d.Update(percent);
       NodeAddress from{};
@@ -285,8 +284,9 @@ TEST_F(ScriptedServer, WrongRangeOrRefusedRangeDropsTheLeftover) {
       {"no range", "HTTP/1.1 206 Partial Content\r\nContent-Length: 5\r\n\r\n56789"},
       {"416", "HTTP/1.1 416 Requested range not satisfiable\r\nContent-Length: 0\r\n\r\n"},
       {"ends early", "HTTP/1.1 206 Partial Content\r\nContent-Length: 2\r\nContent-Range: bytes 5-6/10\r\n\r\n56"},
-      {"other file", "HTTP/1.1 206 Partial Content\r\nContent-Length: 15\r\nContent-Range: bytes 5-19/20\r\n\r\n"
-                     "567890123456789"},
+      {"other file",
+       "HTTP/1.1 206 Partial Content\r\nContent-Length: 15\r\nContent-Range: bytes 5-19/20\r\n\r\n"
+       "567890123456789"},
       {"length and range disagree",
        "HTTP/1.1 206 Partial Content\r\nContent-Length: 3\r\nContent-Range: bytes 5-9/10\r\n\r\n567"},
   };
@@ -342,8 +342,8 @@ TEST_F(ScriptedServer, ResumeInterruptedAgainKeepsGrowingTheLeftover) {
   WriteFileText(Dest(".res"), whole.substr(0, 10));
   WriteFileText(Dest(".hdr"), hdr);
   auto startWithDigest = [&] {
-    auto d = std::make_unique<FileDownload>(Url("/a").c_str(), "f.bin", 0, nullptr, (dir_.path() + "/").c_str(),
-                                            digest);
+    auto d =
+        std::make_unique<FileDownload>(Url("/a").c_str(), "f.bin", 0, nullptr, (dir_.path() + "/").c_str(), digest);
     EXPECT_EQ(d->State(), kDownloadStateReadyToSend) << d->ErrorString();
     return d;
   };
@@ -356,8 +356,7 @@ TEST_F(ScriptedServer, ResumeInterruptedAgainKeepsGrowingTheLeftover) {
   Send("hij");
   peer_.reset();
   EXPECT_EQ(Settle(*second), kDownloadFailed);
-  EXPECT_EQ(std::string(second->ErrorString()).rfind("Lost connection to server before recieving entire file: ", 0),
-            0u)
+  EXPECT_EQ(std::string(second->ErrorString()).rfind("Lost connection to server before recieving entire file: ", 0), 0u)
       << second->ErrorString();
   EXPECT_EQ(ReadFileText(Dest(".res")), whole.substr(0, 20));
   EXPECT_EQ(ReadFileText(Dest(".hdr")), hdr);
@@ -576,18 +575,19 @@ TEST_F(KeptConnections, TheNextRequestGoesOnTheKeptConnectionOnlyWhenTheAnswerLe
     std::string answer;
     int result;
     bool reused;
-    bool serverCloses = false;     // after the first answer
+    bool serverCloses = false;      // after the first answer
     bool dropsNextRequest = false;  // closes the kept connection on the second request
     int maxConnections = 4;
   } cases[] = {
       {"length", ok3, kDownloadFinished, true},
-      {"chunked", "HTTP/1.1 200 OK\r\nTransfer-Encoding: chunked\r\n\r\n3\r\nabc\r\n0\r\n\r\n", kDownloadFinished, true},
+      {"chunked", "HTTP/1.1 200 OK\r\nTransfer-Encoding: chunked\r\n\r\n3\r\nabc\r\n0\r\n\r\n", kDownloadFinished,
+       true},
       {"not modified", "HTTP/1.1 304 Not Modified\r\n\r\n", kDownloadNotModified, true},
-      {"1.0 keep-alive", "HTTP/1.0 200 OK\r\nConnection: keep-alive\r\nContent-Length: 3\r\n\r\nabc",
-       kDownloadFinished, true},
+      {"1.0 keep-alive", "HTTP/1.0 200 OK\r\nConnection: keep-alive\r\nContent-Length: 3\r\n\r\nabc", kDownloadFinished,
+       true},
       {"1.0", "HTTP/1.0 200 OK\r\nContent-Length: 3\r\n\r\nabc", kDownloadFinished, false, true},
-      {"close said", "HTTP/1.1 200 OK\r\nConnection: close\r\nContent-Length: 3\r\n\r\nabc", kDownloadFinished,
-       false, true},
+      {"close said", "HTTP/1.1 200 OK\r\nConnection: close\r\nContent-Length: 3\r\n\r\nabc", kDownloadFinished, false,
+       true},
       {"error answer", "HTTP/1.1 404 Not Found\r\nContent-Length: 2\r\n\r\nno", kDownloadFailed, false},
       {"bytes after the last chunk", "HTTP/1.1 200 OK\r\nTransfer-Encoding: chunked\r\n\r\n0\r\n\r\nHTTP",
        kDownloadFinished, false},
@@ -638,8 +638,8 @@ TEST_F(ScriptedServer, ATransferKilledInTheMiddleResumesOnTheNextRun) {
   const pid_t child = ForkChild();
   ASSERT_GE(child, 0);
   if (child == 0) {
-    auto d = std::make_unique<FileDownload>(Url("/a").c_str(), "f.bin", 0, nullptr, (dir_.path() + "/").c_str(),
-                                            nullptr);
+    auto d =
+        std::make_unique<FileDownload>(Url("/a").c_str(), "f.bin", 0, nullptr, (dir_.path() + "/").c_str(), nullptr);
     for (;;) Settle(*d);
   }
   NodeAddress from{};
@@ -722,14 +722,19 @@ TEST_F(KeptConnections, RedirectsAreFollowedUpToFiveHops) {
   } cases[] = {
       {"relative", {{"/d/a", to(302, "b?x=%41")}, {"/d/b?x=%41", file}}, nullptr},
       {"absolute, 307 then 308",
-       {{"/d/a", to(307, self + "/e/../f")}, {"/f", to(308, "//127.0.0.1:" + std::to_string(listener_.LocalPort()) + "/g")},
+       {{"/d/a", to(307, self + "/e/../f")},
+        {"/f", to(308, "//127.0.0.1:" + std::to_string(listener_.LocalPort()) + "/g")},
         {"/g", file}},
        nullptr},
       {"301 and 303", {{"/d/a", to(301, "/h")}, {"/h", to(303, "/i")}, {"/i", file}}, nullptr},
       {"loop", {{"/d/a", to(302, "/j")}, {"/j", to(302, "/d/a")}}, "in a loop, back to"},
       {"six hops",
-       {{"/d/a", to(302, "/1")}, {"/1", to(302, "/2")}, {"/2", to(302, "/3")}, {"/3", to(302, "/4")},
-        {"/4", to(302, "/5")}, {"/5", to(302, "/6")}},
+       {{"/d/a", to(302, "/1")},
+        {"/1", to(302, "/2")},
+        {"/2", to(302, "/3")},
+        {"/3", to(302, "/4")},
+        {"/4", to(302, "/5")},
+        {"/5", to(302, "/6")}},
        "more than 5 times; the last address was "},
       {"no Location", {{"/d/a", to(302, "")}}, "without saying where to"},
       {"https", {{"/d/a", to(301, "https://127.0.0.1/a")}}, "only http addresses can be fetched, not https"},

@@ -1,6 +1,6 @@
-#include <gtest/gtest.h>
-
 #include "transport/http_header_file.h"
+
+#include <gtest/gtest.h>
 
 TEST(HttpHeaderFile, WrittenWithoutStatusLineAndCarriageReturns) {
   EXPECT_EQ(HeaderFileText("HTTP/1.1 200 OK\r\nServer: nginx\r\nContent-Length: 5\r\n"

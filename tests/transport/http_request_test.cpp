@@ -1,9 +1,9 @@
+#include "transport/http_request.h"
+
 #include <gtest/gtest.h>
 
 #include <cstring>
 #include <string>
-
-#include "transport/http_request.h"
 
 namespace {
 std::string Request(const HttpRequestFields& f, size_t size = kHttpRequestSize) {
@@ -49,27 +49,27 @@ TEST(HttpRequest, EveryFormEndsEachLineWithCrLf) {
   };
   // A kept connection changes that one word and nothing else.
   for (bool keepAlive : {false, true})
-  for (const Case& c : cases) {
-    SCOPED_TRACE(std::string(c.name) + (keepAlive ? ", keep-alive" : ""));
-    std::string expected = c.expected;
-    if (keepAlive) expected.replace(expected.find("Connection: close"), 17, "Connection: keep-alive");
-    HttpRequestFields f;
-    f.keep_alive = keepAlive;
-    f.path = c.viaProxy ? "http://server:81/a.txt" : "/dir/name.lst";
-    f.host = c.viaProxy ? "server:81" : "server";
-    f.via_proxy = c.viaProxy;
-    f.proxy_authentication = c.auth;
-    f.if_modified_since = c.since;
-    f.range_start = c.range;
-    f.if_range = "Tue, 08 Dec 2026 10:00:00 GMT";
-    std::string got = Request(f);
-    EXPECT_EQ(got, expected);
-    for (size_t i = 0; i < got.size(); ++i) {
-      if (got[i] == '\n') {
-        ASSERT_TRUE(i > 0 && got[i - 1] == '\r') << "bare line feed at " << i;
+    for (const Case& c : cases) {
+      SCOPED_TRACE(std::string(c.name) + (keepAlive ? ", keep-alive" : ""));
+      std::string expected = c.expected;
+      if (keepAlive) expected.replace(expected.find("Connection: close"), 17, "Connection: keep-alive");
+      HttpRequestFields f;
+      f.keep_alive = keepAlive;
+      f.path = c.viaProxy ? "http://server:81/a.txt" : "/dir/name.lst";
+      f.host = c.viaProxy ? "server:81" : "server";
+      f.via_proxy = c.viaProxy;
+      f.proxy_authentication = c.auth;
+      f.if_modified_since = c.since;
+      f.range_start = c.range;
+      f.if_range = "Tue, 08 Dec 2026 10:00:00 GMT";
+      std::string got = Request(f);
+      EXPECT_EQ(got, expected);
+      for (size_t i = 0; i < got.size(); ++i) {
+        if (got[i] == '\n') {
+          ASSERT_TRUE(i > 0 && got[i - 1] == '\r') << "bare line feed at " << i;
+        }
       }
     }
-  }
 }
 
 TEST(HttpRequest, RequestThatDoesNotFitIsRefusedNotCut) {

@@ -1,10 +1,10 @@
+#include "transport/http_response.h"
+
 #include <gtest/gtest.h>
 
 #include <random>
 #include <string>
 #include <vector>
-
-#include "transport/http_response.h"
 
 namespace {
 // Feeds response in chunks of the given sizes (the last chunk takes the rest)
@@ -104,8 +104,9 @@ TEST(HttpResponse, ContentLengthField) {
 }
 
 TEST(HttpResponse, FieldsAndContentRange) {
-  std::string h = "HTTP/1.1 206 Partial Content\r\nLast-Modified:  Tue, 08 Dec 2026 10:00:00 GMT \r\n"
-                  "Content-Range: bytes 100-199/200\r\n\r\n";
+  std::string h =
+      "HTTP/1.1 206 Partial Content\r\nLast-Modified:  Tue, 08 Dec 2026 10:00:00 GMT \r\n"
+      "Content-Range: bytes 100-199/200\r\n\r\n";
   std::string v;
   ASSERT_TRUE(FindHttpHeaderField(h, "last-modified", &v));
   EXPECT_EQ(v, "Tue, 08 Dec 2026 10:00:00 GMT");

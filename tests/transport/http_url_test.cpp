@@ -1,8 +1,8 @@
+#include "transport/http_url.h"
+
 #include <gtest/gtest.h>
 
 #include <string>
-
-#include "transport/http_url.h"
 
 namespace {
 struct Split {
@@ -56,7 +56,7 @@ TEST(HttpUrl, RequestPathsDirectAndThroughProxy) {
 TEST(HttpUrl, PartLimitAndEmptyUrlsAreRefused) {
   std::string url = "http://host";
   for (int i = 0; i < 29; ++i) url += "/p";
-  EXPECT_TRUE(Split(url).ok);  // 31 parts
+  EXPECT_TRUE(Split(url).ok);          // 31 parts
   EXPECT_FALSE(Split(url + "/q").ok);  // 32 parts
   EXPECT_FALSE(Split("").ok);
   EXPECT_FALSE(Split("///").ok);
@@ -79,16 +79,11 @@ TEST(HttpUrl, HostAndPort) {
     const char* name;
     uint16_t port;
   } cases[] = {
-      {"server", true, "server", 80},
-      {"127.0.0.1:8080", true, "127.0.0.1", 8080},
-      {"h:65535", true, "h", 65535},
-      {"h:1", true, "h", 1},
-      {"h:0", false, "", 0},
-      {"h:65536", false, "", 0},
-      {"h:", false, "", 0},
-      {"h:80x", false, "", 0},
-      {"h:-1", false, "", 0},
-      {":80", false, "", 0},
+      {"server", true, "server", 80}, {"127.0.0.1:8080", true, "127.0.0.1", 8080},
+      {"h:65535", true, "h", 65535},  {"h:1", true, "h", 1},
+      {"h:0", false, "", 0},          {"h:65536", false, "", 0},
+      {"h:", false, "", 0},           {"h:80x", false, "", 0},
+      {"h:-1", false, "", 0},         {":80", false, "", 0},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.part);
@@ -113,14 +108,29 @@ TEST(HttpUrl, RedirectLocationsResolveAgainstTheAddressAskedFor) {
     const char* location;
     const char* resolved;  // null: refused
   } cases[] = {
-      {"g", "http://a/b/c/g"},           {"./g", "http://a/b/c/g"},        {"g/", "http://a/b/c/g/"},
-      {"/g", "http://a/g"},              {"//g", "http://g/"},             {"?y", "http://a/b/c/d;p?y"},
-      {"g?y", "http://a/b/c/g?y"},       {"#s", "http://a/b/c/d;p?q"},     {"g#s", "http://a/b/c/g"},
-      {";x", "http://a/b/c/;x"},         {"", nullptr},                    {".", "http://a/b/c/"},
-      {"..", "http://a/b/"},             {"../g", "http://a/b/g"},         {"../../g", "http://a/g"},
-      {"../../../g", "http://a/g"},      {"/./g", "http://a/g"},           {"g/../h", "http://a/b/c/h"},
-      {" HTTP://X:81/y z ", "http://x:81/y%20z"}, {"https://a/", nullptr}, {"ftp://a/", nullptr},
-      {"http:///p", nullptr},            {"http://u@a/", nullptr},
+      {"g", "http://a/b/c/g"},
+      {"./g", "http://a/b/c/g"},
+      {"g/", "http://a/b/c/g/"},
+      {"/g", "http://a/g"},
+      {"//g", "http://g/"},
+      {"?y", "http://a/b/c/d;p?y"},
+      {"g?y", "http://a/b/c/g?y"},
+      {"#s", "http://a/b/c/d;p?q"},
+      {"g#s", "http://a/b/c/g"},
+      {";x", "http://a/b/c/;x"},
+      {"", nullptr},
+      {".", "http://a/b/c/"},
+      {"..", "http://a/b/"},
+      {"../g", "http://a/b/g"},
+      {"../../g", "http://a/g"},
+      {"../../../g", "http://a/g"},
+      {"/./g", "http://a/g"},
+      {"g/../h", "http://a/b/c/h"},
+      {" HTTP://X:81/y z ", "http://x:81/y%20z"},
+      {"https://a/", nullptr},
+      {"ftp://a/", nullptr},
+      {"http:///p", nullptr},
+      {"http://u@a/", nullptr},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.location);

@@ -1,3 +1,5 @@
+#include "transport/language_file.h"
+
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -7,7 +9,6 @@
 #include "support/files.h"
 #include "support/process.h"
 #include "support/temp_dir.h"
-#include "transport/language_file.h"
 
 namespace {
 class LanguageFile : public testing::Test {
@@ -42,8 +43,9 @@ TEST_F(LanguageFile, MissingFileOrLanguageLeavesEnglish) {
 }
 
 TEST_F(LanguageFile, ToolPrintsTheTranslationOnOneLine) {
-  std::string path = Write("FRENCH.CAT", "ENGLISH\nFRENCH\n\nInstalling *\n-\nInstallation de %1\n\nCancel\n-\n\x01\x01" +
-                                             std::string("\xe9\x00t\x00\x00\x00", 6) + "\n");
+  std::string path =
+      Write("FRENCH.CAT", "ENGLISH\nFRENCH\n\nInstalling *\n-\nInstallation de %1\n\nCancel\n-\n\x01\x01" +
+                              std::string("\xe9\x00t\x00\x00\x00", 6) + "\n");
   auto run = [](const std::string& file, const std::string& language, const std::string& text, int* status) {
     ProcessResult r = RunTool({"gettext", file, language, text}, "", {.errIntoOut = true});
     *status = r.exitCode;

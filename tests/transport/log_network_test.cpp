@@ -1,3 +1,5 @@
+#include "transport/log_network.h"
+
 #include <gtest/gtest.h>
 #include <stdlib.h>
 
@@ -12,7 +14,6 @@
 #include "foundation/log.h"
 #include "support/files.h"
 #include "support/temp_dir.h"
-#include "transport/log_network.h"
 #include "transport/real_tcp_connection.h"
 
 namespace {
@@ -37,9 +38,7 @@ class NetworkLog : public testing::Test {
     ResetLogForTests();
     unsetenv("LOGFILENAME");
   }
-  std::unique_ptr<RealTCPConnection> Client() {
-    return std::make_unique<RealTCPConnection>(port_, kLoopback, 1, 1);
-  }
+  std::unique_ptr<RealTCPConnection> Client() { return std::make_unique<RealTCPConnection>(port_, kLoopback, 1, 1); }
   // What arrives at c within about a second, or until it holds want bytes or the text until.
   static std::string Drain(RealTCPConnection& c, size_t want, const char* until = nullptr) {
     std::string got;
@@ -48,10 +47,8 @@ class NetworkLog : public testing::Test {
                     !(until && got.find(until) != std::string::npos);
          ++i) {
       long n = c.Receive(buf, sizeof buf);
-      if (n > 0)
-        got.append(buf, size_t(n));
-      else
-        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+      if (n > 0) got.append(buf, size_t(n));
+      else std::this_thread::sleep_for(std::chrono::milliseconds(1));
     }
     return got;
   }

@@ -1,3 +1,5 @@
+#include "transport/lzs.h"
+
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -5,8 +7,6 @@
 #include <random>
 #include <string>
 #include <vector>
-
-#include "transport/lzs.h"
 
 namespace {
 using Bytes = std::vector<unsigned char>;
@@ -44,8 +44,8 @@ Bytes Random(size_t n, unsigned seed) {
 
 // Text with repeats at all distances, like the data files the codec sees.
 Bytes TextLike(size_t n, unsigned seed) {
-  static const char* words[] = {"texture", "zindimgs/", "back.tga", " ", "\n", "quorvel", "0123", "the ", "file",
-                                "list", "digest ", "a", "patch", "  ", "\r\n", "Launch"};
+  static const char* words[] = {"texture", "zindimgs/", "back.tga", " ", "\n",    "quorvel", "0123", "the ",
+                                "file",    "list",      "digest ",  "a", "patch", "  ",      "\r\n", "Launch"};
   std::mt19937 rng(seed);
   Bytes b;
   while (b.size() < n) {
@@ -106,8 +106,8 @@ TEST(LZSDecode, HostileStreamsNeverPassCapacity) {
   std::mt19937 rng(7);
   for (int round = 0; round < 300; ++round) {
     Bytes in = round % 3 == 0 ? Random(rng() % 600, rng()) : valid;
-    if (round % 3 == 1) in.resize(rng() % in.size());                      // truncated
-    if (round % 3 == 2) in[rng() % in.size()] ^= 1 << (rng() % 8);       // one bit flipped
+    if (round % 3 == 1) in.resize(rng() % in.size());               // truncated
+    if (round % 3 == 2) in[rng() % in.size()] ^= 1 << (rng() % 8);  // one bit flipped
     unsigned capacity = rng() % 6000;
     Decoded d = Decode(in, capacity);
     if (d.result == 0) EXPECT_LE(d.out.size(), capacity);
@@ -142,9 +142,8 @@ TEST(LZSEncode, RoundTripsAndCompresses) {
   EXPECT_LT(e.size(), 20u);
   EXPECT_EQ(Decode(e, 100).out, same);
 
-  std::vector<Bytes> inputs = {Random(1, 1),       Random(17, 2),  Random(18, 3),     Random(19, 4),
-                               Random(5000, 5),    TextLike(70000, 6), Bytes(20000, 0), Bytes(9000, ' '),
-                               TextLike(4097, 7)};
+  std::vector<Bytes> inputs = {Random(1, 1),       Random(17, 2),   Random(18, 3),    Random(19, 4),    Random(5000, 5),
+                               TextLike(70000, 6), Bytes(20000, 0), Bytes(9000, ' '), TextLike(4097, 7)};
   // Periodic data at distances around the ring size.
   Bytes periodic;
   for (int i = 0; i < 30000; ++i) periodic.push_back(static_cast<unsigned char>((i % 4095) * 7));
@@ -170,8 +169,8 @@ TEST(LZSEncode, RandomDataStaysWithinTheWorstCaseBound) {
 TEST(LZSStream, GivesTheOneShotBytesHoweverTheStreamIsCut) {
   Bytes periodic;
   for (int i = 0; i < 30000; ++i) periodic.push_back(static_cast<unsigned char>((i % 4095) * 7));
-  const std::vector<Bytes> inputs = {Bytes(), Random(5, 1), Random(17, 2), Random(18, 3), Random(40000, 4),
-                                     TextLike(90000, 5), Bytes(50000, ' '), periodic};
+  const std::vector<Bytes> inputs = {Bytes(),          Random(5, 1),       Random(17, 2),     Random(18, 3),
+                                     Random(40000, 4), TextLike(90000, 5), Bytes(50000, ' '), periodic};
   const struct {
     const char* what;
     size_t piece, room;  // 0: random sizes of 1 to 40

@@ -1,3 +1,5 @@
+#include "transport/md5.h"
+
 #include <gtest/gtest.h>
 
 #include <filesystem>
@@ -9,7 +11,6 @@
 #include "support/temp_dir.h"
 #include "transport/compressed_file.h"
 #include "transport/file.h"
-#include "transport/md5.h"
 
 namespace fs = std::filesystem;
 

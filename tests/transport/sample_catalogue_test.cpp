@@ -16,8 +16,8 @@ struct Sample {
 }  // namespace
 
 TEST(SampleCatalogues, LoadForTheirLanguageAndTranslateTheLabels) {
-  for (Sample s : {Sample{"FRANCAIS", "Annuler", "Choisir la langue"},
-                   Sample{"DEUTSCH", "Abbrechen", "Sprache w\xE4hlen"}}) {
+  for (Sample s :
+       {Sample{"FRANCAIS", "Annuler", "Choisir la langue"}, Sample{"DEUTSCH", "Abbrechen", "Sprache w\xE4hlen"}}) {
     std::string path = std::string(QUORVEL_SOURCE_DIR) + "/assets/" + s.language + ".CAT";
     ASSERT_EQ(OpenLanguageFile(path.c_str(), s.language), 1) << path;
     EXPECT_STREQ(GetString("Cancel"), s.cancel);

@@ -1,3 +1,5 @@
+#include "transport/socks5.h"
+
 #include <gtest/gtest.h>
 
 #include <memory>
@@ -9,7 +11,6 @@
 #include "foundation/program_clock.h"
 #include "support/manual_clock.h"
 #include "transport/real_tcp_connection.h"
-#include "transport/socks5.h"
 #include "transport/transport_globals.h"
 
 namespace {

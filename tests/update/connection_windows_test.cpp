@@ -12,10 +12,10 @@
 #include "gui/gui_backdrop_window.h"
 #include "gui/gui_button.h"
 #include "gui/gui_globals.h"
+#include "gui/gui_input.h"
 #include "gui/gui_simple_dialog_box.h"
 #include "gui/gui_string_gadget.h"
 #include "gui/gui_toggle_button.h"
-#include "gui/gui_input.h"
 #include "support/process.h"
 #include "transport/transport_globals.h"
 #include "update/connection_messages.h"
@@ -53,9 +53,14 @@ class TestHost : public GUIBackdropWindow, public DialogHost {
     return 1;
   }
   GUISimpleDialogBox* Open(const std::string& text, int b1, int m1, int b2, int m2) {
-    auto* box = new GUISimpleDialogBox(SimpleDialogSettings{.Title = "Message Window", .Recipient = this,
-                                                            .Message = text.c_str(), .Width = 345, .Height = 242,
-                                                            .Button1 = b1, .Button1Msg = m1, .Button2 = b2,
+    auto* box = new GUISimpleDialogBox(SimpleDialogSettings{.Title = "Message Window",
+                                                            .Recipient = this,
+                                                            .Message = text.c_str(),
+                                                            .Width = 345,
+                                                            .Height = 242,
+                                                            .Button1 = b1,
+                                                            .Button1Msg = m1,
+                                                            .Button2 = b2,
                                                             .Button2Msg = m2});
     AddTopLevelObject(box);
     box->Place();

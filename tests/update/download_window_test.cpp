@@ -2,13 +2,14 @@
 // without a network: name matching, argument fan-out, placement, countdowns,
 // pausing, the busy state and the parent's layout. Transfers themselves are
 // in tests/integration/download_window_flow_test.cpp.
+#include "update/download_window.h"
+
 #include <gtest/gtest.h>
 
 #include <string>
 
 #include "gui/gui_fixture.h"
 #include "gui/gui_timers.h"
-#include "update/download_window.h"
 
 namespace {
 

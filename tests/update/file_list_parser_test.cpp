@@ -1,3 +1,5 @@
+#include "update/file_list_parser.h"
+
 #include <gtest/gtest.h>
 
 #include <cstring>
@@ -6,7 +8,6 @@
 #include <vector>
 
 #include "platform/filesystem.h"
-#include "update/file_list_parser.h"
 
 namespace {
 
@@ -132,7 +133,8 @@ TEST(ParsePatchLine, ReadsAllFieldsAndRejectsMalformedOnes) {
 }
 
 TEST(IsSafeListName, RefusesNamesThatLeaveTheDirectory) {
-  for (const char* ok : {"a", "a/b", "a\\b", "...", "a..", "..a/b", "a/./b", "1:x"}) EXPECT_TRUE(IsSafeListName(ok)) << ok;
+  for (const char* ok : {"a", "a/b", "a\\b", "...", "a..", "..a/b", "a/./b", "1:x"})
+    EXPECT_TRUE(IsSafeListName(ok)) << ok;
   for (const char* bad : {"", "/", "\\", "/a", "\\a", "A:", "z:b", "..", "../a", "a/../b", "a\\..", "a/..\\b"})
     EXPECT_FALSE(IsSafeListName(bad)) << bad;
 }

@@ -1,5 +1,6 @@
-#include <gtest/gtest.h>
+#include "update/file_list.h"
 
+#include <gtest/gtest.h>
 #include <unistd.h>
 
 #include <cstdio>
@@ -15,7 +16,6 @@
 #include "support/fatal.h"
 #include "support/files.h"
 #include "support/temp_dir.h"
-#include "update/file_list.h"
 
 namespace {
 
@@ -35,15 +35,17 @@ class FileListTest : public ::testing::Test {
     WipeList(list_);
     ResetUpdateGlobals();
   }
-  void Write(const std::string& name, const std::string& text) {
-    WriteFileText(dir_ + name, text);
-  }
+  void Write(const std::string& name, const std::string& text) { WriteFileText(dir_ + name, text); }
   // The list as "KIND:name" strings in list order.
   std::vector<std::string> Entries(const ZindleFileListEntry* e) const {
     std::vector<std::string> out;
     for (; e; e = e->next) {
-      const char kind = e->flags == FileRequired ? 'R' : e->flags == FileListedOnly ? 'O' : e->flags == FileOnDemand ? 'D'
-                        : e->flags == FileCreateOnce ? 'C' : e->flags == FileUpdateIfPresent ? 'U' : '?';
+      const char kind = e->flags == FileRequired          ? 'R'
+                        : e->flags == FileListedOnly      ? 'O'
+                        : e->flags == FileOnDemand        ? 'D'
+                        : e->flags == FileCreateOnce      ? 'C'
+                        : e->flags == FileUpdateIfPresent ? 'U'
+                                                          : '?';
       std::string name = e->name;
       for (char& c : name)
         if (c == kPathSeparator) c = '/';
@@ -199,15 +201,18 @@ TEST_P(IntegrateFilesListsTest, ChangesMatchesInPlaceAndPutsNewNamesAtTheHead) {
   // master (list order): a, dup(1), B, dup(2), c
   ZindleFileListEntry* tail = nullptr;
   for (int i = 0; i < fillers; ++i) tail = entry(("filler" + std::to_string(i)).c_str(), FileRequired, 0, tail);
-  ZindleFileListEntry* master = entry(
-      "a", FileRequired, 1,
-      entry("dup", FileRequired, 2, entry("B", FileRequired, 3, entry("dup", FileRequired, 4, entry("c", FileRequired, 5, tail)))));
+  ZindleFileListEntry* master =
+      entry("a", FileRequired, 1,
+            entry("dup", FileRequired, 2,
+                  entry("B", FileRequired, 3, entry("dup", FileRequired, 4, entry("c", FileRequired, 5, tail)))));
   ZindleFileListEntry* const dup1 = master->next;
   ZindleFileListEntry* const dup2 = dup1->next->next;
   // updated (list order): c, new, dup, b, new(again)
-  ZindleFileListEntry* updated = entry(
-      "c", FileOnDemand, 9,
-      entry("new", FileCreateOnce, 7, entry("dup", FileUpdateIfPresent, 8, entry("b", FileListedOnly, 6, entry("new", FileRequired, 10, nullptr)))));
+  ZindleFileListEntry* updated =
+      entry("c", FileOnDemand, 9,
+            entry("new", FileCreateOnce, 7,
+                  entry("dup", FileUpdateIfPresent, 8,
+                        entry("b", FileListedOnly, 6, entry("new", FileRequired, 10, nullptr)))));
   ZindleFileListEntry* const updatedHead = updated;
 
   IntegrateFilesLists(master, updated);

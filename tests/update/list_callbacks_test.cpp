@@ -2,8 +2,9 @@
 // recording host window: what each list does to ZindleList and the succeed
 // files, when the digest pass runs and what it leaves, and the single
 // warning for succeed files that cannot be written.
-#include <gtest/gtest.h>
+#include "update/list_callbacks.h"
 
+#include <gtest/gtest.h>
 #include <sys/stat.h>
 
 #include <cstring>
@@ -16,7 +17,6 @@
 #include "support/temp_dir.h"
 #include "transport/md5.h"
 #include "update/download_window.h"
-#include "update/list_callbacks.h"
 #include "update/update_globals.h"
 #include "update/update_host.h"
 

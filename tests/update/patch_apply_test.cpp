@@ -2,6 +2,8 @@
 // digest is confirmed, every failure falls back to a whole, verified fetch
 // with patching switched off, and a process killed in the middle leaves
 // nothing that the next digest pass does not settle.
+#include "update/patch_apply.h"
+
 #include <gtest/gtest.h>
 #include <signal.h>
 #include <sys/wait.h>
@@ -18,7 +20,6 @@
 #include "transport/md5.h"
 #include "update/download_window.h"
 #include "update/file_list.h"
-#include "update/patch_apply.h"
 #include "update/patch_encoder.h"
 #include "update/update_globals.h"
 #include "update/verification.h"
@@ -168,7 +169,7 @@ TEST_F(PatchApplyTest, HostileStreamsFallBackWithoutTouchingMemoryOutsideTheData
     Bytes patch;
   };
   std::vector<Case> cases = {
-      {"copy before the old file", {0x00, 0x10, 0x00, 0x00, 0x80}},          // offset -32768
+      {"copy before the old file", {0x00, 0x10, 0x00, 0x00, 0x80}},  // offset -32768
       {"copy past its end", {0x00, 0xff, 0xff, 0xff, 0x7f, 0x00, 0xff, 0xff, 0xff, 0x7f}},
       {"cut off inside a command", {0x00, 0x10}},
       {"literal run cut off", {0x80, 0x00, 0x00, 0x10, 0x00, 'a'}},
@@ -296,8 +297,7 @@ TEST_F(PatchApplyTest, KilledInTheMiddleThenRunAgainEndsCorrect) {
   entry->flags = FileRequired;
   std::memcpy(entry->digest, wanted, 16);
   std::strcpy(entry->name, "x.dat");
-  ChecksumFilesAndAddZindleEntriesToDownloadQueue(window, entry, kUpdateCheckKinds, nullptr, nullptr, nullptr,
-                                                  nullptr);
+  ChecksumFilesAndAddZindleEntriesToDownloadQueue(window, entry, kUpdateCheckKinds, nullptr, nullptr, nullptr, nullptr);
   delete entry;
   EXPECT_FALSE(PlatFileExists(dir / "x.dat.tmp"));
   const std::string now = ReadFileText(dir / "x.dat");

@@ -1,10 +1,10 @@
+#include "update/patch_decoder.h"
+
 #include <gtest/gtest.h>
 
 #include <cstdint>
 #include <string>
 #include <vector>
-
-#include "update/patch_decoder.h"
 
 namespace {
 

@@ -1,3 +1,5 @@
+#include "update/patch_encoder.h"
+
 #include <gtest/gtest.h>
 
 #include <random>
@@ -5,7 +7,6 @@
 #include <vector>
 
 #include "update/patch_decoder.h"
-#include "update/patch_encoder.h"
 
 namespace {
 

@@ -1,6 +1,8 @@
 // The connection settings in the store, the start-up reading, the proxy
 // credential, and both detections (the Windows ProxyServer text, and the
 // system's answers on POSIX through libproxy and all_proxy).
+#include "update/proxy_settings.h"
+
 #include <gtest/gtest.h>
 
 #include <cstdlib>
@@ -13,7 +15,6 @@
 #include "support/scoped_env.h"
 #include "transport/transport_globals.h"
 #include "update/product_key.h"
-#include "update/proxy_settings.h"
 
 namespace {
 class ProxySettings : public testing::Test {
@@ -44,7 +45,7 @@ TEST_F(ProxySettings, ValuesReadBackWithDefaultsForWhatIsMissing) {
   EXPECT_EQ(loaded.useProxy, 1);
   EXPECT_EQ(loaded.gameUsesProxy, 1);
   EXPECT_EQ(GetKeyValue("ProxyAddress"), -1);  // a string is not a 32-bit value
-  saved.socksPort = -1;  // not entered: the stored port stays
+  saved.socksPort = -1;                        // not entered: the stored port stays
   ASSERT_TRUE(SaveConnectionSettings(saved));
   EXPECT_EQ(GetKeyValue("SocksProxyPort"), 1080);
 }

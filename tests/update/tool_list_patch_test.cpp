@@ -33,8 +33,8 @@ const std::string kZ = "00000000000000000000000000000000";
 }  // namespace
 
 TEST_F(ToolTest, ListParseAndMergePrintEntriesInListOrder) {
-  Write("master.lst", "R " + kA + " data\\a b\r\n" + "C " + kZ + " c/d\n" + "R " + kA + " ../evil\n" + "p " + kA +
-                          " " + kZ + " 5 x.pat data/a b\n");
+  Write("master.lst", "R " + kA + " data\\a b\r\n" + "C " + kZ + " c/d\n" + "R " + kA + " ../evil\n" + "p " + kA + " " +
+                          kZ + " 5 x.pat data/a b\n");
   Write("updated.lst", "U " + kA + " c\\d\n" + "O " + kZ + " new\n");
   std::string out;
   ASSERT_EQ(Tool({"list", "parse", "master.lst"}, out), 0) << out;

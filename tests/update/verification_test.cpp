@@ -2,8 +2,9 @@
 // file is up to date, different or missing (the kind table), the patch chosen
 // for a different file, the names it refuses, and the counters and callbacks
 // it drives. The queue is inspected, not run: no network.
-#include <gtest/gtest.h>
+#include "update/verification.h"
 
+#include <gtest/gtest.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -20,7 +21,6 @@
 #include "update/file_list.h"
 #include "update/patch_apply.h"
 #include "update/update_globals.h"
-#include "update/verification.h"
 
 namespace {
 
@@ -30,9 +30,7 @@ enum class Outcome { kNothing, kWholeFile, kPatch, kDeleted };
 const char* kRight = "the right contents\n";
 const char* kWrong = "some older contents\n";
 
-void DigestOf(const std::string& text, unsigned char digest[16]) {
-  MD5OfBytes(text.data(), text.size(), digest);
-}
+void DigestOf(const std::string& text, unsigned char digest[16]) { MD5OfBytes(text.data(), text.size(), digest); }
 
 ZindleFileListEntry* Entry(const char* name, unsigned char kind, const std::string& contents) {
   auto* e = new ZindleFileListEntry{};
