@@ -23,7 +23,8 @@ http {
   uwsgi_temp_path $scratch/ut; scgi_temp_path $scratch/st;
   sendfile on;
   default_type application/octet-stream;
-  server { listen 127.0.0.1:$port; root $root; }
+  # /moved/NAME answers 302 with the address of NAME (the redirect benchmark).
+  server { listen 127.0.0.1:$port; root $root; location /moved/ { rewrite ^/moved/(.*)\$ /\$1 redirect; } }
 }
 CONF
   "$nginx" -e "$scratch/error.log" -c "$scratch/nginx.conf" -p "$scratch" &

@@ -13,6 +13,8 @@
 #           connections and with MaxConnections 1, against curl keeping one
 #           connection and curl --parallel --parallel-max 4 (RTTS="50" for
 #           one round trip only)
+#   redirect 200 files of 4 KB each reached through a 302 against the same
+#           fetched directly, both by the engine
 #   wait    CPU over 10 s with a transfer stalled by the server, and idle
 #   patch   ApplyPatch of a 1 GB file: MB/s and the peak of RssAnon
 #
@@ -110,6 +112,15 @@ for part in $parts; do
       kill "$relay_pid"; wait "$relay_pid" 2>/dev/null || true; relay_pid=""
     done
     rm -rf "$work/www/small" "$work/out/small" "$work/curl"/*.bin
+    ;;
+  redirect)
+    mkdir -p "$work/www/small" "$work/out/small"
+    for i in $(seq 0 199); do head -c 4096 /dev/urandom >"$work/www/small/$i.bin"; echo "small/$i.bin"; done \
+      >"$work/redir.names"
+    compare "200 x 4 KB: engine through a 302 / engine direct" "$runs" "rm -rf $work/out/small/*" \
+      redirected "$engine fetch ${url}moved/ $work/out $work/redir.names" \
+      direct "$engine fetch $url $work/out $work/redir.names"
+    rm -rf "$work/www/small" "$work/out/small"
     ;;
   digest)
     mkdir -p "$work/game/data"
