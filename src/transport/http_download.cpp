@@ -307,7 +307,14 @@ int FileDownload::FollowRedirect(int code) {
   redirect_host_ = authority;
   host_name_ = name;
   server_port_ = port;
-  // The redirect's own body is not read: its connection is not kept.
+  // A redirect whose short body came whole with its header leaves the
+  // connection ready for the next request (to the new address, when it is on
+  // the same server); one whose body is still coming is not waited for.
+  long length = -1;
+  const std::string& header = header_.header();
+  if (ClassifyTransferCoding(header) == kTransferIdentity && ParseContentLength(header, &length) == kContentLengthOk &&
+      length == long(TotalAmtRecieved))
+    KeepConnection();
   delete connection;
   connection = nullptr;
   ForgetAnswer();
