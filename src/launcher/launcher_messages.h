@@ -2,10 +2,13 @@
 // its dialog boxes, the connection settings window and the download window
 // send, and what the main window's HandleMessage answers. The numbers are
 // the protocol and are kept as they are; the toolkit's own ids (gui_messages.h)
-// reach the same HandleMessage, so the two sets must stay apart.
+// reach the same HandleMessage, so the two sets must stay apart. The ids the
+// update engine's windows send are defined there and named here.
 #pragma once
 
 #include "gui/gui_messages.h"
+#include "update/connection_messages.h"
+#include "update/download_window.h"
 
 enum LauncherMessage : int {
   // Menu screen.
@@ -20,7 +23,7 @@ enum LauncherMessage : int {
   MsgCreateDirectoryYes = 105,
   MsgCreateDirectoryNo = 106,
   // Connection settings and proxy log-on windows: OK.
-  MsgConnectionOk = 107,
+  MsgConnectionOk = kConnectionOk,
   // Progress screen: Cancel.
   MsgCancelProgress = 108,
   // "Cancel Uninstall?"
@@ -37,14 +40,14 @@ enum LauncherMessage : int {
   // Menu screen: Settings opens the connection settings window.
   MsgSettings = 120,
   // Connection settings and proxy log-on windows: Cancel.
-  MsgConnectionCancel = 121,
-  MsgDetectProxy = 122,
+  MsgConnectionCancel = kConnectionCancel,
+  MsgDetectProxy = kConnectionDetect,
   // The question after detecting the system's proxy.
-  MsgUseDetectedYes = 123,
-  MsgUseDetectedNo = 124,
+  MsgUseDetectedYes = kConnectionUseDetected,
+  MsgUseDetectedNo = kConnectionIgnoreDetected,
   // Connection settings toggles.
-  MsgProxyToggled = 125,
-  MsgLogonToggled = 126,
+  MsgProxyToggled = kConnectionProxyToggled,
+  MsgLogonToggled = kConnectionLogonToggled,
   // Closing message of fatal warnings and Yes of the cancel questions: the
   // program ends.
   MsgEndProgram = 127,
@@ -55,17 +58,17 @@ enum LauncherMessage : int {
   // Menu screen: the "Scan All Files" box.
   MsgScanAllFiles = 130,
   // Closing message of ordinary warnings.
-  MsgWarningClosed = 131,
+  MsgWarningClosed = kConnectionWarningClosed,
   // The retry question after a failed transfer.
   MsgRetryYes = 5009,
   MsgRetryNo = 5010,
   // Download window, to its parent: a transfer left the queue (a = status,
   // p = error text or the window, q = file name).
-  MsgDownloadReport = 9876,
+  MsgDownloadReport = kDownloadReportMessage,
   // Download window's error button; passed on to the parent unchanged.
-  MsgDownloadErrorButton = 9877,
+  MsgDownloadErrorButton = kDownloadErrorButtonMessage,
   // Passed on by the download window to its parent unchanged.
-  MsgDownloadPassOn = 9880,
+  MsgDownloadPassOn = kDownloadPassOnMessage,
 };
 
 inline constexpr LauncherMessage kLauncherMessages[] = {

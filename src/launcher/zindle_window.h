@@ -16,7 +16,7 @@
 #include <cstdint>
 
 #include "gui/gui_backdrop_window.h"
-#include "update/dialog_host.h"
+#include "update/update_host.h"
 #include "update/update_host.h"
 
 class AuthenticationWindow;

@@ -5,7 +5,7 @@
 #pragma once
 
 #include "gui/gui_backdrop_window.h"
-#include "update/dialog_host.h"
+#include "update/update_host.h"
 
 class GUIButton;
 class GUIDropDownBox;

@@ -20,7 +20,7 @@
 #include "transport/transport_globals.h"
 #include "update/connection_entries.h"
 #include "update/connection_messages.h"
-#include "update/dialog_host.h"
+#include "update/update_host.h"
 #include "update/dialog_proxy_auth.h"
 #include "update/product_key.h"
 

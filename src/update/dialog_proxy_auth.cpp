@@ -10,7 +10,7 @@
 #include "gui/gui_toggle_button.h"
 #include "update/connection_messages.h"
 #include "update/dialog_connection_prefs.h"
-#include "update/dialog_host.h"
+#include "update/update_host.h"
 #include "update/proxy_settings.h"
 
 namespace {

@@ -8,10 +8,12 @@
 //   succeed2.txt  "Updated list verification succeed."   (34 bytes)
 #pragma once
 
+#include "update/connection_messages.h"
+
 class DownloadWindow;
 
 // Closing message of the succeed-file warning.
-constexpr int kSucceedWarningClosedMessage = 131;
+constexpr int kSucceedWarningClosedMessage = kConnectionWarningClosed;
 
 // Creates the download window as a child of the host window with the
 // server's address, the credential handed to every transfer and the
