@@ -100,7 +100,7 @@ int FileDownload::VFailed(DownloadState newState, const char* englishFormat, va_
   std::string format = FormatOfTranslation(englishFormat);
   VSNPrintF(error_text, sizeof error_text, format.c_str(), args);
   state = newState;
-  FinishedState = kDownloadFailed;
+  finished_state_ = kDownloadFailed;
   return kDownloadFailed;
 }
 
@@ -257,7 +257,7 @@ void FileDownload::ForgetAnswer() {
   header_.Reset();
   header_seen = 0;
   interim_bytes_ = 0;
-  TotalAmtRecieved = 0;
+  received_ = 0;
 }
 
 int FileDownload::SendAgainOnNewConnection() {
@@ -313,7 +313,7 @@ int FileDownload::FollowRedirect(int code) {
   long length = -1;
   const std::string& header = header_.header();
   if (ClassifyTransferCoding(header) == kTransferIdentity && ParseContentLength(header, &length) == kContentLengthOk &&
-      length == long(TotalAmtRecieved))
+      length == long(received_))
     KeepConnection();
   delete connection;
   connection = nullptr;
@@ -411,8 +411,17 @@ void FileDownload::WaitForActivity(int ms) {
 }
 
 int FileDownload::Update(int& percent) {
+  const int result = Step(percent);
+  // The process-wide figures describe the transfer updated last.
+  TotalAmtRecieved = received_;
+  ContentLength = content_length_;
+  FinishedState = finished_state_;
+  return result;
+}
+
+int FileDownload::Step(int& percent) {
   switch (state) {
-    case kDownloadStateEnded: return FinishedState;
+    case kDownloadStateEnded: return finished_state_;
     case kDownloadStateSetupFailed:
     case kDownloadStateFailed: return kDownloadFailed;
     // All in: the connection may already be back in the pool.
@@ -432,7 +441,7 @@ int FileDownload::Update(int& percent) {
     else SetError("Connection timed out, please check your connection to the Internet.");
     if (state == kDownloadStateReceiving) SavePartial();
     state = kDownloadStateFailed;
-    FinishedState = kDownloadFailed;
+    finished_state_ = kDownloadFailed;
     return kDownloadFailed;
   }
 
@@ -493,8 +502,8 @@ int FileDownload::SendRequest() {
   header_seen = 0;
   header_.Reset();
   interim_bytes_ = 0;
-  ContentLength = -1;
-  TotalAmtRecieved = 0;
+  content_length_ = -1;
+  received_ = 0;
   last_data_time = GetTimerCount();
   return kDownloadWaiting;
 }
@@ -520,7 +529,7 @@ bool FileDownload::WritePass(unsigned long got) {
   body_written_ += (long long)body;
   // Without an announced length nothing was checked before the body began:
   // the free space is looked at as the body grows.
-  if (ContentLength < 0 && body_written_ >= next_space_check_) {
+  if (content_length_ < 0 && body_written_ >= next_space_check_) {
     next_space_check_ = body_written_ + (1 << 20);
     const long long free = PlatFreeDiskBytes(PlatNativePath(result_name));
     if (free >= 0 && free < kMinFreeBytesWhileUnsized) {
@@ -535,11 +544,11 @@ bool FileDownload::WritePass(unsigned long got) {
 
 int FileDownload::StartBody() {
   // A length the disk cannot hold is refused before any of it is written.
-  if (ContentLength > 0) {
+  if (content_length_ > 0) {
     const long long free = PlatFreeDiskBytes(PlatNativePath(result_name));
-    if (free >= 0 && ContentLength > free)
+    if (free >= 0 && content_length_ > free)
       return FailAndLog("There is not enough disk space to download %s: %d MB are needed and %d MB are free.",
-                        destination, int((ContentLength + (1 << 20) - 1) >> 20), int(free >> 20));
+                        destination, int((content_length_ + (1 << 20) - 1) >> 20), int(free >> 20));
   }
   File* out = appending_ ? static_cast<File*>(new AppendFile()) : static_cast<File*>(new OutputFile());
   if (!out->Open(result_name, 0)) {
@@ -553,7 +562,7 @@ int FileDownload::StartBody() {
   // A body that a later ranged request can continue gets its header now: a
   // transfer cut off by a kill then resumes too. The .res beside it keeps the
   // header from vouching for the destination (PlanFromLeftovers).
-  if (status_code_ == 200 && response_has_date_ && ContentLength > 0 &&
+  if (status_code_ == 200 && response_has_date_ && content_length_ > 0 &&
       !(flags & (kDownloadUnconditional | kDownloadNoPartial)))
     WriteWholeFile(header_name, HeaderFileText(header_.header()));
   return kDownloadFlowing;
@@ -599,7 +608,7 @@ int FileDownload::ReceivePasses(int& percent) {
     if (got == 0 && !closed) return OnQuietPass(percent);
     if (got) {
       last_data_time = GetTimerCount();
-      TotalAmtRecieved += got;
+      received_ += got;
       answer_bytes_ += got;
     }
     pass_body_start_ = 0;
@@ -616,15 +625,15 @@ int FileDownload::ReceivePasses(int& percent) {
     }
     // More than the announced length is no longer this file: refuse it before
     // it is written, however long the sender goes on.
-    if (header_seen && ContentLength >= 0 && TotalAmtRecieved > static_cast<unsigned long>(ContentLength)) {
+    if (header_seen && content_length_ >= 0 && received_ > static_cast<unsigned long>(content_length_)) {
       DropBody();
       return FailAndLog("The server sent more than the announced length of %s.", destination);
     }
     UpdatePercent(percent);
     // A chunked body ends at its last chunk, whether or not the server
     // closes; on a kept connection so does a body at its announced length.
-    if (keep_alive_ && header_seen && !is_chunked_ && ContentLength >= 0 &&
-        TotalAmtRecieved == static_cast<unsigned long>(ContentLength))
+    if (keep_alive_ && header_seen && !is_chunked_ && content_length_ >= 0 &&
+        received_ == static_cast<unsigned long>(content_length_))
       bodyEnded = true;
     if (closed || bodyEnded) return OnClosed(got, percent, closed);
     if (!WritePass(got)) return kDownloadFailed;
@@ -658,7 +667,7 @@ unsigned long FileDownload::ReceivePass(bool* closed) {
 
 void FileDownload::UpdatePercent(int& percent) const {
   // Without a known length nothing can be said yet: 0, not the caller's old value.
-  percent = ContentLength >= 1 ? int(uint64_t(TotalAmtRecieved) * 100 / uint64_t(ContentLength)) : 0;
+  percent = content_length_ >= 1 ? int(uint64_t(received_) * 100 / uint64_t(content_length_)) : 0;
 }
 
 int FileDownload::OnQuietPass(int& percent) {
@@ -702,7 +711,7 @@ int FileDownload::ScanForHeader(unsigned long got, int& percent) {
     }
     header_seen = 1;
     pass_body_start_ = offset;
-    TotalAmtRecieved = got - offset;
+    received_ = got - offset;
     const int result = OnHeader(percent);
     // "Not modified" has no body: anything after it is an answer no request asked for.
     if (result == kDownloadNotModified && offset == got) KeepConnection();
@@ -718,7 +727,7 @@ int FileDownload::OnClosed(unsigned long got, int& percent, bool closed) {
     return kDownloadFailed;
   }
   if (header_seen && (!is_chunked_ || chunked_.done()) &&
-      (ContentLength == -1 || static_cast<unsigned long>(ContentLength) == TotalAmtRecieved)) {
+      (content_length_ == -1 || static_cast<unsigned long>(content_length_) == received_)) {
     // A full disk may show only when the last buffered bytes are flushed.
     bool flushed = temp_file->Close();
     delete temp_file;
@@ -732,7 +741,7 @@ int FileDownload::OnClosed(unsigned long got, int& percent, bool closed) {
     }
     if (!closed && chunk_trailing_bytes_ == 0) KeepConnection();
     state = kDownloadStateAllIn;
-    if (ContentLength == -1) percent = 100;
+    if (content_length_ == -1) percent = 100;
     return kDownloadFlowing;
   }
   SavePartial();
@@ -756,7 +765,7 @@ int FileDownload::OnHeader(int& percent) {
                       HttpStatusText(status.code));
   }
   if (status.code == 304) {
-    FinishedState = kDownloadNotModified;
+    finished_state_ = kDownloadNotModified;
     state = kDownloadStateEnded;
     return kDownloadNotModified;
   }
@@ -805,18 +814,18 @@ int FileDownload::OnHeader(int& percent) {
     case kTransferChunked:
       // The coding frames the body; a Content-Length beside it does not count.
       is_chunked_ = true;
-      ContentLength = appending_ ? int(range_length) : -1;
+      content_length_ = appending_ ? int(range_length) : -1;
       return StartBody();
     case kTransferIdentity: break;
   }
   long length = -1;
   switch (ParseContentLength(header, &length)) {
-    case kContentLengthOk: ContentLength = int(length); break;
+    case kContentLengthOk: content_length_ = int(length); break;
     case kContentLengthBad: return FailAndLog("Bad ContentLength Header Information.");
     case kContentLengthAbsent:
       // The body then ends where the server closes the connection, except
       // for a range, whose length its Content-Range gives.
-      ContentLength = appending_ ? int(range_length) : -1;
+      content_length_ = appending_ ? int(range_length) : -1;
       break;
   }
   (void)percent;
@@ -832,7 +841,7 @@ bool FileDownload::DecodeChunks(unsigned long* got, bool* ended) {
   HttpChunkedDecoder::Result r = chunked_.Feed(body, coded, body, &produced, &consumed);
   if (r == HttpChunkedDecoder::kBad) return false;
   // What follows the last chunk is not the file's.
-  TotalAmtRecieved -= coded - produced;
+  received_ -= coded - produced;
   *got = pass_body_start_ + produced;
   *ended = r == HttpChunkedDecoder::kDone;
   if (*ended) chunk_trailing_bytes_ = coded - consumed;
@@ -859,9 +868,9 @@ int FileDownload::Finish(bool suppressRename) {
   if (!CloseBody())
     keep("Error writing file %s for download, you could be out of disk space or the file is currently in use.",
          destination);
-  if (ContentLength >= 0 && ContentLength != body_written_)
-    keep("Lost connection to server before recieving entire file: %s, expected %d, got %d", destination, ContentLength,
-         int(body_written_));
+  if (content_length_ >= 0 && content_length_ != body_written_)
+    keep("Lost connection to server before recieving entire file: %s, expected %d, got %d", destination,
+         content_length_, int(body_written_));
 
   if (!firstError[0] && expected_digest) {
     unsigned char digest[kMD5Size];
@@ -879,7 +888,7 @@ int FileDownload::Finish(bool suppressRename) {
     DeleteResultFiles();
     SetErrorString(firstError);
     state = kDownloadStateFailed;
-    FinishedState = kDownloadFailed;
+    finished_state_ = kDownloadFailed;
     return kDownloadFailed;
   }
   // One rename replaces the old file: there is never a moment without either.
@@ -897,7 +906,7 @@ int FileDownload::Finish(bool suppressRename) {
   size_t n = std::strlen(destination);
   if (!suppressRename && n > 4 && CaseCompare(destination + n - 4, ".exe") == 0)
     PlatMakeExecutable(PlatNativePath(destination));
-  FinishedState = kDownloadFinished;
+  finished_state_ = kDownloadFinished;
   state = kDownloadStateEnded;
   return kDownloadFinished;
 }
@@ -905,8 +914,8 @@ int FileDownload::Finish(bool suppressRename) {
 void FileDownload::SavePartial() {
   // Only a body that a later ranged request can continue is worth keeping:
   // a success answer with a known length and a date to validate against.
-  bool resumable = header_seen && !(flags & (kDownloadUnconditional | kDownloadNoPartial)) && ContentLength > 0 &&
-                   TotalAmtRecieved > 0 &&
+  bool resumable = header_seen && !(flags & (kDownloadUnconditional | kDownloadNoPartial)) && content_length_ > 0 &&
+                   received_ > 0 &&
                    ((status_code_ == 200 && response_has_date_) || (status_code_ == 206 && appending_));
   delete temp_file;
   temp_file = nullptr;

@@ -47,7 +47,7 @@ enum : int {
   kDownloadNoPartial = 2,      // a leftover .res is never resumed
 };
 
-// Results of Update (also kept in FinishedState).
+// Results of Update (also kept as the transfer's finished state).
 enum DownloadResult : int {
   kDownloadFinished = 0,     // the destination is in place
   kDownloadFlowing = 1,      // data flowing, or all in (call again to finish)
@@ -61,7 +61,7 @@ enum DownloadState : int {
   kDownloadStateReceiving = 0,    // request sent and temp file created
   kDownloadStateAllIn = 1,        // the connection closed with complete data; finishing pending
   kDownloadStateReadyToSend = 2,  // connection open (or connecting), request not sent
-  kDownloadStateEnded = 3,        // ended; FinishedState holds the result
+  kDownloadStateEnded = 3,        // ended; the finished state holds the result
   kDownloadStateSetupFailed = 4,  // address or socket failure during construction
   kDownloadStateFailed = 5,       // any error after construction
 };
@@ -99,6 +99,13 @@ class FileDownload {
   // percent on every receiving pass. After a final kDownloadFinished,
   // kDownloadFailed or kDownloadNotModified every further call returns the same value.
   int Update(int& percent);
+  // This transfer's figures: body bytes received, the announced length (-1
+  // when unknown) and the result kept once it ended. Update also copies them
+  // to TotalAmtRecieved, ContentLength and FinishedState, which describe the
+  // transfer updated last.
+  unsigned long Received() const { return received_; }
+  int AnnouncedLength() const { return content_length_; }
+  int FinishedResult() const { return finished_state_; }
   // Releases the connection, the temp file and the texts; removeTemp also
   // deletes the temp file from disk. The object is then only good for
   // destruction.
@@ -121,12 +128,13 @@ class FileDownload {
 
  private:
   // Set the error text (a catalogue key and its arguments), newState and
-  // FinishedState; return kDownloadFailed. FailAndLog also logs the text and
+  // the finished state; return kDownloadFailed. FailAndLog also logs the text and
   // leaves kDownloadStateFailed.
   int VFailed(DownloadState newState, const char* englishFormat, va_list args);
   int Failed(DownloadState newState, const char* englishFormat, ...);
   int FailAndLog(const char* englishFormat, ...);
   void SetError(const char* englishFormat, ...);
+  int Step(int& percent);  // Update without the copy of the figures
   int SendRequest();
   // Construction steps; each false leaves kDownloadStateSetupFailed.
   bool SetLocalNames(const char* directoryText, const char* name);
@@ -181,6 +189,9 @@ class FileDownload {
   // and the server keeps it.
   void KeepConnection();
 
+  unsigned long received_ = 0;
+  int content_length_ = -1;
+  int finished_state_ = 0;
   unsigned long last_data_time = 0;
   char receive_buffer[kReceivePassSize + 1];
   NodeAddress server_address{};
