@@ -120,8 +120,18 @@ class Trace:
         return any(w == word and text in " ".join(f) for w, f in self.lines)
 
 
+# A window that goes while it is looked at (the launcher ending as the game
+# starts) can leave xdotool or import waiting on the X server for ever: each
+# call is given up after this long, and the journey goes on without it.
+X_CALL_SECONDS = 10
+
+
 def xdotool(display, *args):
-    r = subprocess.run(["xdotool", *args], env=dict(os.environ, DISPLAY=display), capture_output=True, text=True)
+    try:
+        r = subprocess.run(["xdotool", *args], env=dict(os.environ, DISPLAY=display), capture_output=True, text=True,
+                           timeout=X_CALL_SECONDS)
+    except subprocess.TimeoutExpired:
+        return ""
     return r.stdout.strip()
 
 
@@ -131,7 +141,12 @@ def find_window(display, pid):
 
 
 def screenshot(display, window, path):
-    subprocess.run(["import", "-display", display, "-window", window, path], capture_output=True)
+    try:
+        subprocess.run(["import", "-display", display, "-window", window, path], capture_output=True,
+                       timeout=X_CALL_SECONDS)
+    except subprocess.TimeoutExpired:
+        print("demo:   no screenshot: the window went while it was taken", flush=True)
+        return False
     return os.path.exists(path)
 
 
