@@ -430,7 +430,7 @@ int FileDownload::Step(int& percent) {
   }
   if (!connection) return kDownloadFailed;
 
-  // 1-2. Progress the connect.
+  // The connect (and any SOCKS exchange) goes on until it is up, fails or times out.
   connection->TryToConnect();
   if (!(connection->flags & sockflags_connected)) {
     bool fatal = (connection->flags & sockflags_fatal_error) != 0;
@@ -445,7 +445,7 @@ int FileDownload::Step(int& percent) {
     return kDownloadFailed;
   }
 
-  // 3. Connected.
+  // Connected: send, receive or finish.
   last_connect_time = GetTimerCount();
   switch (state) {
     case kDownloadStateReadyToSend: return SendRequest();
