@@ -1,5 +1,6 @@
 #include "transport/http_connection_pool.h"
 
+#include <cctype>
 #include <string>
 
 #include "foundation/program_clock.h"
@@ -57,7 +58,10 @@ HttpConnectionPool& HttpConnections() {
   return *pool;
 }
 
-std::string HttpOriginKey(const char* host, bool viaProxy) {
+std::string HttpOriginKey(const char* hostPart, bool viaProxy) {
+  // Host names compare without regard to case.
+  std::string host = hostPart;
+  for (char& c : host) c = char(std::tolower(static_cast<unsigned char>(c)));
   if (viaProxy)
     return std::string("proxy ") + (ProxyServer ? ProxyServer : "") + ":" + std::to_string(ProxyPort) + " " + host;
   std::string key;

@@ -147,12 +147,7 @@ FileDownload::FileDownload(const char* urlText, const char* name, int flagBits, 
   shown_url_ = shownUrl;
   server_port_ = serverPort;
   keep_alive_ = MaxConnections > 1;
-  std::string hostKey = url_parts.parts[url_parts.host_index];
-  for (char& c : hostKey) c = char(std::tolower(static_cast<unsigned char>(c)));
-  origin_ = HttpOriginKey(hostKey.c_str(), ProxyServer != nullptr);
-  if (keep_alive_) connection = HttpConnections().Take(origin_);
-  reused_ = connection != nullptr;
-  if (!connection && !OpenServerConnection()) return;
+  if (!ConnectToOrigin(url_parts.parts[url_parts.host_index])) return;
 
   state = kDownloadStateReadyToSend;
   if (!(flags & kDownloadUnconditional) && (!last_modified || partial)) {
@@ -242,6 +237,13 @@ bool FileDownload::ResolveServer(const char* shownUrl, const char* hostName) {
   return true;
 }
 
+bool FileDownload::ConnectToOrigin(const std::string& hostPart) {
+  origin_ = HttpOriginKey(hostPart.c_str(), ProxyServer != nullptr);
+  connection = keep_alive_ ? HttpConnections().Take(origin_) : nullptr;
+  reused_ = connection != nullptr;
+  return connection || OpenServerConnection();
+}
+
 bool FileDownload::OpenServerConnection() {
   if (!ResolveServer(shown_url_.c_str(), host_name_.c_str())) return false;
   // A SOCKS proxy carries only direct connections.
@@ -318,11 +320,8 @@ int FileDownload::FollowRedirect(int code) {
   delete connection;
   connection = nullptr;
   ForgetAnswer();
-  origin_ = HttpOriginKey(authority.c_str(), ProxyServer != nullptr);
-  reused_ = sent_again_ = false;
-  if (keep_alive_) connection = HttpConnections().Take(origin_);
-  reused_ = connection != nullptr;
-  if (!connection && !OpenServerConnection()) return kDownloadFailed;
+  sent_again_ = false;
+  if (!ConnectToOrigin(authority)) return kDownloadFailed;
   state = kDownloadStateReadyToSend;
   last_connect_time = GetTimerCount();
   return kDownloadWaiting;

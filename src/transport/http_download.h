@@ -184,6 +184,9 @@ class FileDownload {
   // True when less than MinTransferRate bytes a second came over the last
   // kTransferRateWindowSeconds of this request; records a sample.
   bool TooSlow();
+  // A kept connection to the origin of hostPart (the URL's host, port
+  // included) when there is one, else a new one; false with the failure set.
+  bool ConnectToOrigin(const std::string& hostPart);
   bool OpenServerConnection();
   // Hands the connection to the pool when the answer ended at its framing
   // and the server keeps it.

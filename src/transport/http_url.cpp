@@ -55,18 +55,22 @@ bool StandsForItself(unsigned char c) {
   return c != 0 && std::strchr("-._~!$&'()*+,;=:@", c) != nullptr;
 }
 
-void AppendEscaped(std::string& out, const char* part) {
+// Appends text with each byte that keep refuses sent as %XX (upper-case hex).
+template <class Keep>
+void AppendEscaped(std::string& out, const std::string& text, Keep keep) {
   static const char kHex[] = "0123456789ABCDEF";
-  for (const unsigned char* p = reinterpret_cast<const unsigned char*>(part); *p; ++p) {
-    if (StandsForItself(*p)) {
-      out += char(*p);
+  for (unsigned char c : text) {
+    if (keep(c)) {
+      out += char(c);
     } else {
       out += '%';
-      out += kHex[*p >> 4];
-      out += kHex[*p & 15];
+      out += kHex[c >> 4];
+      out += kHex[c & 15];
     }
   }
 }
+
+void AppendEscaped(std::string& out, const char* part) { AppendEscaped(out, part, StandsForItself); }
 }  // namespace
 
 bool BuildRequestPath(const HttpUrlParts& url, bool viaProxy, char* out, size_t size) {
@@ -201,16 +205,7 @@ bool ResolveHttpLocation(const std::string& base, const std::string& location, s
   if (t.hasQuery) url += "?" + t.query;
   // Bytes a request line cannot carry are sent escaped.
   out->clear();
-  static const char kHex[] = "0123456789ABCDEF";
-  for (unsigned char c : url) {
-    if (c > 32 && c < 127) {
-      *out += char(c);
-    } else {
-      *out += '%';
-      *out += kHex[c >> 4];
-      *out += kHex[c & 15];
-    }
-  }
+  AppendEscaped(*out, url, [](unsigned char c) { return c > 32 && c < 127; });
   return true;
 }
 
