@@ -153,7 +153,7 @@ bool StartProgram(const char* url, const char* dir) {
   AddTopLevelObject(g_host);
   g_window = new DownloadWindow(g_host, url, CurGfxDevice->LoadTexture("zindimgs/menudkgr.tga", 0), "qtrv:bench",
                                 destination.c_str(), nullptr);
-  g_window->SetSecondsToWaitForDownloadRetry(0);
+  g_window->Downloads.SetSecondsToWaitForDownloadRetry(0);
   Need_Redraw = 1;
   CheckRedraw(1, 1);
   LastDrawTimerCount = GetTimerCount();
@@ -184,11 +184,11 @@ int Fetch(const char* url, const char* dir, const char* nameFile) {
   if (!StartProgram(url, dir)) return 1;
   // Newest queued runs first: queue backwards so the files come in order.
   for (auto it = names.rbegin(); it != names.rend(); ++it)
-    g_window->AddNewDownload(it->c_str(), nullptr, nullptr, kDownloadUnconditional, nullptr);
+    g_window->Downloads.AddNewDownload(it->c_str(), nullptr, nullptr, kDownloadUnconditional, nullptr);
   const unsigned long passes0 = FramePumpPasses;
   const int presents0 = Presents();
   const double t0 = Now(), c0 = CpuSeconds();
-  while (g_window->Queue && Now() - t0 < 600) CheckRedraw(0, 0);
+  while (g_window->Downloads.Pending() && Now() - t0 < 600) CheckRedraw(0, 0);
   const double wall = Now() - t0, cpu = CpuSeconds() - c0;
   long long bytes = 0;
   for (const auto& n : names) {
@@ -239,7 +239,7 @@ int Digest(const char* dir, const char* md5File) {
     ++entries;
   }
   if (!StartProgram("http://127.0.0.1:9/", dir)) return 1;
-  g_window->Status = kDownloadWindowBusy;
+  g_window->Downloads.Status = kDownloadWindowBusy;
   const unsigned long passes0 = FramePumpPasses;
   const int presents0 = Presents();
   const double t0 = Now(), c0 = CpuSeconds();
@@ -261,7 +261,7 @@ int Wait(const char* url, const char* name, double seconds) {
   char scratch[] = "/tmp/quorvel-bench-wait-XXXXXX";
   if (!mkdtemp(scratch)) return 1;
   if (!StartProgram(transfer ? url : "http://127.0.0.1:9/", scratch)) return 1;
-  if (transfer) g_window->AddNewDownload(name, nullptr, nullptr, kDownloadUnconditional, nullptr);
+  if (transfer) g_window->Downloads.AddNewDownload(name, nullptr, nullptr, kDownloadUnconditional, nullptr);
   // Let the transfer start and reach the stall before counting.
   const double start = Now();
   while (Now() - start < 1.0) CheckRedraw(0, 0);
@@ -271,7 +271,7 @@ int Wait(const char* url, const char* name, double seconds) {
   while (Now() - t0 < seconds) CheckRedraw(0, 0);
   const double wall = Now() - t0, cpu = CpuSeconds() - c0;
   PrintCommon(wall, cpu, FramePumpPasses - passes0, Presents() - presents0);
-  const bool running = g_window->Current != nullptr;
+  const bool running = !g_window->Downloads.Running().empty();
   std::printf(" transfer=%s\n", transfer ? (running ? "stalled" : "ended") : "none");
   std::string cleanup = std::string("rm -rf ") + scratch;
   (void)std::system(cleanup.c_str());
@@ -299,7 +299,7 @@ int Patch(const char* dir, const char* target, const char* patchName, const char
   ApplyPatch(g_window, queued);
   const double wall = Now() - t0, cpu = CpuSeconds() - c0;
   const long peak = sampler.Stop();
-  const bool ok = PatchesEnabled && !g_window->Queue;
+  const bool ok = PatchesEnabled && !g_window->Downloads.Pending();
   PrintCommon(wall, cpu, 0, 0);
   std::printf(" mb=%.1f mb_per_s=%.1f rss_anon_before_kb=%ld rss_anon_peak_kb=%ld vm_hwm_kb=%ld result=%s\n",
               size / 1e6, size / wall / 1e6, before, peak, StatusKb("VmHWM:"), ok ? "verified" : "failed");

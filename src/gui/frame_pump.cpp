@@ -16,17 +16,24 @@ PumpSocketSource* g_source = nullptr;
 // Ticks between unforced passes, less one.
 constexpr unsigned long kPassGapTicks = 3;
 
-// Waits up to ms for the source's socket alone (window messages wait for the
-// next pass); advances the transfer when it is ready.
+// What the source waits on; *count items of items are filled for kOnSocket.
+PumpWait SourceWait(PlatPollItem* items, int* count) {
+  *count = 0;
+  return g_source ? g_source->PumpWaitItems(items, kPumpMaxItems, count) : PumpWait::kNothing;
+}
+
+// Waits up to ms for the source's sockets alone (window messages wait for the
+// next pass); advances the transfers when one is ready.
 bool ServeSocketFor(long ms) {
-  PlatPollItem item{};
-  PumpWait wait = g_source ? g_source->PumpWaitItem(&item) : PumpWait::kNothing;
+  PlatPollItem items[kPumpMaxItems] = {};
+  int count = 0;
+  PumpWait wait = SourceWait(items, &count);
   if (wait == PumpWait::kReadyNow) {
     g_source->PumpSocketReady();
     return true;
   }
   if (wait == PumpWait::kOnSocket) {
-    if (PlatSocketPoll(&item, 1, static_cast<int>(ms)) > 0) {
+    if (PlatSocketPoll(items, count, static_cast<int>(ms)) > 0) {
       g_source->PumpSocketReady();
       return true;
     }
@@ -36,10 +43,10 @@ bool ServeSocketFor(long ms) {
   return false;
 }
 
-// Sleeps until a window message is pending, item's socket is ready (true) or
-// ms pass (negative: no limit): one wait in the platform layer, over the
-// display, posted messages, the timers and the socket.
-bool WaitMessageOrSocket(PlatPollItem* item, long ms) {
+// Sleeps until a window message is pending, one of the count items' sockets
+// is ready (true) or ms pass (negative: no limit): one wait in the platform
+// layer, over the display, posted messages, the timers and the sockets.
+bool WaitMessageOrSocket(PlatPollItem* items, int count, long ms) {
   const unsigned long start = GetTimer();
   for (;;) {
     MSG msg;
@@ -49,7 +56,7 @@ bool WaitMessageOrSocket(PlatPollItem* item, long ms) {
       left = ms - static_cast<long>(GetTimer() - start);
       if (left <= 0) return false;
     }
-    if (PlatWaitForMessageOrSockets(item, item ? 1 : 0, left) > 0) return true;
+    if (PlatWaitForMessageOrSockets(items, count, left) > 0) return true;
   }
 }
 
@@ -62,18 +69,19 @@ void ClearPumpSocketSource(PumpSocketSource* source) {
 }
 
 bool PumpWaitForMessageOrSocket(long ms) {
-  PlatPollItem item{};
-  PumpWait wait = g_source ? g_source->PumpWaitItem(&item) : PumpWait::kNothing;
+  PlatPollItem items[kPumpMaxItems] = {};
+  int count = 0;
+  PumpWait wait = SourceWait(items, &count);
   if (wait == PumpWait::kReadyNow) {
     g_source->PumpSocketReady();
     return true;
   }
   if (wait == PumpWait::kNothing) {
     if (ms < 0) WaitMessage();
-    else WaitMessageOrSocket(nullptr, ms);
+    else WaitMessageOrSocket(nullptr, 0, ms);
     return false;
   }
-  if (WaitMessageOrSocket(&item, ms)) {
+  if (WaitMessageOrSocket(items, count, ms)) {
     g_source->PumpSocketReady();
     return true;
   }

@@ -6,25 +6,29 @@
 //
 // The pump never spins: between passes, and inside a pass with nothing to
 // do, it sleeps until a window message, the running transfer's socket or the
-// next due pass. A transfer registered as the pump's socket source is
-// advanced whenever its socket is ready, not only on the GUI tick.
+// next due pass. Transfers registered as the pump's socket source are
+// advanced whenever one of their sockets is ready, not only on the GUI tick.
 #pragma once
 
 #include "platform/sockets.h"
 
 // What a socket source waits on at the moment.
 enum class PumpWait {
-  kNothing,   // no transfer running (or it may not be advanced now)
-  kOnSocket,  // item names the socket and the readiness that moves it on
-  kReadyNow,  // it has a step to take at once
+  kNothing,   // no transfer running (or none may be advanced now)
+  kOnSocket,  // the items name the sockets and the readiness that moves them on
+  kReadyNow,  // there is a step to take at once
 };
 
+// Sockets a source names at most.
+constexpr int kPumpMaxItems = 16;
+
 // The work the pump serves besides window messages: the download window's
-// running transfer. One source at a time.
+// running transfers. One source at a time.
 class PumpSocketSource {
  public:
-  virtual PumpWait PumpWaitItem(PlatPollItem* item) = 0;
-  // The socket is ready (or kReadyNow was given): advance the transfer.
+  // Fills up to capacity items and sets *count to how many (for kOnSocket).
+  virtual PumpWait PumpWaitItems(PlatPollItem* items, int capacity, int* count) = 0;
+  // A socket is ready (or kReadyNow was given): advance the transfers.
   virtual void PumpSocketReady() = 0;
 
  protected:

@@ -66,7 +66,7 @@ DownloadWindow* EnsureDownloadWindow(ZindleWindow* window) {
 
 void QueueList(ZindleWindow* window, const char* name, void (*callback)(DownloadWindow*, void*)) {
   if (DownloadWindow* dw = EnsureDownloadWindow(window))
-    dw->AddNewDownload(name, callback, CopyArgText(name), 0, nullptr, FreeArgText);
+    dw->Downloads.AddNewDownload(name, callback, CopyArgText(name), 0, nullptr, FreeArgText);
 }
 
 bool DoStateWork(ZindleWindow* window) {

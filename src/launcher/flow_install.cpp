@@ -48,7 +48,7 @@ namespace {
 void StopInstallation(ZindleWindow* window, const char* text) {
   window->FileCopyWin->Disable();
   SetState(window, StateIdle);
-  if (window->DownloadWin) window->DownloadWin->Paused = 1;
+  if (window->DownloadWin) window->DownloadWin->Downloads.SetPaused(true);
   MarkProgramFailure();
   ShowZindleWarningBox(text, kWarningEndsProgram);
 }
@@ -78,7 +78,7 @@ void StartCopyWork(ZindleWindow* window) {
   window->FileCopyWin->Reset(0);
   window->FileCopyWin->FilesTotal = ListLength(ZindleList);
   CancelInstall = 0;
-  if (window->DownloadWin) window->DownloadWin->Status = kDownloadWindowIdle;
+  if (window->DownloadWin) window->DownloadWin->Downloads.Status = kDownloadWindowIdle;
   SetState(window, ShortInstall ? StateFinishInstall : StateCopyFiles);
 }
 
@@ -92,7 +92,7 @@ void CopyFilesWork(ZindleWindow* window) {
   // every other download is.
   hooks.queueDownload = [window](const ZindleFileListEntry& e) {
     if (DownloadWindow* dw = EnsureDownloadWindow(window))
-      dw->AddNewDownload(e.name, nullptr, CopyArgText(e.name), 1, e.digest, FreeArgText);
+      dw->Downloads.AddNewDownload(e.name, nullptr, CopyArgText(e.name), 1, e.digest, FreeArgText);
   };
   const PackageCopyResult result = CopyInstallPackage(ZindleList, InstallFileList, RegInfo->Directory, hooks);
   char text[600];
@@ -133,7 +133,7 @@ void BeginInstallWork(ZindleWindow* window) {
     std::snprintf(RegInfo->Directory, sizeof RegInfo->Directory, "%s", window->InstallWin->DirectoryField->Text());
   NormalizeInstallDirectory(RegInfo->Directory, sizeof RegInfo->Directory);
   ReadInstallPackageList(IgnoreQuorvelFiles);
-  if (DownloadWindow* dw = EnsureDownloadWindow(window)) dw->SetDestinationDir(RegInfo->Directory);
+  if (DownloadWindow* dw = EnsureDownloadWindow(window)) dw->Downloads.SetDestinationDir(RegInfo->Directory);
   RecomputeSucceedFileNames();
   NewMasterList = 0;
   if (!LoopedAtLeastOnce) SweepListWorkFiles(RegInfo->Directory, {masterlistname, updatedlistname, tosname});

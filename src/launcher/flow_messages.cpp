@@ -86,7 +86,7 @@ void RereadMasterList(ZindleWindow* window) {
   NewMasterList = 1;
   WipeList(ZindleList);
   DeleteSucceedFiles();
-  const char* dir = window->DownloadWin ? window->DownloadWin->DestinationDir : RegInfo->Directory;
+  const char* dir = window->DownloadWin ? window->DownloadWin->Downloads.DestinationDir : RegInfo->Directory;
   // A list the server called unchanged but that is gone locally reads as empty.
   if (PlatFileExists(std::string(dir) + masterlistname))
     ReadFileList(masterlistname, 5, &ZindleList, dir, IgnoreQuorvelFiles, 0);
@@ -109,10 +109,10 @@ void ZindleWindow::OnInstall() {
     SetState(this, StateIdle);
     return;
   }
-  if (DownloadWin) DownloadWin->SetDestinationDir(dir.c_str());
+  if (DownloadWin) DownloadWin->Downloads.SetDestinationDir(dir.c_str());
   std::snprintf(installtoslocation, sizeof installtoslocation, "%s%s", dir.c_str(), tosname);
   AlreadyGrabbedTos = 0;
-  if (DownloadWin) DownloadWin->AddNewDownload(tosname, nullptr, nullptr, 0, nullptr);
+  if (DownloadWin) DownloadWin->Downloads.AddNewDownload(tosname, nullptr, nullptr, 0, nullptr);
   SetState(this, StateWaitTermsForInstall);
 }
 
@@ -158,9 +158,9 @@ void ZindleWindow::OnTermsAgree() {
 
 void ZindleWindow::OnRetryYes() {
   PendingRetryQuestion[0] = 0;
-  if (DownloadWin && DownloadWin->Queue) {
+  if (DownloadWin && DownloadWin->Downloads.Queue) {
     // The player asked for it: the files go again at once, as if new.
-    for (DownloadFileQueueEntry* e = DownloadWin->Queue; e; e = e->next) {
+    for (DownloadFileQueueEntry* e = DownloadWin->Downloads.Queue; e; e = e->next) {
       e->RetryCountdown = 0;
       e->Tried = 0;
     }
@@ -172,7 +172,7 @@ void ZindleWindow::OnRetryYes() {
   Redraw();
   LayoutChildren();
   CurrentDialog = nullptr;
-  if (DownloadWin) DownloadWin->Paused = 0;
+  if (DownloadWin) DownloadWin->Downloads.SetPaused(false);
 }
 
 void ZindleWindow::OnRetryNo() {
@@ -197,13 +197,13 @@ void ZindleWindow::OnRetryNo() {
 
 void ZindleWindow::OnCriticalFilesMissing() {
   PendingRetryQuestion[0] = 0;
-  if (DownloadWin) FreeQueue(DownloadWin->Queue);
+  if (DownloadWin) DownloadWin->Downloads.CancelAll();
   SetState(this, StateIdle);
   FileCopyWin->Disable();
   SplashWin->Enable();
   SplashWin->LayoutChildren();
   FileCopyWin->Reset(0);
-  if (DownloadWin) DownloadWin->Paused = 1;
+  if (DownloadWin) DownloadWin->Downloads.SetPaused(true);
   CurrentDialog = nullptr;
   MarkProgramFailure();
   ShowZindleWarningBox(GetString("Critical files were not downloaded, update must complete for successful game "
@@ -273,7 +273,7 @@ void ZindleWindow::OnDownloadReport(int status, const char* errorText, const cha
     downloaded = 0;
     Redraw();
     if (CurrentDialog) CurrentDialog->BringToFront();
-    if (DownloadWin) DownloadWin->Paused = 1;
+    if (DownloadWin) DownloadWin->Downloads.SetPaused(true);
     return;
   }
   if (status == kReportFetched || status == kReportUnchanged) {

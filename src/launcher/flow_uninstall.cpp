@@ -64,7 +64,7 @@ void UninstallingWork(ZindleWindow* window) {
   RemoveInstallationRecord();
   RecomputeSucceedFileNames();
   Uninstalling = 0;
-  if (window->DownloadWin) window->DownloadWin->Paused = 1;
+  if (window->DownloadWin) window->DownloadWin->Downloads.SetPaused(true);
   char text[400];
   SNPrintF(text, sizeof text, GetFormatString("Quorvel Online has been successfully uninstalled. %s"),
            lists_missing ? GetString("Some user files could not be removed.") : "");

@@ -35,7 +35,7 @@ void AskPendingRetryQuestion(ZindleWindow* window) {
   std::snprintf(text, sizeof text, "%s", PendingRetryQuestion);
   PendingRetryQuestion[0] = 0;
   // Nothing is held up any more (the transfers were given up or resumed).
-  if (!window->DownloadWin || !window->DownloadWin->Paused) return;
+  if (!window->DownloadWin || !window->DownloadWin->Downloads.Paused()) return;
   GUISimpleDialogBox* box = ShowZindleQuestion(text, MarbleDarkBGTexture, MsgRetryYes, PendingRetryNoMessage);
   window->CurrentDialog = box;
   if (box) box->BringToFront();
@@ -43,10 +43,10 @@ void AskPendingRetryQuestion(ZindleWindow* window) {
 
 void FetchTermsWork(ZindleWindow* window) {
   DownloadWindow* dw = EnsureDownloadWindow(window);
-  if (dw) dw->SetDestinationDir(RegInfo->Directory);
+  if (dw) dw->Downloads.SetDestinationDir(RegInfo->Directory);
   SweepListWorkFiles(RegInfo->Directory, {masterlistname, updatedlistname, tosname});
   std::snprintf(installtoslocation, sizeof installtoslocation, "%s%s", RegInfo->Directory, tosname);
-  if (dw) dw->AddNewDownload(tosname, nullptr, nullptr, 0, nullptr);
+  if (dw) dw->Downloads.AddNewDownload(tosname, nullptr, nullptr, 0, nullptr);
   SetState(window, StateIdle);
   CreateUninstallationInfoKeys();
 }
@@ -58,7 +58,7 @@ namespace {
 // queued file waits out a retry delay, the player is asked.
 void WaitForDownloads(ZindleWindow* window, LauncherState end, LauncherState secondPass) {
   DownloadWindow* dw = window->DownloadWin;
-  if (!window->CurrentDialog && (!dw || !dw->Queue)) {
+  if (!window->CurrentDialog && (!dw || !dw->Downloads.Pending())) {
     WriteSucceedFiles();
     if (!GrabbedNewFiles || LoopedAtLeastOnce) {
       SetState(window, end);
@@ -69,8 +69,8 @@ void WaitForDownloads(ZindleWindow* window, LauncherState end, LauncherState sec
     }
     return;
   }
-  if (downloaded && !window->CurrentDialog && dw && dw->Queue && dw->Queue->RetryCountdown > 0)
-    AskRetryQuestion(window, dw->Queue->Name);
+  if (downloaded && !window->CurrentDialog && dw && dw->Downloads.Queue && dw->Downloads.Queue->RetryCountdown > 0)
+    AskRetryQuestion(window, dw->Downloads.Queue->Name);
   // While waiting for reports the loop sleeps in the pump, which wakes for the
   // transfer's socket and the GUI tick, so nothing is gained by spinning.
 }

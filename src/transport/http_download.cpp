@@ -585,6 +585,12 @@ bool FileDownload::CloseBody() {
   return flushed;
 }
 
+void FileDownload::RestartClocks() {
+  last_data_time = GetTimerCount();
+  rate_samples_.clear();
+  rate_samples_.emplace_back(last_data_time, answer_bytes_);
+}
+
 bool FileDownload::TooSlow() {
   if (MinTransferRate <= 0) return false;
   const unsigned long now = GetTimerCount(), window = static_cast<unsigned long>(kTransferRateWindowSeconds) * Second;

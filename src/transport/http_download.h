@@ -113,6 +113,10 @@ class FileDownload {
   void SetErrorString(const char* text);
   const char* ErrorString() const { return error_text; }
 
+  // The owner held the transfer still for a while (the player was asked a
+  // question): the time-out and the minimum rate count from now, not from
+  // before the hold.
+  void RestartClocks();
   // For drivers with nothing else to do between Updates: waits up to ms
   // milliseconds for the connection to have something for Update.
   void WaitForActivity(int ms);

@@ -79,11 +79,9 @@ void LowerRetryCountdowns(DownloadFileQueueEntry* queue, int limit) {
     if (e->RetryCountdown >= limit) e->RetryCountdown = limit;
 }
 
-void MoveHeadToTail(DownloadFileQueueEntry*& queue, int countdown) {
-  DownloadFileQueueEntry* head = TakeHead(queue);
-  if (!head) return;
-  head->RetryCountdown = countdown;
-  AddToEnd(queue, head);
+void AppendToQueue(DownloadFileQueueEntry*& queue, DownloadFileQueueEntry* entry) {
+  entry->next = nullptr;
+  AddToEnd(queue, entry);
 }
 
 DownloadFileQueueEntry* TakeHead(DownloadFileQueueEntry*& queue) {

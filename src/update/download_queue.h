@@ -64,8 +64,8 @@ DownloadFileQueueEntry* QueueDownload(DownloadFileQueueEntry*& queue, bool runni
 void CountDownRetries(DownloadFileQueueEntry* queue);
 // Every entry whose countdown is at least limit gets limit.
 void LowerRetryCountdowns(DownloadFileQueueEntry* queue, int limit);
-// Unlinks the head and appends it at the tail with the given countdown.
-void MoveHeadToTail(DownloadFileQueueEntry*& queue, int countdown);
+// Appends entry (not linked anywhere) at the tail.
+void AppendToQueue(DownloadFileQueueEntry*& queue, DownloadFileQueueEntry* entry);
 // Unlinks the head and returns it (null for an empty queue).
 DownloadFileQueueEntry* TakeHead(DownloadFileQueueEntry*& queue);
 // Frees every entry.

@@ -1,24 +1,22 @@
-// DownloadWindow: the update engine's transfer scheduler and the small panel
-// that shows the running transfer. It runs one FileDownload at a time from
-// its queue, retries failed transfers behind the others, calls the completion
-// callback of each file that arrives new, and reports every transfer that
-// leaves the queue to its parent as message 9876:
+// DownloadWindow: the small panel that shows the update engine's transfers.
+// It owns the DownloadScheduler (Downloads) and draws its state: the name of
+// a running file and the percentage of every running transfer's bytes. It
+// turns the scheduler's reports into message 9876 to its parent:
 //   parent->HandleMessage(9876, status, 0, p, name)
 // with status 0 (fetched), 2 (failed) or 4 (unchanged on the server), name
 // the entry's Name, and p the window for 0 and 4, or the transfer's error
 // text for 2 (valid during the call only). The report comes before the
 // callback, so the parent can queue follow-up files first.
 //
-// Besides the GUI tick, the frame pump advances the running transfer
-// whenever its socket is ready (AdvanceTransfer); retry countdowns count GUI
-// ticks only.
+// Besides the GUI tick, the frame pump advances the transfers whenever one
+// of their sockets is ready; retry countdowns count GUI ticks only.
 #pragma once
 
 #include "gui/frame_pump.h"
 #include "gui/gui_backdrop_window.h"
 #include "update/download_queue.h"
+#include "update/download_scheduler.h"
 
-class FileDownload;
 class GUIButton;
 
 // Message ids of the window.
@@ -28,29 +26,12 @@ enum : int {
   kDownloadPassOnMessage = 9880,
 };
 
-// Values of Status besides the transfer results (0 to 4).
-enum : int {
-  kDownloadStarting = 5,
-  kDownloadWindowBusy = 1000,  // a digest pass runs: nothing is started or advanced
-  kDownloadWindowIdle = 1001,  // the digest pass has ended
-};
-
-constexpr int kDestUrlSize = 100;
-constexpr int kDestinationDirSize = 260;
 constexpr int kStatusMessageSize = 256;
 
-class DownloadWindow : public GUIDraggableBackdropWindow, public PumpSocketSource {
+class DownloadWindow : public GUIDraggableBackdropWindow, public PumpSocketSource, public DownloadSchedulerClient {
  public:
-  char DestUrl[kDestUrlSize] = {};
-  int Progress = 0;
-  int Status = 0;
-  unsigned long RetryWaitTicks = 3600;
-  FileDownload* Current = nullptr;
-  DownloadFileQueueEntry* Queue = nullptr;
-  char* Credential = nullptr;
-  char DestinationDir[kDestinationDirSize] = {};
-  char StatusMessage[kStatusMessageSize] = {};
-  unsigned char Paused = 0;
+  DownloadScheduler Downloads;
+  char StatusMessage[kStatusMessageSize] = {};  // drawn while a digest pass runs
   unsigned char ShownForTransfer = 0;
   GUIButton* ErrorButton = nullptr;
 
@@ -62,32 +43,20 @@ class DownloadWindow : public GUIDraggableBackdropWindow, public PumpSocketSourc
   ~DownloadWindow() override;
 
   void Draw(int x, int y) override;
-  void HandleTimerTick() override;
+  void HandleTimerTick() override { Downloads.Tick(); }
   int HandleMessage(int msg, int a, int b, void* p, void* q) override;
   void LayoutChildren() override;
 
-  void SetDestinationDir(const char* directory);
-  void SetDestUrl(const char* url);
-  // RetryWaitTicks = seconds x 7200; queued countdowns above it are lowered.
-  void SetSecondsToWaitForDownloadRetry(unsigned long seconds);
   void SetStatusMessage(const char* text);
 
-  // Queues a file (see QueueDownload for the rules). argument is freed with
-  // freeArg when the queue lets go of it (null: the caller keeps it valid).
-  // Returns 0 when the name was refused (empty, or too long for an entry).
-  int AddNewDownload(const char* name, DownloadCallback callback, void* argument, int downloadFlags,
-                     const unsigned char* digest, DownloadArgFree freeArg = nullptr);
-  void StartNextDownload();
-  // The transfer step of HandleTimerTick without the countdowns: the frame
-  // pump calls it when the running transfer's socket is ready.
-  void AdvanceTransfer();
+  // PumpSocketSource: the running transfers' sockets.
+  PumpWait PumpWaitItems(PlatPollItem* items, int capacity, int* count) override {
+    return Downloads.WaitItems(items, capacity, count);
+  }
+  void PumpSocketReady() override { Downloads.Advance(); }
 
-  // PumpSocketSource: the running transfer's socket, or at once when the
-  // window is idle and the queue's head may start.
-  PumpWait PumpWaitItem(PlatPollItem* item) override;
-  void PumpSocketReady() override { AdvanceTransfer(); }
-
- private:
-  void FinishCurrent();
-  void Report(int status, void* p, const char* name);
+  // DownloadSchedulerClient: reports to the parent; shown while transfers run.
+  void OnDownloadReport(int status, const char* errorText, const char* name) override;
+  void OnDownloadActivity(bool active) override;
+  void OnDownloadProgress() override { Redraw(); }
 };

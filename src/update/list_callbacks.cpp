@@ -29,7 +29,7 @@ DownloadWindow* MakeFileDownload() {
   DownloadWindow* window = new DownloadWindow(host->HostObject(), host->ServerUrl(), host->DownloadTexture(),
                                               kBuiltInCredential, host->InstallDirectory(), nullptr);
   host->SetDownloadWindow(window);
-  window->SetSecondsToWaitForDownloadRetry(0);
+  window->Downloads.SetSecondsToWaitForDownloadRetry(0);
   window->BringToFront();
   return window;
 }
@@ -40,7 +40,7 @@ void MasterListIsNew(DownloadWindow* window, void* data) {
   PlatRemoveFile(MasterSucceedFilename);
   PlatRemoveFile(UpdatedSucceedFilename);
   ReadFileList(ListName(data, masterlistname), FileRequired | FileOnDemand, &ZindleList,
-               window ? window->DestinationDir : nullptr, IgnoreQuorvelFiles, 0);
+               window ? window->Downloads.DestinationDir : nullptr, IgnoreQuorvelFiles, 0);
 }
 
 void UpdatedListIsNew(DownloadWindow* window, void* data) {
@@ -51,12 +51,12 @@ void UpdatedListIsNew(DownloadWindow* window, void* data) {
   PlatRemoveFile(UpdatedSucceedFilename);
   if (NewMasterList) {
     ZindleFileListEntry* updated = nullptr;
-    ReadFileList(name, kUpdateCheckKinds, &updated, window->DestinationDir, IgnoreQuorvelFiles, 0);
+    ReadFileList(name, kUpdateCheckKinds, &updated, window->Downloads.DestinationDir, IgnoreQuorvelFiles, 0);
     IntegrateFilesLists(ZindleList, updated);
     WipeList(updated);
   } else {
     WipeList(ZindleList);
-    ReadFileList(name, kUpdateCheckKinds, &ZindleList, window->DestinationDir, IgnoreQuorvelFiles, 0);
+    ReadFileList(name, kUpdateCheckKinds, &ZindleList, window->Downloads.DestinationDir, IgnoreQuorvelFiles, 0);
   }
   // The installer works on ZindleList itself.
   if (UpdateHostWindow && UpdateHostWindow->TakeInstallListWait()) return;
@@ -64,7 +64,7 @@ void UpdatedListIsNew(DownloadWindow* window, void* data) {
   if (UpdateHostWindow) UpdateHostWindow->SetCheckTotal(ListLength(ZindleList));
   if (ZindleNoUpdateFlag) return;
   // Busy: queued transfers wait until the pass is over.
-  window->Status = kDownloadWindowBusy;
+  window->Downloads.Status = kDownloadWindowBusy;
   window->Disable();
   Need_Redraw = 1;
   CheckRedraw(1, 0);
@@ -77,7 +77,7 @@ void UpdatedListIsNew(DownloadWindow* window, void* data) {
   if (TotalDownloads == 0 && UpdateHostWindow) UpdateHostWindow->SetProgressPercent(100);
   // The pass pumps the window, which may have gone meanwhile.
   if (!alive) return;
-  window->Status = kDownloadWindowIdle;
+  window->Downloads.Status = kDownloadWindowIdle;
   window->Enable();
 }
 

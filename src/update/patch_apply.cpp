@@ -37,8 +37,10 @@ bool EndsWithExe(const std::string& name) {
 // leave a deleted target missing), and checked against the list's digest
 // before it replaces anything.
 void QueueWholeFile(DownloadWindow* window, const QueuedPatch& patch) {
-  if (!IsSafeListName(patch.targetName) || PlatPathCrossesLink(window->DestinationDir, patch.targetName)) return;
-  window->AddNewDownload(patch.targetName, nullptr, CopyArgText(patch.targetName), 1, patch.fileDigest, FreeArgText);
+  if (!IsSafeListName(patch.targetName) || PlatPathCrossesLink(window->Downloads.DestinationDir, patch.targetName))
+    return;
+  window->Downloads.AddNewDownload(patch.targetName, nullptr, CopyArgText(patch.targetName), 1, patch.fileDigest,
+                                   FreeArgText);
 }
 
 // Decodes patch against old into a new file at target. Returns the decoded
@@ -88,7 +90,7 @@ void ApplyPatch(DownloadWindow* window, void* data) {
   if (!window || !data) return;
   const QueuedPatch& queued = *static_cast<const QueuedPatch*>(data);
   if (!IsSafeListName(queued.patchName) || !IsSafeListName(queued.targetName)) return;
-  const std::string dir = window->DestinationDir;
+  const std::string dir = window->Downloads.DestinationDir;
   if (PlatPathCrossesLink(dir, queued.patchName) || PlatPathCrossesLink(dir, queued.targetName)) return;
   const std::string patchPath = dir + queued.patchName;
 

@@ -72,7 +72,7 @@ void ChecksumFilesAndAddZindleEntriesToDownloadQueue(DownloadWindow* window, Zin
                                                      void (*queued)()) {
   (void)completionData;
   DoneChecksumming = 0;
-  const std::string dir = window ? window->DestinationDir : "";
+  const std::string dir = window ? window->Downloads.DestinationDir : "";
   unsigned char digest[16];
   StaleWorkFileSweeper sweeper;
   for (ZindleFileListEntry* e = list; e; e = e->next) {
@@ -111,16 +111,16 @@ void ChecksumFilesAndAddZindleEntriesToDownloadQueue(DownloadWindow* window, Zin
             if (PatchesEnabled && !FullFileVerify && patch && std::strcmp(patch->targetName, e->name) == 0 &&
                 IsSafeListName(patch->patchName) && !PlatPathCrossesLink(dir, patch->patchName)) {
               sweeper.Sweep(dir + patch->patchName, true);
-              window->AddNewDownload(patch->patchName, ApplyPatch, NewQueuedPatch(*patch, e->digest), 1, nullptr,
-                                     FreeQueuedPatch);
+              window->Downloads.AddNewDownload(patch->patchName, ApplyPatch, NewQueuedPatch(*patch, e->digest), 1,
+                                               nullptr, FreeQueuedPatch);
             } else {
-              window->AddNewDownload(e->name, completion, CopyArgText(e->name), 1, e->digest, FreeArgText);
+              window->Downloads.AddNewDownload(e->name, completion, CopyArgText(e->name), 1, e->digest, FreeArgText);
             }
           }
         }
       } else if (!(e->flags & (FileOnDemand | FileUpdateIfPresent))) {
         if (queued) queued();
-        window->AddNewDownload(e->name, nullptr, nullptr, 1, e->digest);
+        window->Downloads.AddNewDownload(e->name, nullptr, nullptr, 1, e->digest);
       }
       sweeper.Sweep(path, toFetch);
       if (!toFetch) RemoveUnusedPatchDownloads(dir, e->name, &sweeper);

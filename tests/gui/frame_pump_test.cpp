@@ -94,20 +94,22 @@ TEST_F(FramePumpTest, TheLongWorkPumpPassesWhenDueAndNeverSleeps) {
   EXPECT_EQ(PumpDuringLongWork(), 0);
 }
 
-// A loopback connection whose readable end is the source's socket.
+// Sockets the source waits on; the last is a loopback connection's readable
+// end, the ones before it stay quiet: every item is waited on, not the first.
 class SocketSource : public PumpSocketSource {
  public:
-  PlatSocket socket = 0;
+  std::vector<PlatSocket> sockets;
   int ready = 0;
-  PumpWait PumpWaitItem(PlatPollItem* item) override {
-    if (!socket) return PumpWait::kNothing;
-    *item = {socket, true, false, false, false, false};
-    return PumpWait::kOnSocket;
+  PumpWait PumpWaitItems(PlatPollItem* items, int capacity, int* count) override {
+    *count = 0;
+    for (PlatSocket s : sockets)
+      if (*count < capacity) items[(*count)++] = {s, true, false, false, false, false};
+    return *count ? PumpWait::kOnSocket : PumpWait::kNothing;
   }
   void PumpSocketReady() override {
     ++ready;
     char buffer[16];
-    PlatSocketReceive(socket, buffer, sizeof buffer);
+    PlatSocketReceive(sockets.back(), buffer, sizeof buffer);
   }
 };
 
@@ -132,7 +134,7 @@ TEST_F(FramePumpTest, ReadySocketWakesThePumpBetweenPassesAndInsideAWaitingPass)
   ASSERT_NE(server, 0u);
 
   SocketSource source;
-  source.socket = client;
+  source.sockets = {listener, client};
   SetPumpSocketSource(&source);
   Need_Redraw = 1;
   ASSERT_EQ(CheckRedraw(0, 0), 1);

@@ -20,6 +20,7 @@
 #include "support/peers.h"
 #include "support/process.h"
 #include "transport/md5.h"
+#include "transport/transport_globals.h"
 #include "update/download_window.h"
 #include "update/file_list.h"
 #include "update/patch_apply.h"
@@ -47,10 +48,11 @@ class DownloadFlowTest : public GUITest {
     AddTopLevelObject(parent);
     const std::string url = "http://127.0.0.1:" + std::to_string(nginx.port()) + "/";
     window = new DownloadWindow(parent, url.c_str(), nullptr, "u:p", (install.path() + "/").c_str(), nullptr);
-    window->SetSecondsToWaitForDownloadRetry(0);
+    window->Downloads.SetSecondsToWaitForDownloadRetry(0);
   }
   void TearDown() override {
     ResetUpdateGlobals();
+    ResetTransportGlobals();
     GUITest::TearDown();
   }
   // Ticks and socket events until the queue is empty or `reports` reports
@@ -58,8 +60,8 @@ class DownloadFlowTest : public GUITest {
   void Run(size_t reports = ~size_t(0)) {
     for (int turn = 0; turn < 4000; ++turn) {
       GUITimerTick();
-      for (int i = 0; i < 200 && window->Current; ++i) PumpWaitForMessageOrSocket(5);
-      if (!window->Queue || parent->reports.size() >= reports) return;
+      for (int i = 0; i < 200 && !window->Downloads.Running().empty(); ++i) PumpWaitForMessageOrSocket(5);
+      if (!window->Downloads.Pending() || parent->reports.size() >= reports) return;
     }
     FAIL() << "the queue did not empty";
   }
@@ -70,11 +72,12 @@ class DownloadFlowTest : public GUITest {
 };
 
 TEST_F(DownloadFlowTest, NewestQueuedRunsFirstAndAFailureIsRetriedBehindTheOthers) {
+  MaxConnections = 1;  // one transfer at a time: the reports come in the queue's order
   for (const char* n : {"a.txt", "b.txt", "c.txt", "d.txt"}) WriteFileText(served / n, std::string("body of ") + n);
-  window->AddNewDownload("a.txt", Arrived, CopyArgText("a"), 1, nullptr, FreeArgText);
-  window->AddNewDownload("missing.txt", nullptr, nullptr, 1, nullptr);
-  window->AddNewDownload("b.txt", Arrived, CopyArgText("b"), 1, nullptr, FreeArgText);
-  window->AddNewDownload("c.txt", Arrived, CopyArgText("c"), 1, nullptr, FreeArgText);
+  window->Downloads.AddNewDownload("a.txt", Arrived, CopyArgText("a"), 1, nullptr, FreeArgText);
+  window->Downloads.AddNewDownload("missing.txt", nullptr, nullptr, 1, nullptr);
+  window->Downloads.AddNewDownload("b.txt", Arrived, CopyArgText("b"), 1, nullptr, FreeArgText);
+  window->Downloads.AddNewDownload("c.txt", Arrived, CopyArgText("c"), 1, nullptr, FreeArgText);
   Run(5);
   // c b missing(404) a, then missing again after a.
   ASSERT_GE(parent->reports.size(), 5u);
@@ -87,14 +90,14 @@ TEST_F(DownloadFlowTest, NewestQueuedRunsFirstAndAFailureIsRetriedBehindTheOther
   EXPECT_EQ(g_arrived, (std::vector<std::string>{"c", "b", "a"}));
   EXPECT_EQ(ReadFileText(install / "b.txt"), "body of b.txt");
   // A file queued while another runs is the next to run.
-  FreeQueue(window->Queue);
+  window->Downloads.CancelAll();
   parent->reports.clear();
-  window->AddNewDownload("a.txt", nullptr, nullptr, 1, nullptr);
-  window->AddNewDownload("b.txt", nullptr, nullptr, 1, nullptr);
+  window->Downloads.AddNewDownload("a.txt", nullptr, nullptr, 1, nullptr);
+  window->Downloads.AddNewDownload("b.txt", nullptr, nullptr, 1, nullptr);
   GUITimerTick();
-  ASSERT_NE(window->Current, nullptr);
-  EXPECT_STREQ(window->Queue->Name, "b.txt");
-  window->AddNewDownload("d.txt", nullptr, nullptr, 1, nullptr);
+  ASSERT_EQ(window->Downloads.Running().size(), 1u);
+  EXPECT_STREQ(window->Downloads.Running()[0].entry->Name, "b.txt");
+  window->Downloads.AddNewDownload("d.txt", nullptr, nullptr, 1, nullptr);
   Run();
   ASSERT_EQ(parent->reports.size(), 3u);
   EXPECT_EQ(parent->reports[1].name, "d.txt");
@@ -102,11 +105,11 @@ TEST_F(DownloadFlowTest, NewestQueuedRunsFirstAndAFailureIsRetriedBehindTheOther
 
 TEST_F(DownloadFlowTest, NotModifiedReportsFourWithoutTheCallback) {
   WriteFileText(served / "list.lst", "x");
-  window->AddNewDownload("list.lst", Arrived, nullptr, 0, nullptr);
+  window->Downloads.AddNewDownload("list.lst", Arrived, nullptr, 0, nullptr);
   Run();
   ASSERT_EQ(parent->reports.size(), 1u);
   EXPECT_EQ(parent->reports[0].status, 0);
-  window->AddNewDownload("list.lst", Arrived, nullptr, 0, nullptr);  // conditional on the stored date
+  window->Downloads.AddNewDownload("list.lst", Arrived, nullptr, 0, nullptr);  // conditional on the stored date
   Run();
   ASSERT_EQ(parent->reports.size(), 2u);
   EXPECT_EQ(parent->reports[1].status, 4);
@@ -131,7 +134,7 @@ class QueueingParent : public Parent {
   int HandleMessage(int msg, int a, int b, void* p, void* q) override {
     Parent::HandleMessage(msg, a, b, p, q);
     if (msg == kDownloadReportMessage && a == 0 && std::strcmp(static_cast<const char*>(q), "master.lst") == 0)
-      window->AddNewDownload("updated.lst", ArrivedAndPresent, const_cast<char*>("updated.lst"), 0, nullptr);
+      window->Downloads.AddNewDownload("updated.lst", ArrivedAndPresent, const_cast<char*>("updated.lst"), 0, nullptr);
     return 1;
   }
 };
@@ -145,12 +148,12 @@ TEST_F(DownloadFlowTest, AFileQueuedFromAReportRunsItsCallbackOnlyAfterItsOwnTra
   g_install_dir = install.path() + "/";
   g_present.clear();
   auto* dw = new DownloadWindow(queueing, url.c_str(), nullptr, "u:p", g_install_dir.c_str(), nullptr);
-  dw->SetSecondsToWaitForDownloadRetry(0);
+  dw->Downloads.SetSecondsToWaitForDownloadRetry(0);
   queueing->window = dw;
-  dw->AddNewDownload("master.lst", ArrivedAndPresent, const_cast<char*>("master.lst"), 0, nullptr);
-  for (int turn = 0; turn < 4000 && (dw->Queue || dw->Current || queueing->reports.size() < 2); ++turn) {
+  dw->Downloads.AddNewDownload("master.lst", ArrivedAndPresent, const_cast<char*>("master.lst"), 0, nullptr);
+  for (int turn = 0; turn < 4000 && (dw->Downloads.Pending() || queueing->reports.size() < 2); ++turn) {
     GUITimerTick();
-    for (int i = 0; i < 200 && dw->Current; ++i) PumpWaitForMessageOrSocket(5);
+    for (int i = 0; i < 200 && !dw->Downloads.Running().empty(); ++i) PumpWaitForMessageOrSocket(5);
   }
   ASSERT_EQ(queueing->reports.size(), 2u);
   EXPECT_EQ(queueing->reports[1].name, "updated.lst");
@@ -163,23 +166,23 @@ TEST_F(DownloadFlowTest, AFileQueuedFromAReportRunsItsCallbackOnlyAfterItsOwnTra
 TEST_F(DownloadFlowTest, AFileQueuedOnAnIdleWindowStartsAtThePumpsNextTurnWithoutATick) {
   WriteFileText(served / "one.lst", "1");
   WriteFileText(served / "two.lst", "2");
-  window->AddNewDownload("one.lst", nullptr, nullptr, 0, nullptr);
+  window->Downloads.AddNewDownload("one.lst", nullptr, nullptr, 0, nullptr);
   for (int i = 0; i < 2000 && parent->reports.empty(); ++i) PumpWaitForMessageOrSocket(5);
   ASSERT_EQ(parent->reports.size(), 1u);
-  window->AddNewDownload("two.lst", nullptr, nullptr, 0, nullptr);
+  window->Downloads.AddNewDownload("two.lst", nullptr, nullptr, 0, nullptr);
   for (int i = 0; i < 2000 && parent->reports.size() < 2; ++i) PumpWaitForMessageOrSocket(5);
   ASSERT_EQ(parent->reports.size(), 2u);
   EXPECT_EQ(ReadFileText(install / "two.lst"), "2");
-  window->Paused = 1;
-  window->AddNewDownload("one.lst", nullptr, nullptr, 0, nullptr);
+  window->Downloads.SetPaused(true);
+  window->Downloads.AddNewDownload("one.lst", nullptr, nullptr, 0, nullptr);
   for (int i = 0; i < 20; ++i) PumpWaitForMessageOrSocket(5);
-  EXPECT_EQ(window->Current, nullptr) << "a paused window starts nothing";
+  EXPECT_TRUE(window->Downloads.Running().empty()) << "a paused window starts nothing";
 }
 
 TEST_F(DownloadFlowTest, PigArchiveCallsItsCallbackOncePerArgument) {
   WriteFileText(served / "sounds.pig", "archive");
-  window->AddNewDownload("sounds.pig", Arrived, CopyArgText("first"), 1, nullptr, FreeArgText);
-  window->AddNewDownload("Sounds.pig", Arrived, CopyArgText("second"), 1, nullptr, FreeArgText);
+  window->Downloads.AddNewDownload("sounds.pig", Arrived, CopyArgText("first"), 1, nullptr, FreeArgText);
+  window->Downloads.AddNewDownload("Sounds.pig", Arrived, CopyArgText("second"), 1, nullptr, FreeArgText);
   Run();
   EXPECT_EQ(g_arrived, (std::vector<std::string>{"second", "first"}));
   ASSERT_EQ(parent->reports.size(), 1u);
@@ -223,8 +226,8 @@ TEST_F(PatchFlowTest, ChangedFileIsPatchedFromAPatchServedByNginx) {
   ChecksumFilesAndAddZindleEntriesToDownloadQueue(window, entry, kUpdateCheckKinds, nullptr, nullptr, nullptr,
                                                   AddAFileToDownload);
   EXPECT_EQ(TotalDownloads, 1u);
-  ASSERT_NE(window->Queue, nullptr);
-  EXPECT_STREQ(window->Queue->Name, "game.pat");
+  ASSERT_NE(window->Downloads.Queue, nullptr);
+  EXPECT_STREQ(window->Downloads.Queue->Name, "game.pat");
   Run();
   EXPECT_EQ(ReadFileText(install / "game.dat"), fresh);
   ASSERT_EQ(parent->reports.size(), 1u);

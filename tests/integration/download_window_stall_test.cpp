@@ -47,7 +47,7 @@ class DownloadStallTest : public GUITest {
     AddTopLevelObject(parent_);
     const std::string url = "http://127.0.0.1:" + std::to_string(server_.port()) + "/";
     window_ = new DownloadWindow(parent_, url.c_str(), nullptr, nullptr, (install_.path() + "/").c_str(), nullptr);
-    window_->SetSecondsToWaitForDownloadRetry(0);
+    window_->Downloads.SetSecondsToWaitForDownloadRetry(0);
   }
   void TearDown() override {
     ResetUpdateGlobals();
@@ -71,19 +71,29 @@ class DownloadStallTest : public GUITest {
 
 TEST_F(DownloadStallTest, AStalledTransferFailsAfterTheTimeOutAndTheNextFileRuns) {
   MinTransferRate = 0;  // the 360-second rule alone
+  MaxConnections = 1;   // the stalled file holds the only slot
   ScopedManualClock clock(5 * kSecond);
   ResetTimer();
   std::filesystem::create_directories(install_ / "ok");
-  window_->AddNewDownload("ok/after.txt", nullptr, nullptr, 1, nullptr);
-  window_->AddNewDownload("stall", nullptr, nullptr, 1, nullptr);  // the newest runs first
+  window_->Downloads.AddNewDownload("ok/after.txt", nullptr, nullptr, 1, nullptr);
+  window_->Downloads.AddNewDownload("stall", nullptr, nullptr, 1, nullptr);  // the newest runs first
 
   // Real time passes while the first tenth arrives; program time stands still.
   for (int i = 0; i < 400 && TotalAmtRecieved < 100; ++i) Turn();
   ASSERT_EQ(TotalAmtRecieved, 100u) << "the stalling answer never started";
-  ASSERT_TRUE(window_->Current);
+  ASSERT_EQ(window_->Downloads.Running().size(), 1u);
   EXPECT_TRUE(parent_->reports.empty());
 
   // Silence for a little less than the time-out keeps the transfer.
+  clock.Advance(359 * kSecond);
+  Turn();
+  EXPECT_TRUE(parent_->reports.empty()) << parent_->reports[0].error;
+  // Time the transfer was held by a question is not the server's silence:
+  // the time-out counts again from the resume.
+  window_->Downloads.SetPaused(true);
+  clock.Advance(600 * kSecond);
+  Turn();
+  window_->Downloads.SetPaused(false);
   clock.Advance(359 * kSecond);
   Turn();
   EXPECT_TRUE(parent_->reports.empty()) << parent_->reports[0].error;

@@ -278,12 +278,12 @@ TEST_F(Flow, AFailedListAsksWithGiveUpAndAFailedGameFileWithTheCriticalWarning) 
 TEST_F(Flow, AFailureWhileAnotherBoxIsUpIsAskedOnceThatBoxIsGone) {
   window_->State = StateUpdating;
   ASSERT_NE(EnsureDownloadWindow(window_), nullptr);
-  window_->DownloadWin->AddNewDownload("data/y.dat", nullptr, nullptr, 0, nullptr);
+  window_->DownloadWin->Downloads.AddNewDownload("data/y.dat", nullptr, nullptr, 0, nullptr);
   GUISimpleDialogBox* warning = ShowZindleWarningBox("Something to read first", MsgWarningClosed);
   ASSERT_EQ(window_->CurrentDialog, warning);
   window_->OnDownloadReport(kReportFailed, "Code 404, Not Found", "data/x.dat");
   EXPECT_EQ(window_->CurrentDialog, warning) << "no second box over the first";
-  EXPECT_EQ(window_->DownloadWin->Paused, 1);
+  EXPECT_EQ(window_->DownloadWin->Downloads.Paused(), 1);
   DoStateWork(window_);
   EXPECT_EQ(window_->CurrentDialog, warning) << "not while the warning is up";
 
@@ -298,7 +298,7 @@ TEST_F(Flow, AFailureWhileAnotherBoxIsUpIsAskedOnceThatBoxIsGone) {
   EXPECT_EQ(question->Buttons[1]->MessageId, MsgCriticalFilesMissing) << "a game file, not a list";
   question->HandleMessage(MsgRetryYes, 0, 0, nullptr, nullptr);
   EXPECT_EQ(window_->CurrentDialog, nullptr);
-  EXPECT_EQ(window_->DownloadWin->Paused, 0) << "the transfers go on";
+  EXPECT_EQ(window_->DownloadWin->Downloads.Paused(), 0) << "the transfers go on";
   DoStateWork(window_);
   EXPECT_EQ(window_->CurrentDialog, nullptr) << "asked once";
 
@@ -439,9 +439,9 @@ TEST_F(Flow, InstallFetchesTheTermsIntoAWritableTemporaryFolderOrWarns) {
   EXPECT_EQ(window_->State, StateWaitTermsForInstall);
   EXPECT_EQ(std::string(installtoslocation), tmp_.path() + "/tos.txt");
   ASSERT_NE(window_->DownloadWin, nullptr);
-  EXPECT_STREQ(window_->DownloadWin->DestinationDir, (tmp_.path() + "/").c_str());
-  ASSERT_NE(window_->DownloadWin->Queue, nullptr);
-  EXPECT_STREQ(window_->DownloadWin->Queue->Name, "tos.txt");
+  EXPECT_STREQ(window_->DownloadWin->Downloads.DestinationDir, (tmp_.path() + "/").c_str());
+  ASSERT_NE(window_->DownloadWin->Downloads.Queue, nullptr);
+  EXPECT_STREQ(window_->DownloadWin->Downloads.Queue->Name, "tos.txt");
 }
 
 TEST_F(Flow, BeginInstallTakesTheTypedDirectoryAndQueuesTheMasterList) {
@@ -452,7 +452,7 @@ TEST_F(Flow, BeginInstallTakesTheTypedDirectoryAndQueuesTheMasterList) {
   EXPECT_EQ(window_->State, StateWaitInstallLists);
   EXPECT_EQ(std::string(RegInfo->Directory), tmp_.path() + "/typed/dir/");
   ASSERT_NE(window_->DownloadWin, nullptr);
-  ASSERT_NE(window_->DownloadWin->Queue, nullptr);
-  EXPECT_STREQ(window_->DownloadWin->Queue->Name, "master.lst");
+  ASSERT_NE(window_->DownloadWin->Downloads.Queue, nullptr);
+  EXPECT_STREQ(window_->DownloadWin->Downloads.Queue->Name, "master.lst");
   EXPECT_EQ(std::string(MasterSucceedFilename), tmp_.path() + "/typed/dir/succeed1.txt");
 }

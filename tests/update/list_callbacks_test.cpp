@@ -78,7 +78,7 @@ class ListCallbacksTest : public GUITest {
   }
   std::vector<std::string> QueuedNames() const {
     std::vector<std::string> names;
-    for (DownloadFileQueueEntry* e = host.window->Queue; e; e = e->next) names.push_back(e->Name);
+    for (DownloadFileQueueEntry* e = host.window->Downloads.Queue; e; e = e->next) names.push_back(e->Name);
     return names;
   }
   TempDir dir;
@@ -90,9 +90,9 @@ TEST_F(ListCallbacksTest, TheWindowIsBuiltForTheHostWithoutRetryWait) {
   ASSERT_NE(w, nullptr);
   EXPECT_EQ(host.window, w);
   EXPECT_EQ(w->Parent, host.object);
-  EXPECT_STREQ(w->DestUrl, host.url.c_str());
-  EXPECT_STREQ(w->DestinationDir, host.dir.c_str());
-  EXPECT_EQ(w->RetryWaitTicks, 0u);
+  EXPECT_STREQ(w->Downloads.DestUrl, host.url.c_str());
+  EXPECT_STREQ(w->Downloads.DestinationDir, host.dir.c_str());
+  EXPECT_EQ(w->Downloads.RetryWaitTicks, 0u);
   UpdateHostWindow = nullptr;
   EXPECT_EQ(MakeFileDownload(), nullptr) << "no host, no window";
 }
@@ -127,7 +127,7 @@ TEST_F(ListCallbacksTest, TheUpdatedListIsMergedThenCheckedAndTheChangedFilesQue
   EXPECT_EQ(TotalDownloads, 2u);
   EXPECT_EQ(host.percent, -1) << "files to fetch: the percentage comes from the transfers";
   EXPECT_EQ(ZindleList, nullptr);
-  EXPECT_EQ(w->Status, kDownloadWindowIdle);
+  EXPECT_EQ(w->Downloads.Status, kDownloadWindowIdle);
   EXPECT_FALSE(w->Flags & Disabled);
 }
 
@@ -138,7 +138,7 @@ TEST_F(ListCallbacksTest, AnUnchangedMasterListLeavesTheUpdatedListAloneAndNothi
   NewMasterList = 0;
   UpdatedListIsNew(w, const_cast<char*>("updated.lst"));
   EXPECT_EQ(host.total, 1);
-  EXPECT_EQ(w->Queue, nullptr);
+  EXPECT_EQ(w->Downloads.Queue, nullptr);
   EXPECT_EQ(host.percent, 100);
 }
 
@@ -149,13 +149,13 @@ TEST_F(ListCallbacksTest, AnInstallationWaitingForItsListsOrANoUpdateRunGetsNoDi
   UpdatedListIsNew(w, const_cast<char*>("updated.lst"));
   EXPECT_EQ(ListNames(), (std::vector<std::string>{"missing.dat"})) << "the installer works on the list itself";
   EXPECT_EQ(host.total, -1);
-  EXPECT_EQ(w->Queue, nullptr);
+  EXPECT_EQ(w->Downloads.Queue, nullptr);
 
   ZindleNoUpdateFlag = 1;
   UpdatedListIsNew(w, const_cast<char*>("updated.lst"));
   EXPECT_EQ(host.total, 1) << "the total is still shown";
   EXPECT_EQ(host.checked, 0);
-  EXPECT_EQ(w->Queue, nullptr);
+  EXPECT_EQ(w->Downloads.Queue, nullptr);
 }
 
 TEST_F(ListCallbacksTest, SucceedFilesHoldTheirTextsAndAFailureGivesOneWarning) {

@@ -89,7 +89,7 @@ class PatchApplyTest : public GUITest {
   }
   // The whole fetch queued after a failure: name, unconditional, verified.
   void ExpectWholeFetchQueued(const char* name) {
-    DownloadFileQueueEntry* q = FindQueuedDownload(window->Queue, name);
+    DownloadFileQueueEntry* q = FindQueuedDownload(window->Downloads.Queue, name);
     ASSERT_NE(q, nullptr);
     EXPECT_EQ(q->Callback, nullptr);
     EXPECT_EQ(q->DownloadFlags, 1);
@@ -118,7 +118,7 @@ TEST_F(PatchApplyTest, GoodPatchReplacesTheTargetAndLeavesNothingBehind) {
   EXPECT_FALSE(PlatFileExists(dir / "x.pat"));
   EXPECT_EQ(PatchesEnabled, 1);
   EXPECT_NE(PatchList, nullptr);
-  EXPECT_EQ(window->Queue, nullptr);
+  EXPECT_EQ(window->Downloads.Queue, nullptr);
 }
 
 TEST_F(PatchApplyTest, EmptyPatchGivesAnEmptyFileOnlyForSizeZero) {
@@ -182,7 +182,7 @@ TEST_F(PatchApplyTest, HostileStreamsFallBackWithoutTouchingMemoryOutsideTheData
   for (const Case& c : cases) {
     SCOPED_TRACE(c.what);
     PatchesEnabled = 1;
-    FreeQueue(window->Queue);
+    FreeQueue(window->Downloads.Queue);
     WriteFileText(dir / "x.dat", Str(old));
     fresh = Pattern(10, 3);
     ZindlePatchEntry* e = AddEntry(c.patch);
@@ -201,7 +201,7 @@ TEST_F(PatchApplyTest, MissingOrDirectoryTargetFetchesItWholeWithoutSwitchingPat
   EXPECT_EQ(PatchesEnabled, 1);
   EXPECT_FALSE(PlatFileExists(dir / "x.pat"));  // the useless patch is not left lying about
 
-  FreeQueue(window->Queue);
+  FreeQueue(window->Downloads.Queue);
   ASSERT_TRUE(PlatMakeDirectory(dir / "x.dat"));
   WriteFileText(dir / "x.pat", Str(GoodPatch()));
   Apply(*e);
@@ -238,7 +238,7 @@ TEST_F(PatchApplyTest, UnsafeNamesNeverReachTheDisk) {
   std::strcpy(q->patchName, "/etc/passwd");
   ApplyPatch(window, q);
   FreeQueuedPatch(q);
-  EXPECT_EQ(window->Queue, nullptr);
+  EXPECT_EQ(window->Downloads.Queue, nullptr);
   EXPECT_EQ(ReadFileText(dir / "x.dat"), Str(old));
   EXPECT_TRUE(PlatFileExists(dir / "x.pat"));
 }
@@ -302,15 +302,15 @@ TEST_F(PatchApplyTest, KilledInTheMiddleThenRunAgainEndsCorrect) {
   EXPECT_FALSE(PlatFileExists(dir / "x.dat.tmp"));
   const std::string now = ReadFileText(dir / "x.dat");
   if (now == Str(fresh)) {
-    EXPECT_EQ(window->Queue, nullptr);
+    EXPECT_EQ(window->Downloads.Queue, nullptr);
   } else {
     ASSERT_EQ(now, Str(old));
     // The old file is back: the patch is fetched again and applied.
-    ASSERT_NE(window->Queue, nullptr);
-    EXPECT_STREQ(window->Queue->Name, "x.pat");
-    ASSERT_NE(window->Queue->Arguments, nullptr);
+    ASSERT_NE(window->Downloads.Queue, nullptr);
+    EXPECT_STREQ(window->Downloads.Queue->Name, "x.pat");
+    ASSERT_NE(window->Downloads.Queue->Arguments, nullptr);
     WriteFileText(dir / "x.pat", Str(patch));
-    ApplyPatch(window, window->Queue->Arguments->Data);
+    ApplyPatch(window, window->Downloads.Queue->Arguments->Data);
     EXPECT_EQ(ReadFileText(dir / "x.dat"), Str(fresh));
   }
   EXPECT_FALSE(PlatFileExists(dir / "x.dat.tmp"));

@@ -69,11 +69,11 @@ class DigestPassTest : public GUITest {
     if (state != OnDisk::kMissing) WriteFileText(dir / name, state == OnDisk::kEqual ? kRight : kWrong);
   }
   Outcome OutcomeFor(const char* name) const {
-    if (DownloadFileQueueEntry* q = FindQueuedDownload(window->Queue, name)) {
+    if (DownloadFileQueueEntry* q = FindQueuedDownload(window->Downloads.Queue, name)) {
       (void)q;
       return Outcome::kWholeFile;
     }
-    for (DownloadFileQueueEntry* q = window->Queue; q; q = q->next)
+    for (DownloadFileQueueEntry* q = window->Downloads.Queue; q; q = q->next)
       if (q->Callback == ApplyPatch) {
         auto* patch = static_cast<QueuedPatch*>(q->Arguments ? q->Arguments->Data : nullptr);
         if (patch && std::strcmp(patch->targetName, name) == 0) return Outcome::kPatch;
@@ -166,7 +166,7 @@ TEST_F(DigestPassTest, ADifferentFileWithAMatchingPatchIsPatchedUnlessPatchesAre
   EXPECT_EQ(OutcomeFor("data/a.dat"), Outcome::kPatch);
   EXPECT_EQ(OutcomeFor("data/b.dat"), Outcome::kWholeFile);
 
-  FreeQueue(window->Queue);
+  FreeQueue(window->Downloads.Queue);
   PatchesEnabled = 0;  // after a failed patch
   Pass();
   EXPECT_EQ(OutcomeFor("data/a.dat"), Outcome::kWholeFile);
@@ -182,7 +182,7 @@ TEST_F(DigestPassTest, NamesReachingOutsideTheInstallationAreNeverTouched) {
   }
   Pass();
   EXPECT_EQ(ReadFileText(outside / "victim.dat"), kWrong) << "an on-demand entry outside is not deleted";
-  EXPECT_EQ(window->Queue, nullptr) << "nor fetched";
+  EXPECT_EQ(window->Downloads.Queue, nullptr) << "nor fetched";
 }
 
 TEST_F(DigestPassTest, UnreadableFilesAndDirectoriesInPlaceOfFilesCountAsDifferent) {
@@ -203,7 +203,7 @@ TEST_F(DigestPassTest, UnreadableFilesAndDirectoriesInPlaceOfFilesCountAsDiffere
 TEST_F(DigestPassTest, AnEmptyListEndsAtOnceAsDone) {
   Pass();
   EXPECT_EQ(DoneChecksumming, 1);
-  EXPECT_EQ(window->Queue, nullptr);
+  EXPECT_EQ(window->Downloads.Queue, nullptr);
   EXPECT_TRUE(g_perFile.empty());
 }
 
