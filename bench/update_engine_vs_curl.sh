@@ -13,6 +13,8 @@
 #           connections and with MaxConnections 1, against curl keeping one
 #           connection and curl --parallel --parallel-max 4 (RTTS="50" for
 #           one round trip only)
+#           (LAT_FILES="200 2000" the file counts)
+#   link    one 64 MB file through the relay at 50 ms and 200 Mbit/s
 #   redirect 200 files of 4 KB each reached through a 302 against the same
 #           fetched directly, both by the engine
 #   wait    CPU over 10 s with a transfer stalled by the server, and idle
@@ -29,7 +31,7 @@ set -euo pipefail
 here="$(cd "$(dirname "$0")/.." && pwd)"
 build="$(cd "${1:-$here/build}" && pwd)"
 shift || true
-parts="${*:-big small latency digest wait patch}"
+parts="${*:-big small latency link digest wait patch}"
 engine="$build/bench/bench_update_engine"
 tool="$build/quorvel-tool"
 runs=${RUNS:-5}
@@ -49,6 +51,14 @@ cleanup() {
   rm -rf "$work"
 }
 trap cleanup EXIT
+# The latency relay in front of nginx: start_relay RTT_MS [RATE_MBIT] sets $relay.
+start_relay() {
+  python3 "$here/bench/latency_relay.py" 0 "${NGINX_URL##*:}" "$@" >"$work/relay.port" &
+  relay_pid=$!
+  for _ in $(seq 100); do grep -q ready "$work/relay.port" && break; sleep 0.05; done
+  relay="http://127.0.0.1:$(cut -d' ' -f2 "$work/relay.port")/"
+}
+stop_relay() { kill "$relay_pid"; wait "$relay_pid" 2>/dev/null || true; relay_pid=""; }
 mkdir -p "$work/www" "$work/out" "$work/curl"
 start_nginx "$work/www" "$work/nginx"
 url="$NGINX_URL/"
@@ -88,30 +98,41 @@ for part in $parts; do
     rm -rf "$work/www/small" "$work/out/small" "$work/curl"/*.bin
     ;;
   latency)
-    mkdir -p "$work/www/small" "$work/out/small"
-    for i in $(seq 0 199); do head -c 4096 /dev/urandom >"$work/www/small/$i.bin"; echo "small/$i.bin"; done \
-      >"$work/lat.names"
-    for rtt in ${RTTS:-50 100}; do
-      python3 "$here/bench/latency_relay.py" 0 "${NGINX_URL##*:}" "$rtt" >"$work/relay.port" &
-      relay_pid=$!
-      for _ in $(seq 100); do grep -q ready "$work/relay.port" && break; sleep 0.05; done
-      relay="http://127.0.0.1:$(cut -d' ' -f2 "$work/relay.port")/"
-      : >"$work/lat.curl"
-      for i in $(seq 0 199); do
-        printf 'url = "%ssmall/%d.bin"\noutput = "%s/curl/%d.bin"\n' "$relay" "$i" "$work" "$i" >>"$work/lat.curl"
+    for n in ${LAT_FILES:-200 2000}; do
+      mkdir -p "$work/www/small" "$work/out/small"
+      for i in $(seq 0 $((n - 1))); do head -c 4096 /dev/urandom >"$work/www/small/$i.bin"; echo "small/$i.bin"; done \
+        >"$work/lat.names"
+      for rtt in ${RTTS:-50 100}; do
+        start_relay "$rtt"
+        : >"$work/lat.curl"
+        for i in $(seq 0 $((n - 1))); do
+          printf 'url = "%ssmall/%d.bin"\noutput = "%s/curl/%d.bin"\n' "$relay" "$i" "$work" "$i" >>"$work/lat.curl"
+        done
+        reset="rm -rf $work/out/small/* $work/curl/*.bin"
+        compare "$n x 4 KB at $rtt ms: engine / curl --parallel-max 4" "$runs" "$reset" \
+          engine "$engine fetch $relay $work/out $work/lat.names" \
+          curl "curl -s --parallel --parallel-max 4 -K $work/lat.curl"
+        compare "$n x 4 KB at $rtt ms: engine / curl keep-alive" "$runs" "$reset" \
+          engine "$engine fetch $relay $work/out $work/lat.names" curl "curl -s -K $work/lat.curl"
+        if [ "$n" -le 200 ]; then
+          compare "$n x 4 KB at $rtt ms: engine MaxConnections 1 / curl keep-alive" "$runs" "$reset" \
+            engine "BENCH_MAX_CONNECTIONS=1 $engine fetch $relay $work/out $work/lat.names" \
+            curl "curl -s -K $work/lat.curl"
+        fi
+        stop_relay
       done
-      reset="rm -rf $work/out/small/* $work/curl/*.bin"
-      compare "200 x 4 KB at $rtt ms: engine / curl keep-alive" "$runs" "$reset" \
-        engine "$engine fetch $relay $work/out $work/lat.names" curl "curl -s -K $work/lat.curl"
-      compare "200 x 4 KB at $rtt ms: engine / curl --parallel-max 4" "$runs" "$reset" \
-        engine "$engine fetch $relay $work/out $work/lat.names" \
-        curl "curl -s --parallel --parallel-max 4 -K $work/lat.curl"
-      compare "200 x 4 KB at $rtt ms: engine MaxConnections 1 / curl keep-alive" "$runs" "$reset" \
-        engine "BENCH_MAX_CONNECTIONS=1 $engine fetch $relay $work/out $work/lat.names" \
-        curl "curl -s -K $work/lat.curl"
-      kill "$relay_pid"; wait "$relay_pid" 2>/dev/null || true; relay_pid=""
+      rm -rf "$work/www/small" "$work/out/small" "$work/curl"/*.bin
     done
-    rm -rf "$work/www/small" "$work/out/small" "$work/curl"/*.bin
+    ;;
+  link)
+    # One 64 MB file over a 50 ms, 200 Mbit/s link.
+    head -c $((64 * 1024 * 1024)) /dev/urandom >"$work/www/link.bin"
+    echo link.bin >"$work/link.names"
+    start_relay 50 200
+    compare "64 MB at 50 ms, 200 Mbit/s: engine / curl" "$runs" "rm -f $work/out/link.bin $work/curl/link.bin" \
+      engine "$engine fetch $relay $work/out $work/link.names" curl "curl -s -o $work/curl/link.bin ${relay}link.bin"
+    stop_relay
+    rm -f "$work/www/link.bin"
     ;;
   redirect)
     mkdir -p "$work/www/small" "$work/out/small"

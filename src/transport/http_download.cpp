@@ -360,6 +360,10 @@ void FileDownload::Reset(int removeTemp) {
   // A body cut off here (a cancel) stays as a leftover to resume, as after
   // any other interruption.
   if (body_file_ && state == kDownloadStateReceiving) SavePartial();
+  // A body that arrived whole but was never put in place (its owner held the
+  // transfer before the last step) is kept only where a ranged request can
+  // take it up; otherwise nothing would ever clear it.
+  else if (state == kDownloadStateAllIn && !Resumable()) DeleteResultFiles();
   delete body_file_;
   body_file_ = nullptr;
   server_address = NodeAddress{};
@@ -916,12 +920,15 @@ int FileDownload::Finish(bool suppressRename) {
   return kDownloadFinished;
 }
 
-void FileDownload::SavePartial() {
+bool FileDownload::Resumable() const {
   // Only a body that a later ranged request can continue is worth keeping:
   // a success answer with a known length and a date to validate against.
-  bool resumable = header_seen && !(flags & (kDownloadUnconditional | kDownloadNoPartial)) && content_length_ > 0 &&
-                   received_ > 0 &&
-                   ((status_code_ == 200 && response_has_date_) || (status_code_ == 206 && appending_));
+  return header_seen && !(flags & (kDownloadUnconditional | kDownloadNoPartial)) && content_length_ > 0 &&
+         received_ > 0 && ((status_code_ == 200 && response_has_date_) || (status_code_ == 206 && appending_));
+}
+
+void FileDownload::SavePartial() {
+  const bool resumable = Resumable();
   delete temp_file;
   temp_file = nullptr;
   if (!body_file_) return;  // nothing of this transfer's body; an older leftover stays

@@ -164,6 +164,7 @@ class FileDownload {
   bool DecodeChunks(unsigned long* got, bool* ended);
   int Finish(bool suppressRename);
   void SavePartial();
+  bool Resumable() const;  // the body so far can be continued by a ranged request
   void DeleteResultFiles();
   bool WriteTemp(const char* data, unsigned long length);
   // This pass's bytes: the header's part to the .tmp, the body's to the .res.

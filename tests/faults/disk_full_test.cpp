@@ -33,7 +33,8 @@ TEST(DiskFull, DuringAnUpdateTheOldFilesSurviveAndARestartCompletes) {
   ASSERT_EQ(rig.RestoreInstalled(), "");
   ASSERT_EQ(rig.server().Serve("v2"), "");
   SmallDisk disk;
-  // Room for the installation and half of the large file that changes.
+  // Room for the installation and half of one of the four large files that
+  // change, which download at once.
   MOUNT_OR_SKIP(disk, rig.installDir(), KilobytesUnder(rig.installDir()) + 1536);
   std::string describe;
   DriveResult full = RunLauncher(rig, {"-a"}, rig.home() + "/../disk-full.trace", {}, {}, &describe);
@@ -47,7 +48,7 @@ TEST(DiskFull, DuringAnUpdateTheOldFilesSurviveAndARestartCompletes) {
   DriveResult again = RunLauncher(rig, {"-a"}, rig.home() + "/../disk-freed.trace", {}, {}, &describe);
   const InstallCheck check =
       CheckInstallation(rig.gameDir("v2"), rig.installDir(), {{"decks/starter.deck", FaultRig::PlayerDeck()}});
-  RecordFaultRun("disk full: update download", again.ok(), lost + check.lost, check.leftovers);
+  RecordFaultRun("disk full: 4 update downloads at once", again.ok(), lost + check.lost, check.leftovers);
   EXPECT_TRUE(again.ok()) << describe;
   EXPECT_EQ(check.lost, 0) << check.Text();
   EXPECT_EQ(check.leftovers, 0) << check.Text();

@@ -28,6 +28,10 @@ GameFiles FaultGame(const std::string& version) {
     files[name] = GameBytes(std::string(name) + version, 700 + 37 * i);
   }
   files["data/large.dat"] = GameBytes("large" + version, kLargeSize);
+  // Three more that change together, so that an update runs four large
+  // transfers at once.
+  for (int i = 1; i <= 3; ++i)
+    files["data/large" + std::to_string(i) + ".dat"] = GameBytes("large" + std::to_string(i) + version, kLargeSize);
   std::string patched = GameBytes("patched", kLargeSize);
   if (version != "1.0") patched.replace(kLargeSize / 2, 4096, GameBytes("patched" + version, 4096));
   files["data/patched.dat"] = patched;
@@ -288,14 +292,19 @@ std::map<std::string, std::string> TreeContents(const std::string& dir) {
   return out;
 }
 
-std::vector<std::string> LeftoverFiles(const std::string& dir) {
+std::vector<std::string> LeftoverFiles(const std::string& dir, bool resumableKept) {
   std::vector<std::string> out;
   std::error_code ec;
   if (!fs::is_directory(dir, ec)) return out;
   for (auto it = fs::recursive_directory_iterator(dir, ec); !ec && it != fs::recursive_directory_iterator();
-       it.increment(ec))
-    if (!it->is_directory() && IsLeftoverName(it->path().filename().string()))
-      out.push_back(fs::relative(it->path(), dir).string());
+       it.increment(ec)) {
+    const std::string name = it->path().filename().string();
+    if (it->is_directory() || !IsLeftoverName(name)) continue;
+    if (resumableKept && EndsWith(name, ".res") &&
+        fs::exists(it->path().parent_path() / (name.substr(0, name.size() - 4) + ".hdr"), ec))
+      continue;
+    out.push_back(fs::relative(it->path(), dir).string());
+  }
   return out;
 }
 

@@ -148,7 +148,10 @@ InstallCheck CheckInstallation(const std::string& gameDir, const std::string& di
 InstallCheck CheckUninstalled(const std::string& gameDir, const std::string& dir,
                               const std::map<std::string, std::string>& kept);
 // The temporary files of the copy, the transfers and the patches under dir.
-std::vector<std::string> LeftoverFiles(const std::string& dir);
+// With resumableKept, a body (".res") beside its ".hdr" is not counted: a
+// run that was given up keeps what its running transfers had received, and
+// the next run resumes it.
+std::vector<std::string> LeftoverFiles(const std::string& dir, bool resumableKept = false);
 // Relative path to contents of every file under dir ("" for a missing dir).
 std::map<std::string, std::string> TreeContents(const std::string& dir);
 

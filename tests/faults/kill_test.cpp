@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 #include <sys/inotify.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <functional>
 #include <string>
@@ -32,7 +33,18 @@ struct KillCase {
   bool uninstall = false;
   uint32_t mask = kWrites;
   std::function<bool(const std::string&)> match;
+  // At least one kill must cut this many bodies (".res") off at once.
+  int cutBodies = 0;
 };
+
+// Bodies a killed run left in the installation's data folder.
+int BodiesLeft(FaultRig& rig) {
+  int n = 0;
+  std::error_code ec;
+  for (const auto& e : fs::directory_iterator(rig.installDir() + "data", ec))
+    if (EndsWith(e.path().filename().string(), ".res")) ++n;
+  return n;
+}
 
 // True while the launcher will take the folder for an installation: the
 // settings store names it and the launcher is in it.
@@ -89,7 +101,7 @@ void RunKillCase(const KillCase& c) {
   ASSERT_GT(events, 0) << c.name << ": the work to interrupt was never seen";
 
   const int runs = FaultRuns(3);
-  int fired = 0;
+  int fired = 0, mostCut = 0;
   for (int run = 0; run < runs; ++run) {
     ASSERT_EQ(Prepare(rig, c), "");
     // The count varies from run to run (a loaded machine reads in smaller
@@ -105,6 +117,7 @@ void RunKillCase(const KillCase& c) {
       killed = killer.fired();
     }
     fired += killed ? 1 : 0;
+    if (killed) mostCut = std::max(mostCut, BodiesLeft(rig));
     // The restart, run normally (an uninstallation already complete has
     // nothing left to restart).
     bool recovered = true;
@@ -123,6 +136,7 @@ void RunKillCase(const KillCase& c) {
     if (testing::Test::HasFailure()) return;
   }
   EXPECT_GT(fired, 0) << c.name << ": no run was interrupted";
+  EXPECT_GE(mostCut, c.cutBodies) << c.name << ": no kill fell while that many transfers ran";
 }
 
 }  // namespace
@@ -140,6 +154,15 @@ TEST(KilledLauncher, DuringTheDownloadOfALargeFile) {
   KillCase c;
   c.name = "kill: large download";
   c.match = [](const std::string& n) { return n.rfind("large.dat", 0) == 0; };
+  RunKillCase(c);
+}
+
+// Every cut-off body is resumed or fetched again by the restart.
+TEST(KilledLauncher, DuringFourParallelDownloads) {
+  KillCase c;
+  c.name = "kill: 4 parallel downloads";
+  c.match = [](const std::string& n) { return n.rfind("large", 0) == 0 && EndsWith(n, ".res"); };
+  c.cutBodies = 2;
   RunKillCase(c);
 }
 

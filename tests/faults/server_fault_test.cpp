@@ -16,12 +16,11 @@ namespace {
 constexpr const char* kSettingsKey = "HKEY_CURRENT_USER\\Software\\Quorvel Online";
 
 // Every listed file holds one of the two releases' versions (a refused update
-// may leave a file at the first, never broken), and no work file is left.
+// may leave a file at the first, never broken), and no work file is left but
+// the bodies kept for a resume.
 InstallCheck CheckOldOrNew(FaultRig& rig) {
   InstallCheck check;
-  check.leftovers =
-      CheckInstallation(rig.gameDir("v2"), rig.installDir(), {{"decks/starter.deck", FaultRig::PlayerDeck()}})
-          .leftovers;
+  check.leftovers = int(LeftoverFiles(rig.installDir(), true).size());
   std::string problems;
   check.lost = FilesAtNeitherRelease(rig, {}, &problems);
   if (!problems.empty()) check.problems.push_back(problems);
