@@ -107,6 +107,7 @@ void DownloadScheduler::StartTransfers() {
   while (running_.size() < limit && Queue && MayStartDownload(Queue)) {
     DownloadFileQueueEntry* entry = TakeHead(Queue);
     entry->Tried = 1;
+    Status = kDownloadStarting;
     std::string address = DestUrl;
     if (address.size() + std::strlen(entry->Name) <= static_cast<size_t>(kAddressSize - 1)) address += entry->Name;
     else address = entry->Name;
@@ -117,7 +118,6 @@ void DownloadScheduler::StartTransfers() {
                          DestinationDir[0] ? DestinationDir : nullptr, entry->HasDigest ? entry->Digest : nullptr);
     running_.push_back(r);
     if (client_) client_->OnDownloadActivity(true);
-    Status = kDownloadStarting;
     // A transfer whose set-up failed reports so at the next turn.
     Status = running_.back().transfer->Update(running_.back().percent);
   }
