@@ -315,13 +315,13 @@ void PlatWaitGroupRemove(PlatWaitGroup* group, PlatSocket s) {
 }
 
 void PlatWaitGroupSetAlarm(PlatWaitGroup* group, long ms) {
-  itimerspec spec{};
+  itimerspec when{};
   if (ms >= 0) {
     // Zero would disarm the timer: a due alarm rings after a nanosecond.
-    spec.it_value.tv_sec = ms / 1000;
-    spec.it_value.tv_nsec = (ms % 1000) * 1000000L + (ms == 0 ? 1 : 0);
+    when.it_value.tv_sec = ms / 1000;
+    when.it_value.tv_nsec = (ms % 1000) * 1000000L + (ms == 0 ? 1 : 0);
   }
-  ::timerfd_settime(group->alarm, 0, &spec, nullptr);
+  ::timerfd_settime(group->alarm, 0, &when, nullptr);
 }
 
 int PlatLocalIPv4Addresses(unsigned char (*addrs)[4], int max) {
