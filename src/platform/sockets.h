@@ -1,4 +1,4 @@
-// TCP sockets for the connection layer: IPv4 stream sockets, always
+// TCP sockets for the connection layer: IPv4 and IPv6 stream sockets, always
 // non-blocking once set up, name resolution and readiness polling.
 //
 // Handles are small positive numbers; 0 means "no socket" (the descriptor plus
@@ -49,8 +49,18 @@ enum : int {
 // Maps a system error number (errno) to the numbers above.
 int PlatSocketErrorFromErrno(int err);
 
+// An address of either family: IPv4 in the first 4 bytes, IPv6 in all 16
+// (network order).
+enum PlatFamily : unsigned char { kPlatIPv4 = 4, kPlatIPv6 = 6 };
+struct PlatAddress {
+  PlatFamily family;
+  unsigned char bytes[16];
+};
+
 // A new non-blocking IPv4 stream socket (close-on-exec), or 0 with *error set.
 PlatSocket PlatSocketOpen(int* error);
+// The same for either family.
+PlatSocket PlatSocketOpenFamily(PlatFamily family, int* error);
 void PlatSocketClose(PlatSocket s);
 
 // Binds to the any-address on port (host order; 0 picks one) and listens with
@@ -65,6 +75,8 @@ uint16_t PlatSocketLocalPort(PlatSocket s);
 // Returns 0 when connected at once, kSockWouldBlock while it is pending, or
 // another error number.
 int PlatSocketConnect(PlatSocket s, const unsigned char addr[4], uint16_t port);
+// The same for an address of either family (the socket's).
+int PlatSocketConnectAddress(PlatSocket s, const PlatAddress& addr, uint16_t port);
 // Waits up to timeoutMs (0: just look) for a pending connect to end. Returns
 // 0 when connected, kSockWouldBlock while still pending, else the error.
 int PlatSocketConnectStatus(PlatSocket s, int timeoutMs);
@@ -96,9 +108,33 @@ struct PlatPollItem {
 // items, or minus an error number.
 int PlatSocketPoll(PlatPollItem* items, int count, int timeoutMs);
 
-// Resolves name to its first IPv4 address (4 bytes, network order). Returns 0
-// or an error number (kSockHostNotFound, kSockTryAgain, ...).
-int PlatResolveIPv4(const char* name, unsigned char addr[4]);
+// Resolves name to its stream addresses of both families, in the order the
+// system's resolver gives them (its address selection rules), each one once;
+// at most max of them go to out and *count says how many. Returns 0 or an
+// error number (kSockHostNotFound, kSockTryAgain, ...; kSockNoData when the
+// name has no address).
+int PlatResolveHost(const char* name, PlatAddress* out, int max, int* count);
+// True when text is an IPv6 address literal ("::1", "2001:db8::5"); its 16
+// bytes go to out.
+bool PlatParseIPv6(const char* text, unsigned char out[16]);
+
+// Several sockets and an alarm behind one handle that a poll for reading
+// (PlatPollItem with wantRead) finds ready when one of the sockets can be
+// written to or has failed, or when the alarm has rung: the connects of one
+// connection racing each other are waited on as one socket.
+struct PlatWaitGroup {
+  PlatSocket handle = 0;  // poll this for reading
+  int alarm = -1;         // the platform's own
+};
+// Returns 0 or an error number.
+int PlatWaitGroupOpen(PlatWaitGroup* group);
+void PlatWaitGroupClose(PlatWaitGroup* group);
+// Watches s for the end of its connect; returns 0 or an error number.
+int PlatWaitGroupAdd(PlatWaitGroup* group, PlatSocket s);
+void PlatWaitGroupRemove(PlatWaitGroup* group, PlatSocket s);
+// Rings the alarm once after ms milliseconds (negative: never); setting it
+// again silences one that has rung.
+void PlatWaitGroupSetAlarm(PlatWaitGroup* group, long ms);
 // This machine's IPv4 addresses (network order), up to max of them, loopback
 // last. Returns the count, or minus an error number.
 int PlatLocalIPv4Addresses(unsigned char (*addrs)[4], int max);

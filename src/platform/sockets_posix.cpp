@@ -6,7 +6,9 @@
 #include <netinet/in.h>
 #include <netinet/tcp.h>
 #include <poll.h>
+#include <sys/epoll.h>
 #include <sys/socket.h>
+#include <sys/timerfd.h>
 #include <unistd.h>
 
 #include <cstring>
@@ -26,6 +28,40 @@ sockaddr_in MakeAddress(const unsigned char addr[4], uint16_t port) {
   sa.sin_port = htons(port);
   std::memcpy(&sa.sin_addr, addr, 4);
   return sa;
+}
+
+sockaddr_in6 MakeAddress6(const unsigned char addr[16], uint16_t port) {
+  sockaddr_in6 sa;
+  std::memset(&sa, 0, sizeof sa);
+  sa.sin6_family = AF_INET6;
+  sa.sin6_port = htons(port);
+  std::memcpy(&sa.sin6_addr, addr, 16);
+  return sa;
+}
+
+int ConnectRaw(PlatSocket s, const sockaddr* sa, socklen_t len) {
+  int r;
+  do {
+    r = ::connect(Fd(s), sa, len);
+  } while (r != 0 && errno == EINTR);
+  if (r == 0) {
+    int one = 1;
+    ::setsockopt(Fd(s), IPPROTO_TCP, TCP_NODELAY, &one, sizeof one);
+    return 0;
+  }
+  return PlatSocketErrorFromErrno(errno);
+}
+
+int ResolveError(int r) {
+  switch (r) {
+    case EAI_AGAIN: return kSockTryAgain;
+    case EAI_FAIL: return kSockNoRecovery;
+#ifdef EAI_NODATA
+    case EAI_NODATA: return kSockNoData;
+#endif
+    case EAI_SYSTEM: return PlatSocketErrorFromErrno(errno);
+    default: return kSockHostNotFound;
+  }
 }
 }  // namespace
 
@@ -69,8 +105,10 @@ int PlatSocketErrorFromErrno(int err) {
   }
 }
 
-PlatSocket PlatSocketOpen(int* error) {
-  int fd = ::socket(AF_INET, SOCK_STREAM | SOCK_NONBLOCK | SOCK_CLOEXEC, IPPROTO_TCP);
+PlatSocket PlatSocketOpen(int* error) { return PlatSocketOpenFamily(kPlatIPv4, error); }
+
+PlatSocket PlatSocketOpenFamily(PlatFamily family, int* error) {
+  int fd = ::socket(family == kPlatIPv6 ? AF_INET6 : AF_INET, SOCK_STREAM | SOCK_NONBLOCK | SOCK_CLOEXEC, IPPROTO_TCP);
   if (fd < 0) {
     *error = PlatSocketErrorFromErrno(errno);
     return 0;
@@ -106,16 +144,13 @@ uint16_t PlatSocketLocalPort(PlatSocket s) {
 
 int PlatSocketConnect(PlatSocket s, const unsigned char addr[4], uint16_t port) {
   sockaddr_in sa = MakeAddress(addr, port);
-  int r;
-  do {
-    r = ::connect(Fd(s), reinterpret_cast<sockaddr*>(&sa), sizeof sa);
-  } while (r != 0 && errno == EINTR);
-  if (r == 0) {
-    int one = 1;
-    ::setsockopt(Fd(s), IPPROTO_TCP, TCP_NODELAY, &one, sizeof one);
-    return 0;
-  }
-  return PlatSocketErrorFromErrno(errno);
+  return ConnectRaw(s, reinterpret_cast<sockaddr*>(&sa), sizeof sa);
+}
+
+int PlatSocketConnectAddress(PlatSocket s, const PlatAddress& addr, uint16_t port) {
+  if (addr.family != kPlatIPv6) return PlatSocketConnect(s, addr.bytes, port);
+  sockaddr_in6 sa = MakeAddress6(addr.bytes, port);
+  return ConnectRaw(s, reinterpret_cast<sockaddr*>(&sa), sizeof sa);
 }
 
 int PlatSocketConnectStatus(PlatSocket s, int timeoutMs) {
@@ -205,33 +240,88 @@ int PlatPollSocketsAndDescriptors(PlatPollItem* items, int count, const int* ext
   return r;
 }
 
-int PlatResolveIPv4(const char* name, unsigned char addr[4]) {
+int PlatResolveHost(const char* name, PlatAddress* out, int max, int* count) {
+  *count = 0;
   addrinfo hints;
   std::memset(&hints, 0, sizeof hints);
-  hints.ai_family = AF_INET;
+  hints.ai_family = AF_UNSPEC;
   hints.ai_socktype = SOCK_STREAM;
   addrinfo* res = nullptr;
   int r = ::getaddrinfo(name, nullptr, &hints, &res);
-  if (r != 0) {
-    switch (r) {
-      case EAI_AGAIN: return kSockTryAgain;
-      case EAI_FAIL: return kSockNoRecovery;
-#ifdef EAI_NODATA
-      case EAI_NODATA: return kSockNoData;
-#endif
-      case EAI_SYSTEM: return PlatSocketErrorFromErrno(errno);
-      default: return kSockHostNotFound;
+  if (r != 0) return ResolveError(r);
+  for (addrinfo* a = res; a && *count < max; a = a->ai_next) {
+    PlatAddress found{};
+    if (a->ai_family == AF_INET) {
+      found.family = kPlatIPv4;
+      std::memcpy(found.bytes, &reinterpret_cast<sockaddr_in*>(a->ai_addr)->sin_addr, 4);
+    } else if (a->ai_family == AF_INET6) {
+      found.family = kPlatIPv6;
+      std::memcpy(found.bytes, &reinterpret_cast<sockaddr_in6*>(a->ai_addr)->sin6_addr, 16);
+    } else {
+      continue;
     }
-  }
-  int result = kSockNoData;
-  for (addrinfo* a = res; a; a = a->ai_next) {
-    if (a->ai_family != AF_INET) continue;
-    std::memcpy(addr, &reinterpret_cast<sockaddr_in*>(a->ai_addr)->sin_addr, 4);
-    result = 0;
-    break;
+    bool seen = false;
+    for (int i = 0; i < *count && !seen; ++i)
+      seen = out[i].family == found.family && std::memcmp(out[i].bytes, found.bytes, 16) == 0;
+    if (!seen) out[(*count)++] = found;
   }
   ::freeaddrinfo(res);
-  return result;
+  return *count ? 0 : kSockNoData;
+}
+
+bool PlatParseIPv6(const char* text, unsigned char out[16]) { return ::inet_pton(AF_INET6, text, out) == 1; }
+
+int PlatWaitGroupOpen(PlatWaitGroup* group) {
+  *group = PlatWaitGroup{};
+  int ep = ::epoll_create1(EPOLL_CLOEXEC);
+  if (ep < 0) return PlatSocketErrorFromErrno(errno);
+  int alarm = ::timerfd_create(CLOCK_MONOTONIC, TFD_NONBLOCK | TFD_CLOEXEC);
+  if (alarm < 0) {
+    const int err = PlatSocketErrorFromErrno(errno);
+    ::close(ep);
+    return err;
+  }
+  epoll_event ev{};
+  ev.events = EPOLLIN;
+  ev.data.fd = alarm;
+  if (::epoll_ctl(ep, EPOLL_CTL_ADD, alarm, &ev) != 0) {
+    const int err = PlatSocketErrorFromErrno(errno);
+    ::close(alarm);
+    ::close(ep);
+    return err;
+  }
+  group->handle = Handle(ep);
+  group->alarm = alarm;
+  return 0;
+}
+
+void PlatWaitGroupClose(PlatWaitGroup* group) {
+  if (group->alarm >= 0) ::close(group->alarm);
+  if (group->handle) ::close(Fd(group->handle));
+  *group = PlatWaitGroup{};
+}
+
+int PlatWaitGroupAdd(PlatWaitGroup* group, PlatSocket s) {
+  epoll_event ev{};
+  ev.events = EPOLLOUT;  // errors and hang-ups are always reported
+  ev.data.fd = Fd(s);
+  if (::epoll_ctl(Fd(group->handle), EPOLL_CTL_ADD, Fd(s), &ev) != 0) return PlatSocketErrorFromErrno(errno);
+  return 0;
+}
+
+void PlatWaitGroupRemove(PlatWaitGroup* group, PlatSocket s) {
+  epoll_event ev{};
+  ::epoll_ctl(Fd(group->handle), EPOLL_CTL_DEL, Fd(s), &ev);
+}
+
+void PlatWaitGroupSetAlarm(PlatWaitGroup* group, long ms) {
+  itimerspec when{};
+  if (ms >= 0) {
+    // Zero would disarm the timer: a due alarm rings after a nanosecond.
+    when.it_value.tv_sec = ms / 1000;
+    when.it_value.tv_nsec = (ms % 1000) * 1000000L + (ms == 0 ? 1 : 0);
+  }
+  ::timerfd_settime(group->alarm, 0, &when, nullptr);
 }
 
 int PlatLocalIPv4Addresses(unsigned char (*addrs)[4], int max) {

@@ -66,9 +66,7 @@ std::string HttpOriginKey(const char* hostPart, bool viaProxy) {
     return std::string("proxy ") + (ProxyServer ? ProxyServer : "") + ":" + std::to_string(ProxyPort) + " " + host;
   std::string key;
   if (SocksProxyPort) {
-    const unsigned char* a = SocksProxyAddress.bytes;
-    key = "socks " + std::to_string(a[0]) + "." + std::to_string(a[1]) + "." + std::to_string(a[2]) + "." +
-          std::to_string(a[3]) + ":" + std::to_string(SocksProxyPort) + " ";
+    key = "socks " + SocksProxyAddress.ToText() + " " + std::to_string(SocksProxyPort) + " ";
   }
   return key + host;
 }

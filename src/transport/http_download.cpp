@@ -217,7 +217,8 @@ bool FileDownload::SplitTheUrl(const char* shownUrl, char* hostName, size_t host
 
 bool FileDownload::ResolveServer(const char* shownUrl, const char* hostName) {
   if (ProxyServer) {
-    server_address = GetAddressFromName(ProxyServer);
+    server_addresses_ = GetAddressesFromName(ProxyServer);
+    server_address = server_addresses_.empty() ? NodeAddress{} : server_addresses_.front();
     if (server_address.IsZero()) {
       Failed(kDownloadStateSetupFailed,
              "Could not resolve proxy server address %s, please ensure your connection settings are correct.",
@@ -226,7 +227,8 @@ bool FileDownload::ResolveServer(const char* shownUrl, const char* hostName) {
     }
     return true;
   }
-  server_address = GetAddressFromName(hostName);
+  server_addresses_ = GetAddressesFromName(hostName);
+  server_address = server_addresses_.empty() ? NodeAddress{} : server_addresses_.front();
   if (server_address.IsZero()) {
     Failed(kDownloadStateSetupFailed,
            "Could not resolve server address %s, the server may be down or you may be having problems with your "
@@ -336,8 +338,8 @@ void FileDownload::KeepConnection() {
 }
 
 bool FileDownload::OpenConnection(uint16_t port, bool viaProxy) {
-  connection = new RealTCPConnection(port, server_address, 0, viaProxy ? 1 : 0);
-  if (connection->socket) return true;
+  connection = new RealTCPConnection(port, server_addresses_, 0, viaProxy ? 1 : 0);
+  if (*connection) return true;
   unsigned f = connection->flags;
   if (f & sockflags_hostlookup_failed) Failed(kDownloadStateSetupFailed, "Could not get host by name.");
   else if (f & sockflags_bind_failed)
@@ -367,6 +369,7 @@ void FileDownload::Reset(int removeTemp) {
   delete body_file_;
   body_file_ = nullptr;
   server_address = NodeAddress{};
+  server_addresses_.clear();
   receive_buffer[0] = header_copy[0] = request[0] = '\0';
   GRTFree(credential);
   credential = nullptr;
@@ -390,6 +393,11 @@ void FileDownload::Reset(int removeTemp) {
 }
 
 bool FileDownload::WaitItem(PlatPollItem* item) const {
+  // Addresses racing to connect are waited on as one.
+  if (connection && connection->Connecting() && state == kDownloadStateReadyToSend) {
+    *item = {connection->RaceWaitHandle(), true, false, false, false, false};
+    return true;
+  }
   // All in is finished by the next Update without any socket event.
   if (!connection || !connection->socket || state == kDownloadStateAllIn || state == kDownloadStateEnded ||
       state == kDownloadStateSetupFailed || state == kDownloadStateFailed)

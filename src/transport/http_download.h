@@ -203,6 +203,7 @@ class FileDownload {
   unsigned long last_data_time = 0;
   char receive_buffer[kReceivePassSize + 1];
   NodeAddress server_address{};
+  std::vector<NodeAddress> server_addresses_;  // all of the server's (or proxy's), to be tried in turn
   long leftover_size = 0;
   int recorded_length = 0;
   unsigned char partial = 0;

@@ -27,12 +27,30 @@ bool SplitUrl(char* url, HttpUrlParts* out) {
 }
 
 bool SplitHostPort(const char* hostPart, char* name, size_t nameSize, uint16_t* port) {
-  const char* colon = std::strrchr(hostPart, ':');
-  size_t nameLen = colon ? size_t(colon - hostPart) : std::strlen(hostPart);
+  const char* nameStart = hostPart;
+  const char* nameEnd;
+  const char* rest;
+  if (hostPart[0] == '[') {
+    // An IPv6 literal: hex digits and colons (an IPv4 tail has dots) in brackets.
+    nameStart = hostPart + 1;
+    nameEnd = std::strchr(nameStart, ']');
+    if (!nameEnd) return false;
+    for (const char* c = nameStart; c < nameEnd; ++c)
+      if (!std::isxdigit(static_cast<unsigned char>(*c)) && *c != ':' && *c != '.') return false;
+    rest = nameEnd + 1;
+    if (*rest && *rest != ':') return false;
+  } else {
+    const char* colon = std::strchr(hostPart, ':');
+    nameEnd = colon ? colon : hostPart + std::strlen(hostPart);
+    rest = nameEnd;
+    // More than one colon is an IPv6 address without its brackets.
+    if (colon && std::strchr(colon + 1, ':')) return false;
+  }
+  size_t nameLen = size_t(nameEnd - nameStart);
   if (nameLen == 0 || nameLen >= nameSize) return false;
   *port = 80;
-  if (colon) {
-    const char* digits = colon + 1;
+  if (*rest == ':') {
+    const char* digits = rest + 1;
     if (!*digits || std::strlen(digits) > 5) return false;
     for (const char* d = digits; *d; ++d)
       if (*d < '0' || *d > '9') return false;
@@ -40,7 +58,7 @@ bool SplitHostPort(const char* hostPart, char* name, size_t nameSize, uint16_t* 
     if (value < 1 || value > 65535) return false;
     *port = uint16_t(value);
   }
-  std::memcpy(name, hostPart, nameLen);
+  std::memcpy(name, nameStart, nameLen);
   name[nameLen] = '\0';
   return true;
 }

@@ -19,8 +19,10 @@ struct HttpUrlParts {
 // first part. False when the URL has no part or more than kMaxUrlParts.
 bool SplitUrl(char* url, HttpUrlParts* out);
 
-// Splits a host part "name" or "name:port" (port 1..65535; without one, 80).
-// False for an empty name, a bad port or a name longer than nameSize - 1.
+// Splits a host part "name" or "name:port" (port 1..65535; without one, 80);
+// an IPv6 literal is in brackets, "[::1]:8080", and name is what is inside
+// them. False for an empty name, a bad port, an IPv6 address without its
+// brackets or a name longer than nameSize - 1.
 bool SplitHostPort(const char* hostPart, char* name, size_t nameSize, uint16_t* port);
 
 // The request target: direct, "/" and the parts after the host joined with

@@ -40,6 +40,11 @@ RealTCPConnection::RealTCPConnection(uint16_t toPort, const NodeAddress& address
   InitSocket(toPort, address, 1, blocking, noSocks);
 }
 
+RealTCPConnection::RealTCPConnection(uint16_t toPort, const std::vector<NodeAddress>& addresses, int blocking,
+                                     int noSocks) {
+  InitSocket(toPort, addresses, blocking, noSocks);
+}
+
 RealTCPConnection::RealTCPConnection(const RealTCPConnection& other)
     : SocketConnection(other),
       send_start_time(other.send_start_time),
@@ -66,6 +71,7 @@ void RealTCPConnection::ResetTransferStats() {
 
 PlatSocket RealTCPConnection::InitSocket(uint16_t toPort, const NodeAddress& address, int connect, int blocking,
                                          int noSocks) {
+  race_.reset();
   if (socket) PlatSocketClose(socket);
   socket = 0;
   flags = 0;
@@ -84,7 +90,8 @@ PlatSocket RealTCPConnection::InitSocket(uint16_t toPort, const NodeAddress& add
   port = PortToNetworkOrder(remote_port);
 
   int err = 0;
-  socket = PlatSocketOpen(&err);
+  // A listener takes IPv4 clients, as the network log's always have.
+  socket = PlatSocketOpenFamily(connect && remote_address.ipv6 ? kPlatIPv6 : kPlatIPv4, &err);
   if (!socket) {
     last_error = err;
     NetFail("failed to get tcp socket!");
@@ -101,18 +108,9 @@ PlatSocket RealTCPConnection::InitSocket(uint16_t toPort, const NodeAddress& add
 
   if (connect) {
     ResetTransferStats();
-    err = PlatSocketConnect(socket, remote_address.bytes, remote_port);
+    err = PlatSocketConnectAddress(socket, remote_address.ToPlat(), remote_port);
     if (err == kSockWouldBlock && blocking) err = PlatSocketConnectStatus(socket, -1);
-    if (err == 0 || err == kSockAlreadyConnected) {
-      flags |= uses_socks_ ? sockflags_proxy_tcp_connected : sockflags_connected;
-    } else if (err != kSockWouldBlock || blocking) {
-      last_error = err;
-      NetLog("couldn't connect! %x %d", flags, err);
-      flags |= sockflags_fatal_error | sockflags_connect_failed;
-      PlatSocketClose(socket);
-      socket = 0;
-      return 0;
-    }
+    if (!ConnectStarted(err, blocking)) return 0;
     if (!uses_socks_) {
       socks_state = kSocksDone;
     } else {
@@ -158,7 +156,75 @@ PlatSocket RealTCPConnection::InitSocket(uint16_t toPort, const NodeAddress& add
   return socket;
 }
 
+bool RealTCPConnection::ConnectStarted(int err, int blocking) {
+  if (err == 0 || err == kSockAlreadyConnected) {
+    flags |= uses_socks_ ? sockflags_proxy_tcp_connected : sockflags_connected;
+    return true;
+  }
+  if (err == kSockWouldBlock && !blocking) return true;
+  last_error = err;
+  NetLog("couldn't connect! %x %d", flags, err);
+  flags |= sockflags_fatal_error | sockflags_connect_failed;
+  PlatSocketClose(socket);
+  socket = 0;
+  return false;
+}
+
+PlatSocket RealTCPConnection::InitSocket(uint16_t toPort, const std::vector<NodeAddress>& addresses, int blocking,
+                                         int noSocks) {
+  // Through a SOCKS proxy the connection goes to the proxy alone, and it is
+  // told the first address.
+  if (addresses.size() <= 1 || (SocksProxyInUse() && !noSocks))
+    return InitSocket(toPort, addresses.empty() ? NodeAddress{} : addresses.front(), 1, blocking, noSocks);
+  if (socket) PlatSocketClose(socket);
+  socket = 0;
+  flags = 0;
+  socks_state = kSocksNone;
+  socks_have_ = 0;
+  uses_socks_ = false;
+  remote_address = addresses.front();
+  remote_port = toPort;
+  port = PortToNetworkOrder(remote_port);
+  if (!LookUpOwnAddresses()) {
+    flags |= sockflags_hostlookup_failed;
+    return 0;
+  }
+  ResetTransferStats();
+  race_ = std::make_unique<ConnectRace>();
+  int err = race_->Start(addresses, toPort);
+  while (blocking && err == kSockWouldBlock) {
+    PlatPollItem item = {race_->WaitHandle(), true, false, false, false, false};
+    PlatSocketPoll(&item, 1, int(kConnectionAttemptDelayMs));
+    err = race_->Step();
+  }
+  if (err == kSockWouldBlock) return 0;
+  socket = race_->TakeWinner(&remote_address);
+  race_.reset();
+  if (!ConnectStarted(err, 1)) return 0;
+  socks_state = kSocksDone;
+  return socket;
+}
+
+void RealTCPConnection::StepRace() {
+  const int err = race_->Step();
+  if (err == kSockWouldBlock) return;
+  socket = race_->TakeWinner(&remote_address);
+  race_.reset();
+  if (err == 0) {
+    flags |= sockflags_connected;
+    socks_state = kSocksDone;
+    return;
+  }
+  last_error = err;
+  NetLog("TryToConnect(): Error=%d", err);
+  flags |= sockflags_fatal_error | sockflags_connect_failed;
+}
+
 void RealTCPConnection::TryToConnect() {
+  if (race_ && !(flags & sockflags_fatal_error)) {
+    StepRace();
+    return;
+  }
   if (!socket || (flags & (sockflags_connected | sockflags_fatal_error))) return;
   if (uses_socks_ && (flags & sockflags_proxy_tcp_connected)) {
     if (!SocksStep()) SocksFail();
@@ -222,9 +288,9 @@ bool RealTCPConnection::SocksStep() {
       return true;
     }
     case kSocksSendConnect: {
-      unsigned char request[kSocks5ConnectRequestSize];
-      Socks5ConnectRequest(socks_destination, socks_destination_port, request);
-      if (Send(request, sizeof request) != long(sizeof request)) {
+      unsigned char request[kSocks5ConnectRequestMaxSize];
+      const int size = Socks5ConnectRequest(socks_destination, socks_destination_port, request);
+      if (Send(request, unsigned(size)) != long(size)) {
         NetLog("proxy couldn't negotiate! %x %d", flags, last_error);
         return false;
       }
@@ -266,8 +332,9 @@ bool RealTCPConnection::SocksStep() {
         return true;
       }
       const unsigned char* b = socks_buffer_;
+      // The bound port ends the reply whatever the address type.
       NetLog("Socks5ProxyConnected received(%d) socks connect ver. %d add %d.%d.%d.%d port %d", socks_have_, b[0], b[4],
-             b[5], b[6], b[7], (b[8] << 8) | b[9]);
+             b[5], b[6], b[7], (b[socks_have_ - 2] << 8) | b[socks_have_ - 1]);
       socks_state = kSocksDone;
       flags &= ~sockflags_proxy_tcp_connected;
       flags |= sockflags_connected;
@@ -279,7 +346,7 @@ bool RealTCPConnection::SocksStep() {
 }
 
 long RealTCPConnection::Send(const void* data, unsigned long length) {
-  if (flags & sockflags_fatal_error) return -1;
+  if ((flags & sockflags_fatal_error) || !socket) return -1;
   pthread_mutex_lock(&send_mutex_);
   const unsigned char* p = static_cast<const unsigned char*>(data);
   unsigned long done = 0;

@@ -5,8 +5,11 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
+#include <vector>
 
 #include "platform/mutex.h"
+#include "transport/connect_race.h"
 #include "transport/datagram_session.h"
 #include "transport/socket_connection.h"
 #include "transport/socks5.h"
@@ -22,6 +25,9 @@ class RealTCPConnection : public SocketConnection {
   RealTCPConnection(uint16_t port, const NodeAddress& address, int blocking);
   // The same; noSocks non-zero bypasses a configured SOCKS proxy.
   RealTCPConnection(uint16_t port, const NodeAddress& address, int blocking, int noSocks);
+  // A client connection to the first of addresses that answers (a host's
+  // addresses of both families race as transport/connect_race.h describes).
+  RealTCPConnection(uint16_t port, const std::vector<NodeAddress>& addresses, int blocking, int noSocks);
   // A copy of other (Accept gives it the accepted socket).
   RealTCPConnection(const RealTCPConnection& other);
   ~RealTCPConnection() override;
@@ -29,6 +35,14 @@ class RealTCPConnection : public SocketConnection {
   // Opens the socket: a client (connect != 0) to address:port, or a listener
   // on port. Returns the socket, or 0 with set-up failure bits in flags.
   PlatSocket InitSocket(uint16_t port, const NodeAddress& address, int connect, int blocking, int noSocks);
+  // A client to addresses. While several race, no socket is chosen yet:
+  // the result is 0 without failure bits, and Connecting() is true.
+  PlatSocket InitSocket(uint16_t port, const std::vector<NodeAddress>& addresses, int blocking, int noSocks);
+  // True while a socket exists or the addresses still race for one.
+  explicit operator bool() const override { return socket != 0 || race_ != nullptr; }
+  bool Connecting() const { return race_ != nullptr; }
+  // What to poll (for reading) while the addresses race; 0 when they do not.
+  PlatSocket RaceWaitHandle() const { return race_ ? race_->WaitHandle() : 0; }
   // Advances a pending non-blocking connect and the SOCKS negotiation, one
   // step per call. Never waits. Does nothing once connected or broken.
   void TryToConnect();
@@ -74,6 +88,11 @@ class RealTCPConnection : public SocketConnection {
   uint16_t socks_destination_port = 0;
 
  private:
+  // The connect is under way, or has succeeded (err 0): the flags and the
+  // SOCKS state follow. False when it failed (socket closed, flags set).
+  bool ConnectStarted(int err, int blocking);
+  // One step of the race; the winner becomes the socket.
+  void StepRace();
   bool SocksStep();  // one negotiation step; false on failure
   void SocksFail();
   // Reads towards need bytes of a SOCKS reply; true once they are in.
@@ -84,6 +103,7 @@ class RealTCPConnection : public SocketConnection {
   unsigned char socks_buffer_[kSocks5MaxReply] = {};
   int socks_have_ = 0;
   unsigned long socks_wait_start_ = 0;
+  std::unique_ptr<ConnectRace> race_;  // while several addresses race
 };
 
 // Polls the connected, unbroken connections among the given ones (at most 64)

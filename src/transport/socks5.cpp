@@ -24,14 +24,17 @@ void Socks5Greeting(unsigned char out[kSocks5GreetingSize]) {
   out[2] = 0;
 }
 
-void Socks5ConnectRequest(const NodeAddress& destination, uint16_t port, unsigned char out[kSocks5ConnectRequestSize]) {
+int Socks5ConnectRequest(const NodeAddress& destination, uint16_t port,
+                         unsigned char out[kSocks5ConnectRequestMaxSize]) {
+  const int addressSize = destination.ipv6 ? 16 : 4;
   out[0] = 5;
   out[1] = 1;
   out[2] = 0;
-  out[3] = 1;
-  for (int i = 0; i < 4; ++i) out[4 + i] = destination.bytes[i];
-  out[8] = static_cast<unsigned char>(port >> 8);
-  out[9] = static_cast<unsigned char>(port & 0xFF);
+  out[3] = destination.ipv6 ? 4 : 1;
+  for (int i = 0; i < addressSize; ++i) out[4 + i] = destination.bytes[i];
+  out[4 + addressSize] = static_cast<unsigned char>(port >> 8);
+  out[5 + addressSize] = static_cast<unsigned char>(port & 0xFF);
+  return 6 + addressSize;
 }
 
 int Socks5ReplyLength(const unsigned char* data, int have) {

@@ -1,5 +1,5 @@
-// SOCKS5 (RFC 1928) for outgoing stream connections: no authentication, IPv4
-// destinations. The proxy setting is process-wide; the negotiation itself is
+// SOCKS5 (RFC 1928) for outgoing stream connections: no authentication,
+// IPv4 and IPv6 destinations. The proxy setting is process-wide; the negotiation itself is
 // run step by step by RealTCPConnection with the byte codec below.
 #pragma once
 
@@ -21,7 +21,8 @@ enum SocksState : int {
 // The proxy itself is SocksProxyAddress and SocksProxyPort (transport/transport_globals.h).
 // Resolves host and makes it the proxy of every later client connection that
 // does not ask to bypass it; a null host clears it. A host that does not
-// resolve leaves no proxy set.
+// resolve leaves no proxy set. host may be an IPv6 literal, with or without
+// brackets.
 void SetSocksProxy(const char* host, uint16_t port);
 // Clears the proxy (registered at start-up).
 void InitSocksProxy();
@@ -34,9 +35,13 @@ void Socks5Greeting(unsigned char out[kSocks5GreetingSize]);
 // The method reply is 2 bytes: version, chosen method (0xFF: none acceptable).
 constexpr int kSocks5MethodReplySize = 2;
 
-// The connect request: 05 01 00 01, the 4 address bytes, the port high byte first.
+// The connect request: 05 01 00, the address type (1 for IPv4, 4 for IPv6),
+// the 4 or 16 address bytes, the port high byte first. Returns its length
+// (10 or 22).
 constexpr int kSocks5ConnectRequestSize = 10;
-void Socks5ConnectRequest(const NodeAddress& destination, uint16_t port, unsigned char out[kSocks5ConnectRequestSize]);
+constexpr int kSocks5ConnectRequestMaxSize = 22;
+int Socks5ConnectRequest(const NodeAddress& destination, uint16_t port,
+                         unsigned char out[kSocks5ConnectRequestMaxSize]);
 
 // The length of a connect reply from its first bytes: 0 while fewer than 4
 // bytes are in, -1 for an unknown address type, else the whole length

@@ -42,20 +42,36 @@ uint16_t FreeLoopbackPort() {
   return ntohs(sa.sin_port);
 }
 
-bool WaitForPort(uint16_t port, int timeoutMs) {
+bool WaitForPort(uint16_t port, int timeoutMs, bool ipv6) {
   auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
   while (std::chrono::steady_clock::now() < deadline) {
-    int fd = socket(AF_INET, SOCK_STREAM, 0);
+    int fd = socket(ipv6 ? AF_INET6 : AF_INET, SOCK_STREAM, 0);
     sockaddr_in sa{};
     sa.sin_family = AF_INET;
     sa.sin_port = htons(port);
     sa.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    bool ok = connect(fd, reinterpret_cast<sockaddr*>(&sa), sizeof sa) == 0;
+    sockaddr_in6 sa6{};
+    sa6.sin6_family = AF_INET6;
+    sa6.sin6_port = htons(port);
+    sa6.sin6_addr = in6addr_loopback;
+    bool ok = ipv6 ? connect(fd, reinterpret_cast<sockaddr*>(&sa6), sizeof sa6) == 0
+                   : connect(fd, reinterpret_cast<sockaddr*>(&sa), sizeof sa) == 0;
     close(fd);
     if (ok) return true;
     std::this_thread::sleep_for(std::chrono::milliseconds(20));
   }
   return false;
+}
+
+bool HaveIPv6Loopback() {
+  int fd = socket(AF_INET6, SOCK_STREAM, 0);
+  if (fd < 0) return false;
+  sockaddr_in6 sa{};
+  sa.sin6_family = AF_INET6;
+  sa.sin6_addr = in6addr_loopback;
+  bool ok = bind(fd, reinterpret_cast<sockaddr*>(&sa), sizeof sa) == 0;
+  close(fd);
+  return ok;
 }
 
 Peer::~Peer() { Stop(); }
@@ -68,13 +84,13 @@ void Peer::Spawn(const std::vector<std::string>& argv) {
 
 std::string Peer::Log() const { return ReadFileText(dir_ / "stderr.txt"); }
 
-std::string Peer::Launch(std::vector<std::string> argv) {
+std::string Peer::Launch(std::vector<std::string> argv, bool ipv6) {
   std::string program = FindProgram(argv[0]);
   if (program.empty()) return argv[0] + " is not installed (scripts/install-deps installs it)";
   argv[0] = program;
   Spawn(argv);
   if (!process_.started()) return "cannot start " + program;
-  if (!WaitForPort(port_, 10000)) return program + " did not open port " + std::to_string(port_) + ": " + Log();
+  if (!WaitForPort(port_, 10000, ipv6)) return program + " did not open port " + std::to_string(port_) + ": " + Log();
   return "";
 }
 
@@ -96,9 +112,9 @@ std::string NginxPeer::Start(const std::string& root) {
                     "  scgi_temp_path " +
                     d +
                     "/st;\n  sendfile on;\n  default_type application/octet-stream;\n"
-                    "  server {\n    listen 127.0.0.1:" +
-                    std::to_string(port_) + ";\n    root " + root + ";\n  }\n}\n");
-  return Launch({"nginx", "-e", d + "/error.log", "-c", d + "/nginx.conf", "-p", d});
+                    "  server {\n    listen " +
+                    (ipv6_ ? "[::1]:" : "127.0.0.1:") + std::to_string(port_) + ";\n    root " + root + ";\n  }\n}\n");
+  return Launch({"nginx", "-e", d + "/error.log", "-c", d + "/nginx.conf", "-p", d}, ipv6_);
 }
 
 std::vector<std::string> WebServerPeer::AccessLog() const {
@@ -203,9 +219,9 @@ std::string TinyproxyPeer::Start(const std::string& user, const std::string& pas
   return Launch({"tinyproxy", "-d", "-c", dir_ / "tinyproxy.conf"});
 }
 
-std::string MicrosocksPeer::Start() {
+std::string MicrosocksPeer::Start(bool ipv6) {
   port_ = FreeLoopbackPort();
-  return Launch({"microsocks", "-i", "127.0.0.1", "-p", std::to_string(port_)});
+  return Launch({"microsocks", "-i", ipv6 ? "::1" : "127.0.0.1", "-p", std::to_string(port_)}, ipv6);
 }
 
 std::string FaultServerPeer::Start() {

@@ -18,8 +18,11 @@
 std::string FindProgram(const std::string& name);
 // A port on 127.0.0.1 that nothing listens on right now.
 uint16_t FreeLoopbackPort();
-// True once something accepts connections on 127.0.0.1:port.
-bool WaitForPort(uint16_t port, int timeoutMs);
+// True once something accepts connections on 127.0.0.1:port (or on the
+// IPv6 loopback ::1 with ipv6).
+bool WaitForPort(uint16_t port, int timeoutMs, bool ipv6 = false);
+// True when this machine has an IPv6 loopback to listen on.
+bool HaveIPv6Loopback();
 
 class Peer {
  public:
@@ -33,9 +36,9 @@ class Peer {
   void Stop();
 
  protected:
-  // Starts argv (argv[0] a program name) and waits for the port to open.
-  // Returns "" on success, else why not.
-  std::string Launch(std::vector<std::string> argv);
+  // Starts argv (argv[0] a program name) and waits for the port to open
+  // (on ::1 with ipv6). Returns "" on success, else why not.
+  std::string Launch(std::vector<std::string> argv, bool ipv6 = false);
   // Starts a program in dir() with its output in stdout.txt and stderr.txt.
   void Spawn(const std::vector<std::string>& argv);
   TempDir dir_;
@@ -56,11 +59,16 @@ class WebServerPeer : public Peer {
   virtual std::vector<std::string> AccessLog() const;
 };
 
-// nginx writes each log line as it answers.
+// nginx writes each log line as it answers. With ipv6 it listens on [::1]
+// alone.
 class NginxPeer : public WebServerPeer {
  public:
+  explicit NginxPeer(bool ipv6 = false) : ipv6_(ipv6) {}
   std::string Start(const std::string& root) override;
   const char* name() const override { return "nginx"; }
+
+ private:
+  bool ipv6_;
 };
 
 // Apache's event MPM; started as root, its workers run as www-data, so root
@@ -111,9 +119,10 @@ class TinyproxyPeer : public Peer {
   std::string Start(const std::string& user, const std::string& password);
 };
 
+// With ipv6 it listens on ::1 alone.
 class MicrosocksPeer : public Peer {
  public:
-  std::string Start();
+  std::string Start(bool ipv6 = false);
 };
 
 // tests/support/fault_server.py; every raw request it receives is kept.

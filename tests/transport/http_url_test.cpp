@@ -79,11 +79,25 @@ TEST(HttpUrl, HostAndPort) {
     const char* name;
     uint16_t port;
   } cases[] = {
-      {"server", true, "server", 80}, {"127.0.0.1:8080", true, "127.0.0.1", 8080},
-      {"h:65535", true, "h", 65535},  {"h:1", true, "h", 1},
-      {"h:0", false, "", 0},          {"h:65536", false, "", 0},
-      {"h:", false, "", 0},           {"h:80x", false, "", 0},
-      {"h:-1", false, "", 0},         {":80", false, "", 0},
+      {"server", true, "server", 80},
+      {"127.0.0.1:8080", true, "127.0.0.1", 8080},
+      {"h:65535", true, "h", 65535},
+      {"h:1", true, "h", 1},
+      {"h:0", false, "", 0},
+      {"h:65536", false, "", 0},
+      {"h:", false, "", 0},
+      {"h:80x", false, "", 0},
+      {"h:-1", false, "", 0},
+      {":80", false, "", 0},
+      // IPv6 literals come in brackets.
+      {"[::1]:8080", true, "::1", 8080},
+      {"[2001:db8::7]", true, "2001:db8::7", 80},
+      {"[::ffff:1.2.3.4]:1", true, "::ffff:1.2.3.4", 1},
+      {"::1:8080", false, "", 0},
+      {"[::1", false, "", 0},
+      {"[::1]8080", false, "", 0},
+      {"[a.b/c]", false, "", 0},
+      {"[]:80", false, "", 0},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.part);
@@ -131,6 +145,7 @@ TEST(HttpUrl, RedirectLocationsResolveAgainstTheAddressAskedFor) {
       {"ftp://a/", nullptr},
       {"http:///p", nullptr},
       {"http://u@a/", nullptr},
+      {"http://[::1]:81/x", "http://[::1]:81/x"},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.location);

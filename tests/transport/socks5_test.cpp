@@ -63,9 +63,22 @@ TEST(Socks5Codec, RequestBytesAndReplyLengths) {
   unsigned char g[kSocks5GreetingSize];
   Socks5Greeting(g);
   EXPECT_EQ(Bytes(g, g + 3), kGreeting);
-  unsigned char r[kSocks5ConnectRequestSize];
-  Socks5ConnectRequest(kDestination, 8080, r);
-  EXPECT_EQ(Bytes(r, r + 10), kConnect);
+  // IPv4 goes as address type 1, IPv6 as type 4.
+  NodeAddress v6dest{};
+  ASSERT_TRUE(ParseAddressLiteral("2001:db8::7", &v6dest));
+  struct Request {
+    NodeAddress to;
+    Bytes bytes;
+  } requests[] = {
+      {kDestination, kConnect},
+      {v6dest, {5, 1, 0, 4, 0x20, 0x01, 0x0d, 0xb8, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 7, 0x1F, 0x90}},
+  };
+  for (const Request& q : requests) {
+    SCOPED_TRACE(q.to.ToText());
+    unsigned char r[kSocks5ConnectRequestMaxSize];
+    const int n = Socks5ConnectRequest(q.to, 8080, r);
+    EXPECT_EQ(Bytes(r, r + n), q.bytes);
+  }
 
   const unsigned char v4[] = {5, 0, 0, 1};
   const unsigned char name[] = {5, 0, 0, 3, 9};

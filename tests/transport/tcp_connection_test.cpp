@@ -5,8 +5,10 @@
 #include <memory>
 #include <string>
 #include <thread>
+#include <vector>
 
 #include "foundation/program_clock.h"
+#include "support/fake_resolver.h"
 #include "transport/real_tcp_connection.h"
 
 namespace {
@@ -53,27 +55,48 @@ std::string ReceiveAll(RealTCPConnection& c, size_t want) {
 }
 }  // namespace
 
-TEST(NodeAddressLookup, DottedAddressesCacheAndFailures) {
-  LastName[0] = '\0';
-  unsigned long lookups = HostLookupCount;
-  EXPECT_EQ(GetAddressFromName("10.20.30.40"), NodeAddress::FromBytes(10, 20, 30, 40));
-  EXPECT_EQ(HostLookupCount, lookups);
-  EXPECT_EQ(LastName[0], '\0');  // a dotted address is not cached
-  // Not a dotted address: these go to the resolver.
-  EXPECT_TRUE(GetAddressFromName("1.2.3.256").IsZero() || HostLookupCount == lookups + 1);
+// Literals are taken as they are; a name goes to the resolver once while it
+// is asked for in a row, and a failed lookup leaves the cache alone.
+TEST(NodeAddressLookup, LiteralsCacheAndFailures) {
+  const NodeAddress system = GetAddressFromName("localhost");
+  EXPECT_TRUE(system == kLoopback || system.ToText() == "::1") << system.ToText();
 
-  lookups = HostLookupCount;
-  NodeAddress first = GetAddressFromName("localhost");
-  EXPECT_EQ(first.bytes[0], 127);
-  EXPECT_EQ(GetAddressFromName("localhost"), first);
-  EXPECT_EQ(HostLookupCount, lookups + 1);  // the second came from the cache
+  ScopedResolver resolver({{"dual.test", {"::1", "127.0.0.1"}}});
+  struct Case {
+    const char* text;
+    const char* literal;  // as ToText writes it; null: not a literal
+  } cases[] = {
+      {"10.20.30.40", "10.20.30.40"},
+      {"::1", "::1"},
+      {"[::1]", "::1"},
+      {"2001:DB8:0:0:1:0:0:1", "2001:db8::1:0:0:1"},
+      {"0:0:1:0:0:0:1:0", "0:0:1::1:0"},
+      {"fe80:0:0:0:0:0:0:0", "fe80::"},
+      {"1.2.3.256", nullptr},
+      {"[::1", nullptr},
+      {"[dual.test]", nullptr},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.text);
+    NodeAddress a{};
+    ASSERT_EQ(ParseAddressLiteral(c.text, &a), c.literal != nullptr);
+    if (!c.literal) continue;
+    EXPECT_EQ(a.ToText(), c.literal);
+    EXPECT_EQ(GetAddressesFromName(c.text), std::vector<NodeAddress>{a});
+  }
+  EXPECT_TRUE(resolver.asked().empty());
+  EXPECT_EQ(LastName[0], '\0');  // literals are not cached
 
+  const std::vector<NodeAddress> both = GetAddressesFromName("dual.test");
+  ASSERT_EQ(both.size(), 2u);
+  EXPECT_EQ(both[0].ToText(), "::1");  // the resolver's order stays
+  EXPECT_EQ(both[1], kLoopback);
+  EXPECT_EQ(GetAddressFromName("dual.test"), both[0]);
+  EXPECT_EQ(resolver.asked().size(), 1u);  // the second came from the cache
   EXPECT_TRUE(GetAddressFromName("no-such-host.invalid").IsZero());
   EXPECT_TRUE(GetAddressFromName("").IsZero());
-  // A failed lookup does not replace the cached entry.
-  lookups = HostLookupCount;
-  EXPECT_EQ(GetAddressFromName("localhost"), first);
-  EXPECT_EQ(HostLookupCount, lookups);
+  EXPECT_EQ(GetAddressesFromName("dual.test"), both);
+  EXPECT_EQ(resolver.asked().size(), 2u);
 }
 
 TEST(RealTCPConnectionTest, ConnectToClosedPortEndsFatal) {
