@@ -88,6 +88,14 @@ void FileDownload::SetErrorString(const char* text) {
   error_text[sizeof error_text - 1] = '\0';
 }
 
+void FileDownload::NameTheAddress() {
+  // The address asked for last: after a redirect, where the server sent us.
+  const std::string& address = current_url_.empty() ? shown_url_ : current_url_;
+  if (address.empty()) return;
+  const size_t used = std::strlen(error_text);
+  std::snprintf(error_text + used, sizeof error_text - used, " (%s)", address.c_str());
+}
+
 void FileDownload::SetError(const char* englishFormat, ...) {
   std::string format = FormatOfTranslation(englishFormat);
   va_list args;
@@ -349,6 +357,7 @@ bool FileDownload::OpenConnection(uint16_t port, bool viaProxy) {
   else if (f & sockflags_listen_failed)
     Failed(kDownloadStateSetupFailed, "Could not initialize a connection: Listen failed.");
   else Failed(kDownloadStateSetupFailed, "Unknown connection initialization error, flags: %i", int(f));
+  NameTheAddress();
   return false;
 }
 
@@ -450,6 +459,7 @@ int FileDownload::Step(int& percent) {
       return kDownloadWaiting;
     if (fatal) SetError("Server is unavailable.");
     else SetError("Connection timed out, please check your connection to the Internet.");
+    NameTheAddress();
     if (state == kDownloadStateReceiving) SavePartial();
     state = kDownloadStateFailed;
     finished_state_ = kDownloadFailed;

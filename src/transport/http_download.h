@@ -138,6 +138,9 @@ class FileDownload {
   int Failed(DownloadState newState, const char* englishFormat, ...);
   int FailAndLog(const char* englishFormat, ...);
   void SetError(const char* englishFormat, ...);
+  // Appends " (URL)" to the error text: a connection that failed names the
+  // address it was for.
+  void NameTheAddress();
   int Step(int& percent);  // Update without the copy of the figures
   int SendRequest();
   // Construction steps; each false leaves kDownloadStateSetupFailed.

@@ -119,7 +119,7 @@ TEST_F(FetchTool, MissingFileAndClosedPortFail) {
   std::vector<std::string> argv = {QUORVEL_TOOL, "fetch",
                                    "http://127.0.0.1:" + std::to_string(FreeLoopbackPort()) + "/x", "x", out_.path()};
   ProcessResult closed = RunProcess(argv);
-  EXPECT_EQ(closed.out, "result 2\nServer is unavailable.\n");
+  EXPECT_EQ(closed.out, "result 2\nServer is unavailable. (" + argv[2] + ")\n");
   ProcessResult badArgs = RunProcess({QUORVEL_TOOL, "fetch", Url("x"), "x", out_.path(), "--digest", "12"});
   EXPECT_EQ(badArgs.exitCode, 1);
   EXPECT_NE(badArgs.err.find("--digest"), std::string::npos);
@@ -199,7 +199,7 @@ TEST_F(FetchTool, ThroughMicrosocks) {
 
 TEST_F(FetchTool, SocksProxyThatIsDownFails) {
   ProcessResult r = Fetch({"--socks", "127.0.0.1:" + std::to_string(FreeLoopbackPort())});
-  EXPECT_EQ(r.out, "result 2\nServer is unavailable.\n");
+  EXPECT_EQ(r.out, "result 2\nServer is unavailable. (" + Url("game.dat") + ")\n");
 }
 
 TEST_F(FetchTool, LeftoverResultIsCompletedWithARangeFromNginx) {
@@ -247,7 +247,7 @@ TEST_F(FetchTool, MicrosocksRefusingTheDestinationMakesTheServerUnavailable) {
                                    "--socks",
                                    "127.0.0.1:" + std::to_string(socks.port())};
   ProcessResult r = RunProcess(argv);
-  EXPECT_EQ(r.out, "result 2\nServer is unavailable.\n");
+  EXPECT_EQ(r.out, "result 2\nServer is unavailable. (" + argv[2] + ")\n");
 }
 
 TEST_F(FetchTool, BlockingConnectNegotiatesWithMicrosocksInPlace) {

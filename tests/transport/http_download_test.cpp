@@ -160,7 +160,7 @@ TEST(FileDownloadSetup, ClosedPortIsUnavailableAndConnectTimesOut) {
     refused.WaitForActivity(2);
   }
   EXPECT_EQ(r, kDownloadFailed);
-  EXPECT_STREQ(refused.ErrorString(), "Server is unavailable.");
+  EXPECT_EQ(refused.ErrorString(), "Server is unavailable. (" + url + ")") << "the failure names the address";
 
   // A listener whose queue is full drops further connection attempts, which
   // then stay pending until the program's own time-out.
@@ -181,7 +181,8 @@ TEST(FileDownloadSetup, ClosedPortIsUnavailableAndConnectTimesOut) {
   ResetTimer();
   ASSERT_EQ(before, kDownloadWaiting) << "the connect should still be pending: " << pending.ErrorString();
   EXPECT_EQ(after, kDownloadFailed);
-  EXPECT_STREQ(pending.ErrorString(), "Connection timed out, please check your connection to the Internet.");
+  EXPECT_EQ(pending.ErrorString(),
+            "Connection timed out, please check your connection to the Internet. (" + hung + ")");
 }
 
 TEST_F(ScriptedServer, HeaderEndSplitBetweenPassesAndDataOfTheClosingPass) {
