@@ -1,7 +1,7 @@
 // quorvel-tool patch make OLD NEW PATCH | patch apply OLD PATCH OUT [--size N]
 #include <cerrno>
-#include <cstdint>
 #include <chrono>
+#include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>

@@ -1,8 +1,6 @@
 #include "transport/http_download.h"
 
-#include <algorithm>
 #include <cerrno>
-#include <climits>
 #include <cstdarg>
 #include <cstring>
 #include <filesystem>
@@ -35,11 +33,10 @@ class RawReadFile : public File {
   const char* ModeString() override { return "Nrb"; }
 };
 
-// A figure in whole megabytes for a message's "%d MB" (rounded up for what
-// is needed, down for what is free), held to what the message can print.
-int MegabytesForText(long long bytes, bool roundUp) {
-  const long long mb = (bytes + (roundUp ? (1 << 20) - 1 : 0)) >> 20;
-  return int(std::min<long long>(mb, INT_MAX));
+// A figure in whole megabytes for a message (rounded up for what is
+// needed, down for what is free), in full.
+std::string Megabytes(long long bytes, bool roundUp) {
+  return std::to_string((bytes + (roundUp ? (1 << 20) - 1 : 0)) >> 20);
 }
 
 // Passes through the 64000-byte buffer per Update before returning, so that a
@@ -555,8 +552,8 @@ int FileDownload::StartBody() {
   if (content_length_ > 0) {
     const long long free = PlatFreeDiskBytes(PlatNativePath(result_name));
     if (free >= 0 && content_length_ > free)
-      return FailAndLog("There is not enough disk space to download %s: %d MB are needed and %d MB are free.",
-                        destination, MegabytesForText(content_length_, true), MegabytesForText(free, false));
+      return FailAndLog("There is not enough disk space to download %s: %s MB are needed and %s MB are free.",
+                        destination, Megabytes(content_length_, true).c_str(), Megabytes(free, false).c_str());
   }
   File* out = appending_ ? static_cast<File*>(new AppendFile()) : static_cast<File*>(new OutputFile());
   if (!out->Open(result_name, 0)) {

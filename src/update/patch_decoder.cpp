@@ -10,8 +10,8 @@ namespace {
 // length bytes to the result and returns false when the result has no room
 // for them. Returns the result's length, or -1 at the first bad command.
 template <typename Emit>
-long long DecodeCommands(const unsigned char* old, long long oldLength, const unsigned char* diff,
-                         long long diffLength, Emit emit) {
+long long DecodeCommands(const unsigned char* old, long long oldLength, const unsigned char* diff, long long diffLength,
+                         Emit emit) {
   if (oldLength < 0 || diffLength < 0) return -1;
   const size_t diffSize = static_cast<size_t>(diffLength);
   const int64_t oldSize = oldLength;
