@@ -21,7 +21,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   std::vector<unsigned char> old(data + 2, data + 2 + oldLength);
   std::vector<unsigned char> diff(data + 2 + oldLength, data + size);
   std::vector<unsigned char> out(capacity);
-  int outLength = 0;
+  long long outLength = 0;
   const int ok = ApplyDiffs2(old.data(), diff.data(), static_cast<int>(old.size()), static_cast<int>(diff.size()),
                              outLength, out.data(), capacity);
   if (ok) {

@@ -51,11 +51,12 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
 
   HttpStatusLine status;
   ParseHttpStatusLine(header, &status);
-  long length = -1;
-  if (ParseContentLength(header, &length) == kContentLengthOk && (length < 0 || length > 0x7FFFFFFF)) abort();
+  long long length = -1;
+  if (ParseContentLength(header, &length) == kContentLengthOk && (length < 0 || length >= 1000000000000000000LL))
+    abort();
   std::string value;
   if (FindHttpHeaderField(header, "Content-Range", &value)) {
-    long first, last, total;
+    long long first, last, total;
     if (ParseContentRange(value, &first, &last, &total) && (first < 0 || last < first)) abort();
   }
   std::string hdr = HeaderFileText(header);

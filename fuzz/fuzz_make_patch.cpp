@@ -23,7 +23,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   if (!old.empty() && neu.size() > 4) neu.insert(neu.begin() + neu[0] % neu.size(), old.begin(), old.end());
   const std::vector<unsigned char> patch = MakePatch(old.data(), old.size(), neu.data(), neu.size());
   std::vector<unsigned char> out(neu.size());
-  int outLength = 0;
+  long long outLength = 0;
   if (!ApplyDiffs2(old.data(), patch.data(), static_cast<int>(old.size()), static_cast<int>(patch.size()), outLength,
                    out.data(), out.size()))
     abort();

@@ -89,15 +89,25 @@ PackageFileCopy InstallPackageFile(const char* source, const std::string& path, 
   MD5Stream md5;
   std::vector<unsigned char> block(kPackageCopyBlockSize);
   bool complete = true;
+  // Blocks of zeros are skipped over, so that a sparse file stays sparse;
+  // the last byte is always written, which gives the file its length.
+  long long hole = 0;
   for (;;) {
     const unsigned got = in.Read(block.data(), 1, kPackageCopyBlockSize);
     if (got == 0) break;
     md5.Add(block.data(), got);
-    if (out.Write(block.data(), 1, got) != got) {
+    if (block[0] == 0 && std::memcmp(block.data(), block.data() + 1, got - 1) == 0) {
+      hole += got;
+      continue;
+    }
+    if ((hole && out.Seek(hole, SEEK_CUR) != 0) || out.Write(block.data(), 1, got) != got) {
       complete = false;
       break;
     }
+    hole = 0;
   }
+  const unsigned char zero = 0;
+  if (complete && hole && (out.Seek(hole - 1, SEEK_CUR) != 0 || out.Write(&zero, 1, 1) != 1)) complete = false;
   in.Close();
   // Data still buffered when the disk filled up surfaces at close.
   if (!out.Close()) complete = false;

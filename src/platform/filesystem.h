@@ -3,6 +3,7 @@
 // short sleeps. Errors are return values; nothing here ends the program.
 #pragma once
 
+#include <cstdio>
 #include <string>
 #include <vector>
 
@@ -31,6 +32,10 @@ bool PlatMakeDirectory(const std::string& path);  // true also when it exists al
 // yet; -1 when it cannot be told.
 long long PlatFreeDiskBytes(const std::string& path);
 bool PlatRemoveFile(const std::string& path);
+// Seek and tell on a stdio stream with 64-bit offsets, whatever the size of
+// long: fseek's result, and the position or -1.
+int PlatSeekStream(std::FILE* stream, long long offset, int whence);
+long long PlatTellStream(std::FILE* stream);
 bool PlatRenameFile(const std::string& from, const std::string& to);
 
 // The process's working directory ("" when it cannot be read), and a change

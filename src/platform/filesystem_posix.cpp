@@ -35,6 +35,12 @@ bool PlatFileExists(const std::string& path) {
   return stat(PlatNativePath(path).c_str(), &st) == 0;
 }
 
+int PlatSeekStream(std::FILE* stream, long long offset, int whence) {
+  return fseeko(stream, static_cast<off_t>(offset), whence);
+}
+
+long long PlatTellStream(std::FILE* stream) { return static_cast<long long>(ftello(stream)); }
+
 long long PlatFreeDiskBytes(const std::string& path) {
   std::string at = path.empty() ? "." : path;
   for (;;) {

@@ -21,6 +21,7 @@
 #include "transport/md5.h"
 #include "transport/socks5.h"
 #include "transport/transport_globals.h"
+#include "update/stale_work_files.h"
 
 namespace {
 
@@ -102,6 +103,10 @@ int Run(int argc, char** argv) {
   std::string dir = positional[2];
   if (!dir.empty() && dir.back() != '/' && dir.back() != '\\') dir += kPathSeparator;
 
+  // The clock starts at 0 in every run, so a run that was killed left its
+  // raw response under the name this one's takes: it is removed first, as
+  // the launcher's check of a file does, and the body stays for the resume.
+  StaleWorkFileSweeper().Sweep(PlatNativePath(dir + positional[1]), true);
   auto download = std::make_unique<FileDownload>(positional[0], positional[1], flags, proxyAuth, dir.c_str(),
                                                  digestHex ? digest : nullptr);
   int percent = 0;

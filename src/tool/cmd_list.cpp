@@ -48,7 +48,7 @@ void Print(const ZindleFileListEntry* list) {
   for (const ZindleFileListEntry* e = list; e; e = e->next)
     std::printf("%c %s %s\n", KindLetter(e->flags), Hex(e->digest).c_str(), Portable(e->name).c_str());
   for (const ZindlePatchEntry* p = PatchList; p; p = p->next)
-    std::printf("p %s %s %d %s %s\n", Hex(p->resultDigest).c_str(), Hex(p->sourceDigest).c_str(), p->resultSize,
+    std::printf("p %s %s %lld %s %s\n", Hex(p->resultDigest).c_str(), Hex(p->sourceDigest).c_str(), p->resultSize,
                 Portable(p->patchName).c_str(), Portable(p->targetName).c_str());
 }
 

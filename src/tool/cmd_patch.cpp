@@ -1,14 +1,17 @@
 // quorvel-tool patch make OLD NEW PATCH | patch apply OLD PATCH OUT [--size N]
 #include <cerrno>
 #include <chrono>
+#include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <string>
 #include <vector>
 
+#include "platform/mapped_file.h"
 #include "tool/raw_file.h"
 #include "tool/tool_command.h"
+#include "update/file_list_entry.h"
 #include "update/patch_decoder.h"
 #include "update/patch_encoder.h"
 
@@ -19,7 +22,7 @@ const ToolCommand kCommand = {"patch", "patch make OLD NEW PATCH | patch apply O
                               "make a binary patch, or apply one as the launcher does", Run};
 ToolCommandRegistration reg(kCommand);
 
-// Files the launcher patches are held whole in memory with int lengths.
+// The encoder holds both files in memory: it takes files below 2 GiB.
 constexpr size_t kMaxFile = 0x7fffffff;
 
 int Make(const char* oldName, const char* newName, const char* patchName) {
@@ -36,33 +39,36 @@ int Make(const char* oldName, const char* newName, const char* patchName) {
 }
 
 int Apply(const char* oldName, const char* patchName, const char* outName, long long size) {
-  std::vector<unsigned char> oldData, patch;
-  if (!ReadRawFile(oldName, oldData)) return ToolError("cannot read %s: %s", oldName, std::strerror(errno));
-  if (!ReadRawFile(patchName, patch)) return ToolError("cannot read %s: %s", patchName, std::strerror(errno));
-  if (oldData.size() > kMaxFile || patch.size() > kMaxFile)
-    return ToolError("files of 2 GiB or more cannot be patched");
-  unsigned long capacity;
+  // Mapped as the launcher maps them: files of any size, none of them in
+  // heap memory.
+  PlatMappedFile oldData, patch;
+  if (!oldData.Open(oldName)) return ToolError("cannot read %s: %s", oldName, std::strerror(errno));
+  if (!patch.Open(patchName)) return ToolError("cannot read %s: %s", patchName, std::strerror(errno));
+  unsigned long long capacity;
   if (size >= 0) {
-    capacity = static_cast<unsigned long>(size) + 1024;  // the launcher's slack
+    capacity = static_cast<unsigned long long>(size) + 1024;  // the launcher's slack
   } else {
-    const long long needed = PatchResultLength(patch.data(), static_cast<int>(patch.size()));
+    const long long needed = PatchResultLength(patch.data(), static_cast<long long>(patch.size()));
     if (needed < 0) return ToolError("%s: patch is cut short", patchName);
-    if (needed > static_cast<long long>(kMaxFile)) return ToolError("%s: result would be 2 GiB or more", patchName);
-    capacity = static_cast<unsigned long>(needed);
+    capacity = static_cast<unsigned long long>(needed);
   }
-  std::vector<unsigned char> out(capacity ? capacity : 1);
-  int outLength = 0;
+  if (capacity > SIZE_MAX) return ToolError("%s: result too large for this system", patchName);
+  PlatMappedOutput out;
+  if (!out.Create(outName, static_cast<size_t>(capacity)))
+    return ToolError("cannot write %s: %s", outName, std::strerror(errno));
+  long long outLength = 0;
   const auto t0 = std::chrono::steady_clock::now();
-  const int ok = ApplyDiffs2(oldData.data(), patch.data(), static_cast<int>(oldData.size()),
-                             static_cast<int>(patch.size()), outLength, out.data(), capacity);
+  const int ok = ApplyDiffs2(oldData.data(), patch.data(), static_cast<long long>(oldData.size()),
+                             static_cast<long long>(patch.size()), outLength, out.data(), capacity);
   const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - t0).count();
+  const bool good = ok && (size < 0 || outLength == size);
+  if (!out.Finish(good ? static_cast<size_t>(outLength) : 0) && good)
+    return ToolError("cannot write %s: %s", outName, std::strerror(errno));
+  if (!good) std::remove(outName);
   if (!ok)
     return ToolError("%s: bad patch (copies outside the old data, overflows the output or is cut short)", patchName);
-  if (size >= 0 && outLength != size)
-    return ToolError("%s: result is %d bytes, expected %lld", patchName, outLength, size);
-  if (!WriteRawFile(outName, out.data(), static_cast<size_t>(outLength)))
-    return ToolError("cannot write %s: %s", outName, std::strerror(errno));
-  std::printf("%d bytes", outLength);
+  if (!good) return ToolError("%s: result is %lld bytes, expected %lld", patchName, outLength, size);
+  std::printf("%lld bytes", outLength);
   if (seconds > 0) std::printf(", decoded at %.0f MB/s", outLength / seconds / 1e6);
   std::printf("\n");
   return 0;
@@ -77,7 +83,7 @@ int Run(int argc, char** argv) {
       char* end = nullptr;
       errno = 0;
       size = std::strtoll(argv[6], &end, 10);
-      if (errno || !*argv[6] || *end || size < 0 || size > static_cast<long long>(kMaxFile) - 1024)
+      if (errno || !*argv[6] || *end || size < 0 || size > kMaxPatchResultSize)
         return ToolError("--size: not a size: %s", argv[6]);
     } else if (argc != 5) {
       return ToolError("usage: quorvel-tool %s", kCommand.usage);

@@ -341,6 +341,10 @@ std::vector<PatchJob> MakePatches(const std::vector<SourceFile>& files, const st
   RunParallel(jobs.size(), threads, [&](size_t i) {
     PatchJob& job = jobs[i];
     std::vector<unsigned char> oldData, newData;
+    // An old copy too large to patch from is not read into memory at all.
+    std::error_code ec;
+    const auto oldSize = fs::file_size(job.oldPath, ec);
+    if (!ec && oldSize > static_cast<uintmax_t>(kMaxPatchedFile)) return;
     if (!ReadRawFile(job.oldPath.c_str(), oldData)) {
       job.warning = "no patch for " + job.file->name + " from " + job.oldPath.string() + ": " + std::strerror(errno);
       return;

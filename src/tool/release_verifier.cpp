@@ -10,6 +10,7 @@
 #include <system_error>
 
 #include "foundation/program_clock.h"
+#include "platform/mapped_file.h"
 #include "tool/raw_file.h"
 #include "tool/release_list.h"
 #include "transport/http_download.h"
@@ -162,21 +163,23 @@ void CheckFiles(Source& source, const std::map<std::string, ReleaseFile>& files,
 // A patch applied to its source from an earlier release gives its result.
 void CheckPatchApplies(const ReleasePatch& p, const std::vector<unsigned char>& diff, const std::string& oldPath,
                        const std::string& what, VerifyReport* report, const Problem& problem) {
-  std::vector<unsigned char> oldData;
+  // The old file is mapped and the result digested as it is decoded: a
+  // file of any size is checked without holding either in memory.
+  PlatMappedFile oldData;
   unsigned char digest[16];
-  if (!ReadRawFile(oldPath.c_str(), oldData)) return;
+  if (!oldData.Open(oldPath)) return;
   MD5OfBytes(oldData.data(), oldData.size(), digest);
-  if (std::memcmp(digest, p.sourceDigest, 16) != 0 || oldData.size() > 0x7fffffff) return;
-  std::vector<unsigned char> out(size_t(p.resultSize) + 1024);
-  int outLength = 0;
-  const int ok = ApplyDiffs2(oldData.data(), diff.data(), int(oldData.size()), int(diff.size()), outLength, out.data(),
-                             (unsigned long)out.size());
+  if (std::memcmp(digest, p.sourceDigest, 16) != 0) return;
+  MD5Stream result;
+  const long long outLength = StreamDiffs(oldData.data(), static_cast<long long>(oldData.size()), diff.data(),
+                                          static_cast<long long>(diff.size()),
+                                          [&](const unsigned char* piece, size_t n) { result.Add(piece, n); });
   report->patchesApplied++;
-  if (!ok || outLength != p.resultSize) {
+  if (outLength < 0 || outLength != p.resultSize) {
     problem(what + "does not apply to " + oldPath);
     return;
   }
-  MD5OfBytes(out.data(), size_t(outLength), digest);
+  result.Finish(digest);
   if (std::memcmp(digest, p.resultDigest, 16) != 0)
     problem(what + "applied to " + oldPath + " gives digest " + DigestHex(digest) + ", not " +
             DigestHex(p.resultDigest));
@@ -212,7 +215,7 @@ void CheckPatches(Source& source, const std::map<std::string, ReleaseFile>& file
       problem(what + "cannot be read");
       continue;
     }
-    const long long length = PatchResultLength(diff.data(), int(diff.size()));
+    const long long length = PatchResultLength(diff.data(), static_cast<long long>(diff.size()));
     if (length != p.resultSize) {
       problem(what + (length < 0
                           ? "cut short"

@@ -48,13 +48,13 @@ int FileArchive::Open(const char* name) {
   file->Open(name, 0);
   // Members are reached by seeking, which a compressed file cannot do.
   if (!file->stream) return 0;
-  long fileLength = file->FileLength();
+  const long long fileLength = file->FileLength();
   int32_t n = file->FReadInt();
   int32_t s = file->FReadInt();
   // Tables that do not fit in the file are damage: refuse before allocating.
-  long tablesEnd = 8 + static_cast<long>(s) + 4L * n;
+  const long long tablesEnd = 8 + static_cast<long long>(s) + 4LL * n;
   if (n < 0 || s < 0 || tablesEnd > fileLength) {
-    Log("archive %s: tables of %d names (%d bytes) do not fit in %ld bytes", name, n, s, fileLength);
+    Log("archive %s: tables of %d names (%d bytes) do not fit in %lld bytes", name, n, s, fileLength);
     return 0;
   }
   count = n;

@@ -285,27 +285,27 @@ char* File::FGets(char* buffer, int n) {
   return buffer;
 }
 
-int File::Seek(long offset, int whence) {
+int File::Seek(long long offset, int whence) {
   atEnd = 0;
   if (compressed) Fail("can't seek in compressed file");
   if (!stream) return -1;
-  int result = std::fseek(stream, offset, whence);
+  int result = PlatSeekStream(stream, offset, whence);
   while (std::ferror(stream)) {
     int err = errno;
     if (HandleFileReadError(nullptr, err) == ERROR_GIVE_UP) Fail("Error Seeking in file %d. Wrong CD in drive?", err);
     std::clearerr(stream);
-    result = std::fseek(stream, offset, whence);
+    result = PlatSeekStream(stream, offset, whence);
   }
   return result;
 }
 
-long File::FileLength() {
-  if (compressed) return static_cast<long>(compressed->TotalSize());
+long long File::FileLength() {
+  if (compressed) return static_cast<long long>(compressed->TotalSize());
   if (!stream) return -1;
-  long here = std::ftell(stream);
-  std::fseek(stream, 0, SEEK_END);
-  long length = std::ftell(stream);
-  std::fseek(stream, here, SEEK_SET);
+  const long long here = PlatTellStream(stream);
+  PlatSeekStream(stream, 0, SEEK_END);
+  const long long length = PlatTellStream(stream);
+  PlatSeekStream(stream, here, SEEK_SET);
   return length;
 }
 

@@ -72,9 +72,9 @@ class File {
   char* FGets(char* buffer, int n);
   // Clears the at-end flag and seeks; the stream library's result. Seeking a
   // compressed file ends the program.
-  int Seek(long offset, int whence);
+  int Seek(long long offset, int whence);
   // Plain: the file's length; compressed: the uncompressed size; -1 closed.
-  long FileLength();
+  long long FileLength();
   // Records written. Writing a compressed file ends the program.
   unsigned Write(const void* buffer, unsigned recordSize, unsigned recordCount);
 
@@ -153,7 +153,7 @@ File* FOPEN(const char* name, const char* mode);
 size_t FREAD(void* buffer, size_t size, size_t count, File* file);
 size_t FWRITE(const void* buffer, size_t size, size_t count, File* file);
 char* FGETS(char* buffer, int n, File* file);
-int FSEEK(File* file, long offset, int whence);
+int FSEEK(File* file, long long offset, int whence);
 void FCLOSE(File* file);
 
 // The whole contents of a file read through File (a compressed file gives its

@@ -24,7 +24,7 @@ size_t FWRITE(const void* buffer, size_t size, size_t count, File* file) {
 
 char* FGETS(char* buffer, int n, File* file) { return file->FGets(buffer, n); }
 
-int FSEEK(File* file, long offset, int whence) { return file->Seek(offset, whence); }
+int FSEEK(File* file, long long offset, int whence) { return file->Seek(offset, whence); }
 
 void FCLOSE(File* file) {
   if (!file) return;
@@ -36,7 +36,7 @@ bool ReadWholeFile(const char* name, std::vector<unsigned char>& contents) {
   File file(name);
   if (!file.IsOpen()) return false;
   contents.clear();
-  long length = file.FileLength();
+  const long long length = file.FileLength();
   if (length > 0) contents.reserve(static_cast<size_t>(length));
   unsigned char block[65536];
   for (;;) {

@@ -33,16 +33,22 @@ class RawReadFile : public File {
   const char* ModeString() override { return "Nrb"; }
 };
 
+// A figure in whole megabytes for a message (rounded up for what is
+// needed, down for what is free), in full.
+std::string Megabytes(long long bytes, bool roundUp) {
+  return std::to_string((bytes + (roundUp ? (1 << 20) - 1 : 0)) >> 20);
+}
+
 // Passes through the 64000-byte buffer per Update before returning, so that a
 // fast sender cannot keep one call busy indefinitely.
 constexpr int kMaxPassesPerUpdate = 64;
 // The length of a local file as stored (not through the compressed-file
 // reader), or -1 when there is none.
-long RawFileSize(const char* name) {
+long long RawFileSize(const char* name) {
   std::error_code ec;
   auto size = std::filesystem::file_size(PlatNativePath(name), ec);
   if (ec) return -1;
-  return long(size);
+  return static_cast<long long>(size);
 }
 
 bool ReadWholeFile(const char* name, std::string* text) {
@@ -182,13 +188,13 @@ bool FileDownload::SetLocalNames(const char* directoryText, const char* name) {
 }
 
 void FileDownload::PlanFromLeftovers() {
-  long resSize = RawFileSize(result_name);
+  long long resSize = RawFileSize(result_name);
   leftover_size = resSize > 0 ? resSize : 0;
   HeaderFileInfo stored;
   std::string hdrText;
   if (ReadWholeFile(header_name, &hdrText)) stored = ParseHeaderFileText(hdrText);
   if (stored.has_content_length) {
-    recorded_length = int(stored.content_length);
+    recorded_length = stored.content_length;
     if (!(flags & kDownloadNoPartial) && leftover_size != 0 && leftover_size < stored.content_length) partial = 1;
   }
   // A leftover .res means the last transfer did not end in place, so its
@@ -322,10 +328,10 @@ int FileDownload::FollowRedirect(int code) {
   // A redirect whose short body came whole with its header leaves the
   // connection ready for the next request (to the new address, when it is on
   // the same server); one whose body is still coming is not waited for.
-  long length = -1;
+  long long length = -1;
   const std::string& header = header_.header();
   if (ClassifyTransferCoding(header) == kTransferIdentity && ParseContentLength(header, &length) == kContentLengthOk &&
-      length == long(received_))
+      length == static_cast<long long>(received_))
     KeepConnection();
   delete connection;
   connection = nullptr;
@@ -516,7 +522,7 @@ int FileDownload::SendRequest() {
   temp_is_ours_ = true;
   answer_bytes_ = 0;
   rate_samples_.clear();
-  rate_samples_.emplace_back(GetTimerCount(), 0ul);
+  rate_samples_.emplace_back(GetTimerCount(), 0ull);
   if (connection->Send(request, std::strlen(request)) < 0 && reused_ && !sent_again_) return SendAgainOnNewConnection();
 
   state = kDownloadStateReceiving;
@@ -568,8 +574,8 @@ int FileDownload::StartBody() {
   if (content_length_ > 0) {
     const long long free = PlatFreeDiskBytes(PlatNativePath(result_name));
     if (free >= 0 && content_length_ > free)
-      return FailAndLog("There is not enough disk space to download %s: %d MB are needed and %d MB are free.",
-                        destination, int((content_length_ + (1 << 20) - 1) >> 20), int(free >> 20));
+      return FailAndLog("There is not enough disk space to download %s: %s MB are needed and %s MB are free.",
+                        destination, Megabytes(content_length_, true).c_str(), Megabytes(free, false).c_str());
   }
   File* out = appending_ ? static_cast<File*>(new AppendFile()) : static_cast<File*>(new OutputFile());
   if (!out->Open(result_name, 0)) {
@@ -622,7 +628,7 @@ bool FileDownload::TooSlow() {
   while (rate_samples_.size() > 1 && now - rate_samples_[1].first >= window) rate_samples_.pop_front();
   const auto& [since, bytes] = rate_samples_.front();
   return now - since >= window &&
-         answer_bytes_ - bytes < static_cast<unsigned long>(MinTransferRate) * kTransferRateWindowSeconds;
+         answer_bytes_ - bytes < static_cast<unsigned long long>(MinTransferRate) * kTransferRateWindowSeconds;
 }
 
 int FileDownload::ReceivePasses(int& percent) {
@@ -652,7 +658,7 @@ int FileDownload::ReceivePasses(int& percent) {
     }
     // More than the announced length is no longer this file: refuse it before
     // it is written, however long the sender goes on.
-    if (header_seen && content_length_ >= 0 && received_ > static_cast<unsigned long>(content_length_)) {
+    if (header_seen && content_length_ >= 0 && received_ > static_cast<unsigned long long>(content_length_)) {
       DropBody();
       return FailAndLog("The server sent more than the announced length of %s.", destination);
     }
@@ -660,7 +666,7 @@ int FileDownload::ReceivePasses(int& percent) {
     // A chunked body ends at its last chunk, whether or not the server
     // closes; on a kept connection so does a body at its announced length.
     if (keep_alive_ && header_seen && !is_chunked_ && content_length_ >= 0 &&
-        received_ == static_cast<unsigned long>(content_length_))
+        received_ == static_cast<unsigned long long>(content_length_))
       bodyEnded = true;
     if (closed || bodyEnded) return OnClosed(got, percent, closed);
     if (!WritePass(got)) return kDownloadFailed;
@@ -692,10 +698,18 @@ unsigned long FileDownload::ReceivePass(bool* closed) {
   return got;
 }
 
-void FileDownload::UpdatePercent(int& percent) const {
+int DownloadPercent(unsigned long long received, long long length) {
   // Without a known length nothing can be said yet: 0, not the caller's old value.
-  percent = content_length_ >= 1 ? int(uint64_t(received_) * 100 / uint64_t(content_length_)) : 0;
+  if (length < 1) return 0;
+  const unsigned long long whole = static_cast<unsigned long long>(length);
+  if (received >= whole) return 100;  // more than announced is refused before it counts
+  // Below the whole, received * 100 overflows only past 2^64 / 100 bytes;
+  // there, one per cent of the length is the unit.
+  if (received <= ~0ull / 100) return int(received * 100 / whole);
+  return int(received / (whole / 100));
 }
+
+void FileDownload::UpdatePercent(int& percent) const { percent = DownloadPercent(received_, content_length_); }
 
 int FileDownload::OnQuietPass(int& percent) {
   if (GetTimerCount() - last_data_time > static_cast<unsigned long>(kDownloadTimeoutSeconds) * Second) {
@@ -754,7 +768,7 @@ int FileDownload::OnClosed(unsigned long got, int& percent, bool closed) {
     return kDownloadFailed;
   }
   if (header_seen && (!is_chunked_ || chunked_.done()) &&
-      (content_length_ == -1 || static_cast<unsigned long>(content_length_) == received_)) {
+      (content_length_ == -1 || static_cast<unsigned long long>(content_length_) == received_)) {
     // A full disk may show only when the last buffered bytes are flushed.
     bool flushed = temp_file->Close();
     delete temp_file;
@@ -801,17 +815,17 @@ int FileDownload::OnHeader(int& percent) {
   std::string value;
   response_has_date_ = FindHttpHeaderField(header, "Last-Modified", &value);
   bool failed = status.code >= 300 || status.code < 200;
-  long range_length = -1;  // the body a 206 announces in its Content-Range
+  long long range_length = -1;  // the body a 206 announces in its Content-Range
   if (!failed && status.code == 206) {
     // Only the continuation of the leftover .res is acceptable.
     // It must also run to the end of the same file: the recorded length is
     // the whole file's, and a shorter range would be kept as if complete.
-    long first = -1, last = -1, total = -1;
+    long long first = -1, last = -1, total = -1;
     bool ok = resume_from_ > 0 && FindHttpHeaderField(header, "Content-Range", &value) &&
               ParseContentRange(value, &first, &last, &total) && first == resume_from_ && last >= first;
-    long end = total >= 0 ? total : long(recorded_length);
+    long long end = total >= 0 ? total : recorded_length;
     if (ok) ok = last + 1 == end && (recorded_length <= 0 || end == recorded_length);
-    long bodyLength = -1;
+    long long bodyLength = -1;
     if (ok && ParseContentLength(header, &bodyLength) == kContentLengthOk) ok = bodyLength == last - first + 1;
     range_length = last - first + 1;
     if (!ok) {
@@ -841,18 +855,18 @@ int FileDownload::OnHeader(int& percent) {
     case kTransferChunked:
       // The coding frames the body; a Content-Length beside it does not count.
       is_chunked_ = true;
-      content_length_ = appending_ ? int(range_length) : -1;
+      content_length_ = appending_ ? range_length : -1;
       return StartBody();
     case kTransferIdentity: break;
   }
-  long length = -1;
+  long long length = -1;
   switch (ParseContentLength(header, &length)) {
-    case kContentLengthOk: content_length_ = int(length); break;
+    case kContentLengthOk: content_length_ = length; break;
     case kContentLengthBad: return FailAndLog("Bad ContentLength Header Information.");
     case kContentLengthAbsent:
       // The body then ends where the server closes the connection, except
       // for a range, whose length its Content-Range gives.
-      content_length_ = appending_ ? int(range_length) : -1;
+      content_length_ = appending_ ? range_length : -1;
       break;
   }
   (void)percent;
@@ -896,8 +910,8 @@ int FileDownload::Finish(bool suppressRename) {
     keep("Error writing file %s for download, you could be out of disk space or the file is currently in use.",
          destination);
   if (content_length_ >= 0 && content_length_ != body_written_)
-    keep("Lost connection to server before recieving entire file: %s, expected %d, got %d", destination,
-         content_length_, int(body_written_));
+    keep("Lost connection to server before recieving entire file: %s, expected %s, got %s", destination,
+         std::to_string(content_length_).c_str(), std::to_string(body_written_).c_str());
 
   if (!firstError[0] && expected_digest) {
     unsigned char digest[kMD5Size];

@@ -81,6 +81,11 @@ constexpr int kErrorTextSize = 2248;
 // The default date of a first request (or of one whose local copy cannot be trusted).
 extern const char kDefaultModifiedSince[];
 
+// The percentage Update reports: received * 100 / length, rounded down,
+// without overflow for any length, at most 100; 0 while the length is
+// unknown (below 1).
+int DownloadPercent(unsigned long long received, long long length);
+
 class FileDownload {
  public:
   // url: absolute http URL ("\" taken as "/"; "host:port" allowed); name:
@@ -103,8 +108,8 @@ class FileDownload {
   // when unknown) and the result kept once it ended. Update also copies them
   // to TotalAmtRecieved, ContentLength and FinishedState, which describe the
   // transfer updated last.
-  unsigned long Received() const { return received_; }
-  int AnnouncedLength() const { return content_length_; }
+  unsigned long long Received() const { return received_; }
+  long long AnnouncedLength() const { return content_length_; }
   int FinishedResult() const { return finished_state_; }
   // Releases the connection, the temp file and the texts; removeTemp also
   // deletes the temp file from disk. The object is then only good for
@@ -200,15 +205,15 @@ class FileDownload {
   // and the server keeps it.
   void KeepConnection();
 
-  unsigned long received_ = 0;
-  int content_length_ = -1;
+  unsigned long long received_ = 0;
+  long long content_length_ = -1;
   int finished_state_ = 0;
   unsigned long last_data_time = 0;
   char receive_buffer[kReceivePassSize + 1];
   NodeAddress server_address{};
   std::vector<NodeAddress> server_addresses_;  // all of the server's (or proxy's), to be tried in turn
-  long leftover_size = 0;
-  int recorded_length = 0;
+  long long leftover_size = 0;
+  long long recorded_length = 0;
   unsigned char partial = 0;
   unsigned char header_seen = 0;
   char header_copy[2048];
@@ -236,7 +241,7 @@ class FileDownload {
   // status of this response, and the ranged resume of a leftover .res.
   HttpHeaderAccumulator header_;
   int status_code_ = 0;
-  long resume_from_ = 0;              // > 0: a range from here was asked for
+  long long resume_from_ = 0;         // > 0: a range from here was asked for
   char* resume_validator_ = nullptr;  // the stored Last-Modified sent in If-Range
   bool appending_ = false;            // the body continues the .res (206 answer)
   bool response_has_date_ = false;    // the response carries Last-Modified
@@ -260,7 +265,7 @@ class FileDownload {
   bool reused_ = false;             // taken from the pool, not yet answered on
   bool sent_again_ = false;         // the one resend on a new connection is used
   bool reusable_ = false;           // this answer leaves the connection open
-  unsigned long answer_bytes_ = 0;  // bytes received since the request went out
+  unsigned long long answer_bytes_ = 0;  // bytes received since the request went out
 
   // Redirects: the absolute URL asked for now (empty until the first
   // redirect), its request target and Host, and every URL asked for so far.
@@ -271,7 +276,7 @@ class FileDownload {
 
   // Bytes received since the request went out, sampled about once a second
   // (program clock ticks, bytes): the window of the minimum rate.
-  std::deque<std::pair<unsigned long, unsigned long>> rate_samples_;
+  std::deque<std::pair<unsigned long, unsigned long long>> rate_samples_;
 
   // The body file (.res) while the body arrives.
   File* body_file_ = nullptr;

@@ -38,7 +38,7 @@ int FormatHttpRequest(char* out, size_t size, const HttpRequestFields& f) {
   }
   if (f.if_modified_since) request += Format("If-Modified-Since: %s%s", f.if_modified_since, eol);
   if (f.range_start >= 0) {
-    request += Format("Range: bytes=%ld-%s", f.range_start, eol);
+    request += Format("Range: bytes=%lld-%s", f.range_start, eol);
     if (f.if_range) request += Format("If-Range: %s%s", f.if_range, eol);
   }
   request += eol;

@@ -13,7 +13,7 @@ struct HttpRequestFields {
   bool via_proxy = false;
   const char* proxy_authentication = nullptr;  // Base64 "user:password", or null
   const char* if_modified_since = nullptr;     // null: no If-Modified-Since line (unconditional)
-  long range_start = -1;                       // >= 0: ask for the bytes from here on
+  long long range_start = -1;                  // >= 0: ask for the bytes from here on
   const char* if_range = nullptr;              // validator sent with a range
   bool keep_alive = false;                     // "Connection: keep-alive" instead of "close"
 };

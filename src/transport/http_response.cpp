@@ -122,16 +122,16 @@ HttpTransferCoding ClassifyTransferCoding(const std::string& header) {
   return chunked ? kTransferChunked : kTransferIdentity;
 }
 
-ContentLengthResult ParseContentLength(const std::string& header, long* value) {
+ContentLengthResult ParseContentLength(const std::string& header, long long* value) {
   // Every Content-Length field must be readable and all must agree: two
   // different lengths leave the body's end unknown.
-  long first = -1;
+  long long first = -1;
   bool seen = false, bad = false;
   EachHttpHeaderField(header, "Content-Length", [&](const std::string& text) {
-    bool digits = !text.empty() && text.size() <= 10;
+    bool digits = !text.empty() && text.size() <= kMaxContentLengthDigits;
     for (char c : text) digits = digits && c >= '0' && c <= '9';
-    long v = digits ? std::strtol(text.c_str(), nullptr, 10) : -1;
-    if (!digits || v > INT_MAX || (seen && v != first)) bad = true;
+    long long v = digits ? std::strtoll(text.c_str(), nullptr, 10) : -1;
+    if (!digits || (seen && v != first)) bad = true;
     if (!seen) first = v;
     seen = true;
     return false;  // look at every field
@@ -142,19 +142,23 @@ ContentLengthResult ParseContentLength(const std::string& header, long* value) {
   return kContentLengthOk;
 }
 
-bool ParseContentRange(const std::string& value, long* first, long* last, long* total) {
-  char tail[16] = {};
-  int used = 0;
-  if (std::sscanf(value.c_str(), "bytes %ld-%ld/%n", first, last, &used) != 2 || used == 0) return false;
-  const char* t = value.c_str() + used;
+bool ParseContentRange(const std::string& value, long long* first, long long* last, long long* total) {
+  // "bytes FIRST-LAST/", each number a run of digits short enough for 64 bits.
+  auto number = [](const char*& p, long long* out) {
+    const char* start = p;
+    while (*p >= '0' && *p <= '9') ++p;
+    if (p == start || size_t(p - start) > kMaxContentLengthDigits) return false;
+    *out = std::strtoll(start, nullptr, 10);
+    return true;
+  };
+  if (value.compare(0, 6, "bytes ") != 0) return false;
+  const char* t = value.c_str() + 6;
+  while (*t == ' ') ++t;
+  if (!number(t, first) || *t++ != '-' || !number(t, last) || *t++ != '/') return false;
   if (std::strcmp(t, "*") == 0) {
     *total = -1;
-  } else {
-    if (!*t || std::strlen(t) > 15) return false;
-    for (const char* d = t; *d; ++d)
-      if (*d < '0' || *d > '9') return false;
-    std::strcpy(tail, t);
-    *total = std::strtol(tail, nullptr, 10);
+  } else if (!number(t, total) || *t) {
+    return false;
   }
   return *first >= 0 && *last >= *first && (*total < 0 || *last < *total);
 }

@@ -48,11 +48,15 @@ HttpTransferCoding ClassifyTransferCoding(const std::string& header);
 
 enum ContentLengthResult { kContentLengthAbsent, kContentLengthBad, kContentLengthOk };
 // The Content-Length field: absent, unreadable (not a non-negative decimal
-// that fits an int), or its value.
-ContentLengthResult ParseContentLength(const std::string& header, long* value);
+// of at most kMaxContentLengthDigits digits), or its value.
+ContentLengthResult ParseContentLength(const std::string& header, long long* value);
+// 18 digits: any length below 10^18 bytes, beyond any file system, with room
+// left in 64 bits for the sums and percentages made of it.
+constexpr size_t kMaxContentLengthDigits = 18;
 
-// "Content-Range: bytes FIRST-LAST/TOTAL" (TOTAL may be "*", given as -1).
-bool ParseContentRange(const std::string& value, long* first, long* last, long* total);
+// "Content-Range: bytes FIRST-LAST/TOTAL" (TOTAL may be "*", given as -1);
+// each number of at most kMaxContentLengthDigits digits.
+bool ParseContentRange(const std::string& value, long long* first, long long* last, long long* total);
 
 // The reason text of a status code, "Unknown HTTP Error" for codes not in the table.
 const char* HttpStatusText(int code);

@@ -17,8 +17,8 @@ int ClampMaxConnections(long long stored) {
   return stored < 1 ? 1 : stored > kMaxConnectionsLimit ? kMaxConnectionsLimit : int(stored);
 }
 
-unsigned long TotalAmtRecieved = 0;
-int ContentLength = -1;
+unsigned long long TotalAmtRecieved = 0;
+long long ContentLength = -1;
 int FinishedState = 0;
 
 void ResetTransportGlobals() {

@@ -36,9 +36,9 @@ constexpr int kDefaultMinTransferRate = 1024;
 constexpr int kTransferRateWindowSeconds = 60;
 
 // The current transfer (transport/http_download.h).
-extern unsigned long TotalAmtRecieved;  // body bytes received in the current transfer
-extern int ContentLength;               // announced body length, -1 when unknown
-extern int FinishedState;               // result kept after the transfer ended (a DownloadResult)
+extern unsigned long long TotalAmtRecieved;  // body bytes received in the current transfer
+extern long long ContentLength;              // announced body length, -1 when unknown
+extern int FinishedState;                    // result kept after the transfer ended (a DownloadResult)
 
 // Back to the values at load: no proxy of either kind, no transfer.
 void ResetTransportGlobals();

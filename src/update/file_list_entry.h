@@ -12,6 +12,9 @@ enum : unsigned char {
 
 // Size of the name fields, terminator included.
 constexpr int kListNameSize = 260;
+// The largest result size a patch line may give (2^60 bytes): far beyond any
+// file, and with room in 64 bits for the decoder's slack.
+constexpr long long kMaxPatchResultSize = 1LL << 60;
 
 // One file of a list: a heap node (new), owned by the one list it is in.
 // name is relative to the installation directory and uses the platform's
@@ -29,7 +32,7 @@ struct ZindlePatchEntry {
   ZindlePatchEntry* next;
   unsigned char resultDigest[16];
   unsigned char sourceDigest[16];
-  int resultSize;  // never negative
+  long long resultSize;  // never negative, at most kMaxPatchResultSize
   char patchName[kListNameSize];
   char targetName[kListNameSize];
 };

@@ -104,7 +104,8 @@ ZindlePatchEntry* ParsePatchLine(const char* line) {
   if (!p) return nullptr;
 
   // The size is read like atoi (leading digits of the token count), but a
-  // negative size or one beyond int is refused rather than wrapped.
+  // negative size or one beyond kMaxPatchResultSize is refused rather than
+  // wrapped.
   char token[kListNameSize];
   p = CopyToken(SkipSpaces(p), token);
   if (!p) return nullptr;
@@ -114,9 +115,9 @@ ZindlePatchEntry* ParsePatchLine(const char* line) {
   long long size = 0;
   for (; *d >= '0' && *d <= '9'; ++d) {
     size = size * 10 + (*d - '0');
-    if (size > INT_MAX) return nullptr;
+    if (size > kMaxPatchResultSize) return nullptr;
   }
-  entry.resultSize = static_cast<int>(size);
+  entry.resultSize = size;
 
   p = CopyToken(SkipSpaces(p), token);
   if (!p || *p != ' ') return nullptr;  // the target name must follow

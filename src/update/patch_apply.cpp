@@ -1,6 +1,6 @@
 #include "update/patch_apply.h"
 
-#include <climits>
+#include <cstdint>
 #include <cstring>
 #include <string>
 
@@ -45,15 +45,17 @@ void QueueWholeFile(DownloadWindow* window, const QueuedPatch& patch) {
 
 // Decodes patch against old into a new file at target. Returns the decoded
 // length, or -1 when the stream is bad or the output could not be made.
-long long DecodeInto(const PlatMappedFile& old, const PlatMappedFile& patch, const std::string& target, int resultSize,
-                     bool* written) {
+long long DecodeInto(const PlatMappedFile& old, const PlatMappedFile& patch, const std::string& target,
+                     long long resultSize, bool* written) {
   *written = false;
-  if (old.size() > static_cast<size_t>(INT_MAX) || patch.size() > static_cast<size_t>(INT_MAX)) return -1;
+  // The output is one view: a size the address space cannot hold is refused.
+  if (resultSize < 0 || static_cast<unsigned long long>(resultSize) > SIZE_MAX - kOutputSlack) return -1;
+  const size_t capacity = static_cast<size_t>(resultSize) + kOutputSlack;
   PlatMappedOutput out;
-  if (!out.Create(target, static_cast<size_t>(resultSize) + kOutputSlack)) return -1;
-  int length = -1;
-  ApplyDiffs2(old.data(), patch.data(), static_cast<int>(old.size()), static_cast<int>(patch.size()), length,
-              out.data(), static_cast<unsigned long>(resultSize) + kOutputSlack);
+  if (!out.Create(target, capacity)) return -1;
+  long long length = -1;
+  ApplyDiffs2(old.data(), patch.data(), static_cast<long long>(old.size()), static_cast<long long>(patch.size()),
+              length, out.data(), capacity);
   // Only a result of the expected length is kept; anything else leaves an
   // empty file that the caller removes.
   *written = out.Finish(length == resultSize ? static_cast<size_t>(length) : 0) && length == resultSize;
@@ -112,7 +114,7 @@ void ApplyPatch(DownloadWindow* window, void* data) {
   std::memcpy(fallback.targetName, entry->targetName, sizeof fallback.targetName);
   const std::string target = dir + entry->targetName;
   const std::string backup = target + ".tmp";
-  const int resultSize = entry->resultSize;
+  const long long resultSize = entry->resultSize;
   unsigned char resultDigest[16];
   std::memcpy(resultDigest, entry->resultDigest, sizeof resultDigest);
 

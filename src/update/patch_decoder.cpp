@@ -2,35 +2,38 @@
 
 #include <cstdint>
 #include <cstring>
+#include <functional>
 
-int ApplyDiffs2(const unsigned char* old, const unsigned char* diff, int oldLength, int diffLength, int& outLength,
-                unsigned char* out, unsigned long outCapacity) {
-  outLength = -1;
-  if (oldLength < 0 || diffLength < 0) return 0;
+namespace {
+
+// The command loop shared by every decoder: emit(from, length) appends
+// length bytes to the result and returns false when the result has no room
+// for them. Returns the result's length, or -1 at the first bad command.
+template <typename Emit>
+long long DecodeCommands(const unsigned char* old, long long oldLength, const unsigned char* diff, long long diffLength,
+                         Emit emit) {
+  if (oldLength < 0 || diffLength < 0) return -1;
   const size_t diffSize = static_cast<size_t>(diffLength);
   const int64_t oldSize = oldLength;
-  const uint64_t capacity = outCapacity;
   size_t rd = 0;         // read position in diff
   uint64_t written = 0;  // output position
-  // Each command moves the source by at most 32768, so a 64-bit position
-  // cannot overflow however long the stream is.
+  // Each command moves the source by at most 32768 and adds at most 2^24
+  // bytes, so 64-bit positions cannot overflow however long the stream is.
   int64_t src = 0;
 
   auto copy = [&](int64_t offset, uint64_t length) -> bool {
     src += offset;
     if (length == 0) return true;
     if (src < 0 || src > oldSize || static_cast<uint64_t>(oldSize - src) < length) return false;
-    if (length > capacity - written) return false;
-    std::memcpy(out + written, old + src, length);
+    if (!emit(old + src, static_cast<size_t>(length))) return false;
     written += length;
     src += static_cast<int64_t>(length);
     return true;
   };
   auto literal = [&](size_t length) -> bool {
     if (length > diffSize - rd) return false;  // run cut short by the end of the patch
-    if (length > capacity - written) return false;
     if (length == 0) return true;
-    std::memcpy(out + written, diff + rd, length);
+    if (!emit(diff + rd, length)) return false;
     written += length;
     rd += length;
     return true;
@@ -40,41 +43,60 @@ int ApplyDiffs2(const unsigned char* old, const unsigned char* diff, int oldLeng
     const unsigned char op = diff[rd++];
     const size_t left = diffSize - rd;
     if (op == 0x00) {
-      if (left < 4) return 0;
+      if (left < 4) return -1;
       const uint64_t length = diff[rd] | (diff[rd + 1] << 8);
       const int16_t offset = static_cast<int16_t>(diff[rd + 2] | (diff[rd + 3] << 8));
       rd += 4;
-      if (!copy(offset, length)) return 0;
+      if (!copy(offset, length)) return -1;
     } else if (op < 0x80) {
-      if (!literal(op)) return 0;
+      if (!literal(op)) return -1;
     } else if (op == 0x80) {
-      if (left < 1) return 0;
+      if (left < 1) return -1;
       if (diff[rd] == 0) {
-        if (left < 4) return 0;
+        if (left < 4) return -1;
         const size_t length = diff[rd + 1] | (diff[rd + 2] << 8) | (static_cast<size_t>(diff[rd + 3]) << 16);
         rd += 4;
-        if (!literal(length)) return 0;
+        if (!literal(length)) return -1;
       } else {
-        if (left < 3) return 0;
+        if (left < 3) return -1;
         const uint64_t length = diff[rd];
         const int16_t offset = static_cast<int16_t>(diff[rd + 1] | (diff[rd + 2] << 8));
         rd += 3;
-        if (!copy(offset, length)) return 0;
+        if (!copy(offset, length)) return -1;
       }
     } else {
-      if (left < 1) return 0;
+      if (left < 1) return -1;
       const int8_t offset = static_cast<int8_t>(diff[rd]);
       rd += 1;
-      if (!copy(offset, op - 0x80u)) return 0;
+      if (!copy(offset, op - 0x80u)) return -1;
     }
   }
-  // A result that cannot be described by the caller's int is a failure too.
-  if (written > 0x7fffffffu) return 0;
-  outLength = static_cast<int>(written);
-  return 1;
+  return static_cast<long long>(written);
 }
 
-long long PatchResultLength(const unsigned char* diff, int diffLength) {
+}  // namespace
+
+int ApplyDiffs2(const unsigned char* old, const unsigned char* diff, long long oldLength, long long diffLength,
+                long long& outLength, unsigned char* out, unsigned long long outCapacity) {
+  uint64_t written = 0;
+  outLength = DecodeCommands(old, oldLength, diff, diffLength, [&](const unsigned char* from, size_t length) {
+    if (length > outCapacity - written) return false;
+    std::memcpy(out + written, from, length);
+    written += length;
+    return true;
+  });
+  return outLength >= 0 ? 1 : 0;
+}
+
+long long StreamDiffs(const unsigned char* old, long long oldLength, const unsigned char* diff, long long diffLength,
+                      const std::function<void(const unsigned char*, size_t)>& sink) {
+  return DecodeCommands(old, oldLength, diff, diffLength, [&](const unsigned char* from, size_t length) {
+    sink(from, length);
+    return true;
+  });
+}
+
+long long PatchResultLength(const unsigned char* diff, long long diffLength) {
   if (diffLength < 0) return -1;
   const size_t size = static_cast<size_t>(diffLength);
   size_t rd = 0;

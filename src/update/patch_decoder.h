@@ -15,6 +15,7 @@
 #pragma once
 
 #include <cstddef>
+#include <functional>
 
 // Decodes the command stream diff (diffLength bytes) against old (oldLength
 // bytes) into out, which holds outCapacity bytes.
@@ -25,11 +26,18 @@
 // outCapacity; nothing is read or written out of bounds, and outLength is then
 // -1 so that it can never match an expected size. Moving the source position
 // outside the old data is allowed as long as nothing is copied from there.
-int ApplyDiffs2(const unsigned char* old, const unsigned char* diff, int oldLength, int diffLength, int& outLength,
-                unsigned char* out, unsigned long outCapacity);
+int ApplyDiffs2(const unsigned char* old, const unsigned char* diff, long long oldLength, long long diffLength,
+                long long& outLength, unsigned char* out, unsigned long long outCapacity);
 
 // The number of bytes the stream diff writes, from its command headers alone
 // (the old data is not consulted), or -1 when a command is cut short by the
 // end of the stream. Lets a caller without a known result size size its
 // output buffer.
-long long PatchResultLength(const unsigned char* diff, int diffLength);
+long long PatchResultLength(const unsigned char* diff, long long diffLength);
+
+// Decodes diff against old without keeping the result: its bytes go to sink
+// piece by piece, in order. Returns the result's length, or -1 at the first
+// bad command (after the pieces before it). For a result that is only
+// digested or written out, of any size.
+long long StreamDiffs(const unsigned char* old, long long oldLength, const unsigned char* diff, long long diffLength,
+                      const std::function<void(const unsigned char*, size_t)>& sink);

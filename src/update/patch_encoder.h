@@ -18,8 +18,9 @@
 #include <vector>
 
 // Returns the patch that turns old (oldLength bytes) into newData (newLength
-// bytes). Either may be empty; an empty new file gives an empty patch. Lengths
-// up to 2 GiB - 1 are supported (the decoder's limit).
+// bytes). Either may be empty; an empty new file gives an empty patch. Both
+// are held in memory; the tools give it files below 2 GiB (the decoder takes
+// any length).
 std::vector<unsigned char> MakePatch(const unsigned char* old, size_t oldLength, const unsigned char* newData,
                                      size_t newLength);
 

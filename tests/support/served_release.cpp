@@ -3,6 +3,7 @@
 #include <chrono>
 #include <cstdio>
 #include <filesystem>
+#include <fstream>
 #include <thread>
 
 #include "support/files.h"
@@ -68,8 +69,24 @@ std::string ServedRelease::Start() { return server_->Start(site()); }
 
 std::string ServedRelease::base() const { return "http://127.0.0.1:" + std::to_string(server_->port()) + "/"; }
 
+std::string WriteSparseFile(const std::string& path, const SparseFile& file) {
+  std::error_code ec;
+  fs::create_directories(fs::path(path).parent_path(), ec);
+  {
+    std::ofstream out(path, std::ios::binary | std::ios::trunc);
+    for (const auto& [at, bytes] : file.pieces) {
+      out.seekp(at);
+      out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+    }
+    if (!out) return "write " + path;
+  }
+  fs::resize_file(path, static_cast<uintmax_t>(file.size), ec);
+  return ec ? "resize " + path + ": " + ec.message() : "";
+}
+
 std::string ServedRelease::Publish(const std::string& name, const GameFiles& files,
-                                   const std::vector<std::string>& previous, const std::string& terms) {
+                                   const std::vector<std::string>& previous, const std::string& terms,
+                                   const SparseFiles& sparse) {
   const std::string game = root_ / ("games/" + name);
   std::error_code ec;
   fs::remove_all(game, ec);
@@ -78,6 +95,8 @@ std::string ServedRelease::Publish(const std::string& name, const GameFiles& fil
   for (const char* cat : {"DEUTSCH.CAT", "FRANCAIS.CAT"})
     if (!files.count(cat)) fs::copy_file(fs::path(QUORVEL_SOURCE_DIR) / "assets" / cat, fs::path(game) / cat);
   for (const auto& [path, contents] : files) WriteFileText(game + "/" + path, contents);
+  for (const auto& [path, file] : sparse)
+    if (std::string e = WriteSparseFile(game + "/" + path, file); !e.empty()) return e;
   const std::string tos = root_ / ("tos-" + name + ".txt");
   WriteFileText(tos, terms);
   std::vector<std::string> args{"publish", game, release(name), "--rules", root_ / "rules", "--tos", tos};

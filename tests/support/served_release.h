@@ -18,6 +18,16 @@
 // Relative path (with "/") to contents.
 using GameFiles = std::map<std::string, std::string>;
 
+// A file of size bytes, zeros but for pieces (offset to bytes), written
+// sparse: files of several GB cost the disk next to nothing.
+struct SparseFile {
+  long long size = 0;
+  std::map<long long, std::string> pieces;
+};
+using SparseFiles = std::map<std::string, SparseFile>;
+// Writes file at path (its folders made); "" when fine.
+std::string WriteSparseFile(const std::string& path, const SparseFile& file);
+
 // Deterministic bytes from a seed: a file made from the same seed is always
 // the same, and different seeds give unrelated contents.
 std::string GameBytes(const std::string& seed, size_t size);
@@ -36,7 +46,7 @@ class ServedRelease {
   // from the previous releases named. "decks/*" is create-once. Its files are
   // dated a minute after those of the release published before it.
   std::string Publish(const std::string& name, const GameFiles& files, const std::vector<std::string>& previous = {},
-                      const std::string& terms = "Terms of the test release.\n");
+                      const std::string& terms = "Terms of the test release.\n", const SparseFiles& sparse = {});
   // Later releases may hold names no Windows player can install.
   void PublishLinuxOnly() { linux_only_ = true; }
   // Moves the modification time of every file of a published release back by

@@ -214,6 +214,27 @@ TEST_F(ScriptedServer, HeaderEndSplitBetweenPassesAndDataOfTheClosingPass) {
 
 // While the length is unknown every receiving pass reports 0 percent, never
 // the caller's value from before; the close completes it to 100.
+TEST(DownloadPercent, IsTheShareReceivedRoundedDownForAnyLength) {
+  const struct {
+    unsigned long long received;
+    long long length;
+    int percent;
+  } cases[] = {
+      {123, -1, 0},                                       // unknown length
+      {0, 0, 0},                                          // nothing announced
+      {2500000000ull, 5000000000ll, 50},                  // half of 5 GB
+      {4294967296ull, 5368709120ll, 80},                  // 4 GiB of 5 GiB
+      {5368709119ull, 5368709120ll, 99},                  // one byte short
+      {5368709120ull, 5368709120ll, 100},                 // all of it
+      {500000000000000000ull, 999999999999999999ll, 50},  // the longest length accepted
+      {990000000000000000ull, 999999999999999999ll, 99},  // received * 100 beyond 64 bits
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(std::to_string(c.received) + " of " + std::to_string(c.length));
+    EXPECT_EQ(DownloadPercent(c.received, c.length), c.percent);
+  }
+}
+
 TEST_F(ScriptedServer, PercentWithoutALengthIsZeroUntilTheClose) {
   auto d = Start("/a");
   AcceptRequest(*d);
@@ -684,6 +705,7 @@ TEST_F(ScriptedServer, ABodyTheDiskCannotHoldIsRefused) {
     const char* error;
   } cases[] = {
       {"announced", "HTTP/1.1 200 OK\r\nContent-Length: 80000000\r\nLast-Modified: D\r\n\r\n", "MB are needed and"},
+      {"announced beyond 4 GiB", "HTTP/1.1 200 OK\r\nContent-Length: 10737418240\r\n\r\n", ": 10240 MB are needed and"},
       {"unsized", "HTTP/1.1 200 OK\r\nTransfer-Encoding: chunked\r\n\r\n", "less than 64 MB are free"},
   };
   for (const Case& c : cases) {

@@ -84,7 +84,7 @@ TEST(HttpResponse, ContentLengthField) {
   struct Case {
     const char* header;
     ContentLengthResult result;
-    long value;
+    long long value;
   } cases[] = {
       {"HTTP/1.1 200 OK\r\nContent-Length: 1234\r\n\r\n", kContentLengthOk, 1234},
       {"HTTP/1.1 200 OK\r\ncontent-length:0\r\n\r\n", kContentLengthOk, 0},
@@ -92,12 +92,16 @@ TEST(HttpResponse, ContentLengthField) {
       {"HTTP/1.1 200 OK\r\nX-Note: Content-Length: 5\r\n\r\n", kContentLengthAbsent, 0},
       {"HTTP/1.1 200 OK\r\nContent-Length: abc\r\n\r\n", kContentLengthBad, 0},
       {"HTTP/1.1 200 OK\r\nContent-Length: -5\r\n\r\n", kContentLengthBad, 0},
-      {"HTTP/1.1 200 OK\r\nContent-Length: 99999999999\r\n\r\n", kContentLengthBad, 0},
+      {"HTTP/1.1 200 OK\r\nContent-Length: 2147483648\r\n\r\n", kContentLengthOk, 2147483648LL},
+      {"HTTP/1.1 200 OK\r\nContent-Length: 5368709120\r\n\r\n", kContentLengthOk, 5368709120LL},
+      {"HTTP/1.1 200 OK\r\nContent-Length: 999999999999999999\r\n\r\n", kContentLengthOk, 999999999999999999LL},
+      {"HTTP/1.1 200 OK\r\nContent-Length: 1000000000000000000\r\n\r\n", kContentLengthBad, 0},
+      {"HTTP/1.1 200 OK\r\nContent-Length: 99999999999999999999\r\n\r\n", kContentLengthBad, 0},
       {"HTTP/1.1 200 OK\r\nContent-Length: \r\n\r\n", kContentLengthBad, 0},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.header);
-    long v = -7;
+    long long v = -7;
     EXPECT_EQ(ParseContentLength(c.header, &v), c.result);
     if (c.result == kContentLengthOk) EXPECT_EQ(v, c.value);
   }
@@ -112,7 +116,7 @@ TEST(HttpResponse, FieldsAndContentRange) {
   EXPECT_EQ(v, "Tue, 08 Dec 2026 10:00:00 GMT");
   EXPECT_FALSE(FindHttpHeaderField(h, "Last", &v));
   ASSERT_TRUE(FindHttpHeaderField(h, "Content-Range", &v));
-  long first, last, total;
+  long long first, last, total;
   ASSERT_TRUE(ParseContentRange(v, &first, &last, &total));
   EXPECT_EQ(first, 100);
   EXPECT_EQ(last, 199);
@@ -123,6 +127,10 @@ TEST(HttpResponse, FieldsAndContentRange) {
   EXPECT_FALSE(ParseContentRange("bytes 10-25/20", &first, &last, &total));
   EXPECT_FALSE(ParseContentRange("bytes */20", &first, &last, &total));
   EXPECT_FALSE(ParseContentRange("bytes 1-2/3x", &first, &last, &total));
+  ASSERT_TRUE(ParseContentRange("bytes 4294967296-5368709119/5368709120", &first, &last, &total));
+  EXPECT_EQ(first, 4294967296LL);
+  EXPECT_EQ(total, 5368709120LL);
+  EXPECT_FALSE(ParseContentRange("bytes 0-1/99999999999999999999", &first, &last, &total));
 }
 
 TEST(HttpResponse, TransferCodingsInAnyField) {

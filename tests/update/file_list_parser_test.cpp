@@ -110,13 +110,17 @@ TEST(ParsePatchLine, ReadsAllFieldsAndRejectsMalformedOnes) {
 
   const std::string head = "p " + kHex + " " + kHex2 + " ";
   const std::string longToken(260, 'x');
+  // Sizes of files beyond 4 GiB are read in full.
+  p.reset(ParsePatchLine((head + "5368709120 a.pat b\n").c_str()));
+  ASSERT_NE(p, nullptr);
+  EXPECT_EQ(p->resultSize, 5368709120LL);
   for (const std::string& bad : {
            "p " + kHex + " " + kHex2 + "\n",                  // no size or names
            head + "10\n",                                     // no patch name
            head + "10 a.pat\n",                               // no target
            head + "10 a.pat \n",                              // empty target
            head + "-1 a.pat b\n",                             // negative size
-           head + "2147483648 a.pat b\n",                     // beyond int
+           head + "1152921504606846977 a.pat b\n",            // beyond 2^60
            head + longToken + " a.pat b\n",                   // size token too long
            head + "10 " + longToken + " b\n",                 // patch name too long
            head + "10 a.pat " + longToken + "\n",             // target too long

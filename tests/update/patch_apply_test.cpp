@@ -10,6 +10,8 @@
 #include <unistd.h>
 
 #include <cstring>
+#include <filesystem>
+#include <fstream>
 #include <string>
 #include <vector>
 
@@ -314,6 +316,54 @@ TEST_F(PatchApplyTest, KilledInTheMiddleThenRunAgainEndsCorrect) {
     EXPECT_EQ(ReadFileText(dir / "x.dat"), Str(fresh));
   }
   EXPECT_FALSE(PlatFileExists(dir / "x.dat.tmp"));
+}
+
+// A sparse file of 4 GiB and a bit whose change lies past the 4 GiB mark,
+// with old bytes there and at its end that only a copy from the right place
+// keeps. The patch is written by hand: copies of 65535 bytes up to the
+// change, the changed bytes, copies of the rest (the encoder holds both
+// files in memory).
+TEST_F(PatchApplyTest, AChangePastFourGibibytesIsAppliedAndVerified) {
+  constexpr long long kSize = (4LL << 30) + 100000, kAt = (4LL << 30) + 4096;
+  const std::string before = "the old bytes here!", change = "past the 4 GiB mark";
+  // md5sum of the two files as this test makes them.
+  const char* kOldHex = "936b832f261829dabb0f02af43703d9b";
+  const char* kNewHex = "76641277abe6312b5937fa51108feb18";
+  {
+    std::ofstream out(dir / "x.dat", std::ios::binary);
+    out.seekp(kAt);
+    out << before;
+    out.seekp(kSize - 4);
+    out << "tail";
+  }
+  Bytes patch;
+  auto copy = [&](long long length, int offset) {
+    for (; length > 0; length -= 65535, offset = 0) {
+      const long long n = length < 65535 ? length : 65535;
+      patch.insert(patch.end(), {0, (unsigned char)(n & 0xff), (unsigned char)(n >> 8), (unsigned char)(offset & 0xff),
+                                 (unsigned char)((offset >> 8) & 0xff)});
+    }
+  };
+  copy(kAt, 0);
+  patch.push_back(static_cast<unsigned char>(change.size()));
+  patch.insert(patch.end(), change.begin(), change.end());
+  copy(kSize - kAt - (long long)change.size(), (int)change.size());
+  ZindlePatchEntry* e = AddEntry(patch);
+  ASSERT_TRUE(HexToMD5(kOldHex, e->sourceDigest));
+  ASSERT_TRUE(HexToMD5(kNewHex, e->resultDigest));
+  e->resultSize = kSize;
+  Apply(*e);
+  EXPECT_EQ(PatchesEnabled, 1) << "the patch failed";
+  EXPECT_FALSE(PlatFileExists(dir / "x.dat.tmp"));
+  EXPECT_EQ((long long)std::filesystem::file_size(dir / "x.dat"), kSize);
+  std::ifstream in(dir / "x.dat", std::ios::binary);
+  std::string got(change.size() + 2, '?');
+  in.seekg(kAt - 1);
+  in.read(got.data(), (std::streamsize)got.size());
+  EXPECT_EQ(got, std::string(1, '\0') + change + std::string(1, '\0'));
+  in.seekg(kSize - 4);
+  in.read(got.data(), 4);
+  EXPECT_EQ(got.substr(0, 4), "tail");
 }
 
 }  // namespace

@@ -46,7 +46,7 @@ Bytes LongLit(const Bytes& bytes) {
 
 struct Result {
   int ok;
-  int length;
+  long long length;
   Bytes out;
 };
 

@@ -24,11 +24,11 @@ Bytes Random(size_t n, uint32_t seed) {
 Bytes RoundTrip(const Bytes& old, const Bytes& neu) {
   const Bytes patch = MakePatch(old.data(), old.size(), neu.data(), neu.size());
   Bytes out(neu.size() + 1);
-  int length = 0;
+  long long length = 0;
   EXPECT_EQ(ApplyDiffs2(old.data(), patch.data(), static_cast<int>(old.size()), static_cast<int>(patch.size()), length,
                         out.data(), neu.size()),
             1);
-  EXPECT_EQ(length, static_cast<int>(neu.size()));
+  EXPECT_EQ(length, static_cast<long long>(neu.size()));
   out.resize(neu.size());
   EXPECT_TRUE(out == neu) << "patch does not reproduce the new file";
   EXPECT_EQ(PatchResultLength(patch.data(), static_cast<int>(patch.size())), static_cast<long long>(neu.size()));
@@ -94,7 +94,7 @@ TEST(PatchCommandWriter, CostsMatchWhatIsWrittenAndFormsAreTheSmallest) {
     EXPECT_EQ(PatchCommandWriter::CopyCost(c.from, c.length), c.size) << c.from << "+" << c.length;
     EXPECT_EQ(writer.SourcePosition(), c.from + static_cast<int64_t>(c.length));
     Bytes result(c.length);
-    int length = 0;
+    long long length = 0;
     ASSERT_EQ(ApplyDiffs2(old.data(), patch.data(), static_cast<int>(old.size()), static_cast<int>(patch.size()),
                           length, result.data(), c.length),
               1);
@@ -106,7 +106,7 @@ TEST(PatchCommandWriter, CostsMatchWhatIsWrittenAndFormsAreTheSmallest) {
   writer.Copy(250000, 10);
   writer.Copy(5, 10);
   Bytes result(20);
-  int length = 0;
+  long long length = 0;
   ASSERT_EQ(ApplyDiffs2(old.data(), patch.data(), static_cast<int>(old.size()), static_cast<int>(patch.size()), length,
                         result.data(), 20),
             1);
