@@ -69,8 +69,7 @@ void RealTCPConnection::ResetTransferStats() {
   bytes_sent = bytes_received = 0;
 }
 
-PlatSocket RealTCPConnection::InitSocket(uint16_t toPort, const NodeAddress& address, int connect, int blocking,
-                                         int noSocks) {
+void RealTCPConnection::StartOver(const NodeAddress& address, uint16_t toPort) {
   race_.reset();
   if (socket) PlatSocketClose(socket);
   socket = 0;
@@ -80,6 +79,11 @@ PlatSocket RealTCPConnection::InitSocket(uint16_t toPort, const NodeAddress& add
   uses_socks_ = false;
   remote_address = address;
   remote_port = toPort;
+}
+
+PlatSocket RealTCPConnection::InitSocket(uint16_t toPort, const NodeAddress& address, int connect, int blocking,
+                                         int noSocks) {
+  StartOver(address, toPort);
   if (connect && SocksProxyInUse() && !noSocks) {
     uses_socks_ = true;
     socks_destination = address;
@@ -176,14 +180,7 @@ PlatSocket RealTCPConnection::InitSocket(uint16_t toPort, const std::vector<Node
   // told the first address.
   if (addresses.size() <= 1 || (SocksProxyInUse() && !noSocks))
     return InitSocket(toPort, addresses.empty() ? NodeAddress{} : addresses.front(), 1, blocking, noSocks);
-  if (socket) PlatSocketClose(socket);
-  socket = 0;
-  flags = 0;
-  socks_state = kSocksNone;
-  socks_have_ = 0;
-  uses_socks_ = false;
-  remote_address = addresses.front();
-  remote_port = toPort;
+  StartOver(addresses.front(), toPort);
   port = PortToNetworkOrder(remote_port);
   if (!LookUpOwnAddresses()) {
     flags |= sockflags_hostlookup_failed;

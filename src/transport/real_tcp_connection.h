@@ -88,6 +88,9 @@ class RealTCPConnection : public SocketConnection {
   uint16_t socks_destination_port = 0;
 
  private:
+  // Closes any socket and forgets the connection's state before a new one to
+  // address:toPort.
+  void StartOver(const NodeAddress& address, uint16_t toPort);
   // The connect is under way, or has succeeded (err 0): the flags and the
   // SOCKS state follow. False when it failed (socket closed, flags set).
   bool ConnectStarted(int err, int blocking);
